@@ -1,0 +1,76 @@
+// Bisection: x = (a + b)/2; keep the half of [a, b] whose ends differ in the sign of F.
+#include <array>
+#include <cmath>
+
+#include "quarlen/methods.hpp"
+#include "quarlen/stop_report.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+namespace {
+
+// (A + B)/2 wherever A + B is finite; for ends near the largest doubles the halves are
+// added instead, which is exact there and cannot overflow.
+double MIDPOINT(double A, double B)
+{
+    const double SUM = A + B;
+    return std::isfinite(SUM) ? SUM / 2 : A / 2 + B / 2;
+}
+
+int SIGN(double FX)
+{
+    return FX >= 0 ? 1 : -1;  // 0 counts as +1, NaN as -1
+}
+
+std::string WHY_NO_END(double A, double B, double X, RealFunction F)
+{
+    const std::string AT = runtime::shortest(X);
+    if (SIGN(F(A)) == SIGN(F(B)))
+        return "das Intervall enthält keinen Vorzeichenwechsel von F; die Mittelpunkte laufen bei x = " +
+               AT + " zusammen";
+    return "F wechselt bei x = " + AT + " das Vorzeichen, aber |F| wird dort nicht kleiner als die Toleranz";
+}
+
+}  // namespace
+
+void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+           std::string_view AUSGABE)
+{
+    runtime::LogFile LOG(AUSGABE);
+    STEPS = 0;
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B));
+
+    runtime::IterationWatch<std::array<double, 2>> WATCH;
+    runtime::Verdict WHY = runtime::Verdict::go;
+    X = MIDPOINT(A, B);
+    while (std::abs(F(X)) > TOLERANCE) {
+        if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
+        X = MIDPOINT(A, B);
+        const double FX = F(X);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
+        LOG.write(STEP);
+        runtime::console::write(STEP);
+        // F(A) is evaluated afresh each step rather than remembered from the step that
+        // moved A; F is pure, so this costs an evaluation and never changes a bit.
+        const int VZFA = SIGN(F(A));
+        const int VZFX = SIGN(FX);
+        if (VZFX == VZFA) {
+            A = X;
+        } else {
+            B = X;
+        }
+        ++STEPS;
+    }
+    LOG.close();
+
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP("Bisektion", WHY, STEPS, X, WHY_NO_END(A, B, X, F));
+    } else if (std::isnan(F(X))) {
+        REPORT_BREAKDOWN("Bisektion", STEPS, "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
+    }
+}
+
+}  // namespace METHODS

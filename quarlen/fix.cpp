@@ -1,0 +1,41 @@
+// Fixed-point iteration: x(k+1) = F(x(k)), where a fixed point of F is sought.
+#include <cmath>
+
+#include "quarlen/methods.hpp"
+#include "quarlen/stop_report.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE)
+{
+    STEPS = 0;
+    runtime::LogFile LOG(AUSGABE);
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART));
+
+    runtime::IterationWatch<double> WATCH;
+    runtime::Verdict WHY = runtime::Verdict::go;
+    while (std::abs(F(XSTART) - XSTART) > TOLERANCE) {
+        if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
+        const double X = F(XSTART);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
+        LOG.write(STEP);
+        runtime::console::write(STEP);
+        XSTART = X;
+        ++STEPS;
+    }
+    LOG.close();
+
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP("Fixpunktiteration", WHY, STEPS, XSTART,
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
+    } else if (const double G = F(XSTART); std::isnan(G - XSTART)) {
+        REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
+                         "g(x) = " + runtime::shortest(G) + " bei x = " + runtime::shortest(XSTART));
+    }
+}
+
+}  // namespace METHODS

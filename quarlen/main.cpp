@@ -1,0 +1,40 @@
+// quarlen: finds the root of the cubic F1 by bisection and Newton's method, and a fixed
+// point of GF2, showing every step on the console and in a log file per method.
+#include <cstdint>
+
+#include "quarlen/functions.hpp"
+#include "quarlen/methods.hpp"
+#include "runtime/console.hpp"
+#include "runtime/program.hpp"
+#include "runtime/record.hpp"
+
+int main()
+{
+    runtime::start("quarlen", runtime::Language::german);
+
+    double A = 0, B = 0;  // the interval; BISEC narrows it in place
+    double X1B = 0;       // the root bisection found ...
+    std::int32_t N1B = 0; // ... and its number of steps
+    double X1N = 0;       // Newton's start value, then its last iterate
+    std::int32_t N1N = 0;
+    double X1F = 0;       // the fixed-point start value, then its last iterate
+    std::int32_t N1F = 0;
+
+    runtime::console::write(runtime::Record().text("Bitte Intervallgrenzen eingeben:"));
+    runtime::console::prompt("a= ");
+    runtime::console::read(A);
+    runtime::console::prompt("b= ");
+    runtime::console::read(B);
+    METHODS::BISEC(A, B, X1B, FUNCTIONS::F1, N1B, "bisec_f1.dat");
+    runtime::console::write(runtime::Record().real(X1B).integer(N1B));
+
+    runtime::console::prompt("Bitte Startwert eingeben");
+    runtime::console::read(X1N);
+    METHODS::NEWTON(X1N, N1N, FUNCTIONS::F1, FUNCTIONS::DF1, "newto_f1.dat");
+
+    runtime::console::prompt("Bitte Startwert eingeben");
+    runtime::console::read(X1F);
+    METHODS::FIX(X1F, FUNCTIONS::GF2, N1F, "fixpk_f1.dat");
+
+    return runtime::end();
+}

@@ -1,0 +1,49 @@
+// Newton's method: x(k+1) = x(k) - F(x(k)) / DF(x(k)).
+#include <cmath>
+
+#include "quarlen/methods.hpp"
+#include "quarlen/stop_report.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF,
+            std::string_view AUSGABE)
+{
+    STEPS = 0;
+    runtime::LogFile LOG(AUSGABE);
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART));
+
+    runtime::IterationWatch<double> WATCH;
+    runtime::Verdict WHY = runtime::Verdict::go;
+    // A previous iterate 1 away makes the first test pass, unless XSTART is so large
+    // (2^53 or more) that adding 1 changes nothing: then no step is taken at all.
+    double ALT = XSTART + 1;
+    while (std::abs(XSTART - ALT) > TOLERANCE) {
+        if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
+        ALT = XSTART;
+        const double FX = F(XSTART);
+        // No guard against DF = 0: the infinity leads to a NaN, which ends the loop.
+        const double NEWTON_ZERO = XSTART - FX / DF(XSTART);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(FX);
+        runtime::console::write(STEP);
+        LOG.write(STEP);
+        XSTART = NEWTON_ZERO;
+        ++STEPS;
+    }
+    LOG.close();
+
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP("Newton-Verfahren", WHY, STEPS, XSTART,
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
+    } else if (std::isnan(XSTART - ALT)) {
+        REPORT_BREAKDOWN("Newton-Verfahren", STEPS,
+                         "der Schritt von x = " + runtime::shortest(ALT) + " führt auf " +
+                             runtime::shortest(XSTART));
+    }
+}
+
+}  // namespace METHODS

@@ -1,0 +1,20 @@
+// Messages for an iteration that ended otherwise than by meeting its tolerance. Called
+// after the method has closed its log, so the log is complete whatever follows.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "runtime/iteration_watch.hpp"
+
+namespace METHODS {
+
+// WHY is not go. Ctrl-C ends the program with status 130; a step limit or a cycle is
+// reported, with CYCLE saying what repeats, and the run goes on to end with status 1.
+void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                 std::string_view CYCLE);
+
+// A NaN ended the loop before step STEPS; WHAT says which value it is and where.
+void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEPS, std::string_view WHAT);
+
+}  // namespace METHODS

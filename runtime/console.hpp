@@ -1,0 +1,30 @@
+// The console: standard output for prompts and records, standard input for numbers.
+//
+// Output is buffered and goes out in large blocks, or record by record when standard
+// output is a terminal, so that a person sees every step as it is made. It is always
+// written out before a read and before a message, so prompts, records and messages keep
+// their order through pipes.
+#pragma once
+
+#include <string_view>
+
+#include "runtime/record.hpp"
+
+namespace runtime::console {
+
+void write(const Record& record);
+
+// A prompt is a record of one text. The console keeps it, to ask again on a terminal.
+void prompt(std::string_view text);
+
+// Reads the next non-blank line, which must hold exactly one finite number. What is not
+// such a number is named in a message on stderr; a person at a terminal is asked again,
+// a script is stopped with status 2 so that none of its later lines is taken for the
+// wrong value. Input that ends first stops the program with status 2, Ctrl-C with 130.
+void read(double& value);
+void read(float& value);
+
+void flush();
+void flush_quietly();
+
+}  // namespace runtime::console

@@ -1,0 +1,82 @@
+#include "runtime/line_reader.hpp"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+#include "runtime/program.hpp"
+
+namespace runtime {
+
+LineReader::Status LineReader::next()
+{
+    std::size_t scanned = begin_;
+    for (;;) {
+        const char* const first = buffer_.data();
+        const char* const newline = std::find(first + scanned, first + end_, '\n');
+        if (newline != first + end_) {
+            line_ = {first + begin_, static_cast<std::size_t>(newline - (first + begin_))};
+            begin_ = static_cast<std::size_t>(newline - first) + 1;
+            return Status::line;
+        }
+        // Move the unfinished line to the front so that the buffer can take more.
+        if (begin_ > 0) {
+            std::memmove(buffer_.data(), first + begin_, end_ - begin_);
+            end_ -= begin_;
+            begin_ = 0;
+        }
+        scanned = end_;
+        if (end_ == buffer_.size()) return skip_rest_of_line();
+        const long n = fill();
+        if (n < 0) return failure_;
+        if (n == 0) {
+            if (begin_ == end_) return Status::end;
+            line_ = {buffer_.data() + begin_, end_ - begin_};  // last line, no '\n'
+            begin_ = end_;
+            return Status::line;
+        }
+    }
+}
+
+LineReader::Status LineReader::skip_rest_of_line()
+{
+    // The buffer is full of one line. Its head is kept for the message; the rest is read
+    // into the space behind the head and thrown away until the line ends.
+    constexpr std::size_t HEAD = 64;
+    std::size_t rest = 0;  // input after the line's '\n', kept behind the head
+    for (;;) {
+        end_ = HEAD;
+        const long n = fill();
+        if (n < 0) return failure_;
+        if (n == 0) break;
+        const char* const chunk = buffer_.data() + HEAD;
+        const char* const newline = std::find(chunk, chunk + n, '\n');
+        if (newline != chunk + n) {
+            rest = static_cast<std::size_t>(chunk + n - (newline + 1));
+            std::memmove(buffer_.data() + HEAD, newline + 1, rest);
+            break;
+        }
+    }
+    line_ = {buffer_.data(), HEAD};
+    begin_ = HEAD;
+    end_ = HEAD + rest;
+    return Status::too_long;
+}
+
+long LineReader::fill()
+{
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (n >= 0) {
+            end_ += static_cast<std::size_t>(n);
+            return n;
+        }
+        if (errno == EINTR && !interrupted()) continue;
+        failure_ = errno == EINTR ? Status::interrupted : Status::error;
+        error_ = errno;
+        return -1;
+    }
+}
+
+}  // namespace runtime

@@ -1,0 +1,44 @@
+// Lines from a file descriptor, read in bounded memory: a line longer than MAX_LINE is
+// passed over to its end without being held whole, however long it is.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace runtime {
+
+class LineReader {
+public:
+    static constexpr std::size_t MAX_LINE = 4096;
+
+    enum class Status {
+        line,         // line() holds the next line, without its '\n'
+        too_long,     // line() holds the beginning of a line longer than MAX_LINE
+        end,          // no more input
+        error,        // read failed; error() holds the errno
+        interrupted,  // Ctrl-C while waiting for input
+    };
+
+    explicit LineReader(int fd) : fd_(fd) {}
+
+    Status next();
+    std::string_view line() const { return line_; }
+    int error() const { return error_; }
+
+private:
+    // Reads more input behind what the buffer holds. Returns the byte count, 0 at the
+    // end of input, -1 on failure or interruption (status_ then says which).
+    long fill();
+    Status skip_rest_of_line();
+
+    int fd_;
+    int error_ = 0;
+    Status failure_ = Status::error;
+    std::array<char, MAX_LINE + 1> buffer_{};  // one byte more tells a too long line
+    std::size_t begin_ = 0;                    // unread input is [begin_, end_)
+    std::size_t end_ = 0;
+    std::string_view line_;
+};
+
+}  // namespace runtime

@@ -1,0 +1,67 @@
+#include "runtime/messages.hpp"
+
+#include <array>
+
+namespace runtime {
+namespace {
+
+constexpr Phrases GERMAN{
+    .not_a_number = "keine Zahl",
+    .expected_number = "erwartet wird genau eine endliche Zahl je Zeile, etwa 2,5 oder -1.5e3",
+    .out_of_range = "Zahl außerhalb des darstellbaren Bereichs",
+    .line_too_long = "Eingabezeile zu lang",
+    .input_ended = "Eingabe zu Ende, bevor eine Zahl gelesen wurde",
+    .input_unreadable = "Eingabe nicht lesbar",
+    .interrupted = "unterbrochen",
+    .standard_output = "Standardausgabe",
+    .cannot_create = "kann nicht angelegt werden",
+    .cannot_write = "kann nicht geschrieben werden",
+    .cannot_close = "kann nicht geschlossen werden",
+};
+
+constexpr Phrases ENGLISH{
+    .not_a_number = "not a number",
+    .expected_number = "expected exactly one finite number per line, such as 2.5 or -1.5e3",
+    .out_of_range = "number out of range",
+    .line_too_long = "input line too long",
+    .input_ended = "input ended before a number was read",
+    .input_unreadable = "cannot read input",
+    .interrupted = "interrupted",
+    .standard_output = "standard output",
+    .cannot_create = "cannot be created",
+    .cannot_write = "cannot be written",
+    .cannot_close = "cannot be closed",
+};
+
+}  // namespace
+
+const Phrases& phrases_for(Language language)
+{
+    return language == Language::german ? GERMAN : ENGLISH;
+}
+
+std::string quoted(std::string_view text, std::size_t limit)
+{
+    static constexpr std::array<char, 16> HEX{'0', '1', '2', '3', '4', '5', '6', '7',
+                                              '8', '9', 'a', 'b', 'c', 'd', 'e', 'f'};
+    std::string out = "\"";
+    for (const char c : text.substr(0, limit)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\t') {
+            out += "\\t";
+        } else if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20 || byte >= 0x7f) {
+            out += "\\x";
+            out += HEX[byte >> 4];
+            out += HEX[byte & 0xf];
+        } else {
+            out += c;
+        }
+    }
+    out += text.size() > limit ? "\"..." : "\"";
+    return out;
+}
+
+}  // namespace runtime

@@ -1,0 +1,31 @@
+// The run-time layer's own diagnostics, in the language of the program's dialogue.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace runtime {
+
+enum class Language { german, english };
+
+struct Phrases {
+    std::string_view not_a_number;
+    std::string_view expected_number;
+    std::string_view out_of_range;
+    std::string_view line_too_long;
+    std::string_view input_ended;
+    std::string_view input_unreadable;
+    std::string_view interrupted;
+    std::string_view standard_output;
+    std::string_view cannot_create;
+    std::string_view cannot_write;
+    std::string_view cannot_close;
+};
+
+const Phrases& phrases_for(Language language);
+
+// `text` in double quotes, fit for a one-line message: at most `limit` characters of
+// it, control characters and bytes outside ASCII written as escapes (\t, \x00, \xc3).
+std::string quoted(std::string_view text, std::size_t limit = 40);
+
+}  // namespace runtime

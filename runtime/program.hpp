@@ -1,0 +1,34 @@
+// The program's start and end, its messages on stderr, and the run's exit status.
+#pragma once
+
+#include <string_view>
+
+#include "runtime/exit_status.hpp"
+#include "runtime/messages.hpp"
+
+namespace runtime {
+
+// Called once before the program's first statement: names the program in its
+// messages, picks their language, and takes over SIGINT (so that an iteration can
+// stop cleanly after its current step) and SIGPIPE (reported as a failed write).
+void start(std::string_view program_name, Language language);
+
+// Writes out the console and returns the exit status of the run.
+int end();
+
+// A method stopped without converging; the run goes on but will end with status 1.
+void note_not_converged();
+
+// One line on stderr, "<program>: <message>", after the console has been written out,
+// so that prompts, records and messages appear in order even through pipes.
+void warn(std::string_view message);
+
+// warn(message), then end the program at once with `status`.
+[[noreturn]] void fail(ExitStatus status, std::string_view message);
+
+// Ctrl-C has been pressed. Read once per step by the iterations.
+bool interrupted();
+
+const Phrases& phrases();
+
+}  // namespace runtime

@@ -1,0 +1,95 @@
+#include "runtime/record.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+namespace runtime {
+namespace {
+
+// Digits after the point that make a real read back bit for bit: 17 and 9 significant.
+constexpr int REAL64_PRECISION = 16;
+constexpr int REAL32_PRECISION = 8;
+
+template <class Real>
+std::string_view non_finite_name(Real value)
+{
+    if (std::isnan(value)) return "NaN";
+    return value > 0 ? "Infinity" : "-Infinity";
+}
+
+// Right-aligns `digits` in a field of `width` at `out`; returns the end.
+char* right_aligned(char* out, std::size_t width, std::string_view digits)
+{
+    const std::size_t blanks = width - std::min(digits.size(), width);
+    std::memset(out, ' ', blanks);
+    std::memcpy(out + blanks, digits.data(), digits.size());
+    return out + blanks + digits.size();
+}
+
+template <class Real>
+char* put_real(char* out, std::size_t width, int precision, Real value)
+{
+    if (!std::isfinite(value)) return right_aligned(out, width, non_finite_name(value));
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                      std::chars_format::scientific, precision);
+    return right_aligned(out, width, {digits, static_cast<std::size_t>(result.ptr - digits)});
+}
+
+template <class Real>
+std::string shortest_text(Real value)
+{
+    if (!std::isfinite(value)) return std::string(non_finite_name(value));
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    return {digits, result.ptr};
+}
+
+}  // namespace
+
+void Record::end_at(char* end)
+{
+    length_ = static_cast<std::size_t>(end - buffer_.data());
+    buffer_[length_] = '\n';
+}
+
+Record& Record::text(std::string_view text)
+{
+    assert(length_ + text.size() <= CAPACITY && "record texts are short program constants");
+    const std::size_t n = std::min(text.size(), CAPACITY - length_);
+    std::memcpy(buffer_.data() + length_, text.data(), n);
+    end_at(buffer_.data() + length_ + n);
+    return *this;
+}
+
+Record& Record::integer(std::int32_t value)
+{
+    assert(length_ + INTEGER_WIDTH <= CAPACITY);
+    char digits[16];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value);
+    end_at(right_aligned(buffer_.data() + length_, INTEGER_WIDTH,
+                         {digits, static_cast<std::size_t>(result.ptr - digits)}));
+    return *this;
+}
+
+Record& Record::real(double value)
+{
+    assert(length_ + REAL64_WIDTH <= CAPACITY);
+    end_at(put_real(buffer_.data() + length_, REAL64_WIDTH, REAL64_PRECISION, value));
+    return *this;
+}
+
+Record& Record::real(float value)
+{
+    assert(length_ + REAL32_WIDTH <= CAPACITY);
+    end_at(put_real(buffer_.data() + length_, REAL32_WIDTH, REAL32_PRECISION, value));
+    return *this;
+}
+
+std::string shortest(double value) { return shortest_text(value); }
+std::string shortest(float value) { return shortest_text(value); }
+
+}  // namespace runtime
