@@ -1,0 +1,10 @@
+// The test equation e^x - x^2 = 0 and its derivative, in 32-bit reals. x^2 and 2x are
+// formed first, then e^x; each result is rounded to 32 bits.
+#pragma once
+
+namespace FUNCTIONS {
+
+float F1(const float& X);     // e^x - x^2, one real root near -0.70
+float F1DOT(const float& X);  // e^x - 2x, positive for every x
+
+}  // namespace FUNCTIONS

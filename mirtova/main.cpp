@@ -1,0 +1,25 @@
+// mirtova: finds a root of e^x - x^2 by Newton's method in 32-bit reals and prints it
+// with the number of steps.
+#include <cstdint>
+
+#include "mirtova/functions.hpp"
+#include "mirtova/newton.hpp"
+#include "runtime/console.hpp"
+#include "runtime/program.hpp"
+#include "runtime/record.hpp"
+
+int main()
+{
+    runtime::start("mirtova", runtime::Language::english);
+
+    float START = 0;  // the start value as typed, the root afterwards
+    std::int32_t STEPS = 0;
+
+    runtime::console::prompt("Please type in the starting value for calculation!");
+    runtime::console::read(START);
+    NEWTON::FIND_ZERO(START, STEPS, FUNCTIONS::F1, FUNCTIONS::F1DOT);
+    runtime::console::write(runtime::Record().text("zero, number of steps"));
+    runtime::console::write(runtime::Record().real(START).integer(STEPS));
+
+    return runtime::end();
+}

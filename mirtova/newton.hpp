@@ -1,0 +1,23 @@
+// Newton's method in 32-bit reals, stopping on the size of the function value.
+#pragma once
+
+#include <cstdint>
+
+namespace NEWTON {
+
+// A function of one 32-bit real, without side effects.
+using RealFunction = float (*)(const float& X);
+
+// 1e-6 rounded to 32 bits (9.99999997e-7).
+inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
+
+// Newton steps x = x - F(x)/FDOT(x) from XSTART until |F| at the new iterate is below
+// ZERO_TOLERANCE; at least one step is taken, even from a root. The root is left in
+// XSTART and the number of steps in NR_STEPS.
+//
+// A NaN at the new iterate also ends the loop, and is reported as a breakdown. A state
+// that repeats (the loop could never end) or a step counter about to overflow stops the
+// loop with a message; either way the run ends with status 1. Ctrl-C ends it with 130.
+void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT);
+
+}  // namespace NEWTON
