@@ -1,0 +1,115 @@
+// mirtova's function, derivative and Newton loop, in 32-bit reals.
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "mirtova/functions.hpp"
+#include "mirtova/newton.hpp"
+
+namespace {
+
+using FUNCTIONS::F1;
+using FUNCTIONS::F1DOT;
+
+TEST(MirtovaFunctions, ValuesAtSmallIntegers)
+{
+    EXPECT_EQ(F1(0.0f), 1.0f);
+    EXPECT_EQ(F1DOT(0.0f), 1.0f);
+    EXPECT_EQ(F1(1.0f), static_cast<float>(std::exp(1.0)) - 1.0f);
+    EXPECT_EQ(F1DOT(1.0f), static_cast<float>(std::exp(1.0)) - 2.0f);
+    EXPECT_EQ(F1(-1.0f), static_cast<float>(std::exp(-1.0)) - 1.0f);
+}
+
+TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)
+{
+    for (float x = -20.0f; x <= 20.0f; x += 0.25f) {
+        EXPECT_GT(F1DOT(x), 0.0f) << "x = " << x;
+        const double h = 1e-3;
+        const double quotient = (std::exp(x + h) - (x + h) * (x + h) - std::exp(x - h) + (x - h) * (x - h)) / (2 * h);
+        EXPECT_NEAR(F1DOT(x), quotient, 1e-5 * std::max(1.0, std::abs(quotient))) << "x = " << x;
+    }
+}
+
+TEST(MirtovaFunctions, OverflowGivesInfinityNotATrap)
+{
+    EXPECT_TRUE(std::isinf(F1(89.0f)));
+    EXPECT_TRUE(std::isinf(F1DOT(89.0f)));
+    EXPECT_TRUE(std::isfinite(F1(88.0f)));
+}
+
+struct StartCase {
+    const char* name;
+    float start;
+    std::int32_t steps;
+};
+
+class FindZero : public testing::TestWithParam<StartCase> {};
+
+TEST_P(FindZero, ReachesTheRootInTheKnownNumberOfSteps)
+{
+    float x = GetParam().start;
+    std::int32_t steps = -1;
+    NEWTON::FIND_ZERO(x, steps, F1, F1DOT);
+    EXPECT_EQ(steps, GetParam().steps);
+    EXPECT_NEAR(x, -0.7034674f, 1e-6f);
+    EXPECT_LT(std::abs(F1(x)), NEWTON::ZERO_TOLERANCE);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StartValues, FindZero,
+    testing::Values(StartCase{"zero", 0.0f, 4}, StartCase{"minus_one", -1.0f, 3},
+                    StartCase{"one", 1.0f, 5}, StartCase{"five", 5.0f, 10},
+                    StartCase{"ten", 10.0f, 15}, StartCase{"at_the_root", -0.703467429f, 1},
+                    StartCase{"just_below_overflow", 88.0f, 93}),
+    [](const testing::TestParamInfo<StartCase>& info) { return info.param.name; });
+
+TEST(FindZero, ToleranceIsOneMillionthInThirtyTwoBits)
+{
+    EXPECT_EQ(NEWTON::ZERO_TOLERANCE, static_cast<float>(1e-6));
+    EXPECT_FLOAT_EQ(NEWTON::ZERO_TOLERANCE, 9.99999997e-7f);
+}
+
+TEST(FindZeroBreakdown, OverflowingStartEndsOnNaNAfterOneStep)
+{
+    for (const float start : {89.0f, 100.0f, 1e30f}) {
+        float x = start;
+        std::int32_t steps = 0;
+        testing::internal::CaptureStderr();
+        NEWTON::FIND_ZERO(x, steps, F1, F1DOT);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::isnan(x)) << start;
+        EXPECT_EQ(steps, 1) << start;
+        EXPECT_NE(message.find("e^x overflows"), std::string::npos) << message;
+    }
+}
+
+TEST(FindZeroBreakdown, HugeNegativeStartEndsOnInfinity)
+{
+    float x = -2e19f;  // x^2 overflows, the step lands on +Infinity, F there is NaN
+    std::int32_t steps = 0;
+    testing::internal::CaptureStderr();
+    NEWTON::FIND_ZERO(x, steps, F1, F1DOT);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(x, std::numeric_limits<float>::infinity());
+    EXPECT_EQ(steps, 1);
+    EXPECT_NE(message.find("broke down in step 1"), std::string::npos) << message;
+}
+
+TEST(FindZeroCycle, RepeatingIteratesStopTheLoop)
+{
+    // f(x) = x^3 - 2x + 2 sends Newton from 0 to 1 and back to 0 for ever.
+    const NEWTON::RealFunction f = [](const float& x) { return x * x * x - 2.0f * x + 2.0f; };
+    const NEWTON::RealFunction fdot = [](const float& x) { return 3.0f * x * x - 2.0f; };
+    float x = 0.0f;
+    std::int32_t steps = 0;
+    testing::internal::CaptureStderr();
+    NEWTON::FIND_ZERO(x, steps, f, fdot);
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_LT(steps, 10);
+    EXPECT_TRUE(x == 0.0f || x == 1.0f) << x;
+    EXPECT_NE(message.find("the iterates repeat"), std::string::npos) << message;
+}
+
+}  // namespace
