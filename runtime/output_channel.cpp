@@ -16,15 +16,13 @@ OutputChannel::OutputChannel(int fd, std::string name, bool flush_each_record)
 
 void OutputChannel::write(std::string_view bytes)
 {
-    if (bytes.size() > CAPACITY - used_) flush();
-    // Records are far shorter than the buffer; anything longer still goes out whole.
-    if (bytes.size() > CAPACITY) {
-        while (!bytes.empty()) {
-            const auto part = bytes.substr(0, CAPACITY);
-            write(part);
-            bytes.remove_prefix(part.size());
-        }
-        return;
+    // Fill the buffer to the brim before writing it out, so blocks go out whole.
+    while (bytes.size() > CAPACITY - used_) {
+        const std::size_t room = CAPACITY - used_;
+        std::memcpy(buffer_.get() + used_, bytes.data(), room);
+        used_ = CAPACITY;
+        bytes.remove_prefix(room);
+        flush();
     }
     std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();

@@ -1,5 +1,6 @@
 #include "runtime/program.hpp"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <string>

@@ -1,0 +1,135 @@
+// mirtova run as a program: its dialogue, its output lines and its exit statuses.
+#include <csignal>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/process.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+using test_support::run;
+using test_support::RunOptions;
+using test_support::RunResult;
+
+const std::string PROMPT = "Please type in the starting value for calculation!\n";
+
+RunResult mirtova(const std::string& input)
+{
+    test_support::TempDir dir;
+    RunOptions options;
+    options.working_dir = dir.path();
+    options.input = input;
+    return run(MIRTOVA_PATH, options);
+}
+
+struct DialogueCase {
+    const char* name;
+    const char* input;
+    const char* result_line;  // the record after "zero, number of steps"
+    int exit_status;
+    const char* message;      // expected in stderr; "" for none
+};
+
+class MirtovaDialogue : public testing::TestWithParam<DialogueCase> {};
+
+TEST_P(MirtovaDialogue, WritesPromptRootAndSteps)
+{
+    const DialogueCase& c = GetParam();
+    const RunResult r = mirtova(c.input);
+    EXPECT_EQ(r.exit_status, c.exit_status) << r.err;
+    EXPECT_EQ(r.out, PROMPT + "zero, number of steps\n" + c.result_line + "\n");
+    if (*c.message == '\0') {
+        EXPECT_EQ(r.err, "");
+    } else {
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, MirtovaDialogue,
+    testing::Values(
+        DialogueCase{"from_zero", "0\n", " -7.03467488e-01          4", 0, ""},
+        DialogueCase{"from_ten", "10\n", " -7.03467429e-01         15", 0, ""},
+        DialogueCase{"decimal_comma_and_d_exponent", "  1,0d0 \r\n", " -7.03467429e-01          5", 0, ""},
+        DialogueCase{"after_blank_lines", "\n \t\n5\n", " -7.03467429e-01         10", 0, ""},
+        DialogueCase{"at_the_root", "-0.703467429\n", " -7.03467429e-01          1", 0, ""},
+        DialogueCase{"exp_overflows", "89\n", "             NaN          1", 1,
+                     "mirtova: Newton iteration broke down in step 1: e^x overflows at x = 89"},
+        DialogueCase{"square_overflows", "-2e19\n", "        Infinity          1", 1,
+                     "broke down in step 1"}),
+    [](const testing::TestParamInfo<DialogueCase>& info) { return info.param.name; });
+
+struct BadInputCase {
+    const char* name;
+    const char* input;
+    const char* message;
+};
+
+class MirtovaBadInput : public testing::TestWithParam<BadInputCase> {};
+
+TEST_P(MirtovaBadInput, StopsWithStatusTwoAfterThePrompt)
+{
+    const RunResult r = mirtova(GetParam().input);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(r.out, PROMPT);
+    EXPECT_EQ(r.err, std::string("mirtova: ") + GetParam().message + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, MirtovaBadInput,
+    testing::Values(
+        BadInputCase{"empty", "", "input ended before a number was read"},
+        BadInputCase{"only_blank_lines", "\n\n  \n", "input ended before a number was read"},
+        BadInputCase{"text", "zero\n",
+                     "not a number: \"zero\" (expected exactly one finite number per line, such as 2.5 or -1.5e3)"},
+        BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""},
+        BadInputCase{"underflows_to_zero", "1e-50\n", "number out of range: \"1e-50\""},
+        BadInputCase{"infinity", "inf\n",
+                     "not a number: \"inf\" (expected exactly one finite number per line, such as 2.5 or -1.5e3)"}),
+    [](const testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
+
+TEST(MirtovaRanges, LargestThirtyTwoBitValueIsAccepted)
+{
+    // 3.4028235e38 rounds to the largest float; e^x overflows there, so it breaks down.
+    const RunResult r = mirtova("3.4028235e38\n");
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_NE(r.err.find("e^x overflows at x = 3.4028235e+38"), std::string::npos) << r.err;
+}
+
+TEST(MirtovaInterrupt, CtrlCAtThePromptEndsWith130)
+{
+    test_support::TempDir dir;
+    RunOptions options;
+    options.working_dir = dir.path();
+    options.close_input = false;
+    options.while_running = [sent = false](pid_t child, test_support::milliseconds since) mutable {
+        if (!sent && since.count() > 200) {
+            kill(child, SIGINT);
+            sent = true;
+        }
+    };
+    const RunResult r = run(MIRTOVA_PATH, options);
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_EQ(r.exit_status, 130);
+    EXPECT_EQ(r.out, PROMPT);
+    EXPECT_EQ(r.err, "mirtova: interrupted\n");
+}
+
+TEST(MirtovaTerminal, AsksAgainAfterAWrongLine)
+{
+    test_support::TempDir dir;
+    test_support::PtySession session(MIRTOVA_PATH, dir.path());
+    ASSERT_TRUE(session.expect("calculation!"));
+    const std::size_t mark = session.screen().size();
+    session.send("abc\n");
+    ASSERT_TRUE(session.expect("not a number: \"abc\"", mark));
+    ASSERT_TRUE(session.expect("calculation!", mark));
+    session.send("0\n");
+    ASSERT_TRUE(session.expect("-7.03467488e-01          4", mark));
+    EXPECT_EQ(session.wait(), 0);
+}
+
+}  // namespace
