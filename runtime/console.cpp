@@ -46,8 +46,6 @@ void read_real(Real& value)
     const Phrases& say = phrases();
     const bool person_at_terminal = ::isatty(STDIN_FILENO) == 1;
     for (;;) {
-        // Ctrl-C pressed while the last iteration was finishing: do not wait for a line.
-        if (interrupted()) fail(ExitStatus::interrupted, say.interrupted);
         flush();
         std::string problem;
         switch (input().next()) {

@@ -67,6 +67,12 @@ LineReader::Status LineReader::skip_rest_of_line()
 long LineReader::fill()
 {
     for (;;) {
+        // Ctrl-C pressed while nothing was waiting for input must not leave us blocked.
+        if (interrupted()) {
+            failure_ = Status::interrupted;
+            error_ = EINTR;
+            return -1;
+        }
         const ssize_t n = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (n >= 0) {
             end_ += static_cast<std::size_t>(n);

@@ -1,0 +1,51 @@
+#include "quarlen/functions.hpp"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace FUNCTIONS;
+
+TEST(Functions, KnownValues)
+{
+    EXPECT_EQ(F1(4), -16);
+    EXPECT_EQ(F1(5), 100);
+    EXPECT_EQ(F1(0), -400);
+    EXPECT_EQ(DF1(4), 108);
+    EXPECT_EQ(DF1(0), 100);
+    EXPECT_EQ(GF1(4), -12);
+    EXPECT_DOUBLE_EQ(F2(0), 0.9);
+    EXPECT_DOUBLE_EQ(GF2(0), 0.9);
+    EXPECT_LT(GF2(4), 4);
+    EXPECT_GT(GF2(4), 3.99);
+    // At -1 the test functions 2 divide by zero.
+    EXPECT_TRUE(std::isinf(F2(-1)));
+    EXPECT_TRUE(std::isinf(GF2(-1)));
+    EXPECT_TRUE(std::isinf(DF2(-1)));
+}
+
+TEST(Functions, RelationsAndDerivatives)
+{
+    double previous = F1(-50);
+    for (double x = -50; x <= 50; x += 0.125) {
+        SCOPED_TRACE(x);
+        const double h = 1e-5 * std::max(1.0, std::abs(x));
+        // DF1 and DF2 against a central difference.
+        EXPECT_NEAR(DF1(x), (F1(x + h) - F1(x - h)) / (2 * h), 1e-6 * std::abs(DF1(x)) + 1e-4);
+        if (x > -0.9) {
+            EXPECT_NEAR(DF2(x), (F2(x + h) - F2(x - h)) / (2 * h), 1e-6 * std::abs(DF2(x)) + 1e-9);
+            EXPECT_NEAR(GF2(x), x + F2(x), 1e-12 * std::max(1.0, std::abs(x)));
+        }
+        EXPECT_NEAR(GF1(x), x + F1(x), 1e-12 * std::max(1.0, std::abs(F1(x))));
+        if (x > -50) {
+            EXPECT_GT(F1(x), previous) << "F1 increases strictly";
+        }
+        previous = F1(x);
+    }
+    // Its one real root lies near 4.15.
+    EXPECT_LT(F1(4.14), 0);
+    EXPECT_GT(F1(4.15), 0);
+}
+
+}  // namespace

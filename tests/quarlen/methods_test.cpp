@@ -1,0 +1,303 @@
+// The three methods called directly. They write their step records to fd 1 and their
+// messages to fd 2, which each run here captures, and their logs into a fresh folder.
+#include "quarlen/methods.hpp"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "quarlen/functions.hpp"
+#include "runtime/console.hpp"
+#include "tests/support/fd_capture.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+using namespace FUNCTIONS;
+using test_support::FdCapture;
+using test_support::TempDir;
+
+struct Step {
+    int n;
+    double x, y;
+};
+
+struct Outcome {
+    std::string out, err;
+    std::string header;
+    std::vector<Step> steps;
+    std::string problem;  // what was wrong with the records, if anything
+};
+
+bool same_bits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Runs `call` with fd 1 and fd 2 captured and checks what every run must satisfy: the
+// console shows exactly the log's lines after its header, each a record of the layout
+// "step, real, real" with steps 0, 1, 2, ...
+Outcome run(const std::function<void(const std::string& log)>& call)
+{
+    TempDir dir;
+    const std::string log = (dir / "log.dat").string();
+    Outcome o;
+    {
+        FdCapture out(1), err(2);
+        call(log);
+        runtime::console::flush();
+        o.err = err.finish();
+        o.out = out.finish();
+    }
+    const std::string file = test_support::read_file(log);
+    const auto end_of_header = file.find('\n');
+    if (end_of_header == std::string::npos) return o.problem = "log without header", o;
+    o.header = file.substr(0, end_of_header);
+    if (file.substr(end_of_header + 1) != o.out) o.problem = "console and log differ";
+    for (std::size_t at = 0; at < o.out.size();) {
+        const std::size_t end = o.out.find('\n', at);
+        const std::string line = o.out.substr(at, end - at);
+        at = end + 1;
+        char* rest = nullptr;
+        Step s{static_cast<int>(std::strtol(line.c_str(), &rest, 10)), 0, 0};
+        s.x = std::strtod(line.c_str() + 11, nullptr);
+        s.y = std::strtod(line.c_str() + 36, nullptr);
+        if (line.size() != 61 || rest != line.c_str() + 11 || s.n != static_cast<int>(o.steps.size()))
+            o.problem = "bad record \"" + line + "\"";
+        o.steps.push_back(s);
+    }
+    return o;
+}
+
+std::string real_field(double x) { return std::string(runtime::Record().real(x).line().substr(0, 25)); }
+
+// ---------------------------------------------------------------- bisection
+
+double x_minus_1_5e308(const double& x) { return x - 1.5e308; }
+double x_plus_1_5e308(const double& x) { return x + 1.5e308; }
+double x_minus_4(const double& x) { return x - 4; }
+double x_minus_1e300(const double& x) { return x - 1e300; }
+
+struct BisecCase {
+    const char* name;
+    double a, b;
+    RealFunction f;
+    std::function<void(const Outcome&, double a, double b, double x, std::int32_t steps)> facts;
+};
+
+void f1_from_0_to_10(const Outcome& o, double, double, double x, std::int32_t steps)
+{
+    ASSERT_EQ(o.steps.size(), 21u);
+    EXPECT_EQ(steps, 21);
+    EXPECT_EQ(o.steps[0].x, 5);
+    EXPECT_EQ(o.steps[0].y, 100);
+    EXPECT_EQ(o.steps[1].x, 2.5);
+    EXPECT_LT(o.steps[1].y, 0);
+    EXPECT_EQ(o.steps[2].x, 3.75);
+    EXPECT_LT(o.steps[2].y, 0);
+    EXPECT_NEAR(x, 4.1467, 1e-4);
+    EXPECT_EQ(x, o.steps.back().x);
+    EXPECT_LE(std::abs(F1(x)), METHODS::TOLERANCE);
+    EXPECT_EQ(o.err, "");
+}
+
+const BisecCase BISEC_CASES[] = {
+    {"f1_0_10", 0, 10, F1, [](const Outcome& o, double a, double b, double x, std::int32_t s) {
+         EXPECT_EQ(o.header, "Ausgangswerte - a= " + real_field(0) + ", b= " + real_field(10));
+         f1_from_0_to_10(o, a, b, x, s);
+     }},
+    {"f1_10_0", 10, 0, F1, f1_from_0_to_10},
+    {"first_midpoint_meets_tolerance", 2, 6, x_minus_4,
+     [](const Outcome& o, double a, double b, double x, std::int32_t steps) {
+         EXPECT_TRUE(o.steps.empty());
+         EXPECT_EQ(steps, 0);
+         EXPECT_EQ(x, 4);
+         EXPECT_EQ(a, 2);
+         EXPECT_EQ(b, 6);
+     }},
+    {"no_sign_change", 5, 10, F1, [](const Outcome& o, double, double, double, std::int32_t steps) {
+         EXPECT_NE(o.err.find("keinen Vorzeichenwechsel"), std::string::npos) << o.err;
+         EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
+         EXPECT_LT(steps, 200);
+     }},
+    {"near_largest_doubles", 1e308, 1.7e308, x_minus_1_5e308, {}},
+    {"near_lowest_doubles", -1.7e308, -1e308, x_plus_1_5e308, {}},
+    {"whole_range", -DBL_MAX, DBL_MAX, x_minus_1e300, {}},
+    {"whole_range_reversed", DBL_MAX, -DBL_MAX, x_minus_1e300, {}},
+    {"largest_to_half", DBL_MAX, DBL_MAX / 2, x_minus_1_5e308, {}},
+};
+
+TEST(Bisec, Cases)
+{
+    for (const BisecCase& c : BISEC_CASES) {
+        SCOPED_TRACE(c.name);
+        double a = c.a, b = c.b, x = -1;
+        std::int32_t steps = -1;
+        const Outcome o = run([&](const std::string& log) { METHODS::BISEC(a, b, x, c.f, steps, log); });
+        ASSERT_EQ(o.problem, "");
+        // Every midpoint is finite and inside the bracket that holds the sign change,
+        // and each step halves that bracket.
+        double lo = std::min(c.a, c.b), hi = std::max(c.a, c.b);
+        const bool f_lo_positive = c.f(lo) >= 0;
+        for (const Step& s : o.steps) {
+            SCOPED_TRACE(s.n);
+            ASSERT_TRUE(std::isfinite(s.x));
+            ASSERT_GE(s.x, lo);
+            ASSERT_LE(s.x, hi);
+            ASSERT_TRUE(same_bits(s.y, c.f(s.x))) << "the record shows F at the midpoint";
+            const double width = hi - lo;
+            ((s.y >= 0) == f_lo_positive ? lo : hi) = s.x;
+            if (std::isfinite(width)) {
+                ASSERT_LE(hi - lo, width / 2 * (1 + 1e-15) + std::abs(s.x) * DBL_EPSILON);
+            }
+        }
+        if (c.facts) {
+            c.facts(o, a, b, x, steps);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- Newton
+
+double x_minus_2(const double& x) { return x - 2; }
+double one(const double&) { return 1; }
+double x2_plus_1(const double& x) { return x * x + 1; }
+double twice(const double& x) { return 2 * x; }
+double cycling(const double& x) { return x * x * x - 2 * x + 2; }  // 0 -> 1 -> 0
+double d_cycling(const double& x) { return 3 * x * x - 2; }
+
+struct NewtonCase {
+    const char* name;
+    double start;
+    RealFunction f, df;
+    std::vector<double> first_xs;  // the first iterates the records show
+    std::int32_t steps;
+    std::function<void(const Outcome&, double x)> facts;
+};
+
+const NewtonCase NEWTON_CASES[] = {
+    {"f1_from_0", 0, F1, DF1, {0, 4}, 4, [](const Outcome& o, double x) {
+         EXPECT_EQ(o.steps[0].y, -400);
+         EXPECT_EQ(o.steps[1].y, -16);
+         EXPECT_NEAR(o.steps[2].x, 4.15, 0.01);
+         EXPECT_NEAR(o.steps[3].x, 4.15, 0.01);
+         EXPECT_NEAR(x, 4.1467236, 1e-6);
+     }},
+    {"f1_from_4", 4, F1, DF1, {4}, 3, [](const Outcome& o, double x) {
+         EXPECT_EQ(o.steps[0].y, -16);
+         EXPECT_NEAR(x, 4.1467236, 1e-6);
+         for (const Step& s : o.steps) EXPECT_NE(s.x, x) << "the last iterate has no record";
+     }},
+    {"at_a_root", 2, x_minus_2, one, {2}, 1, {}},
+    {"within_tolerance_of_the_root", 4.1467237176896923, F1, DF1, {4.1467237176896923}, 1, {}},
+    {"too_large_to_move", 1e20, F1, DF1, {}, 0, [](const Outcome&, double x) { EXPECT_EQ(x, 1e20); }},
+    {"zero_derivative", 0, x2_plus_1, twice, {0, -INFINITY}, 2, [](const Outcome& o, double x) {
+         EXPECT_TRUE(std::isnan(x));
+         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 2 zusammengebrochen"), std::string::npos) << o.err;
+     }},
+    {"two_cycle", 0, cycling, d_cycling, {0, 1, 0}, 3, [](const Outcome& o, double) {
+         EXPECT_NE(o.err.find("wiederholen sich"), std::string::npos) << o.err;
+         EXPECT_LT(o.steps.size(), 10u);
+     }},
+};
+
+TEST(Newton, Cases)
+{
+    for (const NewtonCase& c : NEWTON_CASES) {
+        SCOPED_TRACE(c.name);
+        double x = c.start;
+        std::int32_t steps = -1;
+        const Outcome o = run([&](const std::string& log) { METHODS::NEWTON(x, steps, c.f, c.df, log); });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
+        EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
+        EXPECT_EQ(steps, c.steps);
+        ASSERT_GE(o.steps.size(), c.first_xs.size());
+        for (std::size_t k = 0; k < c.first_xs.size(); ++k) EXPECT_EQ(o.steps[k].x, c.first_xs[k]);
+        for (std::size_t k = 0; k < o.steps.size(); ++k) {
+            const Step& s = o.steps[k];
+            EXPECT_TRUE(same_bits(s.y, c.f(s.x)));
+            const double next = s.x - s.y / c.df(s.x);
+            EXPECT_TRUE(same_bits(k + 1 < o.steps.size() ? o.steps[k + 1].x : x, next));
+        }
+        if (c.facts) {
+            c.facts(o, x);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- fixed point
+
+double minus(const double& x) { return -x; }
+
+struct FixCase {
+    const char* name;
+    double start;
+    RealFunction g;
+    std::size_t records;
+    std::function<void(const Outcome&, double x)> facts;
+};
+
+const FixCase FIX_CASES[] = {
+    {"gf2_from_4", 4, GF2, 180, [](const Outcome& o, double x) {
+         EXPECT_EQ(o.steps[0].x, 4);
+         EXPECT_LT(o.steps[1].x, 4);
+         EXPECT_GT(o.steps[1].x, 3.99);
+         EXPECT_NEAR(x, 3.9, 0.01);
+         EXPECT_LE(std::abs(GF2(x) - x), METHODS::TOLERANCE);
+         EXPECT_EQ(o.err, "");
+     }},
+    {"already_fixed", 2000, GF2, 0, [](const Outcome&, double x) { EXPECT_EQ(x, 2000); }},
+    {"breakdown_at_minus_1", -1, GF2, 1, [](const Outcome& o, double) {
+         EXPECT_EQ(o.steps[0].y, -INFINITY);
+         EXPECT_NE(o.err.find("zusammengebrochen"), std::string::npos) << o.err;
+     }},
+    {"two_cycle", 1, minus, 3, [](const Outcome& o, double) {
+         EXPECT_NE(o.err.find("Fixpunktiteration angehalten nach 3 Schritten"), std::string::npos) << o.err;
+     }},
+};
+
+TEST(Fix, Cases)
+{
+    for (const FixCase& c : FIX_CASES) {
+        SCOPED_TRACE(c.name);
+        double x = c.start;
+        std::int32_t steps = -1;
+        const Outcome o = run([&](const std::string& log) { METHODS::FIX(x, c.g, steps, log); });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
+        ASSERT_EQ(o.steps.size(), c.records);
+        EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
+        for (std::size_t k = 0; k < o.steps.size(); ++k) {
+            const Step& s = o.steps[k];
+            EXPECT_TRUE(same_bits(s.y, c.g(s.x)));
+            EXPECT_TRUE(same_bits(k + 1 < o.steps.size() ? o.steps[k + 1].x : x, s.y));
+        }
+        if (c.facts) {
+            c.facts(o, x);
+        }
+    }
+}
+
+TEST(Fix, MillionsOfStepsWithoutALimit)
+{
+    TempDir dir;
+    const auto log = dir / "fixpk_f1.dat";
+    double x = 900;
+    std::int32_t steps = 0;
+    {
+        FdCapture out(1, /*discard=*/true);
+        METHODS::FIX(x, GF2, steps, log.string());
+        runtime::console::flush();
+    }
+    EXPECT_EQ(steps, 4059232);
+    EXPECT_LE(std::abs(GF2(x) - x), METHODS::TOLERANCE);
+    // A header of 37 bytes, then records of 62.
+    EXPECT_EQ(std::filesystem::file_size(log), 37u + 62u * 4059232u);
+}
+
+}  // namespace

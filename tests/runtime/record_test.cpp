@@ -1,0 +1,116 @@
+#include "runtime/record.hpp"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+
+#include "runtime/messages.hpp"
+
+namespace {
+
+using runtime::Record;
+
+std::string line_of(const Record& r) { return std::string(r.line()); }
+
+constexpr double INF = std::numeric_limits<double>::infinity();
+constexpr double DMAX = std::numeric_limits<double>::max();
+
+struct RealCase {
+    const char* name;
+    double value;
+    const char* field;  // the 25 characters
+};
+
+const RealCase REALS[] = {
+    {"five", 5.0, "   5.0000000000000000e+00"},
+    {"zero", 0.0, "   0.0000000000000000e+00"},
+    {"minus_zero", -0.0, "  -0.0000000000000000e+00"},
+    {"negative", -165.625, "  -1.6562500000000000e+02"},
+    {"seventeen_digits", 4.1481481481481479, "   4.1481481481481479e+00"},
+    {"tenth", 0.1, "   1.0000000000000001e-01"},
+    {"largest", -DMAX, " -1.7976931348623157e+308"},
+    {"smallest_subnormal", std::numeric_limits<double>::denorm_min(), "  4.9406564584124654e-324"},
+    {"infinity", INF, "                 Infinity"},
+    {"minus_infinity", -INF, "                -Infinity"},
+    {"nan", std::nan(""), "                      NaN"},
+};
+
+TEST(Record, RealFields)
+{
+    for (const RealCase& c : REALS) {
+        SCOPED_TRACE(c.name);
+        const std::string line = line_of(Record().real(c.value));
+        ASSERT_EQ(line.size(), runtime::REAL64_WIDTH + 1);
+        EXPECT_EQ(line, std::string(c.field) + "\n");
+        if (std::isfinite(c.value)) {  // reads back to the very bits written
+            const double back = std::strtod(line.c_str(), nullptr);
+            EXPECT_EQ(std::memcmp(&back, &c.value, sizeof back), 0);
+        }
+    }
+}
+
+TEST(Record, RealsReadBackExactly)
+{
+    // A spread of values with all their 53 bits in use.
+    double x = 1.0 / 3.0;
+    for (int i = 0; i < 2000; ++i, x *= -1.0009765625 * 7.3) {
+        if (!std::isfinite(x)) x = 1.0 / 7.0 + i;
+        const std::string line = line_of(Record().real(x));
+        ASSERT_EQ(line.size(), 26u) << line;
+        ASSERT_EQ(std::strtod(line.c_str(), nullptr), x) << line;
+    }
+}
+
+TEST(Record, FloatAndIntegerFields)
+{
+    EXPECT_EQ(line_of(Record().real(-0.703125f)), " -7.03125000e-01\n");
+    EXPECT_EQ(line_of(Record().real(std::numeric_limits<float>::infinity())), "        Infinity\n");
+    const float f = 3.14159274f;
+    EXPECT_EQ(std::strtof(line_of(Record().real(f)).c_str(), nullptr), f);
+
+    EXPECT_EQ(line_of(Record().integer(0)), "          0\n");
+    EXPECT_EQ(line_of(Record().integer(21)), "         21\n");
+    EXPECT_EQ(line_of(Record().integer(std::numeric_limits<std::int32_t>::min())), "-2147483648\n");
+}
+
+TEST(Record, ItemsInCallOrder)
+{
+    EXPECT_EQ(line_of(Record()), "\n");
+    EXPECT_EQ(line_of(Record().text("a= ")), "a= \n");
+    EXPECT_EQ(line_of(Record().integer(0).real(5.0).real(100.0)),
+              "          0   5.0000000000000000e+00   1.0000000000000000e+02\n");
+    // The longest record the programs write.
+    EXPECT_EQ(line_of(Record().text("Ausgangswerte - a= ").real(-DMAX).text(", b= ").real(DMAX)),
+              "Ausgangswerte - a=  -1.7976931348623157e+308, b=   1.7976931348623157e+308\n");
+}
+
+TEST(Record, ShortestText)
+{
+    EXPECT_EQ(runtime::shortest(5.0), "5");
+    EXPECT_EQ(runtime::shortest(-1.5e300), "-1.5e+300");
+    EXPECT_EQ(runtime::shortest(0.1), "0.1");
+    EXPECT_EQ(runtime::shortest(std::nan("")), "NaN");
+    EXPECT_EQ(runtime::shortest(-INF), "-Infinity");
+    EXPECT_EQ(runtime::shortest(2.5f), "2.5");
+}
+
+TEST(Quoted, ShortensAndEscapes)
+{
+    const auto quoted = [](std::string_view text, std::size_t limit = 40) {
+        return runtime::quoted(text, limit);
+    };
+    EXPECT_EQ(quoted("abc"), "\"abc\"");
+    EXPECT_EQ(quoted(""), "\"\"");
+    EXPECT_EQ(quoted(std::string(40, 'x')), "\"" + std::string(40, 'x') + "\"");
+    EXPECT_EQ(quoted(std::string(41, 'x')), "\"" + std::string(40, 'x') + "\"...");
+    EXPECT_EQ(quoted(std::string("a\0b", 3)), "\"a\\x00b\"");
+    EXPECT_EQ(quoted("\t\r\n\x1b\x7f"), "\"\\t\\x0d\\x0a\\x1b\\x7f\"");
+    EXPECT_EQ(quoted("\"q\\"), "\"\\\"q\\\\\"");
+    EXPECT_EQ(quoted("\xc3\xa4"), "\"\\xc3\\xa4\"");  // bytes outside ASCII, one by one
+    EXPECT_EQ(quoted("abcdef", 3), "\"abc\"...");
+}
+
+}  // namespace

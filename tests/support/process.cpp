@@ -1,0 +1,183 @@
+#include "tests/support/process.hpp"
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace test_support {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+[[noreturn]] void exec_child(const std::string& program, const std::vector<std::string>& args,
+                             const std::filesystem::path& dir)
+{
+    // Signals ignored or blocked by the test runner must not reach the program so.
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGPIPE, SIG_DFL);
+    if (::chdir(dir.c_str()) != 0) _exit(126);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+void decode(int status, int& exit_status, int& signal)
+{
+    if (WIFEXITED(status)) exit_status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) signal = WTERMSIG(status);
+}
+
+void make_pipe(int fds[2])
+{
+    if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe");
+}
+
+}  // namespace
+
+RunResult run(const std::string& program, const RunOptions& options)
+{
+    std::signal(SIGPIPE, SIG_IGN);  // a child that stops reading must not end the test
+    int in[2], out[2], err[2];
+    make_pipe(in);
+    make_pipe(out);
+    make_pipe(err);
+    int out_file = -1;
+    if (options.stdout_path) {
+        out_file = ::open(options.stdout_path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (out_file < 0) throw std::runtime_error("cannot open " + options.stdout_path->string());
+    }
+
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork");
+    if (pid == 0) {
+        ::dup2(in[0], 0);
+        ::dup2(out_file >= 0 ? out_file : out[1], 1);
+        ::dup2(options.stderr_to_stdout ? 1 : err[1], 2);
+        exec_child(program, options.args, options.working_dir);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    ::close(err[1]);
+    if (out_file >= 0) ::close(out_file);
+    ::fcntl(in[1], F_SETFL, O_NONBLOCK);
+
+    RunResult result;
+    std::size_t fed = 0;
+    int fds[3] = {in[1], out[0], err[0]};
+    if (options.input.empty() && options.close_input) {
+        ::close(fds[0]);
+        fds[0] = -1;
+    }
+    const auto start = Clock::now();
+    int status = 0;
+    bool reaped = false;
+    // Until the child has ended and both pipes have reached their end.
+    while (!reaped || fds[1] >= 0 || fds[2] >= 0) {
+        const auto elapsed = std::chrono::duration_cast<milliseconds>(Clock::now() - start);
+        if (!reaped && elapsed > options.timeout) {
+            ::kill(pid, SIGKILL);
+            result.timed_out = true;
+        }
+        if (!reaped && options.while_running) options.while_running(pid, elapsed);
+        pollfd polled[3];
+        for (int i = 0; i < 3; ++i) polled[i] = {fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
+        ::poll(polled, 3, 5);
+        if (fds[0] >= 0 && (polled[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
+            const ssize_t n = ::write(fds[0], options.input.data() + fed, options.input.size() - fed);
+            if (n > 0) fed += static_cast<std::size_t>(n);
+            if ((n < 0 && errno != EAGAIN) || (fed == options.input.size() && options.close_input)) {
+                ::close(fds[0]);
+                fds[0] = -1;
+            }
+        }
+        for (int i = 1; i < 3; ++i) {
+            if (fds[i] < 0 || !(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            char chunk[1 << 16];
+            const ssize_t n = ::read(fds[i], chunk, sizeof chunk);
+            if (n > 0) {
+                (i == 1 ? result.out : result.err).append(chunk, static_cast<std::size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                ::close(fds[i]);
+                fds[i] = -1;
+            }
+        }
+        if (!reaped && ::waitpid(pid, &status, WNOHANG) == pid) reaped = true;
+    }
+    if (fds[0] >= 0) ::close(fds[0]);
+    decode(status, result.exit_status, result.signal);
+    return result;
+}
+
+PtySession::PtySession(const std::string& program, const std::filesystem::path& working_dir)
+{
+    pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
+    if (pid_ < 0) throw std::runtime_error("forkpty");
+    if (pid_ == 0) exec_child(program, {}, working_dir);
+}
+
+PtySession::~PtySession()
+{
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (master_ >= 0) ::close(master_);
+}
+
+void PtySession::send(std::string_view keys)
+{
+    while (!keys.empty()) {
+        const ssize_t n = ::write(master_, keys.data(), keys.size());
+        if (n <= 0) throw std::runtime_error("cannot type into the terminal");
+        keys.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+bool PtySession::read_some(milliseconds timeout)
+{
+    pollfd polled{master_, POLLIN, 0};
+    if (::poll(&polled, 1, static_cast<int>(timeout.count())) <= 0) return false;
+    char chunk[4096];
+    const ssize_t n = ::read(master_, chunk, sizeof chunk);
+    if (n <= 0) return false;  // EIO: the child's side is closed
+    shown_.append(chunk, static_cast<std::size_t>(n));
+    return true;
+}
+
+bool PtySession::expect(std::string_view text, std::size_t from, milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    while (shown_.find(text, std::min(from, shown_.size())) == std::string::npos) {
+        const auto left = std::chrono::duration_cast<milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0 || !read_some(left)) return false;
+    }
+    return true;
+}
+
+int PtySession::wait(milliseconds timeout)
+{
+    const auto deadline = Clock::now() + timeout;
+    int status = 0;
+    while (::waitpid(pid_, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) return -1;
+        if (!read_some(milliseconds{10})) ::usleep(1000);  // keep the terminal drained
+    }
+    pid_ = -1;
+    int exit_status = -1, signal = 0;
+    decode(status, exit_status, signal);
+    return exit_status;
+}
+
+}  // namespace test_support

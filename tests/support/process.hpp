@@ -1,0 +1,68 @@
+// Runs a built program as a child process, the way a shell or a person would.
+//
+// run(): standard input from a pipe fed with given bytes, standard output and error
+// captured through pipes (or sent to a file), in a given working folder, with a time
+// limit after which the child is killed. A callback sees the child while it runs, to
+// send it signals.
+// PtySession: the child on a pseudo-terminal, for what a program does only when a
+// person is at the keyboard.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace test_support {
+
+using std::chrono::milliseconds;
+
+struct RunOptions {
+    std::filesystem::path working_dir = ".";
+    std::vector<std::string> args;                     // after the program's name
+    std::string input;                                  // bytes on standard input
+    bool close_input = true;                            // false: the pipe stays open, empty
+    std::optional<std::filesystem::path> stdout_path;   // instead of capturing it
+    bool stderr_to_stdout = false;                      // one pipe for both, in order
+    milliseconds timeout{10000};
+    // Called about every 5 ms while the child runs, with its id and the time since start.
+    std::function<void(pid_t, milliseconds)> while_running;
+};
+
+struct RunResult {
+    std::string out;
+    std::string err;
+    int exit_status = -1;  // the status the child exited with, or -1
+    int signal = 0;        // the signal that ended it, or 0
+    bool timed_out = false;
+};
+
+RunResult run(const std::string& program, const RunOptions& options);
+
+class PtySession {
+public:
+    PtySession(const std::string& program, const std::filesystem::path& working_dir);
+    PtySession(const PtySession&) = delete;
+    PtySession& operator=(const PtySession&) = delete;
+    ~PtySession();
+
+    void send(std::string_view keys);
+    // Reads until what the terminal showed after position `from` contains `text`.
+    // Returns false at the time limit or when the terminal closes first.
+    bool expect(std::string_view text, std::size_t from = 0, milliseconds timeout = milliseconds{5000});
+    const std::string& screen() const { return shown_; }
+    // Waits for the child to end; its exit status, or -1 at the time limit or on a signal.
+    int wait(milliseconds timeout = milliseconds{5000});
+
+private:
+    bool read_some(milliseconds timeout);
+
+    pid_t pid_ = -1;
+    int master_ = -1;
+    std::string shown_;
+};
+
+}  // namespace test_support
