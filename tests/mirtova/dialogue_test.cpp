@@ -3,6 +3,7 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -31,6 +32,8 @@ struct DialogueCase {
     int exit_status;
     const char* message;      // expected in stderr; "" for none
 };
+
+void PrintTo(const DialogueCase& c, std::ostream* os) { *os << c.name; }
 
 class MirtovaDialogue : public testing::TestWithParam<DialogueCase> {};
 
@@ -67,6 +70,8 @@ struct BadInputCase {
     const char* input;
     const char* message;
 };
+
+void PrintTo(const BadInputCase& c, std::ostream* os) { *os << c.name; }
 
 class MirtovaBadInput : public testing::TestWithParam<BadInputCase> {};
 

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include "mirtova/functions.hpp"
 #include "mirtova/newton.hpp"
@@ -44,6 +45,8 @@ struct StartCase {
     float start;
     std::int32_t steps;
 };
+
+void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
 
 class FindZero : public testing::TestWithParam<StartCase> {};
 

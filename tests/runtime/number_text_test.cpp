@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <limits>
 #include <string>
 
@@ -17,6 +18,8 @@ struct Case {
     NumberError error;
     double value;  // when accepted
 };
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
 const Case DOUBLE_CASES[] = {
     {"integer", "42", NumberError::none, 42},
