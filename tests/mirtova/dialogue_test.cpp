@@ -87,22 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
     Inputs, MirtovaBadInput,
     testing::Values(
         BadInputCase{"empty", "", "input ended before a number was read"},
-        BadInputCase{"only_blank_lines", "\n\n  \n", "input ended before a number was read"},
         BadInputCase{"text", "zero\n",
                      "not a number: \"zero\" (expected exactly one finite number per line, such as 2.5 or -1.5e3)"},
-        BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""},
-        BadInputCase{"underflows_to_zero", "1e-50\n", "number out of range: \"1e-50\""},
-        BadInputCase{"infinity", "inf\n",
-                     "not a number: \"inf\" (expected exactly one finite number per line, such as 2.5 or -1.5e3)"}),
+        BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""}),
     [](const testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
-
-TEST(MirtovaRanges, LargestThirtyTwoBitValueIsAccepted)
-{
-    // 3.4028235e38 rounds to the largest float; e^x overflows there, so it breaks down.
-    const RunResult r = mirtova("3.4028235e38\n");
-    EXPECT_EQ(r.exit_status, 1);
-    EXPECT_NE(r.err.find("e^x overflows at x = 3.4028235e+38"), std::string::npos) << r.err;
-}
 
 TEST(MirtovaInterrupt, CtrlCAtThePromptEndsWith130)
 {

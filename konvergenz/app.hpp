@@ -1,0 +1,26 @@
+#pragma once
+
+#include "options.hpp"
+#include "runtime/exit_status.hpp"
+
+#include <ostream>
+
+namespace konvergenz {
+
+// The project's exit statuses, as plain ints for main() to return.
+enum ExitStatus : int {
+    exit_ok = static_cast<int>(runtime::ExitStatus::success),
+    exit_bad_input = static_cast<int>(runtime::ExitStatus::bad_input),
+    exit_write_failed = static_cast<int>(runtime::ExitStatus::output_failed),
+    exit_interrupted = static_cast<int>(runtime::ExitStatus::interrupted),
+};
+
+// The stopping tolerance quarlen uses; drawn as a line in the chart.
+inline constexpr double stopping_tolerance = 1e-4;
+
+// Reads the logs in options.folder, prints the table to out, writes the
+// chart. Messages go to err, one line each, prefixed "konvergenz: ".
+// Nothing is written unless every log present could be read.
+int run(const Options& options, std::ostream& out, std::ostream& err);
+
+}  // namespace konvergenz
