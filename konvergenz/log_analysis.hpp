@@ -1,0 +1,26 @@
+#pragma once
+
+#include "convergence_stats.hpp"
+#include "downsampler.hpp"
+#include "method.hpp"
+
+#include <cstddef>
+#include <filesystem>
+#include <vector>
+
+namespace konvergenz {
+
+// What konvergenz learns from one log: the figures for the table and the
+// thinned-out points for the chart.
+struct MethodSummary {
+    const Method* method = nullptr;
+    ConvergenceStats stats;
+    std::vector<ChartPoint> chart_points;  // finite |f| only, in step order
+};
+
+// Reads the whole log in one streaming pass. Throws LogError on a log that
+// cannot be used.
+MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
+                          std::size_t max_chart_points = 2000);
+
+}  // namespace konvergenz

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace konvergenz {
+
+enum class MethodKind { bisection, newton, fixed_point };
+
+// One of the three root-finding methods whose log quarlen writes.
+struct Method {
+    MethodKind kind;
+    std::string_view log_file;        // file name quarlen gives the log
+    std::string_view header_keyword;  // the log's header line starts with this
+    std::string_view label;           // German name for chart and table
+    std::string_view colour;          // series colour in the chart
+};
+
+// Order of the table rows and of the legend. Colours from the Okabe-Ito
+// palette, which stays distinct for colour-blind readers.
+inline constexpr std::array<Method, 3> all_methods{{
+    {MethodKind::bisection, "bisec_f1.dat", "Ausgangswerte", "Bisektion", "#0072B2"},
+    {MethodKind::newton, "newto_f1.dat", "Startwert=", "Newton-Verfahren", "#D55E00"},
+    {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", "Fixpunktiteration", "#009E73"},
+}};
+
+// |f(x_k)| from one log record. Bisection and Newton log F(x) as the third
+// item; the fixed-point log holds x and g(x) instead, and there f = g(x) - x.
+double residual(MethodKind kind, double x, double third_item);
+
+}  // namespace konvergenz

@@ -1,0 +1,374 @@
+#include "svg_chart.hpp"
+
+#include "chart_axes.hpp"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <numeric>
+#include <optional>
+#include <span>
+
+namespace konvergenz {
+namespace {
+
+// Page and plot area in SVG user units (pixels at 100 %).
+constexpr double page_width = 960;
+constexpr double page_height = 620;
+constexpr double plot_left = 90;
+constexpr double plot_right = page_width - 96;  // room for the tolerance label
+constexpr double plot_top = 116;
+constexpr double plot_bottom = page_height - 66;
+constexpr double legend_baseline = 82;
+constexpr double caption_baseline = plot_top - 8;
+
+// Data keeps this distance from the left and right edges, so that markers of
+// the first and last step do not sit on the frame.
+constexpr double plot_inset = 8;
+
+// When one series runs this many times longer than all others (the
+// fixed-point iteration from a far start), the others would be squeezed
+// into a sliver at k = 0; a second, narrower panel then shows their steps.
+constexpr long long zoom_ratio = 20;
+constexpr double zoom_share = 0.28;  // of the plot width
+constexpr double panel_gap = 30;
+
+// Series with few points get a marker on each, so that Newton's four steps
+// are seen as steps; long series are plain lines.
+constexpr std::size_t max_points_with_markers = 60;
+
+constexpr std::string_view text_colour = "#222";
+constexpr std::string_view muted_colour = "#666";
+constexpr std::string_view grid_colour = "#e4e4e4";
+constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212, typographic minus
+constexpr std::string_view en_dash = "\xE2\x80\x93";
+
+std::string number(double value) {
+    std::array<char, 32> buffer;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, 1);
+    std::string text(buffer.data(), result.ptr);
+    if (text.ends_with(".0")) text.resize(text.size() - 2);
+    if (text == "-0") text = "0";
+    return text;
+}
+
+// "10" with the exponent raised; dy rather than baseline-shift, which not every browser knows.
+std::string power_of_ten(int exponent) {
+    std::string text = "10<tspan dy=\"-0.55em\" font-size=\"75%\">";
+    if (exponent < 0) text += minus_sign;
+    text += std::to_string(std::abs(exponent)) + "</tspan>";
+    return text;
+}
+
+// "|f(x_k)|" with a lowered k.
+constexpr std::string_view residual_symbol =
+    "|f(x<tspan dy=\"0.3em\" font-size=\"75%\">k</tspan><tspan dy=\"-0.3em\">)|</tspan>";
+
+void append_line(std::string& svg, double x1, double y1, double x2, double y2) {
+    svg += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) +
+           "\" y2=\"" + number(y2) + "\"/>";
+}
+
+void append_text(std::string& svg, double x, double y, std::string_view content,
+                 std::string_view attributes = {}) {
+    svg += "<text x=\"" + number(x) + "\" y=\"" + number(y) + '"';
+    if (!attributes.empty()) svg += ' ' + std::string(attributes);
+    svg += '>' + std::string(content) + "</text>";
+}
+
+// A plot frame with its own step axis; all panels share the decade axis.
+struct Panel {
+    double left;
+    double right;
+    StepAxis steps;
+    std::string caption;  // empty when there is only one panel
+};
+
+struct Chart {
+    std::vector<Panel> panels;
+    DecadeAxis decades;
+    bool has_zero = false;
+
+    static double to_x(const Panel& panel, long long step) {
+        const double fraction = static_cast<double>(step - panel.steps.first) /
+                                static_cast<double>(panel.steps.last - panel.steps.first);
+        return panel.left + plot_inset + fraction * (panel.right - panel.left - 2 * plot_inset);
+    }
+
+    // Zero, and anything below the axis, sits on the bottom edge.
+    double to_y(double value) const {
+        if (!(value > 0.0)) return plot_bottom;
+        const double fraction = (std::log10(value) - decades.lowest) /
+                                static_cast<double>(decades.highest - decades.lowest);
+        return plot_bottom - std::clamp(fraction, 0.0, 1.0) * (plot_bottom - plot_top);
+    }
+
+    double decade_y(int exponent) const { return to_y(std::pow(10.0, exponent)); }
+    bool labelled(int exponent) const { return exponent % decades.label_stride == 0; }
+};
+
+Chart lay_out(const std::vector<ChartSeries>& series, double tolerance) {
+    std::optional<long long> min_step;
+    std::optional<double> smallest_positive, largest;
+    std::vector<long long> last_steps;
+    Chart chart;
+    for (const ChartSeries& s : series) {
+        if (s.points.empty()) continue;
+        last_steps.push_back(s.points.back().step);
+        for (const ChartPoint& p : s.points) {
+            min_step = std::min(min_step.value_or(p.step), p.step);
+            if (p.value > 0.0) {
+                smallest_positive = std::min(smallest_positive.value_or(p.value), p.value);
+                largest = std::max(largest.value_or(p.value), p.value);
+            } else {
+                chart.has_zero = true;
+            }
+        }
+    }
+    chart.decades = make_decade_axis(smallest_positive, largest, tolerance, chart.has_zero);
+
+    std::sort(last_steps.begin(), last_steps.end(), std::greater<>());
+    const long long first = min_step.value_or(0);
+    const long long last = last_steps.empty() ? 1 : last_steps[0];
+    const bool zoom = last_steps.size() >= 2 && last_steps[1] >= 0 &&
+                      last - first > zoom_ratio * (last_steps[1] - first + 1);
+    if (!zoom) {
+        chart.panels.push_back({plot_left, plot_right, make_step_axis(first, last), ""});
+        return chart;
+    }
+    const double zoom_right = plot_left + zoom_share * (plot_right - plot_left);
+    const StepAxis head = make_step_axis(first, last_steps[1]);
+    chart.panels.push_back({plot_left, zoom_right, head,
+                            "Schritt " + group_digits(head.first) + std::string(en_dash) +
+                                group_digits(head.last)});
+    chart.panels.push_back(
+        {zoom_right + panel_gap, plot_right, make_step_axis(first, last), "alle Schritte"});
+    return chart;
+}
+
+// Circle, square, diamond: the series differ in shape as well as colour.
+void append_marker(std::string& svg, std::size_t shape, double x, double y,
+                   std::string_view colour) {
+    const std::string style =
+        " fill=\"" + std::string(colour) + "\" stroke=\"#fff\" stroke-width=\"1\"/>";
+    switch (shape % 3) {
+    case 0:
+        svg += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\"" + style;
+        break;
+    case 1:
+        svg += "<rect x=\"" + number(x - 3.5) + "\" y=\"" + number(y - 3.5) +
+               "\" width=\"7\" height=\"7\"" + style;
+        break;
+    default:
+        svg += "<path d=\"M" + number(x) + ' ' + number(y - 5) + "l5 5-5 5-5-5z\"" + style;
+        break;
+    }
+}
+
+void append_frame_and_grid(std::string& svg, const Chart& chart, const Panel& panel) {
+    svg += "<g stroke=\"" + std::string(grid_colour) + "\" stroke-width=\"1\">";
+    for (int e = chart.decades.lowest; e <= chart.decades.highest; ++e) {
+        if (chart.labelled(e)) append_line(svg, panel.left, chart.decade_y(e), panel.right, chart.decade_y(e));
+    }
+    for (long long k = panel.steps.first; k <= panel.steps.last; k += panel.steps.tick_step) {
+        append_line(svg, Chart::to_x(panel, k), plot_top, Chart::to_x(panel, k), plot_bottom);
+    }
+    svg += "</g>\n<rect x=\"" + number(panel.left) + "\" y=\"" + number(plot_top) +
+           "\" width=\"" + number(panel.right - panel.left) + "\" height=\"" +
+           number(plot_bottom - plot_top) + "\" fill=\"none\" stroke=\"#999\" stroke-width=\"1\"/>\n";
+    if (!panel.caption.empty()) {
+        append_text(svg, panel.left, caption_baseline, panel.caption,
+                    "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
+        svg += '\n';
+    }
+}
+
+// Ticks on every panel's left edge, labels and the axis title only on the first.
+void append_y_axis(std::string& svg, const Chart& chart) {
+    const DecadeAxis& d = chart.decades;
+    // Minor ticks at 2..9 times a decade where there is room, a tick at every
+    // decade unless they would crowd into a solid bar.
+    const bool minor_ticks = d.label_stride == 1 && d.highest - d.lowest <= 12;
+    const bool decade_ticks = d.highest - d.lowest <= 60;
+    svg += "<g stroke=\"#333\" stroke-width=\"1\">";
+    for (const Panel& panel : chart.panels) {
+        for (int e = d.lowest; e <= d.highest; ++e) {
+            const double y = chart.decade_y(e);
+            if (chart.labelled(e)) {
+                append_line(svg, panel.left - 6, y, panel.left, y);
+            } else if (decade_ticks) {
+                append_line(svg, panel.left - 3, y, panel.left, y);
+            }
+            if (!minor_ticks || e == d.highest) continue;
+            for (int m = 2; m <= 9; ++m) {
+                const double ym = chart.to_y(m * std::pow(10.0, e));
+                append_line(svg, panel.left - 3, ym, panel.left, ym);
+            }
+        }
+    }
+    svg += "</g>\n<g text-anchor=\"end\" fill=\"" + std::string(text_colour) + "\">";
+    for (int e = d.lowest; e <= d.highest; ++e) {
+        if (chart.labelled(e)) append_text(svg, plot_left - 10, chart.decade_y(e) + 5, power_of_ten(e));
+    }
+    svg += "</g>\n<text transform=\"translate(24 " + number((plot_top + plot_bottom) / 2) +
+           ") rotate(-90)\" text-anchor=\"middle\" font-size=\"14\" fill=\"" +
+           std::string(text_colour) + "\">" + std::string(residual_symbol) + "</text>\n";
+}
+
+void append_x_axis(std::string& svg, const Chart& chart) {
+    svg += "<g stroke=\"#333\" stroke-width=\"1\">";
+    for (const Panel& panel : chart.panels) {
+        for (long long k = panel.steps.first; k <= panel.steps.last; k += panel.steps.tick_step) {
+            append_line(svg, Chart::to_x(panel, k), plot_bottom, Chart::to_x(panel, k), plot_bottom + 6);
+        }
+    }
+    svg += "</g>\n<g text-anchor=\"middle\" fill=\"" + std::string(text_colour) + "\">";
+    for (const Panel& panel : chart.panels) {
+        for (long long k = panel.steps.first; k <= panel.steps.last; k += panel.steps.tick_step) {
+            append_text(svg, Chart::to_x(panel, k), plot_bottom + 22, group_digits(k));
+        }
+    }
+    svg += "</g>\n";
+    append_text(svg, (plot_left + plot_right) / 2, page_height - 16, "Schritt k",
+                "text-anchor=\"middle\" font-size=\"14\" fill=\"" + std::string(text_colour) + '"');
+    svg += '\n';
+}
+
+void append_tolerance(std::string& svg, const Chart& chart, double tolerance) {
+    const double y = chart.to_y(tolerance);
+    svg += "<g stroke=\"#444\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\">";
+    for (const Panel& panel : chart.panels) append_line(svg, panel.left, y, panel.right, y);
+    svg += "</g>\n";
+
+    const int exponent = static_cast<int>(std::lround(std::log10(tolerance)));
+    std::array<char, 32> buffer;
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), tolerance);
+    const std::string value = std::pow(10.0, exponent) == tolerance
+                                  ? power_of_ten(exponent)
+                                  : std::string(buffer.data(), written.ptr);
+    svg += "<g fill=\"#444\" font-size=\"12\">";
+    append_text(svg, plot_right + 8, y - 3, "Toleranz");
+    append_text(svg, plot_right + 8, y + 13, value);
+    svg += "</g>\n";
+}
+
+// The points a panel needs: those in its step range and the first one past
+// it, so that the line runs on to the edge, where the clip path cuts it.
+std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<ChartPoint>& points) {
+    const auto past = std::upper_bound(points.begin(), points.end(), panel.steps.last,
+                                       [](long long step, const ChartPoint& p) { return step < p.step; });
+    return {points.begin(), past == points.end() ? past : past + 1};
+}
+
+void append_series(std::string& svg, const Chart& chart, const Panel& panel,
+                   const ChartSeries& s, std::size_t shape) {
+    const auto points = points_for(panel, s.points);
+    if (points.empty()) return;
+    svg += "<g class=\"series\" data-label=\"" + std::string(s.label) + "\">";
+    svg += "<polyline fill=\"none\" stroke=\"" + std::string(s.colour) +
+           "\" stroke-width=\"1.8\" stroke-linejoin=\"round\" points=\"";
+    for (const ChartPoint& p : points) {
+        svg += number(Chart::to_x(panel, p.step)) + ',' + number(chart.to_y(p.value)) + ' ';
+    }
+    svg.back() = '"';
+    svg += "/>";
+    // Markers only where the steps are spread out; in the full panel beside
+    // a zoomed one, the short series are a vertical sliver without them.
+    const double spread = Chart::to_x(panel, std::min(points.back().step, panel.steps.last)) -
+                          Chart::to_x(panel, points.front().step);
+    const bool markers = s.points.size() <= max_points_with_markers &&
+                         (points.size() == 1 || spread >= 2.0 * static_cast<double>(points.size() - 1));
+    if (markers) {
+        for (const ChartPoint& p : points) {
+            if (p.step > panel.steps.last) break;
+            append_marker(svg, shape, Chart::to_x(panel, p.step), chart.to_y(p.value), s.colour);
+        }
+    }
+    svg += "</g>\n";
+}
+
+// Each panel clips its lines to its frame, leaving room for markers on the edges.
+void append_panel_series(std::string& svg, const Chart& chart, const std::vector<ChartSeries>& series) {
+    // Longest series first, so that short ones (Newton) stay visible on top.
+    std::vector<std::size_t> drawing_order(series.size());
+    std::iota(drawing_order.begin(), drawing_order.end(), std::size_t{0});
+    std::stable_sort(drawing_order.begin(), drawing_order.end(), [&](std::size_t a, std::size_t b) {
+        return series[a].points.size() > series[b].points.size();
+    });
+
+    for (std::size_t i = 0; i < chart.panels.size(); ++i) {
+        const Panel& panel = chart.panels[i];
+        const std::string id = "panel-" + std::to_string(i);
+        svg += "<clipPath id=\"" + id + "\"><rect x=\"" + number(panel.left) + "\" y=\"" +
+               number(plot_top - 6) + "\" width=\"" + number(panel.right - panel.left) +
+               "\" height=\"" + number(plot_bottom - plot_top + 12) + "\"/></clipPath>\n";
+        svg += "<g clip-path=\"url(#" + id + ")\">\n";
+        for (const std::size_t s : drawing_order) append_series(svg, chart, panel, series[s], s);
+        svg += "</g>\n";
+    }
+}
+
+// Text width guessed from the character count: good enough to space the
+// legend entries, and it needs no font metrics.
+double estimated_width(std::string_view text, double font_size) {
+    return static_cast<double>(text.size()) * font_size * 0.6;
+}
+
+void append_legend(std::string& svg, const std::vector<ChartSeries>& series, bool has_zero) {
+    constexpr double font_size = 13;
+    const double y = legend_baseline - 4.5;  // middle of the text
+    double x = plot_left;
+    svg += "<g class=\"legend\" fill=\"" + std::string(text_colour) + "\">";
+    for (std::size_t i = 0; i < series.size(); ++i) {
+        const ChartSeries& s = series[i];
+        svg += "<g stroke=\"" + std::string(s.colour) + "\" stroke-width=\"2.2\">";
+        append_line(svg, x, y, x + 28, y);
+        svg += "</g>";
+        if (s.points.size() <= max_points_with_markers) append_marker(svg, i, x + 14, y, s.colour);
+        const std::string label = std::string(s.label) + (s.points.empty() ? " (keine Werte)" : "");
+        append_text(svg, x + 36, legend_baseline, label);
+        x += 36 + estimated_width(label, font_size) + 28;
+    }
+    if (has_zero) {
+        append_text(svg, x, legend_baseline, "|f| = 0 am unteren Rand",
+                    "fill=\"" + std::string(muted_colour) + '"');
+    }
+    svg += "</g>\n";
+}
+
+}  // namespace
+
+std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance) {
+    const Chart chart = lay_out(series, tolerance);
+
+    std::string svg;
+    svg.reserve(8192 + 32 * 2100 * series.size());
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(page_width) +
+           "\" height=\"" + number(page_height) + "\" viewBox=\"0 0 " + number(page_width) + ' ' +
+           number(page_height) +
+           "\" font-family=\"DejaVu Sans, Helvetica, Arial, sans-serif\" font-size=\"13\">\n";
+    svg += "<title>Konvergenz der Verfahren: |f(x_k)| je Schritt</title>\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
+    append_text(svg, plot_left, 34, "Konvergenz der Verfahren",
+                "font-size=\"20\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
+    append_text(svg, plot_left, 56,
+                "Betrag des Funktionswerts " + std::string(residual_symbol) +
+                    " je Schritt k, logarithmisch; bei der Fixpunktiteration f(x) = g(x) " +
+                    std::string(minus_sign) + " x",
+                "fill=\"" + std::string(muted_colour) + '"');
+    svg += '\n';
+
+    for (const Panel& panel : chart.panels) append_frame_and_grid(svg, chart, panel);
+    append_tolerance(svg, chart, tolerance);
+    append_panel_series(svg, chart, series);
+    append_y_axis(svg, chart);
+    append_x_axis(svg, chart);
+    append_legend(svg, series, chart.has_zero);
+    svg += "</svg>\n";
+    return svg;
+}
+
+}  // namespace konvergenz
