@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <poll.h>
 #include <unistd.h>
 
 #include "runtime/program.hpp"
@@ -67,8 +69,7 @@ LineReader::Status LineReader::skip_rest_of_line()
 long LineReader::fill()
 {
     for (;;) {
-        // Ctrl-C pressed while nothing was waiting for input must not leave us blocked.
-        if (interrupted()) {
+        if (!wait_for_input()) {
             failure_ = Status::interrupted;
             error_ = EINTR;
             return -1;
@@ -78,11 +79,31 @@ long LineReader::fill()
             end_ += static_cast<std::size_t>(n);
             return n;
         }
-        if (errno == EINTR && !interrupted()) continue;
-        failure_ = errno == EINTR ? Status::interrupted : Status::error;
+        if (errno == EINTR) continue;  // the next wait sees whether it was Ctrl-C
+        failure_ = Status::error;
         error_ = errno;
         return -1;
     }
+}
+
+bool LineReader::wait_for_input()
+{
+    // SIGINT stays blocked except inside ppoll, which unblocks it atomically: a Ctrl-C
+    // that comes after the flag is looked at, but before the wait begins, still ends
+    // the wait instead of being noticed only after the next line is typed.
+    if (fd_ < 0) return !interrupted();  // poll would ignore it and wait for ever
+    sigset_t sigint, previous;
+    sigemptyset(&sigint);
+    sigaddset(&sigint, SIGINT);
+    sigprocmask(SIG_BLOCK, &sigint, &previous);
+    pollfd input{.fd = fd_, .events = POLLIN, .revents = 0};
+    int ready;
+    do {
+        ready = interrupted() ? 0 : ::ppoll(&input, 1, nullptr, &previous);
+    } while (ready < 0 && errno == EINTR);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    // Whatever ppoll reports (data, end of input, an error), read() tells the rest.
+    return !interrupted();
 }
 
 }  // namespace runtime
