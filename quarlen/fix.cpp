@@ -18,23 +18,25 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
 
     runtime::IterationWatch<double> WATCH;
     runtime::Verdict WHY = runtime::Verdict::go;
-    while (std::abs(F(XSTART) - XSTART) > TOLERANCE) {
+    // X = F(XSTART) serves both the test and the step: one evaluation per step.
+    double X = F(XSTART);
+    while (std::abs(X - XSTART) > TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
-        const double X = F(XSTART);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
         LOG.write(STEP);
         runtime::console::write(STEP);
         XSTART = X;
         ++STEPS;
+        X = F(XSTART);
     }
     LOG.close();
 
     if (WHY != runtime::Verdict::go) {
         REPORT_STOP("Fixpunktiteration", WHY, STEPS, XSTART,
                     "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
-    } else if (const double G = F(XSTART); std::isnan(G - XSTART)) {
+    } else if (std::isnan(X - XSTART)) {
         REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
-                         "g(x) = " + runtime::shortest(G) + " bei x = " + runtime::shortest(XSTART));
+                         "g(x) = " + runtime::shortest(X) + " bei x = " + runtime::shortest(XSTART));
     }
 }
 
