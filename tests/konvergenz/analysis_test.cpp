@@ -1,0 +1,157 @@
+// What konvergenz takes from one log: its records, the chart points, the figures of the table.
+#include "convergence_stats.hpp"
+#include "downsampler.hpp"
+#include "log_reader.hpp"
+#include "quarlen_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+
+namespace konvergenz {
+namespace {
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+
+bool same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
+
+TEST(ParseRecord, AcceptsIntegerRealRealAndNothingElse) {
+    const std::pair<const char*, LogRecord> accepted[] = {
+        {"          1   2.5000000000000000e+00  -1.6234375000000000e+02", {1, 2.5, -162.34375}},
+        {"3 1.2345678901234567e+100 -4e-300", {3, 1.2345678901234567e+100, -4e-300}},
+        {"\t7\t\t1.5   \t-2  ", {7, 1.5, -2.0}},
+        {"         12                 Infinity                -Infinity", {12, inf, -inf}},
+        {"13 NaN NaN", {13, nan, nan}},
+    };
+    for (const auto& [line, expected] : accepted) {
+        const auto record = parse_record(line);
+        ASSERT_TRUE(record) << line;
+        EXPECT_EQ(record->step, expected.step) << line;
+        EXPECT_TRUE(same(record->x, expected.x) && same(record->third_item, expected.third_item)) << line;
+    }
+    for (const char* line : {"", "   ", "1 2.0", "1 2.0 3.0 4.0", "1.0 2.0 3.0", "x 2.0 3.0", "1 2.0x 3.0",
+                             "1 2.0 3.0;", "1 2,5 3.0", "Startwert=   4.0000000000000000e+00"}) {
+        EXPECT_FALSE(parse_record(line)) << '"' << line << '"';
+    }
+}
+
+struct LogCase {
+    const char* name;
+    std::string text;
+    const char* keyword;
+    std::size_t records;  // read before the end or the error
+    const char* error;    // expected in the message; "" for none
+};
+
+TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
+    const std::string good = "Startwert= " + test::real(1) + '\n' + test::record_line({0, 1.0, 2.0});
+    const LogCase cases[] = {
+        {"quarlen layout", good + test::record_line({1, 3.5, 3.25}), "Startwert=", 2, ""},
+        {"CRLF and no final line end", "Startwert= 1\r\n0 1 2\r\n1 3 4", "Startwert=", 2, ""},
+        {"header only", "Startwert= 0\n", "Startwert=", 0, ""},
+        {"bisection header only", "Ausgangswerte - a= 0, b= 10\n", "Ausgangswerte", 0, ""},
+        {"empty file", "", "Startwert=", 0, "newto_f1.dat ist leer"},
+        {"no header", "0 1 2\n", "Startwert=", 0, "newto_f1.dat, Zeile 1: unerwartete Kopfzeile"},
+        {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: keine Schrittzeile"},
+        {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat, Zeile 4: keine Schrittzeile"},
+        {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: Schrittnummer 0 folgt"},
+    };
+    for (const LogCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const test_support::TempDir dir;
+        test_support::write_file(dir / "newto_f1.dat", c.text);
+        std::size_t records = 0;
+        std::string error;
+        try {
+            LogReader reader(dir / "newto_f1.dat", c.keyword);
+            for (LogRecord record; reader.next(record);) ++records;
+        } catch (const LogError& e) {
+            error = e.what();
+        }
+        EXPECT_EQ(records, c.records);
+        EXPECT_TRUE(*c.error ? error.find(c.error) != std::string::npos : error.empty()) << error;
+    }
+}
+
+// A sawtooth with, in each period, a spike up and one down to 0, each alone in its bucket.
+double value_at(long long k, long long period) {
+    if (k % period == period / 2) return 1e3;
+    if (k % period == period / 4) return 0.0;
+    return 1.0 + 0.01 * static_cast<double>(k % 97);
+}
+
+TEST(Downsampler, KeepsHeadEndAndEveryBucketsExtremesWithinTheLimit) {
+    EXPECT_TRUE(Downsampler().points().empty());
+    const std::pair<long long, long long> cases[] = {  // count, period
+        {50, 20}, {2001, 1000}, {1'000'000, 4099}, {4'000'003, 16411}};
+    for (const auto& [count, period] : cases) {
+        SCOPED_TRACE(count);
+        Downsampler downsampler;  // at most 2000 points, the first 100 exactly
+        for (long long k = 0; k < count; ++k) downsampler.add({k, value_at(k, period)});
+        std::vector<long long> steps;
+        for (const ChartPoint& p : downsampler.points()) {
+            EXPECT_EQ(p.value, value_at(p.step, period)) << p.step;
+            steps.push_back(p.step);
+        }
+        ASSERT_LE(steps.size(), 2000u);
+        ASSERT_TRUE(std::adjacent_find(steps.begin(), steps.end(), std::greater_equal<>()) == steps.end());
+        for (long long k = 0; k < std::min(count, 100LL); ++k) EXPECT_EQ(steps[k], k);
+        EXPECT_EQ(steps.back(), count - 1);
+        for (long long k = 0; k < count; ++k) {
+            const double value = value_at(k, period);
+            if (value == 0.0 || value == 1e3) {
+                EXPECT_TRUE(std::binary_search(steps.begin(), steps.end(), k)) << k;
+            }
+        }
+    }
+}
+
+// e_{k+1} = c * e_k^p: errors of a known order p.
+std::vector<double> sequence(double p, double c, double e0, std::size_t count) {
+    std::vector<double> errors{e0};
+    while (errors.size() < count) errors.push_back(c * std::pow(errors.back(), p));
+    return errors;
+}
+
+struct StatsCase {
+    const char* name;
+    std::vector<double> errors;  // |f| at steps 0, 1, ...
+    std::optional<double> order;
+    std::optional<double> factor;
+    std::size_t non_finite = 0;
+};
+
+TEST(ConvergenceStats, EstimatesOrderAndMeanFactorOrLeavesThemOut) {
+    const StatsCase cases[] = {
+        {"halving like bisection", sequence(1, 0.5, 100, 21), 1.0, 0.5},
+        {"slow linear like the fixed-point iteration", sequence(1, 0.95, 3, 180), 1.0, 0.95},
+        {"quadratic like Newton", sequence(2, 1, 0.1, 4), 2.0, std::pow(1e-7, 1.0 / 3)},
+        {"ups and downs", {1.0, 4.0, 0.25}, -2.0, 0.5},
+        {"subnormal values", {4.9e-314, 4.9e-319, 4.9e-324}, 1.0, 1e-5},
+        {"quotients beyond the range of double", {1e-300, 1e300, 1e-300}, -1.0, 1.0},
+        {"breakdown after quadratic", {1e-1, 1e-2, 0.0, 1e-4, nan, inf}, 2.0, 0.1, 2},
+        {"no values", {}, std::nullopt, std::nullopt},
+        {"one value", {1.0}, std::nullopt, std::nullopt},
+        {"two values", {1.0, 0.25}, std::nullopt, 0.25},
+        {"no change at first", {1.0, 1.0, 0.25}, std::nullopt, 0.5},
+        {"zeros only", {0.0, 0.0, 0.0}, std::nullopt, std::nullopt},
+    };
+    for (const StatsCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConvergenceStats stats;
+        long long step = 0;
+        for (const double error : c.errors) stats.add(step++, 1.0, error);
+        EXPECT_EQ(stats.steps(), c.errors.size());
+        EXPECT_EQ(stats.non_finite(), c.non_finite);
+        EXPECT_EQ(stats.order().has_value(), c.order.has_value());
+        EXPECT_NEAR(stats.order().value_or(0), c.order.value_or(0), 0.01);
+        EXPECT_EQ(stats.mean_factor().has_value(), c.factor.has_value());
+        EXPECT_NEAR(stats.mean_factor().value_or(0), c.factor.value_or(0), 0.01 * c.factor.value_or(0));
+    }
+}
+
+}  // namespace
+}  // namespace konvergenz

@@ -1,0 +1,184 @@
+// The analysis run in-process (table, chart, exit statuses), and the built programs
+// run as a person would: quarlen in a fresh folder, then konvergenz on its logs.
+#include "app.hpp"
+#include "interrupt.hpp"
+#include "options.hpp"
+#include "quarlen_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <limits>
+
+namespace konvergenz {
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::read_file;
+
+TEST(ParseOptions, AcceptsShortLongAndEqualsFormsAndRejectsTheRest) {
+    const std::pair<std::vector<std::string_view>, const char*> cases[] = {  // -> folder, chart
+        {{}, ". konvergenz.svg"},
+        {{"-d", "lauf1"}, "lauf1 lauf1/konvergenz.svg"},
+        {{"--dir=lauf1", "--output", "a.svg"}, "lauf1 a.svg"},
+        {{"-o", "b.svg", "--dir", "x"}, "x b.svg"},
+        {{"--help"}, ". konvergenz.svg help"},
+        {{"--verbose"}, "rejected"}, {{"ordner"}, "rejected"}, {{"-o"}, "rejected"},
+        {{"--dir"}, "rejected"}, {{"--output="}, "rejected"}, {{"-d", ""}, "rejected"},
+    };
+    for (const auto& [arguments, expected] : cases) {
+        std::string got = "rejected";
+        try {
+            const Options o = parse_options(arguments);
+            got = o.folder.string() + ' ' + o.chart_path().string() + (o.help ? " help" : "");
+        } catch (const OptionsError&) {
+        }
+        EXPECT_EQ(got, expected);
+    }
+}
+
+// The cells of a method's line in the table, after its name.
+std::vector<std::string> row(const std::string& table, const std::string& label) {
+    std::istringstream words(table.substr(table.find('\n' + label) + label.size() + 1));
+    std::vector<std::string> cells(6);  // Schritte Iterierte |f| q p nicht-endlich
+    for (std::string& cell : cells) words >> cell;
+    return cells;
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome run_on(const Options& options) {
+    std::ostringstream out, err;
+    const int status = run(options, out, err);
+    return {status, out.str(), err.str()};
+}
+
+void expect_no_temporary_files(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        EXPECT_FALSE(entry.path().string().ends_with(".tmp")) << entry.path();
+    }
+}
+
+TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const test_support::TempDir dir;
+    test::write_log(dir / "newto_f1.dat", "Startwert= 0\n",
+                    {{0, 1, 1}, {1, 2, 1e-2}, {2, inf, nan}, {3, nan, -inf}});
+    test::write_log(dir / "fixpk_f1.dat", "Startwert= 4\n", {});
+    Options options;
+    options.folder = dir.path();
+    const Outcome r = run_on(options);
+    ASSERT_EQ(r.status, exit_ok) << r.err;
+    EXPECT_EQ(r.err, "konvergenz: " + (dir / "bisec_f1.dat").string() + " fehlt, Bisektion wird ausgelassen\n");
+    using Cells = std::vector<std::string>;
+    EXPECT_EQ(row(r.out, "Newton-Verfahren"), (Cells{"4", "NaN", "Infinity", "0.01", "-", "2"}));
+    EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
+    const std::string svg = read_file(dir / "konvergenz.svg");
+    EXPECT_EQ(test::polyline(svg).size(), 2u);  // Newton's steps 0 and 1 only
+    EXPECT_NE(svg.find("Fixpunktiteration (keine Werte)"), std::string::npos);
+}
+
+void write_good_logs(const fs::path& folder) {
+    test::write_log(folder / "bisec_f1.dat", "Ausgangswerte - a= 0, b= 10\n", {{0, 5, 100}, {1, 2.5, -50}});
+    test::write_log(folder / "newto_f1.dat", "Startwert= 0\n", {{0, 0, -400}, {1, 4, -16}});
+    test::write_log(folder / "fixpk_f1.dat", "Startwert= 4\n", {{0, 4, 3.9}, {1, 3.9, 3.85}});
+}
+
+struct FailureCase {
+    const char* name;
+    void (*spoil)(const fs::path& folder, Options& options);
+    int status;
+    const char* message;
+};
+
+TEST(Run, FailuresWriteNoChartOverAGoodOne) {
+    const FailureCase cases[] = {
+        {"malformed line",
+         [](const fs::path& f, Options&) {
+             test_support::write_file(f / "newto_f1.dat", "Startwert= 0\n0 1 2\n1 x 2\n");
+         },
+         exit_bad_input, "newto_f1.dat, Zeile 3: "},
+        {"no logs at all",
+         [](const fs::path& f, Options&) {
+             for (const char* log : {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"}) fs::remove(f / log);
+         },
+         exit_bad_input, "keine Protokolldatei"},
+        {"no folder", [](const fs::path& f, Options& o) { o.folder = f / "fehlt"; }, exit_bad_input,
+         "fehlt nicht gefunden"},
+        {"chart into a missing folder", [](const fs::path& f, Options& o) { o.output = f / "fehlt/k.svg"; },
+         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+        {"a folder in the chart's place",
+         [](const fs::path& f, Options& o) { fs::create_directory(o.output.emplace(f / "k.svg")); },
+         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+    };
+    for (const FailureCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const test_support::TempDir dir;
+        write_good_logs(dir.path());
+        Options options;
+        options.folder = dir.path();
+        ASSERT_EQ(run_on(options).status, exit_ok);
+        const std::string good_chart = read_file(dir / "konvergenz.svg");
+
+        c.spoil(dir.path(), options);
+        const Outcome r = run_on(options);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_TRUE(r.err.starts_with("konvergenz: ")) << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+        EXPECT_TRUE(c.status != exit_bad_input || r.out.empty()) << r.out;
+        EXPECT_EQ(read_file(dir / "konvergenz.svg"), good_chart);
+        expect_no_temporary_files(dir.path());
+    }
+}
+
+TEST(Run, InterruptLeavesNoChartBehind) {
+    const test_support::TempDir dir;
+    write_good_logs(dir.path());
+    Options options;
+    options.folder = dir.path();
+    EXPECT_EXIT(  // in a child process, so that the raised flag stays there
+        {
+            std::signal(SIGINT, SIG_DFL);
+            install_interrupt_handler();
+            std::raise(SIGINT);
+            std::exit(run(options, std::cout, std::cerr));
+        },
+        ::testing::ExitedWithCode(exit_interrupted), "konvergenz: abgebrochen");
+    EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
+    expect_no_temporary_files(dir.path());
+}
+
+TEST(Programs, KonvergenzChartsATypicalQuarlenRun) {
+    const test_support::TempDir dir;
+    const auto quarlen = test::run_in(dir.path(), QUARLEN_EXE, {}, "0\n10\n0\n4\n");
+    ASSERT_EQ(quarlen.exit_status, 0) << quarlen.err;
+    const auto result = test::run_in(dir.path(), KONVERGENZ_EXE);
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    const auto bisection = row(result.out, "Bisektion"), newton = row(result.out, "Newton-Verfahren"),
+               fixed_point = row(result.out, "Fixpunktiteration");
+    EXPECT_EQ(bisection[0] + ' ' + newton[0] + ' ' + fixed_point[0], "21 4 180") << result.out;
+    EXPECT_NEAR(std::stod(newton[4]), 2.0, 0.35) << result.out;
+    EXPECT_NEAR(std::stod(fixed_point[4]), 1.0, 0.1) << result.out;
+    EXPECT_LT(std::stod(fixed_point[2]), 2e-4) << result.out;  // |g(x) - x| at the end
+
+    const std::string svg = read_file(dir / "konvergenz.svg");
+    EXPECT_EQ(test::xmllint_errors(svg), "");
+    EXPECT_EQ(test::count_of(svg, "class=\"series\""), 3u);
+    EXPECT_EQ(test::count_of(svg, "class=\"legend\""), 1u);
+    // The logs and the chart, no temporary file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+
+    const auto unknown = test::run_in(dir.path(), KONVERGENZ_EXE, {"--laut"});
+    EXPECT_EQ(unknown.exit_status, 2);
+    EXPECT_TRUE(unknown.err.starts_with("konvergenz: ")) << unknown.err;
+}
+
+}  // namespace
+}  // namespace konvergenz
