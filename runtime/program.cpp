@@ -37,11 +37,16 @@ void start(std::string_view program_name, Language language)
     phrases_ = &phrases_for(language);
 
     // No SA_RESTART: a read blocked at a prompt returns EINTR, so Ctrl-C there ends the
-    // program at once instead of waiting for a line.
+    // program at once instead of waiting for a line. A SIGINT the caller chose to ignore
+    // (a shell's background job) stays ignored.
     struct sigaction action{};
-    action.sa_handler = on_interrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGINT, nullptr, &action);
+    if (action.sa_handler != SIG_IGN) {
+        action.sa_handler = on_interrupt;
+        action.sa_flags = 0;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, nullptr);
+    }
     std::signal(SIGPIPE, SIG_IGN);
 }
 
