@@ -36,7 +36,10 @@ int main()
     while (std::fabs(F1(x)) > TOLERANCE) {
         x = (a + b) / 2;
         record(log, steps, x, F1(x));
-        if ((F1(x) >= 0) == (F1(a) >= 0)) a = x; else b = x;
+        if ((F1(x) >= 0) == (F1(a) >= 0))
+            a = x;
+        else
+            b = x;
         ++steps;
     }
     std::fclose(log);

@@ -15,7 +15,8 @@ namespace {
 
 constexpr std::string_view prefix = "konvergenz: ";
 
-std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summaries) {
+std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summaries)
+{
     std::vector<ChartSeries> series;
     for (const MethodSummary& summary : summaries) {
         series.push_back({summary.method->label, summary.method->colour, summary.chart_points});
@@ -25,7 +26,8 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
 
 }  // namespace
 
-int run(const Options& options, std::ostream& out, std::ostream& err) {
+int run(const Options& options, std::ostream& out, std::ostream& err)
+{
     try {
         std::error_code ec;
         if (!std::filesystem::is_directory(options.folder, ec)) {

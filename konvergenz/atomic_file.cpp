@@ -16,7 +16,8 @@ public:
     explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
+    ~TemporaryFile()
+    {
         if (!kept_) {
             std::error_code ignored;
             std::filesystem::remove(path_, ignored);
@@ -33,7 +34,8 @@ private:
 
 // Hidden, beside the target (a rename within one directory cannot cross
 // file systems), and unique per process.
-std::filesystem::path temporary_path_for(const std::filesystem::path& target) {
+std::filesystem::path temporary_path_for(const std::filesystem::path& target)
+{
     std::filesystem::path temp = target;
     std::string name = target.filename().string();
     name.insert(name.begin(), '.');
@@ -46,7 +48,8 @@ std::filesystem::path temporary_path_for(const std::filesystem::path& target) {
 
 }  // namespace
 
-void write_file_atomically(const std::filesystem::path& target, std::string_view content) {
+void write_file_atomically(const std::filesystem::path& target, std::string_view content)
+{
     const auto fail = [&target](std::string_view why) {
         throw WriteError(target.string() + " lässt sich nicht schreiben: " + std::string(why));
     };

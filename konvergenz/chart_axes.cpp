@@ -11,15 +11,18 @@ namespace {
 // hair off -5, and 1e-5 must sit on its decade, not one below.
 constexpr double log_slack = 1e-9;
 
-int decade_below(double value) {
+int decade_below(double value)
+{
     return static_cast<int>(std::floor(std::log10(value) + log_slack));
 }
 
-int decade_above(double value) {
+int decade_above(double value)
+{
     return static_cast<int>(std::ceil(std::log10(value) - log_slack));
 }
 
-long long nice_step(double span, int target_ticks) {
+long long nice_step(double span, int target_ticks)
+{
     const double raw = span / target_ticks;
     if (raw <= 1.0) return 1;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
@@ -30,7 +33,8 @@ long long nice_step(double span, int target_ticks) {
 
 }  // namespace
 
-StepAxis make_step_axis(long long min_step, long long max_step) {
+StepAxis make_step_axis(long long min_step, long long max_step)
+{
     StepAxis axis;
     axis.first = std::min(0LL, min_step);
     const long long last = std::max(max_step, axis.first + 1);
@@ -41,9 +45,9 @@ StepAxis make_step_axis(long long min_step, long long max_step) {
     return axis;
 }
 
-DecadeAxis make_decade_axis(std::optional<double> smallest_positive,
-                            std::optional<double> largest, double marked_value,
-                            bool room_for_zero) {
+DecadeAxis make_decade_axis(std::optional<double> smallest_positive, std::optional<double> largest,
+                            double marked_value, bool room_for_zero)
+{
     DecadeAxis axis;
     axis.lowest = decade_below(marked_value) - 1;
     axis.highest = decade_above(marked_value) + 1;
@@ -64,7 +68,8 @@ DecadeAxis make_decade_axis(std::optional<double> smallest_positive,
     return axis;
 }
 
-std::string group_digits(long long value) {
+std::string group_digits(long long value)
+{
     constexpr std::string_view narrow_space = "\xE2\x80\xAF";
     const std::string digits = std::to_string(value < 0 ? -value : value);
     std::string grouped = value < 0 ? "-" : "";

@@ -28,9 +28,8 @@ struct DecadeAxis {
 // decade to spare around the mark. With room_for_zero about a twentieth of
 // the height (at least a decade) is added below, so that zeros, drawn at the
 // bottom edge, stand apart from the data.
-DecadeAxis make_decade_axis(std::optional<double> smallest_positive,
-                            std::optional<double> largest, double marked_value,
-                            bool room_for_zero);
+DecadeAxis make_decade_axis(std::optional<double> smallest_positive, std::optional<double> largest,
+                            double marked_value, bool room_for_zero);
 
 // 4194304 -> "4 194 304", grouped with narrow no-break spaces as in German typesetting.
 std::string group_digits(long long value);

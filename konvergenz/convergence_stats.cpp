@@ -9,7 +9,8 @@ bool usable(double value) { return std::isfinite(value) && value > 0.0; }
 
 }  // namespace
 
-std::optional<double> convergence_order(double e0, double e1, double e2) {
+std::optional<double> convergence_order(double e0, double e1, double e2)
+{
     if (!usable(e0) || !usable(e1) || !usable(e2)) return std::nullopt;
     // Differences of logarithms rather than logarithms of quotients: the
     // quotients of tiny errors could underflow or overflow.
@@ -20,7 +21,8 @@ std::optional<double> convergence_order(double e0, double e1, double e2) {
     return p;
 }
 
-void ConvergenceStats::add(long long step, double x, double residual) {
+void ConvergenceStats::add(long long step, double x, double residual)
+{
     ++steps_;
     last_iterate_ = x;
     last_residual_ = residual;
@@ -35,7 +37,8 @@ void ConvergenceStats::add(long long step, double x, double residual) {
     ++usable_count_;
 }
 
-std::optional<double> ConvergenceStats::mean_factor() const {
+std::optional<double> ConvergenceStats::mean_factor() const
+{
     if (usable_count_ < 2) return std::nullopt;
     const Usable& first = *first_usable_;
     const Usable& last = recent_[2];
@@ -43,7 +46,8 @@ std::optional<double> ConvergenceStats::mean_factor() const {
     return std::exp((std::log(last.value) - std::log(first.value)) / steps_between);
 }
 
-std::optional<double> ConvergenceStats::order() const {
+std::optional<double> ConvergenceStats::order() const
+{
     if (usable_count_ < 3) return std::nullopt;
     return convergence_order(recent_[0].value, recent_[1].value, recent_[2].value);
 }

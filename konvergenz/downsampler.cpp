@@ -8,12 +8,15 @@ namespace konvergenz {
 // Each bucket contributes up to two points, the last point one more.
 Downsampler::Downsampler(std::size_t max_points, std::size_t exact_head)
     : head_size_(std::clamp<std::size_t>(exact_head, 1, std::max<std::size_t>(max_points / 4, 1))),
-      max_buckets_(std::max<std::size_t>(1, (std::max(max_points, head_size_ + 4) - head_size_ - 2) / 2)) {
+      max_buckets_(
+          std::max<std::size_t>(1, (std::max(max_points, head_size_ + 4) - head_size_ - 2) / 2))
+{
     head_.reserve(head_size_);
     buckets_.reserve(max_buckets_);
 }
 
-void Downsampler::add(ChartPoint point) {
+void Downsampler::add(ChartPoint point)
+{
     if (head_.size() < head_size_) head_.push_back(point);
     last_ = point;
 
@@ -30,7 +33,8 @@ void Downsampler::add(ChartPoint point) {
     if (point.value > b.highest.value) b.highest = point;
 }
 
-void Downsampler::merge_neighbouring_buckets() {
+void Downsampler::merge_neighbouring_buckets()
+{
     std::size_t merged = 0;
     for (std::size_t i = 0; i < buckets_.size(); i += 2, ++merged) {
         Bucket b = buckets_[i];
@@ -45,7 +49,8 @@ void Downsampler::merge_neighbouring_buckets() {
     bucket_width_ *= 2;
 }
 
-std::vector<ChartPoint> Downsampler::points() const {
+std::vector<ChartPoint> Downsampler::points() const
+{
     std::vector<ChartPoint> extremes;
     extremes.reserve(2 * buckets_.size() + 1);
     for (const Bucket& b : buckets_) {
@@ -62,7 +67,9 @@ std::vector<ChartPoint> Downsampler::points() const {
     result.reserve(head_.size() + extremes.size());
     std::merge(head_.begin(), head_.end(), extremes.begin(), extremes.end(),
                std::back_inserter(result), by_step);
-    const auto same_step = [](const ChartPoint& a, const ChartPoint& b) { return a.step == b.step; };
+    const auto same_step = [](const ChartPoint& a, const ChartPoint& b) {
+        return a.step == b.step;
+    };
     result.erase(std::unique(result.begin(), result.end(), same_step), result.end());
     return result;
 }

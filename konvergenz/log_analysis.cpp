@@ -7,7 +7,8 @@
 namespace konvergenz {
 
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
-                          std::size_t max_chart_points) {
+                          std::size_t max_chart_points)
+{
     LogReader reader(log_path, method.header_keyword);
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;

@@ -15,8 +15,8 @@ constexpr std::string_view blanks = " \t";
 // Checking for Ctrl-C on every line would cost more than the parsing.
 constexpr std::size_t lines_between_interrupt_checks = 1 << 16;
 
-template <typename Number>
-bool parse_whole(std::string_view token, Number& value) {
+template <typename Number> bool parse_whole(std::string_view token, Number& value)
+{
     const char* end = token.data() + token.size();
     const auto [ptr, ec] = std::from_chars(token.data(), end, value);
     return ec == std::errc{} && ptr == end;
@@ -24,7 +24,8 @@ bool parse_whole(std::string_view token, Number& value) {
 
 // Splits line into exactly N blank-separated tokens; false if there are more or fewer.
 template <std::size_t N>
-bool split_exactly(std::string_view line, std::array<std::string_view, N>& tokens) {
+bool split_exactly(std::string_view line, std::array<std::string_view, N>& tokens)
+{
     std::size_t count = 0;
     std::size_t pos = line.find_first_not_of(blanks);
     while (pos != std::string_view::npos) {
@@ -38,7 +39,8 @@ bool split_exactly(std::string_view line, std::array<std::string_view, N>& token
 
 }  // namespace
 
-std::optional<LogRecord> parse_record(std::string_view line) {
+std::optional<LogRecord> parse_record(std::string_view line)
+{
     std::array<std::string_view, 3> tokens;
     if (!split_exactly(line, tokens)) return std::nullopt;
     LogRecord record;
@@ -50,7 +52,8 @@ std::optional<LogRecord> parse_record(std::string_view line) {
 }
 
 LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword)
-    : path_(std::move(path)), in_(path_, std::ios::binary) {
+    : path_(std::move(path)), in_(path_, std::ios::binary)
+{
     std::error_code ec;
     if (!in_ || std::filesystem::is_directory(path_, ec)) {
         throw LogError(path_.string() + " lässt sich nicht lesen");
@@ -64,10 +67,12 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
     }
 }
 
-bool LogReader::read_line() {
+bool LogReader::read_line()
+{
     if (!std::getline(in_, line_)) {
-        if (in_.bad()) throw LogError(path_.string() + ": Lesefehler nach Zeile " +
-                                      std::to_string(line_number_));
+        if (in_.bad())
+            throw LogError(path_.string() + ": Lesefehler nach Zeile " +
+                           std::to_string(line_number_));
         return false;
     }
     ++line_number_;
@@ -76,7 +81,8 @@ bool LogReader::read_line() {
     return true;
 }
 
-bool LogReader::next(LogRecord& record) {
+bool LogReader::next(LogRecord& record)
+{
     if (!read_line()) return false;
     const auto parsed = parse_record(line_);
     if (!parsed) fail("keine Schrittzeile (erwartet: ganze Zahl, zwei reelle Zahlen)");
@@ -89,7 +95,8 @@ bool LogReader::next(LogRecord& record) {
     return true;
 }
 
-void LogReader::fail(std::string_view what) const {
+void LogReader::fail(std::string_view what) const
+{
     throw LogError(path_.string() + ", Zeile " + std::to_string(line_number_) + ": " +
                    std::string(what));
 }

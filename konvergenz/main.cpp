@@ -6,7 +6,8 @@
 #include <string_view>
 #include <vector>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     using namespace konvergenz;
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     Options options;

@@ -4,7 +4,8 @@
 
 namespace konvergenz {
 
-double residual(MethodKind kind, double x, double third_item) {
+double residual(MethodKind kind, double x, double third_item)
+{
     switch (kind) {
     case MethodKind::bisection:
     case MethodKind::newton:

@@ -6,7 +6,8 @@ namespace {
 // Matches "-d VALUE", "--dir VALUE" and "--dir=VALUE"; advances i past the value.
 std::optional<std::string_view> option_value(std::span<const std::string_view> arguments,
                                              std::size_t& i, std::string_view short_name,
-                                             std::string_view long_name) {
+                                             std::string_view long_name)
+{
     const std::string_view argument = arguments[i];
     if (argument.starts_with(long_name) && argument.size() > long_name.size() &&
         argument[long_name.size()] == '=') {
@@ -21,11 +22,13 @@ std::optional<std::string_view> option_value(std::span<const std::string_view> a
 
 }  // namespace
 
-std::filesystem::path Options::chart_path() const {
+std::filesystem::path Options::chart_path() const
+{
     return output ? *output : (folder / default_chart_name).lexically_normal();
 }
 
-Options parse_options(std::span<const std::string_view> arguments) {
+Options parse_options(std::span<const std::string_view> arguments)
+{
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -46,7 +49,8 @@ Options parse_options(std::span<const std::string_view> arguments) {
     return options;
 }
 
-std::string usage_text() {
+std::string usage_text()
+{
     return "Aufruf: konvergenz [-d ORDNER] [-o DATEI]\n"
            "\n"
            "Vergleicht Bisektion, Newton-Verfahren und Fixpunktiteration anhand der\n"

@@ -12,8 +12,8 @@ namespace konvergenz {
 inline constexpr std::string_view default_chart_name = "konvergenz.svg";
 
 struct Options {
-    std::filesystem::path folder = ".";             // where the logs are read
-    std::optional<std::filesystem::path> output;    // chart file, if given
+    std::filesystem::path folder = ".";           // where the logs are read
+    std::optional<std::filesystem::path> output;  // chart file, if given
     bool help = false;
 
     // The given output file, or the default name inside the folder, so that

@@ -44,7 +44,8 @@ constexpr std::string_view grid_colour = "#e4e4e4";
 constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212, typographic minus
 constexpr std::string_view en_dash = "\xE2\x80\x93";
 
-std::string number(double value) {
+std::string number(double value)
+{
     std::array<char, 32> buffer;
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                       std::chars_format::fixed, 1);
@@ -55,7 +56,8 @@ std::string number(double value) {
 }
 
 // "10" with the exponent raised; dy rather than baseline-shift, which not every browser knows.
-std::string power_of_ten(int exponent) {
+std::string power_of_ten(int exponent)
+{
     std::string text = "10<tspan dy=\"-0.55em\" font-size=\"75%\">";
     if (exponent < 0) text += minus_sign;
     text += std::to_string(std::abs(exponent)) + "</tspan>";
@@ -66,13 +68,15 @@ std::string power_of_ten(int exponent) {
 constexpr std::string_view residual_symbol =
     "|f(x<tspan dy=\"0.3em\" font-size=\"75%\">k</tspan><tspan dy=\"-0.3em\">)|</tspan>";
 
-void append_line(std::string& svg, double x1, double y1, double x2, double y2) {
+void append_line(std::string& svg, double x1, double y1, double x2, double y2)
+{
     svg += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) +
            "\" y2=\"" + number(y2) + "\"/>";
 }
 
 void append_text(std::string& svg, double x, double y, std::string_view content,
-                 std::string_view attributes = {}) {
+                 std::string_view attributes = {})
+{
     svg += "<text x=\"" + number(x) + "\" y=\"" + number(y) + '"';
     if (!attributes.empty()) svg += ' ' + std::string(attributes);
     svg += '>' + std::string(content) + "</text>";
@@ -91,14 +95,16 @@ struct Chart {
     DecadeAxis decades;
     bool has_zero = false;
 
-    static double to_x(const Panel& panel, long long step) {
+    static double to_x(const Panel& panel, long long step)
+    {
         const double fraction = static_cast<double>(step - panel.steps.first) /
                                 static_cast<double>(panel.steps.last - panel.steps.first);
         return panel.left + plot_inset + fraction * (panel.right - panel.left - 2 * plot_inset);
     }
 
     // Zero, and anything below the axis, sits on the bottom edge.
-    double to_y(double value) const {
+    double to_y(double value) const
+    {
         if (!(value > 0.0)) return plot_bottom;
         const double fraction = (std::log10(value) - decades.lowest) /
                                 static_cast<double>(decades.highest - decades.lowest);
@@ -109,7 +115,8 @@ struct Chart {
     bool labelled(int exponent) const { return exponent % decades.label_stride == 0; }
 };
 
-Chart lay_out(const std::vector<ChartSeries>& series, double tolerance) {
+Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
+{
     std::optional<long long> min_step;
     std::optional<double> smallest_positive, largest;
     std::vector<long long> last_steps;
@@ -140,17 +147,17 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance) {
     }
     const double zoom_right = plot_left + zoom_share * (plot_right - plot_left);
     const StepAxis head = make_step_axis(first, last_steps[1]);
-    chart.panels.push_back({plot_left, zoom_right, head,
-                            "Schritt " + group_digits(head.first) + std::string(en_dash) +
-                                group_digits(head.last)});
+    chart.panels.push_back(
+        {plot_left, zoom_right, head,
+         "Schritt " + group_digits(head.first) + std::string(en_dash) + group_digits(head.last)});
     chart.panels.push_back(
         {zoom_right + panel_gap, plot_right, make_step_axis(first, last), "alle Schritte"});
     return chart;
 }
 
 // Circle, square, diamond: the series differ in shape as well as colour.
-void append_marker(std::string& svg, std::size_t shape, double x, double y,
-                   std::string_view colour) {
+void append_marker(std::string& svg, std::size_t shape, double x, double y, std::string_view colour)
+{
     const std::string style =
         " fill=\"" + std::string(colour) + "\" stroke=\"#fff\" stroke-width=\"1\"/>";
     switch (shape % 3) {
@@ -167,17 +174,19 @@ void append_marker(std::string& svg, std::size_t shape, double x, double y,
     }
 }
 
-void append_frame_and_grid(std::string& svg, const Chart& chart, const Panel& panel) {
+void append_frame_and_grid(std::string& svg, const Chart& chart, const Panel& panel)
+{
     svg += "<g stroke=\"" + std::string(grid_colour) + "\" stroke-width=\"1\">";
     for (int e = chart.decades.lowest; e <= chart.decades.highest; ++e) {
-        if (chart.labelled(e)) append_line(svg, panel.left, chart.decade_y(e), panel.right, chart.decade_y(e));
+        if (chart.labelled(e))
+            append_line(svg, panel.left, chart.decade_y(e), panel.right, chart.decade_y(e));
     }
     for (long long k = panel.steps.first; k <= panel.steps.last; k += panel.steps.tick_step) {
         append_line(svg, Chart::to_x(panel, k), plot_top, Chart::to_x(panel, k), plot_bottom);
     }
-    svg += "</g>\n<rect x=\"" + number(panel.left) + "\" y=\"" + number(plot_top) +
-           "\" width=\"" + number(panel.right - panel.left) + "\" height=\"" +
-           number(plot_bottom - plot_top) + "\" fill=\"none\" stroke=\"#999\" stroke-width=\"1\"/>\n";
+    svg += "</g>\n<rect x=\"" + number(panel.left) + "\" y=\"" + number(plot_top) + "\" width=\"" +
+           number(panel.right - panel.left) + "\" height=\"" + number(plot_bottom - plot_top) +
+           "\" fill=\"none\" stroke=\"#999\" stroke-width=\"1\"/>\n";
     if (!panel.caption.empty()) {
         append_text(svg, panel.left, caption_baseline, panel.caption,
                     "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
@@ -186,7 +195,8 @@ void append_frame_and_grid(std::string& svg, const Chart& chart, const Panel& pa
 }
 
 // Ticks on every panel's left edge, labels and the axis title only on the first.
-void append_y_axis(std::string& svg, const Chart& chart) {
+void append_y_axis(std::string& svg, const Chart& chart)
+{
     const DecadeAxis& d = chart.decades;
     // Minor ticks at 2..9 times a decade where there is room, a tick at every
     // decade unless they would crowd into a solid bar.
@@ -210,18 +220,21 @@ void append_y_axis(std::string& svg, const Chart& chart) {
     }
     svg += "</g>\n<g text-anchor=\"end\" fill=\"" + std::string(text_colour) + "\">";
     for (int e = d.lowest; e <= d.highest; ++e) {
-        if (chart.labelled(e)) append_text(svg, plot_left - 10, chart.decade_y(e) + 5, power_of_ten(e));
+        if (chart.labelled(e))
+            append_text(svg, plot_left - 10, chart.decade_y(e) + 5, power_of_ten(e));
     }
     svg += "</g>\n<text transform=\"translate(24 " + number((plot_top + plot_bottom) / 2) +
            ") rotate(-90)\" text-anchor=\"middle\" font-size=\"14\" fill=\"" +
            std::string(text_colour) + "\">" + std::string(residual_symbol) + "</text>\n";
 }
 
-void append_x_axis(std::string& svg, const Chart& chart) {
+void append_x_axis(std::string& svg, const Chart& chart)
+{
     svg += "<g stroke=\"#333\" stroke-width=\"1\">";
     for (const Panel& panel : chart.panels) {
         for (long long k = panel.steps.first; k <= panel.steps.last; k += panel.steps.tick_step) {
-            append_line(svg, Chart::to_x(panel, k), plot_bottom, Chart::to_x(panel, k), plot_bottom + 6);
+            append_line(svg, Chart::to_x(panel, k), plot_bottom, Chart::to_x(panel, k),
+                        plot_bottom + 6);
         }
     }
     svg += "</g>\n<g text-anchor=\"middle\" fill=\"" + std::string(text_colour) + "\">";
@@ -236,7 +249,8 @@ void append_x_axis(std::string& svg, const Chart& chart) {
     svg += '\n';
 }
 
-void append_tolerance(std::string& svg, const Chart& chart, double tolerance) {
+void append_tolerance(std::string& svg, const Chart& chart, double tolerance)
+{
     const double y = chart.to_y(tolerance);
     svg += "<g stroke=\"#444\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\">";
     for (const Panel& panel : chart.panels) append_line(svg, panel.left, y, panel.right, y);
@@ -256,14 +270,17 @@ void append_tolerance(std::string& svg, const Chart& chart, double tolerance) {
 
 // The points a panel needs: those in its step range and the first one past
 // it, so that the line runs on to the edge, where the clip path cuts it.
-std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<ChartPoint>& points) {
-    const auto past = std::upper_bound(points.begin(), points.end(), panel.steps.last,
-                                       [](long long step, const ChartPoint& p) { return step < p.step; });
+std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<ChartPoint>& points)
+{
+    const auto past =
+        std::upper_bound(points.begin(), points.end(), panel.steps.last,
+                         [](long long step, const ChartPoint& p) { return step < p.step; });
     return {points.begin(), past == points.end() ? past : past + 1};
 }
 
-void append_series(std::string& svg, const Chart& chart, const Panel& panel,
-                   const ChartSeries& s, std::size_t shape) {
+void append_series(std::string& svg, const Chart& chart, const Panel& panel, const ChartSeries& s,
+                   std::size_t shape)
+{
     const auto points = points_for(panel, s.points);
     if (points.empty()) return;
     svg += "<g class=\"series\" data-label=\"" + std::string(s.label) + "\">";
@@ -278,8 +295,9 @@ void append_series(std::string& svg, const Chart& chart, const Panel& panel,
     // a zoomed one, the short series are a vertical sliver without them.
     const double spread = Chart::to_x(panel, std::min(points.back().step, panel.steps.last)) -
                           Chart::to_x(panel, points.front().step);
-    const bool markers = s.points.size() <= max_points_with_markers &&
-                         (points.size() == 1 || spread >= 2.0 * static_cast<double>(points.size() - 1));
+    const bool markers =
+        s.points.size() <= max_points_with_markers &&
+        (points.size() == 1 || spread >= 2.0 * static_cast<double>(points.size() - 1));
     if (markers) {
         for (const ChartPoint& p : points) {
             if (p.step > panel.steps.last) break;
@@ -290,7 +308,9 @@ void append_series(std::string& svg, const Chart& chart, const Panel& panel,
 }
 
 // Each panel clips its lines to its frame, leaving room for markers on the edges.
-void append_panel_series(std::string& svg, const Chart& chart, const std::vector<ChartSeries>& series) {
+void append_panel_series(std::string& svg, const Chart& chart,
+                         const std::vector<ChartSeries>& series)
+{
     // Longest series first, so that short ones (Newton) stay visible on top.
     std::vector<std::size_t> drawing_order(series.size());
     std::iota(drawing_order.begin(), drawing_order.end(), std::size_t{0});
@@ -312,11 +332,13 @@ void append_panel_series(std::string& svg, const Chart& chart, const std::vector
 
 // Text width guessed from the character count: good enough to space the
 // legend entries, and it needs no font metrics.
-double estimated_width(std::string_view text, double font_size) {
+double estimated_width(std::string_view text, double font_size)
+{
     return static_cast<double>(text.size()) * font_size * 0.6;
 }
 
-void append_legend(std::string& svg, const std::vector<ChartSeries>& series, bool has_zero) {
+void append_legend(std::string& svg, const std::vector<ChartSeries>& series, bool has_zero)
+{
     constexpr double font_size = 13;
     const double y = legend_baseline - 4.5;  // middle of the text
     double x = plot_left;
@@ -340,7 +362,8 @@ void append_legend(std::string& svg, const std::vector<ChartSeries>& series, boo
 
 }  // namespace
 
-std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance) {
+std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance)
+{
     const Chart chart = lay_out(series, tolerance);
 
     std::string svg;

@@ -14,8 +14,8 @@ namespace {
 
 void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
 {
-    const std::string AFTER = " after " + std::to_string(NR_STEPS) + " steps at x = " +
-                              runtime::shortest(XSTART);
+    const std::string AFTER =
+        " after " + std::to_string(NR_STEPS) + " steps at x = " + runtime::shortest(XSTART);
     if (WHY == runtime::Verdict::interrupted)
         runtime::fail(runtime::ExitStatus::interrupted, "Newton iteration interrupted" + AFTER);
     runtime::warn("Newton iteration stopped" + AFTER +
@@ -26,10 +26,10 @@ void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
 
 void REPORT_BREAKDOWN(std::int32_t NR_STEPS, float FROM, float XSTART)
 {
-    std::string WHY = std::isfinite(runtime::exponential(FROM))
-                          ? "the step from x = " + runtime::shortest(FROM) + " gives " +
-                                runtime::shortest(XSTART)
-                          : "e^x overflows at x = " + runtime::shortest(FROM);
+    std::string WHY =
+        std::isfinite(runtime::exponential(FROM))
+            ? "the step from x = " + runtime::shortest(FROM) + " gives " + runtime::shortest(XSTART)
+            : "e^x overflows at x = " + runtime::shortest(FROM);
     runtime::warn("Newton iteration broke down in step " + std::to_string(NR_STEPS) + ": " + WHY);
     runtime::note_not_converged();
 }
@@ -43,7 +43,8 @@ void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
     float FROM = XSTART;  // the iterate the last step started from, for the messages
     bool TERMINATE = false;
     do {
-        if (const runtime::Verdict WHY = WATCH.check(XSTART, NR_STEPS); WHY != runtime::Verdict::go) {
+        if (const runtime::Verdict WHY = WATCH.check(XSTART, NR_STEPS);
+            WHY != runtime::Verdict::go) {
             REPORT_STOP(WHY, NR_STEPS, XSTART);
             return;
         }

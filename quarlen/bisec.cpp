@@ -29,9 +29,11 @@ std::string WHY_NO_END(double A, double B, double X, RealFunction F)
 {
     const std::string AT = runtime::shortest(X);
     if (SIGN(F(A)) == SIGN(F(B)))
-        return "das Intervall enthält keinen Vorzeichenwechsel von F; die Mittelpunkte laufen bei x = " +
+        return "das Intervall enthält keinen Vorzeichenwechsel von F; die Mittelpunkte laufen bei "
+               "x = " +
                AT + " zusammen";
-    return "F wechselt bei x = " + AT + " das Vorzeichen, aber |F| wird dort nicht kleiner als die Toleranz";
+    return "F wechselt bei x = " + AT +
+           " das Vorzeichen, aber |F| wird dort nicht kleiner als die Toleranz";
 }
 
 }  // namespace

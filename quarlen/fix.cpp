@@ -36,7 +36,8 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
                     "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
     } else if (std::isnan(X - XSTART)) {
         REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
-                         "g(x) = " + runtime::shortest(X) + " bei x = " + runtime::shortest(XSTART));
+                         "g(x) = " + runtime::shortest(X) +
+                             " bei x = " + runtime::shortest(XSTART));
     }
 }
 

@@ -40,8 +40,7 @@ std::string complaint(std::string_view problem, std::string_view text)
     return message;
 }
 
-template <class Real>
-void read_real(Real& value)
+template <class Real> void read_real(Real& value)
 {
     const Phrases& say = phrases();
     const bool person_at_terminal = ::isatty(STDIN_FILENO) == 1;
@@ -54,8 +53,8 @@ void read_real(Real& value)
         case LineReader::Status::interrupted:
             fail(ExitStatus::interrupted, say.interrupted);
         case LineReader::Status::error:
-            fail(ExitStatus::bad_input, std::string(say.input_unreadable) + ": " +
-                                            std::strerror(input().error()));
+            fail(ExitStatus::bad_input,
+                 std::string(say.input_unreadable) + ": " + std::strerror(input().error()));
         case LineReader::Status::too_long:
             problem = complaint(say.line_too_long, input().line());
             break;
@@ -82,10 +81,7 @@ void read_real(Real& value)
 
 }  // namespace
 
-void write(const Record& record)
-{
-    output().write(record.line());
-}
+void write(const Record& record) { output().write(record.line()); }
 
 void prompt(std::string_view text)
 {

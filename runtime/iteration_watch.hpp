@@ -19,8 +19,7 @@ namespace runtime {
 
 enum class Verdict { go, interrupted, step_limit, cycle };
 
-template <class State>
-class IterationWatch {
+template <class State> class IterationWatch {
     static_assert(std::is_trivially_copyable_v<State>, "the state is compared byte for byte");
 
 public:

@@ -49,8 +49,7 @@ bool normalised(std::string_view text, std::string& out)
     return i == text.size();
 }
 
-template <class Real>
-NumberError parse(std::string_view text, Real& value)
+template <class Real> NumberError parse(std::string_view text, Real& value)
 {
     std::string number;
     if (!normalised(trimmed(text), number)) return NumberError::not_a_number;

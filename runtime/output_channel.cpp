@@ -31,13 +31,11 @@ void OutputChannel::write(std::string_view bytes)
 
 void OutputChannel::flush()
 {
-    if (const int error = write_out(); error != 0) fail_output(name_, phrases().cannot_write, error);
+    if (const int error = write_out(); error != 0)
+        fail_output(name_, phrases().cannot_write, error);
 }
 
-void OutputChannel::flush_quietly()
-{
-    write_out();
-}
+void OutputChannel::flush_quietly() { write_out(); }
 
 int OutputChannel::write_out()
 {

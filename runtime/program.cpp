@@ -39,7 +39,7 @@ void start(std::string_view program_name, Language language)
     // No SA_RESTART: a read blocked at a prompt returns EINTR, so Ctrl-C there ends the
     // program at once instead of waiting for a line. A SIGINT the caller chose to ignore
     // (a shell's background job) stays ignored.
-    struct sigaction action{};
+    struct sigaction action {};
     sigaction(SIGINT, nullptr, &action);
     if (action.sa_handler != SIG_IGN) {
         action.sa_handler = on_interrupt;
@@ -57,10 +57,7 @@ int end()
     return static_cast<int>(exit_status_);
 }
 
-void note_not_converged()
-{
-    exit_status_ = ExitStatus::not_converged;
-}
+void note_not_converged() { exit_status_ = ExitStatus::not_converged; }
 
 void warn(std::string_view message)
 {
@@ -77,14 +74,8 @@ void fail(ExitStatus status, std::string_view message)
     std::exit(static_cast<int>(status));
 }
 
-bool interrupted()
-{
-    return interrupted_ != 0;
-}
+bool interrupted() { return interrupted_ != 0; }
 
-const Phrases& phrases()
-{
-    return *phrases_;
-}
+const Phrases& phrases() { return *phrases_; }
 
 }  // namespace runtime

@@ -13,8 +13,7 @@ namespace {
 constexpr int REAL64_PRECISION = 16;
 constexpr int REAL32_PRECISION = 8;
 
-template <class Real>
-std::string_view non_finite_name(Real value)
+template <class Real> std::string_view non_finite_name(Real value)
 {
     if (std::isnan(value)) return "NaN";
     return value > 0 ? "Infinity" : "-Infinity";
@@ -29,8 +28,7 @@ char* right_aligned(char* out, std::size_t width, std::string_view digits)
     return out + blanks + digits.size();
 }
 
-template <class Real>
-char* put_real(char* out, std::size_t width, int precision, Real value)
+template <class Real> char* put_real(char* out, std::size_t width, int precision, Real value)
 {
     if (!std::isfinite(value)) return right_aligned(out, width, non_finite_name(value));
     char digits[32];
@@ -39,8 +37,7 @@ char* put_real(char* out, std::size_t width, int precision, Real value)
     return right_aligned(out, width, {digits, static_cast<std::size_t>(result.ptr - digits)});
 }
 
-template <class Real>
-std::string shortest_text(Real value)
+template <class Real> std::string shortest_text(Real value)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));
     char digits[32];

@@ -55,7 +55,8 @@ RunResult run(const std::string& program, const RunOptions& options)
     make_pipe(err);
     int out_file = -1;
     if (options.stdout_path) {
-        out_file = ::open(options.stdout_path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        out_file =
+            ::open(options.stdout_path->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (out_file < 0) throw std::runtime_error("cannot open " + options.stdout_path->string());
     }
 
@@ -92,12 +93,15 @@ RunResult run(const std::string& program, const RunOptions& options)
         }
         if (!reaped && options.while_running) options.while_running(pid, elapsed);
         pollfd polled[3];
-        for (int i = 0; i < 3; ++i) polled[i] = {fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
+        for (int i = 0; i < 3; ++i)
+            polled[i] = {fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
         ::poll(polled, 3, 5);
         if (fds[0] >= 0 && (polled[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
-            const ssize_t n = ::write(fds[0], options.input.data() + fed, options.input.size() - fed);
+            const ssize_t n =
+                ::write(fds[0], options.input.data() + fed, options.input.size() - fed);
             if (n > 0) fed += static_cast<std::size_t>(n);
-            if ((n < 0 && errno != EAGAIN) || (fed == options.input.size() && options.close_input)) {
+            if ((n < 0 && errno != EAGAIN) ||
+                (fed == options.input.size() && options.close_input)) {
                 ::close(fds[0]);
                 fds[0] = -1;
             }

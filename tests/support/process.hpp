@@ -23,10 +23,10 @@ using std::chrono::milliseconds;
 struct RunOptions {
     std::filesystem::path working_dir = ".";
     std::vector<std::string> args;                     // after the program's name
-    std::string input;                                  // bytes on standard input
-    bool close_input = true;                            // false: the pipe stays open, empty
-    std::optional<std::filesystem::path> stdout_path;   // instead of capturing it
-    bool stderr_to_stdout = false;                      // one pipe for both, in order
+    std::string input;                                 // bytes on standard input
+    bool close_input = true;                           // false: the pipe stays open, empty
+    std::optional<std::filesystem::path> stdout_path;  // instead of capturing it
+    bool stderr_to_stdout = false;                     // one pipe for both, in order
     milliseconds timeout{10000};
     // Called about every 5 ms while the child runs, with its id and the time since start.
     std::function<void(pid_t, milliseconds)> while_running;
@@ -52,7 +52,8 @@ public:
     void send(std::string_view keys);
     // Reads until what the terminal showed after position `from` contains `text`.
     // Returns false at the time limit or when the terminal closes first.
-    bool expect(std::string_view text, std::size_t from = 0, milliseconds timeout = milliseconds{5000});
+    bool expect(std::string_view text, std::size_t from = 0,
+                milliseconds timeout = milliseconds{5000});
     const std::string& screen() const { return shown_; }
     // Waits for the child to end; its exit status, or -1 at the time limit or on a signal.
     int wait(milliseconds timeout = milliseconds{5000});
