@@ -28,10 +28,10 @@ int SIGN(double FX)
 std::string WHY_NO_END(double A, double B, double X, RealFunction F)
 {
     const std::string AT = runtime::shortest(X);
-    if (SIGN(F(A)) == SIGN(F(B)))
-        return "das Intervall enthält keinen Vorzeichenwechsel von F; die Mittelpunkte laufen bei "
-               "x = " +
-               AT + " zusammen";
+    if (SIGN(F(A)) == SIGN(F(B))) {
+        return "das Intervall enthält keinen Vorzeichenwechsel von F; "
+               "die Mittelpunkte laufen bei x = " + AT + " zusammen";
+    }
     return "F wechselt bei x = " + AT +
            " das Vorzeichen, aber |F| wird dort nicht kleiner als die Toleranz";
 }

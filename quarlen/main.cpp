@@ -12,13 +12,12 @@ int main()
 {
     runtime::start("quarlen", runtime::Language::german);
 
-    double A = 0, B = 0;   // the interval; BISEC narrows it in place
-    double X1B = 0;        // the root bisection found ...
-    std::int32_t N1B = 0;  // ... and its number of steps
-    double X1N = 0;        // Newton's start value, then its last iterate
-    std::int32_t N1N = 0;
-    double X1F = 0;  // the fixed-point start value, then its last iterate
-    std::int32_t N1F = 0;
+    // The run's values: the interval (BISEC narrows it in place), then for bisection,
+    // Newton and the fixed-point iteration a result and a step count each. X1N and X1F
+    // hold the start values as typed until their method leaves its last iterate there.
+    double A = 0, B = 0;
+    double X1B = 0, X1N = 0, X1F = 0;
+    std::int32_t N1B = 0, N1N = 0, N1F = 0;
 
     runtime::console::write(runtime::Record().text("Bitte Intervallgrenzen eingeben:"));
     runtime::console::prompt("a= ");

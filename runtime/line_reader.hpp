@@ -28,7 +28,7 @@ public:
 
 private:
     // Reads more input behind what the buffer holds. Returns the byte count, 0 at the
-    // end of input, -1 on failure or interruption (status_ then says which).
+    // end of input, -1 on failure or interruption (failure_ then says which).
     long fill();
     // Waits until input can be read; false when Ctrl-C has been pressed.
     bool wait_for_input();

@@ -1,29 +1,18 @@
 // Logs in quarlen's layout, running programs, and checks of the charts.
 #pragma once
 
-#include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "runtime/record.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace konvergenz::test {
-
-// A real as quarlen writes it, right-aligned in 25 characters.
-inline std::string real(double value) {
-    char buffer[40];
-    const char* end = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                    std::chars_format::scientific, 16).ptr;
-    std::string text = std::isnan(value)   ? "NaN"
-                       : std::isinf(value) ? (value > 0 ? "Infinity" : "-Infinity")
-                                           : std::string(buffer, static_cast<std::size_t>(end - buffer));
-    return std::string(25 - text.size(), ' ') + text;
-}
 
 struct Record {
     long long step;
@@ -31,9 +20,21 @@ struct Record {
     double third_item;
 };
 
-inline std::string record_line(const Record& r) {
-    const std::string step = std::to_string(r.step);
-    return std::string(11 - step.size(), ' ') + step + real(r.x) + real(r.third_item) + '\n';
+// A real as quarlen's own record writer lays it out, in its 25-character field.
+inline std::string real(double value)
+{
+    const std::string_view line = runtime::Record().real(value).line();
+    return std::string(line.substr(0, line.size() - 1));
+}
+
+// The line quarlen's own record writer makes of a step.
+inline std::string record_line(const Record& r)
+{
+    return std::string(runtime::Record()
+                           .integer(static_cast<std::int32_t>(r.step))
+                           .real(r.x)
+                           .real(r.third_item)
+                           .line());
 }
 
 inline void write_log(const std::filesystem::path& path, std::string text,
