@@ -23,8 +23,8 @@ struct Record {
 // A real as quarlen's own record writer lays it out, in its 25-character field.
 inline std::string real(double value)
 {
-    const std::string_view line = runtime::Record().real(value).line();
-    return std::string(line.substr(0, line.size() - 1));
+    const runtime::Record record = runtime::Record().real(value);
+    return std::string(record.line().substr(0, runtime::REAL64_WIDTH));
 }
 
 // The line quarlen's own record writer makes of a step.
