@@ -17,7 +17,7 @@ void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STE
         return;
     case runtime::Verdict::interrupted:
         MESSAGE += " unterbrochen" + AFTER + " bei x = " + runtime::shortest(X);
-        runtime::fail(runtime::ExitStatus::interrupted, MESSAGE);
+        runtime::fail(runtime::interrupted_status(), MESSAGE);
     case runtime::Verdict::step_limit:
         MESSAGE += " angehalten" + AFTER + " bei x = " + runtime::shortest(X) +
                    ": mehr Schritte kann der Schrittzähler nicht zählen";

@@ -51,7 +51,7 @@ template <class Real> void read_real(Real& value)
         case LineReader::Status::end:
             fail(ExitStatus::bad_input, say.input_ended);
         case LineReader::Status::interrupted:
-            fail(ExitStatus::interrupted, say.interrupted);
+            fail(interrupted_status(), say.interrupted);
         case LineReader::Status::error:
             fail(ExitStatus::bad_input,
                  std::string(say.input_unreadable) + ": " + std::strerror(input().error()));

@@ -8,7 +8,13 @@ enum class ExitStatus : int {
     not_converged = 1,  // a method stopped without converging (cycle, breakdown, step limit)
     bad_input = 2,      // the input held no usable number, or ended too early
     output_failed = 3,  // a log file or standard output could not be written
-    interrupted = 130,  // Ctrl-C (128 + SIGINT, as the shells report it)
+    // Stopped by a signal: 128 + its number, as the shells report it.
+    hung_up = 129,      // SIGHUP: the terminal was closed
+    interrupted = 130,  // SIGINT: Ctrl-C
+    terminated = 143,   // SIGTERM: kill, timeout, a shutdown
 };
+
+// The status of a run stopped by `signal`: 128 + its number.
+constexpr ExitStatus stopped_by(int signal) { return static_cast<ExitStatus>(128 + signal); }
 
 }  // namespace runtime

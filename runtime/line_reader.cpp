@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "runtime/program.hpp"
+#include "runtime/signals.hpp"
 
 namespace runtime {
 
@@ -88,14 +89,13 @@ long LineReader::fill()
 
 bool LineReader::wait_for_input()
 {
-    // SIGINT stays blocked except inside ppoll, which unblocks it atomically: a Ctrl-C
-    // that comes after the flag is looked at, but before the wait begins, still ends
-    // the wait instead of being noticed only after the next line is typed.
+    // The stop signals stay blocked except inside ppoll, which unblocks them atomically:
+    // a Ctrl-C that comes after the flag is looked at, but before the wait begins, still
+    // ends the wait instead of being noticed only after the next line is typed.
     if (fd_ < 0) return !interrupted();  // poll would ignore it and wait for ever
-    sigset_t sigint, previous;
-    sigemptyset(&sigint);
-    sigaddset(&sigint, SIGINT);
-    sigprocmask(SIG_BLOCK, &sigint, &previous);
+    const sigset_t stop = signals::stop_set();
+    sigset_t previous;
+    sigprocmask(SIG_BLOCK, &stop, &previous);
     pollfd input{.fd = fd_, .events = POLLIN, .revents = 0};
     int ready;
     do {

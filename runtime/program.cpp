@@ -3,10 +3,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
 #include "runtime/console.hpp"
+#include "runtime/signals.hpp"
 
 namespace runtime {
 namespace {
@@ -15,9 +17,6 @@ namespace {
 std::string_view program_name_ = "?";
 const Phrases* phrases_ = &phrases_for(Language::english);
 ExitStatus exit_status_ = ExitStatus::success;
-volatile std::sig_atomic_t interrupted_ = 0;
-
-extern "C" void on_interrupt(int) { interrupted_ = 1; }
 
 void write_all_to_stderr(std::string_view text)
 {
@@ -29,6 +28,17 @@ void write_all_to_stderr(std::string_view text)
     }
 }
 
+// A program started with descriptor 0, 1 or 2 closed (`quarlen 2>&-`) would otherwise
+// get it back from its first open(), and write its messages into a log file.
+void open_closed_standard_descriptors()
+{
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free descriptor is `fd` itself, as those below it are open.
+        ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    }
+}
+
 }  // namespace
 
 void start(std::string_view program_name, Language language)
@@ -36,24 +46,16 @@ void start(std::string_view program_name, Language language)
     program_name_ = program_name;
     phrases_ = &phrases_for(language);
 
-    // No SA_RESTART: a read blocked at a prompt returns EINTR, so Ctrl-C there ends the
-    // program at once instead of waiting for a line. A SIGINT the caller chose to ignore
-    // (a shell's background job) stays ignored.
-    struct sigaction action {};
-    sigaction(SIGINT, nullptr, &action);
-    if (action.sa_handler != SIG_IGN) {
-        action.sa_handler = on_interrupt;
-        action.sa_flags = 0;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, nullptr);
-    }
+    open_closed_standard_descriptors();
+    signals::install();
+    // A closed pipe is reported as a failed write, with status 3, not a silent death.
     std::signal(SIGPIPE, SIG_IGN);
 }
 
 int end()
 {
     console::flush();
-    if (interrupted()) fail(ExitStatus::interrupted, phrases().interrupted);
+    if (interrupted()) fail(interrupted_status(), phrases().interrupted);
     return static_cast<int>(exit_status_);
 }
 
@@ -74,7 +76,9 @@ void fail(ExitStatus status, std::string_view message)
     std::exit(static_cast<int>(status));
 }
 
-bool interrupted() { return interrupted_ != 0; }
+bool interrupted() { return signals::received() != 0; }
+
+ExitStatus interrupted_status() { return stopped_by(signals::received()); }
 
 const Phrases& phrases() { return *phrases_; }
 

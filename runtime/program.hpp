@@ -9,8 +9,9 @@
 namespace runtime {
 
 // Called once before the program's first statement: names the program in its
-// messages, picks their language, and takes over SIGINT (so that an iteration can
-// stop cleanly after its current step) and SIGPIPE (reported as a failed write).
+// messages, picks their language, opens any closed standard descriptor on /dev/null,
+// and takes over the stop signals (so that an iteration can stop cleanly after its
+// current step) and SIGPIPE (reported as a failed write).
 void start(std::string_view program_name, Language language);
 
 // Writes out the console and returns the exit status of the run.
@@ -26,8 +27,12 @@ void warn(std::string_view message);
 // warn(message), then end the program at once with `status`.
 [[noreturn]] void fail(ExitStatus status, std::string_view message);
 
-// Ctrl-C has been pressed. Read once per step by the iterations.
+// A stop signal (Ctrl-C, SIGHUP, SIGTERM) has arrived. Read once per step by the
+// iterations.
 bool interrupted();
+
+// The status to end with after a stop signal: 128 + its number (130 for Ctrl-C).
+ExitStatus interrupted_status();
 
 const Phrases& phrases();
 
