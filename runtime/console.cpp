@@ -1,6 +1,5 @@
 #include "runtime/console.hpp"
 
-#include <cstring>
 #include <string>
 #include <unistd.h>
 
@@ -54,7 +53,7 @@ template <class Real> void read_real(Real& value)
             fail(interrupted_status(), say.interrupted);
         case LineReader::Status::error:
             fail(ExitStatus::bad_input,
-                 std::string(say.input_unreadable) + ": " + std::strerror(input().error()));
+                 std::string(say.input_unreadable) + ": " + system_reason(input().error()));
         case LineReader::Status::too_long:
             problem = complaint(say.line_too_long, input().line());
             break;

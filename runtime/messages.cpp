@@ -1,6 +1,9 @@
 #include "runtime/messages.hpp"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 namespace runtime {
 namespace {
@@ -33,11 +36,42 @@ constexpr Phrases ENGLISH{
     .cannot_close = "cannot be closed",
 };
 
+// The causes a user of these programs meets: a missing or protected folder, a full
+// or read-only disk, a closed pipe.
+constexpr std::pair<int, std::string_view> GERMAN_REASONS[] = {
+    {ENOENT, "Datei oder Ordner nicht vorhanden"},
+    {EACCES, "keine Berechtigung"},
+    {EPERM, "Vorgang nicht erlaubt"},
+    {EISDIR, "ist ein Ordner"},
+    {ENOTDIR, "ein Teil des Pfades ist kein Ordner"},
+    {ENOSPC, "kein Platz mehr auf dem Gerät"},
+    {EDQUOT, "Speicherkontingent überschritten"},
+    {EROFS, "Dateisystem ist nur lesbar"},
+    {EPIPE, "der Empfänger hat die Verbindung geschlossen (Pipe unterbrochen)"},
+    {EIO, "Ein-/Ausgabefehler"},
+    {EMFILE, "zu viele offene Dateien"},
+    {ENFILE, "zu viele offene Dateien im System"},
+    {EFBIG, "Datei zu groß"},
+    {ELOOP, "zu viele Ebenen symbolischer Verknüpfungen"},
+    {ENAMETOOLONG, "Dateiname zu lang"},
+};
+
 }  // namespace
 
 const Phrases& phrases_for(Language language)
 {
     return language == Language::german ? GERMAN : ENGLISH;
+}
+
+std::string system_reason(Language language, int error)
+{
+    if (language == Language::german) {
+        for (const auto& [number, reason] : GERMAN_REASONS)
+            if (number == error) return std::string(reason);
+    }
+    std::string reason = std::strerror(error);
+    if (const char* name = strerrorname_np(error)) reason.append(" (").append(name).append(")");
+    return reason;
 }
 
 std::string quoted(std::string_view text, std::size_t limit)

@@ -24,6 +24,11 @@ struct Phrases {
 
 const Phrases& phrases_for(Language language);
 
+// The system's reason for a failed call, in `language`: in German the common causes
+// are said in German ("kein Platz mehr auf dem Gerät"); any other cause, and every
+// cause in English, is the system's own text with the errno name ("... (EXDEV)").
+std::string system_reason(Language language, int error);
+
 // `text` in double quotes, fit for a one-line message: at most `limit` characters of
 // it, control characters and bytes outside ASCII written as escapes (\t, \x00, \xc3).
 std::string quoted(std::string_view text, std::size_t limit = 40);

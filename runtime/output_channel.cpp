@@ -58,7 +58,7 @@ int OutputChannel::write_out()
 void fail_output(const std::string& name, std::string_view what, int error)
 {
     std::string message = name;
-    message.append(": ").append(what).append(": ").append(std::strerror(error));
+    message.append(": ").append(what).append(": ").append(system_reason(error));
     fail(ExitStatus::output_failed, message);
 }
 

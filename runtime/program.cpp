@@ -15,7 +15,7 @@ namespace {
 
 // The run's whole global state besides the console: who we are and how the run went.
 std::string_view program_name_ = "?";
-const Phrases* phrases_ = &phrases_for(Language::english);
+Language language_ = Language::english;
 ExitStatus exit_status_ = ExitStatus::success;
 
 void write_all_to_stderr(std::string_view text)
@@ -44,7 +44,7 @@ void open_closed_standard_descriptors()
 void start(std::string_view program_name, Language language)
 {
     program_name_ = program_name;
-    phrases_ = &phrases_for(language);
+    language_ = language;
 
     open_closed_standard_descriptors();
     signals::install();
@@ -80,6 +80,11 @@ bool interrupted() { return signals::received() != 0; }
 
 ExitStatus interrupted_status() { return stopped_by(signals::received()); }
 
-const Phrases& phrases() { return *phrases_; }
+const Phrases& phrases() { return phrases_for(language_); }
+
+std::string system_reason(int error)
+{
+    return runtime::system_reason(language_, error);
+}
 
 }  // namespace runtime

@@ -1,6 +1,7 @@
 // The program's start and end, its messages on stderr, and the run's exit status.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "runtime/exit_status.hpp"
@@ -35,5 +36,8 @@ bool interrupted();
 ExitStatus interrupted_status();
 
 const Phrases& phrases();
+
+// The system's reason for `error` (an errno) in the language of the program's dialogue.
+std::string system_reason(int error);
 
 }  // namespace runtime
