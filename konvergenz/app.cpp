@@ -64,9 +64,9 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
     } catch (const WriteError& e) {
         err << prefix << e.what() << '\n';
         return exit_write_failed;
-    } catch (const Interrupted&) {
-        err << prefix << "abgebrochen\n";
-        return exit_interrupted;
+    } catch (const Interrupted& e) {
+        err << prefix << e.what() << '\n';
+        return interrupted_status();
     }
 }
 

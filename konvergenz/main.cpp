@@ -1,6 +1,6 @@
 #include "app.hpp"
-#include "interrupt.hpp"
 #include "options.hpp"
+#include "runtime/program.hpp"
 
 #include <iostream>
 #include <string_view>
@@ -9,6 +9,7 @@
 int main(int argc, char* argv[])
 {
     using namespace konvergenz;
+    runtime::start("konvergenz", runtime::Language::german);
     const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     Options options;
     try {
@@ -21,6 +22,5 @@ int main(int argc, char* argv[])
         std::cout << usage_text();
         return exit_ok;
     }
-    install_interrupt_handler();
     return run(options, std::cout, std::cerr);
 }
