@@ -62,6 +62,9 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             err << prefix << "Ordner " << options.folder.string() << " nicht gefunden\n";
             return exit_bad_input;
         }
+        // A chart path that cannot take a chart is refused before the logs are read.
+        const std::filesystem::path chart = options.chart_path();
+        resolve_output_file(chart);
 
         std::vector<MethodSummary> summaries;
         std::vector<LogFile> logs;
@@ -93,7 +96,6 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         print_summary_table(out, summaries);
         out.flush();
 
-        const std::filesystem::path chart = options.chart_path();
         write_file_atomically(chart, render_chart_svg(chart_series(summaries), stopping_tolerance));
         out << "Diagramm: " << chart.string() << '\n';
         return exit_ok;
