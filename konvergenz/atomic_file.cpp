@@ -72,10 +72,7 @@ int write_all(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) {
-            throw_if_interrupted();
-            continue;
-        }
+        if (n < 0 && errno == EINTR) continue;  // a stop signal is looked at before the rename
         if (n <= 0) return n < 0 ? errno : EIO;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -110,7 +107,6 @@ std::filesystem::path resolve_output_file(const std::filesystem::path& path)
 
 void write_file_atomically(const std::filesystem::path& target, std::string_view content)
 {
-    throw_if_interrupted();
     const std::filesystem::path file = resolve_output_file(target);
     struct stat existing;
     const mode_t mode =
