@@ -101,7 +101,6 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
     header_ = header;
     const std::size_t start = header.find_first_not_of(blanks);
     if (start == std::string_view::npos || !header.substr(start).starts_with(header_keyword)) {
-        if (has_carriage_return(header)) fail(carriage_return_only);
         fail("unerwartete Kopfzeile, sie sollte mit \"" + std::string(header_keyword) +
              "\" beginnen");
     }

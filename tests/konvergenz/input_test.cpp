@@ -140,7 +140,7 @@ TEST(LogReader, RejectsOverlongLinesAndLineEndsOfCarriageReturnsAlone)
         {"CR only, long",
          [] {
              std::string text = header + '\r';
-             for (int k = 0; k < 20; ++k) text += std::to_string(k) + " 1 2\r";
+             for (int k = 0; k < 100; ++k) text += std::to_string(k) + " 1 2\r";
              return text;
          }(),
          "Zeile 1: Zeilenende nur aus CR"},
