@@ -16,7 +16,6 @@ bool CheckedOutput::write_out()
     const char* data = pbase();
     std::size_t size = static_cast<std::size_t>(pptr() - pbase());
     setp(buffer_.data(), buffer_.data() + buffer_.size());
-    if (error_ != 0) return false;  // the rest is dropped, as it cannot arrive whole
     while (size > 0) {
         const ssize_t n = ::write(fd_, data, size);
         if (n < 0 && errno == EINTR && !runtime::interrupted()) continue;

@@ -9,7 +9,9 @@ namespace konvergenz {
 // A stream buffer over a file descriptor (standard output) that remembers the first
 // failed write instead of losing it, so that the end of the run can report it: a full
 // disk, a reader that has gone away (SIGPIPE is ignored, so that shows as EPIPE), or
-// a descriptor that was closed when the program started.
+// a descriptor that was closed when the program started. A failed write puts the
+// stream into its bad state, so nothing written after it goes out: the output never
+// goes on after a gap.
 class CheckedOutput : public std::streambuf {
 public:
     // `error`: an errno the output fails with from the start (EBADF when the

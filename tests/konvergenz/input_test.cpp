@@ -80,6 +80,19 @@ TEST(LogReader, LeavesOutACutLastLineWithAWarningNamingFileAndLine)
         << cut_header.error;
 }
 
+TEST(LogReader, NamesAMissingFile)
+{
+    const test_support::TempDir dir;
+    try {
+        LogReader reader(dir / "fehlt.dat", "Startwert=");
+        ADD_FAILURE() << "read a missing file";
+    } catch (const LogError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  (dir / "fehlt.dat").string() +
+                      " lässt sich nicht lesen: Datei oder Ordner nicht vorhanden");
+    }
+}
+
 TEST(LogReader, StepsCountFromZeroByOneWithinTheStepCounter)
 {
     struct Case {

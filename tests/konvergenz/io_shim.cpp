@@ -4,6 +4,8 @@
 //   block-open    open() of a log (*.dat) waits for a signal, then fails with EINTR
 //   block-read    read() from a log does the same
 //   fifo-on-open  just before a log is opened, a FIFO takes its name
+//   fail-open-log, fail-read-log  open() or read() of a log fails (EACCES, EIO)
+//   fail-first-stdout-write  the first write() to standard output fails with ENOSPC
 //   block-second-stdout-write  the second write() to standard output (the first is the
 //                 table, the second the chart's name) waits for a signal likewise
 //   fail-<call>   <call> (write, fsync, close, rename, fchmod) on the temporary chart
@@ -70,6 +72,10 @@ int open_file(const char* name, const char* path, int flags, mode_t mode)
 {
     if (ends_with(path, ".dat")) {
         if (mode_is("block-open")) return wait_for_signal();
+        if (mode_is("fail-open-log")) {
+            errno = EACCES;
+            return -1;
+        }
         if (mode_is("fifo-on-open")) {
             ::unlink(path);
             ::mkfifo(path, 0600);
@@ -108,14 +114,23 @@ int open64(const char* path, int flags, ...)
 ssize_t read(int fd, void* buffer, size_t size)
 {
     if (mode_is("block-read") && descriptor_ends_with(fd, ".dat")) return wait_for_signal();
+    if (mode_is("fail-read-log") && descriptor_ends_with(fd, ".dat")) {
+        errno = EIO;
+        return -1;
+    }
     return next<ssize_t(int, void*, size_t)>("read")(fd, buffer, size);
 }
 
 ssize_t write(int fd, const void* buffer, size_t size)
 {
     static int stdout_writes = 0;
-    if (fd == 1 && mode_is("block-second-stdout-write") && ++stdout_writes == 2) {
+    if (fd == 1) ++stdout_writes;
+    if (fd == 1 && mode_is("block-second-stdout-write") && stdout_writes == 2) {
         return wait_for_signal();
+    }
+    if (fd == 1 && mode_is("fail-first-stdout-write") && stdout_writes == 1) {
+        errno = ENOSPC;
+        return -1;
     }
     if (fails("write", fd)) return -1;
     return next<ssize_t(int, const void*, size_t)>("write")(fd, buffer, size);

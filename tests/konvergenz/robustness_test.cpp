@@ -392,9 +392,29 @@ TEST(StandardOutput, AFullDiskAClosedPipeOrAClosedDescriptorEndsWithStatus3)
     }
 }
 
+TEST(StandardOutput, AfterAFailedWriteNothingMoreIsWrittenAndAnEarlierFailureComesFirst)
+{
+    const TempDir dir;
+    write_logs(dir.path());
+    Launch how;
+    how.shim = "fail-first-stdout-write";
+    const Ended gap = konvergenz_in(dir.path(), how);
+    EXPECT_EQ(gap.status, 3) << describe(gap);
+    EXPECT_EQ(gap.out, "");  // not the chart's name after a lost table
+
+    fs::remove(dir / "bisec_f1.dat");
+    fs::remove(dir / "newto_f1.dat");
+    fs::remove(dir / "fixpk_f1.dat");
+    Launch closed;
+    closed.output = Launch::Output::closed;
+    const Ended no_logs = konvergenz_in(dir.path(), closed);
+    EXPECT_EQ(no_logs.status, 2) << describe(no_logs);
+    EXPECT_FALSE(contains(no_logs.err, "Standardausgabe")) << no_logs.err;
+}
+
 // ---- reading the logs ----
 
-TEST(Reading, WhatIsNoRegularFileIsRefusedAtOnce)
+TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
 {
     struct Case {
         const char* name;
@@ -413,6 +433,12 @@ TEST(Reading, WhatIsNoRegularFileIsRefusedAtOnce)
          "bisec_f1.dat ist ein Ordner, keine Protokolldatei"},
         {"a link loop", [](const fs::path& log) { fs::create_symlink(log.filename(), log); }, "",
          "bisec_f1.dat lässt sich nicht lesen: zu viele Ebenen symbolischer Verknüpfungen"},
+        {"a log that cannot be opened",
+         [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
+         "fail-open-log", "bisec_f1.dat lässt sich nicht öffnen: keine Berechtigung"},
+        {"a log that cannot be read",
+         [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
+         "fail-read-log", "bisec_f1.dat: Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
         {"a FIFO put in its place while it is opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
          "fifo-on-open", "bisec_f1.dat ist eine benannte Pipe (FIFO), keine Protokolldatei"},
