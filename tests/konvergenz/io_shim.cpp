@@ -5,7 +5,6 @@
 //   block-read    read() from a log does the same
 //   fifo-on-open  just before a log is opened, a FIFO takes its name
 //   fail-open-log, fail-read-log  open() or read() of a log fails (EACCES, EIO)
-//   fail-first-stdout-write  the first write() to standard output fails with ENOSPC
 //   block-second-stdout-write  the second write() to standard output (the first is the
 //                 table, the second the chart's name) waits for a signal likewise
 //   fail-<call>   <call> (write, fsync, close, rename, fchmod) on the temporary chart
@@ -127,10 +126,6 @@ ssize_t write(int fd, const void* buffer, size_t size)
     if (fd == 1) ++stdout_writes;
     if (fd == 1 && mode_is("block-second-stdout-write") && stdout_writes == 2) {
         return wait_for_signal();
-    }
-    if (fd == 1 && mode_is("fail-first-stdout-write") && stdout_writes == 1) {
-        errno = ENOSPC;
-        return -1;
     }
     if (fails("write", fd)) return -1;
     return next<ssize_t(int, const void*, size_t)>("write")(fd, buffer, size);
