@@ -4,9 +4,11 @@
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
+#include "posix_file.hpp"
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
 
+#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -14,6 +16,32 @@ namespace konvergenz {
 namespace {
 
 constexpr std::string_view prefix = "konvergenz: ";
+
+struct LogFile {
+    std::filesystem::path path;
+    timespec modified;
+};
+
+bool older(const timespec& a, const timespec& b)
+{
+    return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+}
+
+// quarlen writes its logs one after the other, in the order of all_methods. A log older
+// than one written before it is left over from an earlier run: this one ended before
+// it reached that stage. Its data is still sound in itself, so it is only named.
+void warn_about_stale_logs(const std::vector<LogFile>& logs, std::ostream& err)
+{
+    const LogFile* newest = nullptr;
+    for (const LogFile& log : logs) {
+        if (newest && older(log.modified, newest->modified)) {
+            err << prefix << log.path.string() << " ist älter als " << newest->path.string()
+                << " und stammt wohl aus einem früheren Lauf von quarlen\n";
+        } else {
+            newest = &log;
+        }
+    }
+}
 
 std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summaries)
 {
@@ -34,27 +62,40 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             err << prefix << "Ordner " << options.folder.string() << " nicht gefunden\n";
             return exit_bad_input;
         }
+        // A chart path that cannot take a chart is refused before the logs are read.
+        const std::filesystem::path chart = options.chart_path();
+        resolve_output_file(chart);
 
         std::vector<MethodSummary> summaries;
+        std::vector<LogFile> logs;
         for (const Method& method : all_methods) {
             const std::filesystem::path log = options.folder / method.log_file;
-            if (!std::filesystem::exists(log, ec)) {
+            struct stat info;
+            if (::stat(log.c_str(), &info) != 0) {
+                if (errno != ENOENT) {
+                    throw LogError(log.string() +
+                                   " lässt sich nicht lesen: " + system_reason(errno));
+                }
                 err << prefix << log.string() << " fehlt, " << method.label
                     << " wird ausgelassen\n";
                 continue;
             }
             summaries.push_back(analyse_log(log, method));
+            for (const std::string& warning : summaries.back().warnings) {
+                err << prefix << warning << '\n';
+            }
+            logs.push_back({log, info.st_mtim});
         }
         if (summaries.empty()) {
             err << prefix << "keine Protokolldatei (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat) in "
                 << options.folder.string() << " gefunden\n";
             return exit_bad_input;
         }
+        warn_about_stale_logs(logs, err);
 
         print_summary_table(out, summaries);
         out.flush();
 
-        const std::filesystem::path chart = options.chart_path();
         write_file_atomically(chart, render_chart_svg(chart_series(summaries), stopping_tolerance));
         out << "Diagramm: " << chart.string() << '\n';
         return exit_ok;
@@ -64,9 +105,9 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
     } catch (const WriteError& e) {
         err << prefix << e.what() << '\n';
         return exit_write_failed;
-    } catch (const Interrupted&) {
-        err << prefix << "abgebrochen\n";
-        return exit_interrupted;
+    } catch (const Interrupted& e) {
+        err << prefix << e.what() << '\n';
+        return interrupted_status();
     }
 }
 

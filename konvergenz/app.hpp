@@ -12,15 +12,16 @@ enum ExitStatus : int {
     exit_ok = static_cast<int>(runtime::ExitStatus::success),
     exit_bad_input = static_cast<int>(runtime::ExitStatus::bad_input),
     exit_write_failed = static_cast<int>(runtime::ExitStatus::output_failed),
-    exit_interrupted = static_cast<int>(runtime::ExitStatus::interrupted),
+    exit_interrupted = static_cast<int>(runtime::ExitStatus::interrupted),  // Ctrl-C
 };
 
 // The stopping tolerance quarlen uses; drawn as a line in the chart.
 inline constexpr double stopping_tolerance = 1e-4;
 
 // Reads the logs in options.folder, prints the table to out, writes the
-// chart. Messages go to err, one line each, prefixed "konvergenz: ".
-// Nothing is written unless every log present could be read.
+// chart. Messages and warnings go to err, one line each, prefixed
+// "konvergenz: ". Nothing is written unless every log present could be read.
+// Returns the exit status; after a stop signal 128 + its number.
 int run(const Options& options, std::ostream& out, std::ostream& err);
 
 }  // namespace konvergenz

@@ -1,72 +1,132 @@
 #include "atomic_file.hpp"
 
 #include "interrupt.hpp"
+#include "posix_file.hpp"
 
-#include <fstream>
+#include <cstdlib>
+#include <fcntl.h>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace konvergenz {
 namespace {
 
+// As many links as the kernel follows before it reports a loop.
+constexpr int max_links_followed = 40;
+
+// Short and fixed in length, so that it fits the file system's limit however long the
+// target's name is; hidden, and with ".tmp" at the end so that nobody takes it for a
+// chart. mkostemps replaces the X's.
+constexpr std::string_view temporary_name = ".konvergenz-XXXXXX.tmp";
+constexpr int temporary_suffix_length = 4;  // ".tmp"
+
+[[noreturn]] void fail(const std::filesystem::path& target, std::string_view why)
+{
+    throw WriteError(target.string() + " lässt sich nicht schreiben: " + std::string(why));
+}
+
 // Removes the temporary file unless it has been renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::filesystem::path path) : path_(std::move(path)) {}
+    explicit TemporaryFile(const std::filesystem::path& folder) : path_(folder / temporary_name)
+    {
+        std::string name = path_.string();
+        // O_EXCL is implied: an existing name, a link or a dangling link, is never opened.
+        file_.reset(::mkostemps(name.data(), temporary_suffix_length, O_CLOEXEC));
+        error_ = file_.get() < 0 ? errno : 0;
+        path_ = name;
+    }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
     ~TemporaryFile()
     {
-        if (!kept_) {
-            std::error_code ignored;
-            std::filesystem::remove(path_, ignored);
-        }
+        if (error_ != 0) return;  // the name is not ours
+        file_.reset();
+        if (!kept_) ::unlink(path_.c_str());
     }
 
+    // 0, or the errno of the failed creation.
+    int error() const { return error_; }
+    int fd() const { return file_.get(); }
+    int close() { return file_.close(); }
     const std::filesystem::path& path() const { return path_; }
     void keep() { kept_ = true; }
 
 private:
     std::filesystem::path path_;
+    FileDescriptor file_;
+    int error_ = 0;
     bool kept_ = false;
 };
 
-// Hidden, beside the target (a rename within one directory cannot cross
-// file systems), and unique per process.
-std::filesystem::path temporary_path_for(const std::filesystem::path& target)
+mode_t mode_of_new_files()
 {
-    std::filesystem::path temp = target;
-    std::string name = target.filename().string();
-    name.insert(name.begin(), '.');
-    name += '.';
-    name += std::to_string(::getpid());
-    name += ".tmp";
-    temp.replace_filename(name);
-    return temp;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// Returns 0 or the errno of the failed write.
+int write_all(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) continue;  // a stop signal is looked at before the rename
+        if (n <= 0) return n < 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
 }
 
 }  // namespace
 
+std::filesystem::path resolve_output_file(const std::filesystem::path& path)
+{
+    std::filesystem::path file = path;
+    for (int links = 0;; ++links) {
+        struct stat info;
+        if (::lstat(file.c_str(), &info) != 0) {
+            if (errno == ENOENT) return file;  // a new file, or a link to one
+            fail(path, system_reason(errno));
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            if (S_ISREG(info.st_mode)) return file;
+            const std::string what = file == path ? "es" : file.string();
+            fail(path, what + " ist " + std::string(file_type_name(info.st_mode)) +
+                           ", keine gewöhnliche Datei");
+        }
+        if (links == max_links_followed) fail(path, system_reason(ELOOP));
+        std::error_code ec;
+        const std::filesystem::path link = std::filesystem::read_symlink(file, ec);
+        if (ec) fail(path, system_reason(ec.value()));
+        // A relative link is relative to the folder it lies in.
+        file = link.is_absolute() ? link : file.parent_path() / link;
+    }
+}
+
 void write_file_atomically(const std::filesystem::path& target, std::string_view content)
 {
-    const auto fail = [&target](std::string_view why) {
-        throw WriteError(target.string() + " lässt sich nicht schreiben: " + std::string(why));
-    };
+    const std::filesystem::path file = resolve_output_file(target);
+    struct stat existing;
+    const mode_t mode =
+        ::stat(file.c_str(), &existing) == 0 ? existing.st_mode & 0777 : mode_of_new_files();
+    // In the target's own folder, as a rename cannot cross file systems.
+    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
 
-    TemporaryFile temp(temporary_path_for(target));
-    {
-        std::ofstream out(temp.path(), std::ios::binary | std::ios::trunc);
-        if (!out) fail("Datei lässt sich nicht anlegen");
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) fail("Schreibfehler");
+    TemporaryFile temp(folder);
+    if (temp.error() != 0) fail(target, system_reason(temp.error()));
+    if (::fchmod(temp.fd(), mode) != 0) fail(target, system_reason(errno));
+    if (const int error = write_all(temp.fd(), content); error != 0) {
+        fail(target, system_reason(error));
     }
+    // On disk before the rename, so that a power cut leaves the old chart or the new
+    // one, not an empty file under the chart's name.
+    if (::fsync(temp.fd()) != 0 && errno != EINVAL) fail(target, system_reason(errno));
+    if (const int error = temp.close(); error != 0) fail(target, system_reason(error));
     throw_if_interrupted();
 
-    std::error_code ec;
-    std::filesystem::rename(temp.path(), target, ec);
-    if (ec) fail(ec.message());
+    if (::rename(temp.path().c_str(), file.c_str()) != 0) fail(target, system_reason(errno));
     temp.keep();
 }
 

@@ -4,15 +4,17 @@
 
 namespace konvergenz {
 
-// Ctrl-C does not kill the program outright: the handler only raises a flag,
-// and the long loops check it, so that temporary files are cleaned up and no
-// half-written chart is left behind.
+// A stop signal (Ctrl-C, SIGHUP, SIGTERM) does not kill the program outright: the
+// run-time layer's handler only notes it, and every loop and every wait looks at the
+// note, so that temporary files are cleaned up and no half-written chart is left behind.
 struct Interrupted : std::runtime_error {
-    Interrupted() : std::runtime_error("abgebrochen") {}
+    Interrupted() : std::runtime_error("unterbrochen") {}
 };
 
-void install_interrupt_handler();
-bool interrupt_requested();
+// Throws Interrupted once a stop signal has arrived.
 void throw_if_interrupted();
+
+// The status to end with after a stop signal: 128 + its number.
+int interrupted_status();
 
 }  // namespace konvergenz

@@ -21,6 +21,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
         if (std::isfinite(f)) downsampler.add({record.step, f});
     }
     summary.chart_points = downsampler.points();
+    summary.warnings = reader.warnings();
     return summary;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace konvergenz {
@@ -16,10 +17,11 @@ struct MethodSummary {
     const Method* method = nullptr;
     ConvergenceStats stats;
     std::vector<ChartPoint> chart_points;  // finite |f| only, in step order
+    std::vector<std::string> warnings;     // about the log, one line each, for the user
 };
 
 // Reads the whole log in one streaming pass. Throws LogError on a log that
-// cannot be used.
+// cannot be used, Interrupted on a stop signal.
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
                           std::size_t max_chart_points = 2000);
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
+#include <fcntl.h>
 #include <system_error>
 
 namespace konvergenz {
@@ -12,8 +14,9 @@ namespace {
 
 constexpr std::string_view blanks = " \t";
 
-// Checking for Ctrl-C on every line would cost more than the parsing.
-constexpr std::size_t lines_between_interrupt_checks = 1 << 16;
+// Large enough that reading costs few system calls; every block read is also a look
+// at the stop signal.
+constexpr std::size_t buffer_size = std::size_t{1} << 16;
 
 template <typename Number> bool parse_whole(std::string_view token, Number& value)
 {
@@ -37,6 +40,14 @@ bool split_exactly(std::string_view line, std::array<std::string_view, N>& token
     return count == N;
 }
 
+bool has_carriage_return(std::string_view text)
+{
+    return text.find('\r') != std::string_view::npos;
+}
+
+constexpr std::string_view carriage_return_only =
+    "Zeilenende nur aus CR (\\r); gelesen werden Zeilenenden LF oder CR LF";
+
 }  // namespace
 
 std::optional<LogRecord> parse_record(std::string_view line)
@@ -52,14 +63,42 @@ std::optional<LogRecord> parse_record(std::string_view line)
 }
 
 LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword)
-    : path_(std::move(path)), in_(path_, std::ios::binary)
+    : path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(buffer_size))
 {
-    std::error_code ec;
-    if (!in_ || std::filesystem::is_directory(path_, ec)) {
-        throw LogError(path_.string() + " lässt sich nicht lesen");
+    // Looked at before opening: opening a FIFO waits for a writer, and opening a
+    // device can set it going.
+    struct stat before;
+    if (::stat(path_.c_str(), &before) != 0) {
+        throw LogError(path_.string() + " lässt sich nicht lesen: " + system_reason(errno));
     }
-    if (!read_line()) throw LogError(path_.string() + " ist leer, die Kopfzeile fehlt");
-    const std::string_view header = line_;
+    const auto refuse = [this](mode_t mode) {
+        throw LogError(path_.string() + " ist " + std::string(file_type_name(mode)) +
+                       ", keine Protokolldatei; gelesen werden nur gewöhnliche Dateien");
+    };
+    if (!S_ISREG(before.st_mode)) refuse(before.st_mode);
+
+    int fd;
+    do {
+        throw_if_interrupted();
+        fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        throw LogError(path_.string() + " lässt sich nicht öffnen: " + system_reason(errno));
+    }
+    file_.reset(fd);
+    // The name may have been given to another file in the meantime.
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0) {
+        throw LogError(path_.string() + " lässt sich nicht lesen: " + system_reason(errno));
+    }
+    if (!S_ISREG(opened.st_mode)) refuse(opened.st_mode);
+
+    std::string_view header;
+    if (!read_line(header)) {
+        if (cut_) fail("die Kopfzeile hat kein Zeilenende, das Protokoll ist abgeschnitten");
+        throw LogError(path_.string() + " ist leer, die Kopfzeile fehlt");
+    }
+    header_ = header;
     const std::size_t start = header.find_first_not_of(blanks);
     if (start == std::string_view::npos || !header.substr(start).starts_with(header_keyword)) {
         fail("unerwartete Kopfzeile, sie sollte mit \"" + std::string(header_keyword) +
@@ -67,32 +106,85 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
     }
 }
 
-bool LogReader::read_line()
+std::size_t LogReader::fill()
 {
-    if (!std::getline(in_, line_)) {
-        if (in_.bad())
+    for (;;) {
+        const ssize_t n = ::read(file_.get(), buffer_.get() + end_, buffer_size - end_);
+        throw_if_interrupted();
+        if (n >= 0) {
+            end_ += static_cast<std::size_t>(n);
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
             throw LogError(path_.string() + ": Lesefehler nach Zeile " +
-                           std::to_string(line_number_));
+                           std::to_string(line_number_) + ": " + system_reason(errno));
+        }
+    }
+}
+
+bool LogReader::read_line(std::string_view& line)
+{
+    for (;;) {
+        const char* const pending = buffer_.get() + begin_;
+        const std::size_t size = end_ - begin_;
+        if (const void* found = std::memchr(pending, '\n', size)) {
+            const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - pending);
+            ++line_number_;
+            if (length > max_line) fail_on_long_line({pending, length});
+            begin_ += length + 1;
+            line = {pending, length};
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CR LF
+            return true;
+        }
+        if (size > max_line) {
+            ++line_number_;
+            fail_on_long_line({pending, size});
+        }
+        std::memmove(buffer_.get(), pending, size);
+        begin_ = 0;
+        end_ = size;
+        if (fill() > 0) continue;
+
+        if (size == 0) return false;
+        // The file ends inside a line: what a run killed while writing leaves behind.
+        ++line_number_;
+        const std::string_view tail(buffer_.get(), size);
+        if (has_carriage_return(tail.substr(0, size - 1))) fail(carriage_return_only);
+        begin_ = end_;
+        cut_ = true;
+        warnings_.push_back(path_.string() + ", Zeile " + std::to_string(line_number_) +
+                            ": ohne Zeilenende, wohl abgeschnitten; die Zeile wird ausgelassen");
         return false;
     }
-    ++line_number_;
-    if (!line_.empty() && line_.back() == '\r') line_.pop_back();  // tolerate CRLF
-    if (line_number_ % lines_between_interrupt_checks == 0) throw_if_interrupted();
-    return true;
 }
 
 bool LogReader::next(LogRecord& record)
 {
-    if (!read_line()) return false;
-    const auto parsed = parse_record(line_);
-    if (!parsed) fail("keine Schrittzeile (erwartet: ganze Zahl, zwei reelle Zahlen)");
-    if (line_number_ > 2 && parsed->step <= previous_step_) {
-        fail("Schrittnummer " + std::to_string(parsed->step) + " folgt nicht auf " +
-             std::to_string(previous_step_));
+    std::string_view line;
+    if (!read_line(line)) return false;
+    const auto parsed = parse_record(line);
+    if (!parsed) {
+        if (has_carriage_return(line)) fail(carriage_return_only);
+        fail("keine Schrittzeile (erwartet: ganze Zahl, zwei reelle Zahlen)");
     }
-    previous_step_ = parsed->step;
+    if (parsed->step < 0 || parsed->step > max_step) {
+        fail("Schrittnummer " + std::to_string(parsed->step) + " außerhalb von 0 bis " +
+             std::to_string(max_step));
+    }
+    if (parsed->step != next_step_) {
+        fail("Schrittnummer " + std::to_string(parsed->step) + ", erwartet " +
+             std::to_string(next_step_) + " (die Schritte zählen von 0 an um 1 weiter)");
+    }
+    ++next_step_;
     record = *parsed;
     return true;
+}
+
+void LogReader::fail_on_long_line(std::string_view head) const
+{
+    if (has_carriage_return(head)) fail(carriage_return_only);
+    fail("länger als " + std::to_string(max_line) +
+         " Zeichen; die Zeilen eines Protokolls von quarlen sind kürzer");
 }
 
 void LogReader::fail(std::string_view what) const

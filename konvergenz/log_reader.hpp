@@ -1,12 +1,17 @@
 #pragma once
 
+#include "posix_file.hpp"
+
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
-#include <fstream>
+#include <limits>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace konvergenz {
 
@@ -28,29 +33,53 @@ struct LogError : std::runtime_error {
 // read with std::from_chars, so "Infinity", "-Infinity" and "NaN" parse too.
 std::optional<LogRecord> parse_record(std::string_view line);
 
-// Reads a log one record at a time, so that a log of millions of records
-// needs no more memory than one line. The header is checked on opening.
+// Reads a log one record at a time through a fixed buffer, so that a log of
+// millions of records, or a file that is no log at all, needs no more memory
+// than that buffer. Only a regular file is read: a FIFO or a device could
+// block the reader or never end. The header is checked on opening; the step
+// numbers must count 0, 1, 2, ... as quarlen's step counter does.
 class LogReader {
 public:
-    // Throws LogError if the file cannot be opened, is empty, or its first
-    // line does not start with header_keyword.
+    // quarlen's step lines have 61 characters and its headers fewer than 100.
+    static constexpr std::size_t max_line = 256;
+    // quarlen counts its steps in a 32-bit signed integer.
+    static constexpr long long max_step = std::numeric_limits<std::int32_t>::max();
+
+    // Throws LogError if the file is missing, not a regular file, cannot be
+    // opened, is empty, or its first line does not start with header_keyword;
+    // Interrupted on a stop signal.
     LogReader(std::filesystem::path path, std::string_view header_keyword);
 
     // Stores the next record and returns true, or returns false at the end.
-    // Throws LogError on a malformed line or a read error, Interrupted on Ctrl-C.
+    // A last line without a line end, as a run killed mid-write leaves it, is
+    // left out and noted in warnings(). Throws LogError on a malformed line or
+    // a read error, Interrupted on a stop signal.
     bool next(LogRecord& record);
 
     const std::filesystem::path& path() const { return path_; }
 
+    // The header line as it stands in the file, without its line end.
+    std::string_view header() const { return header_; }
+
+    // One line each, ready to be shown to the user.
+    const std::vector<std::string>& warnings() const { return warnings_; }
+
 private:
     [[noreturn]] void fail(std::string_view what) const;
-    bool read_line();
+    [[noreturn]] void fail_on_long_line(std::string_view head) const;
+    bool read_line(std::string_view& line);
+    std::size_t fill();
 
     std::filesystem::path path_;
-    std::ifstream in_;
-    std::string line_;
+    FileDescriptor file_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;  // unread bytes are [begin_, end_)
+    std::size_t end_ = 0;
+    bool cut_ = false;  // the last line had no line end
     std::size_t line_number_ = 0;
-    long long previous_step_ = 0;
+    long long next_step_ = 0;
+    std::string header_;
+    std::vector<std::string> warnings_;
 };
 
 }  // namespace konvergenz

@@ -51,14 +51,14 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
     const std::string good = "Startwert= " + test::real(1) + '\n' + test::record_line({0, 1.0, 2.0});
     const LogCase cases[] = {
         {"quarlen layout", good + test::record_line({1, 3.5, 3.25}), "Startwert=", 2, ""},
-        {"CRLF and no final line end", "Startwert= 1\r\n0 1 2\r\n1 3 4", "Startwert=", 2, ""},
+        {"CRLF", "Startwert= 1\r\n0 1 2\r\n1 3 4\r\n", "Startwert=", 2, ""},
         {"header only", "Startwert= 0\n", "Startwert=", 0, ""},
         {"bisection header only", "Ausgangswerte - a= 0, b= 10\n", "Ausgangswerte", 0, ""},
         {"empty file", "", "Startwert=", 0, "newto_f1.dat ist leer"},
         {"no header", "0 1 2\n", "Startwert=", 0, "newto_f1.dat, Zeile 1: unerwartete Kopfzeile"},
         {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: keine Schrittzeile"},
         {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat, Zeile 4: keine Schrittzeile"},
-        {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: Schrittnummer 0 folgt"},
+        {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: Schrittnummer 0, erwartet 1"},
     };
     for (const LogCase& c : cases) {
         SCOPED_TRACE(c.name);

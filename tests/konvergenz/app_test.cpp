@@ -1,9 +1,9 @@
 // The analysis run in-process (table, chart, exit statuses), and the built programs
 // run as a person would: quarlen in a fresh folder, then konvergenz on its logs.
 #include "app.hpp"
-#include "interrupt.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
+#include "runtime/signals.hpp"
 
 #include <gtest/gtest.h>
 
@@ -145,11 +145,11 @@ TEST(Run, InterruptLeavesNoChartBehind) {
     EXPECT_EXIT(  // in a child process, so that the raised flag stays there
         {
             std::signal(SIGINT, SIG_DFL);
-            install_interrupt_handler();
+            runtime::signals::install();
             std::raise(SIGINT);
             std::exit(run(options, std::cout, std::cerr));
         },
-        ::testing::ExitedWithCode(exit_interrupted), "konvergenz: abgebrochen");
+        ::testing::ExitedWithCode(exit_interrupted), "konvergenz: unterbrochen");
     EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
     expect_no_temporary_files(dir.path());
 }
