@@ -1,6 +1,7 @@
 #include "app.hpp"
 
 #include "atomic_file.hpp"
+#include "csv_table.hpp"
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
@@ -51,12 +52,18 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             return exit_bad_input;
         }
 
-        print_summary_table(out, summaries);
+        if (options.csv) {
+            print_csv_table(out, summaries);
+        } else {
+            print_summary_table(out, summaries, stopping_tolerance);
+        }
         out.flush();
+        if (options.no_chart) return exit_ok;
 
         const std::filesystem::path chart = options.chart_path();
         write_file_atomically(chart, render_chart_svg(chart_series(summaries), stopping_tolerance));
-        out << "Diagramm: " << chart.string() << '\n';
+        // Only the table goes to stdout as CSV, so that it can be read as it is.
+        if (!options.csv) out << "Diagramm: " << chart.string() << '\n';
         return exit_ok;
     } catch (const LogError& e) {
         err << prefix << e.what() << '\n';

@@ -59,6 +59,7 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
         throw LogError(path_.string() + " lässt sich nicht lesen");
     }
     if (!read_line()) throw LogError(path_.string() + " ist leer, die Kopfzeile fehlt");
+    header_ = line_;
     const std::string_view header = line_;
     const std::size_t start = header.find_first_not_of(blanks);
     if (start == std::string_view::npos || !header.substr(start).starts_with(header_keyword)) {

@@ -42,6 +42,9 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
+    // The header line as read, without its line end.
+    std::string_view header() const { return header_; }
+
 private:
     [[noreturn]] void fail(std::string_view what) const;
     bool read_line();
@@ -49,6 +52,7 @@ private:
     std::filesystem::path path_;
     std::ifstream in_;
     std::string line_;
+    std::string header_;
     std::size_t line_number_ = 0;
     long long previous_step_ = 0;
 };

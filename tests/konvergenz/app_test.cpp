@@ -39,12 +39,11 @@ TEST(ParseOptions, AcceptsShortLongAndEqualsFormsAndRejectsTheRest) {
     }
 }
 
-// The cells of a method's line in the table, after its name.
+// The classic cells of a method's line in the table.
 std::vector<std::string> row(const std::string& table, const std::string& label) {
-    std::istringstream words(table.substr(table.find('\n' + label) + label.size() + 1));
-    std::vector<std::string> cells(6);  // Schritte Iterierte |f| q p nicht-endlich
-    for (std::string& cell : cells) words >> cell;
-    return cells;
+    auto cells = test::table_row(table, label);
+    return {cells["Schritte"], cells["letzte Iterierte"], cells["letztes |f|"],
+            cells["Faktor q"], cells["Ordnung p"],        cells["nicht endlich"]};
 }
 
 struct Outcome {
