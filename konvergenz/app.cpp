@@ -20,7 +20,9 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
 {
     std::vector<ChartSeries> series;
     for (const MethodSummary& summary : summaries) {
-        series.push_back({summary.method->label, summary.method->colour, summary.chart_points});
+        series.push_back({summary.method->label, summary.method->colour, summary.chart_points,
+                          summary.start_values.value_or(std::vector<NamedValue>{}),
+                          summary.estimate.error});
     }
     return series;
 }

@@ -80,7 +80,7 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
     const std::string svg = read_file(dir / "konvergenz.svg");
     EXPECT_EQ(test::polyline(svg).size(), 2u);  // Newton's steps 0 and 1 only
-    EXPECT_NE(svg.find("Fixpunktiteration (keine Werte)"), std::string::npos);
+    EXPECT_NE(svg.find("Fixpunktiteration, x\u2080 = 4 (keine Werte)"), std::string::npos);
 }
 
 void write_good_logs(const fs::path& folder) {
