@@ -26,7 +26,7 @@ void ConvergenceStats::add(long long step, double x, double f)
 {
     ++steps_;
     const Sample sample{step, x, f};
-    if (last_ && !(x == last_->x) && !(f == last_->f)) previous_ = last_;
+    if (last_ && !(f == last_->f)) previous_ = last_;
     last_ = sample;
 
     const double residual = std::fabs(f);

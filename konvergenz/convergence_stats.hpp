@@ -42,11 +42,11 @@ public:
     // Order of convergence estimated from the last three usable values.
     std::optional<double> order() const;
 
-    // The last record, and the latest record before it that differs from it
-    // in both x and f: the two points a secant through f is laid through. A
-    // method that has come to a standstill repeats its iterate, and near a
-    // double's resolution f may round to the same value at neighbouring
-    // iterates; a secant through such points would say nothing.
+    // The last record, and the latest record before it with another value of
+    // f: the two points a secant through f is laid through. A method that has
+    // come to a standstill repeats its iterate, and near a double's resolution
+    // f may round to the same value at neighbouring iterates; a secant through
+    // such points would have no slope.
     const std::optional<Sample>& last() const { return last_; }
     const std::optional<Sample>& previous() const { return previous_; }
 
