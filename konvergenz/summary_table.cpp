@@ -7,6 +7,7 @@
 #include <cmath>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace konvergenz {
 namespace {
@@ -85,6 +86,15 @@ void print_row(std::ostream& out, const Row& cells,
     out << line << '\n';
 }
 
+// What the figures after q mean, below the table.
+constexpr std::string_view figure_notes =
+    R"(p          Konvergenzordnung aus den letzten drei Werten von |f|
+Fehler     geschätzter Abstand der letzten Iterierten von der Nullstelle: |f| geteilt durch
+           die Steigung der Sekante über die letzten zwei Schritte; bei der Bisektion die
+           Schranke |b - a| / 2^(n+1), gültig wenn F in [a, b] das Vorzeichen wechselt
+Grenzwert  die letzte Iterierte, um einen Sekantenschritt verbessert
+)";
+
 // Two significant digits are enough to say how far off a result is.
 std::string rough(double value) { return format_real(value, std::chars_format::scientific, 1); }
 
@@ -119,16 +129,8 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     for (const Row& row : rows) print_row(out, row, widths);
 
     out << "q          Faktor |f(x_k+1)| / |f(x_k)| je Schritt am Ende (Median der letzten "
-        << ConvergenceStats::factor_window
-        << " Quotienten)\n"
-           "p          Konvergenzordnung aus den letzten drei Werten von |f|\n"
-           "Fehler     geschätzter Abstand der letzten Iterierten von der Nullstelle: |f| durch "
-           "die\n"
-           "           Steigung der Sekante durch die letzten zwei Schritte; bei der Bisektion "
-           "die\n"
-           "           Schranke |b - a| / 2^(n+1), gültig wenn F in [a, b] das Vorzeichen "
-           "wechselt\n"
-           "Grenzwert  die letzte Iterierte, um einen Sekantenschritt verbessert\n";
+        << ConvergenceStats::factor_window << " Quotienten)\n"
+        << figure_notes;
 
     const std::string tolerance_text = format_real(tolerance, std::chars_format::scientific, 0);
     for (const MethodSummary& summary : summaries) {
