@@ -1,6 +1,7 @@
 #include "app.hpp"
 
 #include "atomic_file.hpp"
+#include "csv_table.hpp"
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
@@ -47,7 +48,9 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
 {
     std::vector<ChartSeries> series;
     for (const MethodSummary& summary : summaries) {
-        series.push_back({summary.method->label, summary.method->colour, summary.chart_points});
+        series.push_back({summary.method->label, summary.method->colour, summary.chart_points,
+                          summary.start_values.value_or(std::vector<NamedValue>{}),
+                          summary.estimate.error});
     }
     return series;
 }
@@ -64,7 +67,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         }
         // A chart path that cannot take a chart is refused before the logs are read.
         const std::filesystem::path chart = options.chart_path();
-        resolve_output_file(chart);
+        if (!options.no_chart) resolve_output_file(chart);
 
         std::vector<MethodSummary> summaries;
         std::vector<LogFile> logs;
@@ -93,11 +96,17 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         }
         warn_about_stale_logs(logs, err);
 
-        print_summary_table(out, summaries);
+        if (options.csv) {
+            print_csv_table(out, summaries);
+        } else {
+            print_summary_table(out, summaries, stopping_tolerance);
+        }
         out.flush();
+        if (options.no_chart) return exit_ok;
 
         write_file_atomically(chart, render_chart_svg(chart_series(summaries), stopping_tolerance));
-        out << "Diagramm: " << chart.string() << '\n';
+        // Only the table goes to stdout as CSV, so that it can be read as it is.
+        if (!options.csv) out << "Diagramm: " << chart.string() << '\n';
         return exit_ok;
     } catch (const LogError& e) {
         err << prefix << e.what() << '\n';

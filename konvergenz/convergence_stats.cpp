@@ -1,5 +1,6 @@
 #include "convergence_stats.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace konvergenz {
@@ -21,35 +22,63 @@ std::optional<double> convergence_order(double e0, double e1, double e2)
     return p;
 }
 
-void ConvergenceStats::add(long long step, double x, double residual)
+void ConvergenceStats::add(long long step, double x, double f)
 {
     ++steps_;
-    last_iterate_ = x;
-    last_residual_ = residual;
+    const Sample sample{step, x, f};
+    if (last_ && !(f == last_->f)) previous_ = last_;
+    last_ = sample;
+
+    const double residual = std::fabs(f);
     if (!std::isfinite(residual)) ++non_finite_;
     if (!usable(residual)) return;
-
-    const Usable value{step, residual};
-    if (!first_usable_) first_usable_ = value;
-    recent_[0] = recent_[1];
-    recent_[1] = recent_[2];
-    recent_[2] = value;
+    recent_[usable_count_ % recent_.size()] = {step, residual};
     ++usable_count_;
 }
 
-std::optional<double> ConvergenceStats::mean_factor() const
+std::optional<double> ConvergenceStats::last_iterate() const
 {
-    if (usable_count_ < 2) return std::nullopt;
-    const Usable& first = *first_usable_;
-    const Usable& last = recent_[2];
-    const double steps_between = static_cast<double>(last.step - first.step);
-    return std::exp((std::log(last.value) - std::log(first.value)) / steps_between);
+    if (!last_) return std::nullopt;
+    return last_->x;
+}
+
+std::optional<double> ConvergenceStats::last_residual() const
+{
+    if (!last_) return std::nullopt;
+    return std::fabs(last_->f);
+}
+
+const ConvergenceStats::Usable& ConvergenceStats::recent(std::size_t i) const
+{
+    return recent_[(usable_count_ - 1 - i) % recent_.size()];
+}
+
+std::optional<double> ConvergenceStats::final_factor() const
+{
+    const std::size_t values = std::min(usable_count_, recent_.size());
+    if (values < 2) return std::nullopt;
+    const std::size_t ratios = values - 1;
+    // Logarithms per step: a ratio across a gap of zeros or NaNs counts once
+    // per step it spans, and the quotient of extreme values cannot overflow.
+    std::array<double, factor_window> logs;
+    for (std::size_t i = 0; i < ratios; ++i) {
+        const Usable& later = recent(i);
+        const Usable& earlier = recent(i + 1);
+        logs[i] = (std::log(later.value) - std::log(earlier.value)) /
+                  static_cast<double>(later.step - earlier.step);
+    }
+    const auto end = logs.begin() + static_cast<std::ptrdiff_t>(ratios);
+    const auto middle = logs.begin() + static_cast<std::ptrdiff_t>(ratios / 2);
+    std::nth_element(logs.begin(), middle, end);
+    double median = *middle;
+    if (ratios % 2 == 0) median = (median + *std::max_element(logs.begin(), middle)) / 2;
+    return std::exp(median);
 }
 
 std::optional<double> ConvergenceStats::order() const
 {
     if (usable_count_ < 3) return std::nullopt;
-    return convergence_order(recent_[0].value, recent_[1].value, recent_[2].value);
+    return convergence_order(recent(2).value, recent(1).value, recent(0).value);
 }
 
 }  // namespace konvergenz

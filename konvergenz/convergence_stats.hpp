@@ -11,24 +11,44 @@ namespace konvergenz {
 // is not finite and positive, or e1 == e0).
 std::optional<double> convergence_order(double e0, double e1, double e2);
 
+// One step record: the iterate x_k and f(x_k) with its sign.
+struct Sample {
+    long long step = 0;
+    double x = 0.0;
+    double f = 0.0;
+};
+
 // Running figures of one method's log, kept in constant memory. "Usable"
 // values of |f| are those that are finite and positive: only they carry
 // information on how fast the error shrinks.
 class ConvergenceStats {
 public:
-    void add(long long step, double x, double residual);
+    // How many of the last ratios of usable values the factor q is taken from.
+    static constexpr std::size_t factor_window = 10;
+
+    void add(long long step, double x, double f);
 
     std::size_t steps() const { return steps_; }
     std::size_t non_finite() const { return non_finite_; }
-    std::optional<double> last_iterate() const { return last_iterate_; }
-    std::optional<double> last_residual() const { return last_residual_; }
+    std::optional<double> last_iterate() const;
+    std::optional<double> last_residual() const;
 
-    // Geometric mean of |f(x_k+1)| / |f(x_k)| per step between the first and
-    // the last usable value: below 1 while |f| shrinks.
-    std::optional<double> mean_factor() const;
+    // The factor |f(x_k+1)| / |f(x_k)| per step as the iteration ends: the
+    // median of the last ratios of successive usable values. A long run may
+    // first climb or crawl for millions of steps; only its end tells how fast
+    // it converges, and the median ignores a stray step.
+    std::optional<double> final_factor() const;
 
     // Order of convergence estimated from the last three usable values.
     std::optional<double> order() const;
+
+    // The last record, and the latest record before it with another value of
+    // f: the two points a secant through f is laid through. A method that has
+    // come to a standstill repeats its iterate, and near a double's resolution
+    // f may round to the same value at neighbouring iterates; a secant through
+    // such points would have no slope.
+    const std::optional<Sample>& last() const { return last_; }
+    const std::optional<Sample>& previous() const { return previous_; }
 
 private:
     struct Usable {
@@ -36,12 +56,14 @@ private:
         double value;
     };
 
+    // The usable value i places before the newest (0: the newest).
+    const Usable& recent(std::size_t i) const;
+
     std::size_t steps_ = 0;
     std::size_t non_finite_ = 0;
-    std::optional<double> last_iterate_;
-    std::optional<double> last_residual_;
-    std::optional<Usable> first_usable_;
-    std::array<Usable, 3> recent_{};  // the last three usable values, oldest first
+    std::optional<Sample> last_;
+    std::optional<Sample> previous_;
+    std::array<Usable, factor_window + 1> recent_{};  // ring of the last usable values
     std::size_t usable_count_ = 0;
 };
 

@@ -2,10 +2,13 @@
 
 #include "convergence_stats.hpp"
 #include "downsampler.hpp"
+#include "error_estimate.hpp"
+#include "log_header.hpp"
 #include "method.hpp"
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +21,9 @@ struct MethodSummary {
     ConvergenceStats stats;
     std::vector<ChartPoint> chart_points;  // finite |f| only, in step order
     std::vector<std::string> warnings;     // about the log, one line each, for the user
+    // The run's inputs from the header; nullopt if it does not name them.
+    std::optional<std::vector<NamedValue>> start_values;
+    ErrorEstimate estimate;
 };
 
 // Reads the whole log in one streaming pass. Throws LogError on a log that

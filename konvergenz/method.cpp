@@ -1,19 +1,17 @@
 #include "method.hpp"
 
-#include <cmath>
-
 namespace konvergenz {
 
-double residual(MethodKind kind, double x, double third_item)
+double function_value(MethodKind kind, double x, double third_item)
 {
     switch (kind) {
     case MethodKind::bisection:
     case MethodKind::newton:
-        return std::fabs(third_item);
+        return third_item;
     case MethodKind::fixed_point:
-        return std::fabs(third_item - x);
+        return third_item - x;
     }
-    return std::fabs(third_item);
+    return third_item;
 }
 
 }  // namespace konvergenz

@@ -14,18 +14,21 @@ struct Method {
     std::string_view header_keyword;  // the log's header line starts with this
     std::string_view label;           // German name for chart and table
     std::string_view colour;          // series colour in the chart
+    std::string_view key;             // the method's name in the CSV table
 };
 
 // Order of the table rows and of the legend. Colours from the Okabe-Ito
 // palette, which stays distinct for colour-blind readers.
 inline constexpr std::array<Method, 3> all_methods{{
-    {MethodKind::bisection, "bisec_f1.dat", "Ausgangswerte", "Bisektion", "#0072B2"},
-    {MethodKind::newton, "newto_f1.dat", "Startwert=", "Newton-Verfahren", "#D55E00"},
-    {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", "Fixpunktiteration", "#009E73"},
+    {MethodKind::bisection, "bisec_f1.dat", "Ausgangswerte", "Bisektion", "#0072B2", "bisektion"},
+    {MethodKind::newton, "newto_f1.dat", "Startwert=", "Newton-Verfahren", "#D55E00", "newton"},
+    {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", "Fixpunktiteration", "#009E73",
+     "fixpunkt"},
 }};
 
-// |f(x_k)| from one log record. Bisection and Newton log F(x) as the third
-// item; the fixed-point log holds x and g(x) instead, and there f = g(x) - x.
-double residual(MethodKind kind, double x, double third_item);
+// f(x_k) from one log record, with its sign. Bisection and Newton log F(x)
+// as the third item; the fixed-point log holds x and g(x) instead, and there
+// f = g(x) - x.
+double function_value(MethodKind kind, double x, double third_item);
 
 }  // namespace konvergenz

@@ -34,6 +34,10 @@ Options parse_options(std::span<const std::string_view> arguments)
         const std::string_view argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             options.help = true;
+        } else if (argument == "--csv") {
+            options.csv = true;
+        } else if (argument == "--kein-diagramm") {
+            options.no_chart = true;
         } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
             options.folder = *folder;
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
@@ -51,16 +55,23 @@ Options parse_options(std::span<const std::string_view> arguments)
 
 std::string usage_text()
 {
-    return "Aufruf: konvergenz [-d ORDNER] [-o DATEI]\n"
+    return "Aufruf: konvergenz [-d ORDNER] [-o DATEI] [--csv] [--kein-diagramm]\n"
            "\n"
            "Vergleicht Bisektion, Newton-Verfahren und Fixpunktiteration anhand der\n"
            "Protokolle von quarlen (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat; es genügt eines).\n"
            "Zeichnet |f(x_k)| je Schritt logarithmisch in ein SVG-Diagramm und gibt eine\n"
-           "Tabelle mit Schrittzahl, letzter Iterierter, mittlerem Faktor und geschätzter\n"
-           "Konvergenzordnung aus.\n"
+           "Tabelle mit Startwerten, Schrittzahl, letzter Iterierter, Faktor q am Ende,\n"
+           "geschätzter Konvergenzordnung, geschätztem Fehler der letzten Iterierten und\n"
+           "geschätztem Grenzwert aus.\n"
            "\n"
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
            "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner)\n"
+           "  --csv                 die Tabelle als CSV statt als Text: Komma als Trenner,\n"
+           "                        Punkt als Dezimalzeichen, 17 gültige Stellen, leeres Feld\n"
+           "                        wo ein Wert fehlt; Tabellenkalkulation und pandas lesen\n"
+           "                        sie unverändert\n"
+           "  --kein-diagramm       kein Diagramm schreiben (auch mit --csv wird sonst\n"
+           "                        eines geschrieben)\n"
            "  -h, --help            diese Hilfe\n"
            "\n"
            "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll, 3 Diagramm nicht\n"

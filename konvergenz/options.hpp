@@ -15,6 +15,8 @@ struct Options {
     std::filesystem::path folder = ".";           // where the logs are read
     std::optional<std::filesystem::path> output;  // chart file, if given
     bool help = false;
+    bool csv = false;       // the table as CSV on stdout instead of the text table
+    bool no_chart = false;  // write no chart
 
     // The given output file, or the default name inside the folder, so that
     // the chart lands beside the logs it shows.
@@ -29,6 +31,7 @@ struct OptionsError : std::runtime_error {
 // Parses the arguments after the program name:
 //   -d DIR, --dir DIR, --dir=DIR        folder with the logs
 //   -o FILE, --output FILE, --output=FILE   chart file
+//   --csv, --kein-diagramm
 //   -h, --help
 Options parse_options(std::span<const std::string_view> arguments);
 

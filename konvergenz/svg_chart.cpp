@@ -1,6 +1,8 @@
 #include "svg_chart.hpp"
 
 #include "chart_axes.hpp"
+#include "error_estimate.hpp"
+#include "number_format.hpp"
 
 #include <algorithm>
 #include <array>
@@ -21,6 +23,7 @@ constexpr double plot_right = page_width - 96;  // room for the tolerance label
 constexpr double plot_top = 116;
 constexpr double plot_bottom = page_height - 66;
 constexpr double legend_baseline = 82;
+constexpr double legend_row_height = 20;  // further rows push the plot down by this much
 constexpr double caption_baseline = plot_top - 8;
 
 // Data keeps this distance from the left and right edges, so that markers of
@@ -43,6 +46,7 @@ constexpr std::string_view muted_colour = "#666";
 constexpr std::string_view grid_colour = "#e4e4e4";
 constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212, typographic minus
 constexpr std::string_view en_dash = "\xE2\x80\x93";
+constexpr std::string_view zero_note = "|f| = 0 am unteren Rand";
 
 std::string number(double value)
 {
@@ -115,6 +119,13 @@ struct Chart {
     bool labelled(int exponent) const { return exponent % decades.label_stride == 0; }
 };
 
+// The estimated error is marked where the stopping test misleads: the series
+// ended below the tolerance line, but its last iterate is far from the root.
+bool marks_error(const ChartSeries& s, double tolerance)
+{
+    return !s.points.empty() && far_beyond_tolerance(s.estimated_error, tolerance);
+}
+
 Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
 {
     std::optional<long long> min_step;
@@ -124,6 +135,11 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
     for (const ChartSeries& s : series) {
         if (s.points.empty()) continue;
         last_steps.push_back(s.points.back().step);
+        if (marks_error(s, tolerance)) {
+            smallest_positive =
+                std::min(smallest_positive.value_or(*s.estimated_error), *s.estimated_error);
+            largest = std::max(largest.value_or(*s.estimated_error), *s.estimated_error);
+        }
         for (const ChartPoint& p : s.points) {
             min_step = std::min(min_step.value_or(p.step), p.step);
             if (p.value > 0.0) {
@@ -331,33 +347,106 @@ void append_panel_series(std::string& svg, const Chart& chart,
 }
 
 // Text width guessed from the character count: good enough to space the
-// legend entries, and it needs no font metrics.
+// legend entries and labels, and it needs no font metrics.
 double estimated_width(std::string_view text, double font_size)
 {
-    return static_cast<double>(text.size()) * font_size * 0.6;
+    const auto characters =
+        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+    return static_cast<double>(characters) * font_size * 0.6;
 }
 
-void append_legend(std::string& svg, const std::vector<ChartSeries>& series, bool has_zero)
+constexpr double legend_font_size = 13;
+
+// "Bisektion, a = 0, b = 10"
+std::string legend_label(const ChartSeries& s)
 {
-    constexpr double font_size = 13;
-    const double y = legend_baseline - 4.5;  // middle of the text
+    std::string label(s.label);
+    for (const NamedValue& input : s.inputs) {
+        label += ", ";
+        label +=
+            input.name == "x0" ? "x\xE2\x82\x80" : std::string(input.name);  // x with subscript 0
+        label += " = " + german_real(input.value);
+    }
+    if (s.points.empty()) label += " (keine Werte)";
+    return label;
+}
+
+// Where each legend entry goes: entries run left to right and wrap onto a
+// further row rather than past the page's edge.
+struct LegendLayout {
+    std::vector<std::pair<double, int>> entries;  // x, row; the series, then the note on zeros
+    int rows = 1;
+};
+
+LegendLayout lay_out_legend(const std::vector<std::string>& labels, bool has_zero)
+{
+    constexpr double right_edge = page_width - 16;
+    LegendLayout layout;
     double x = plot_left;
+    const auto place = [&](double width) {
+        if (x > plot_left && x + width > right_edge) {
+            x = plot_left;
+            ++layout.rows;
+        }
+        layout.entries.emplace_back(x, layout.rows - 1);
+        x += width + 28;
+    };
+    for (const std::string& label : labels) place(36 + estimated_width(label, legend_font_size));
+    if (has_zero) place(estimated_width(zero_note, legend_font_size));
+    return layout;
+}
+
+void append_legend(std::string& svg, const std::vector<ChartSeries>& series,
+                   const std::vector<std::string>& labels, const LegendLayout& layout)
+{
     svg += "<g class=\"legend\" fill=\"" + std::string(text_colour) + "\">";
     for (std::size_t i = 0; i < series.size(); ++i) {
         const ChartSeries& s = series[i];
+        const auto [x, row] = layout.entries[i];
+        const double baseline = legend_baseline + row * legend_row_height;
+        const double y = baseline - 4.5;  // middle of the text
         svg += "<g stroke=\"" + std::string(s.colour) + "\" stroke-width=\"2.2\">";
         append_line(svg, x, y, x + 28, y);
         svg += "</g>";
         if (s.points.size() <= max_points_with_markers) append_marker(svg, i, x + 14, y, s.colour);
-        const std::string label = std::string(s.label) + (s.points.empty() ? " (keine Werte)" : "");
-        append_text(svg, x + 36, legend_baseline, label);
-        x += 36 + estimated_width(label, font_size) + 28;
+        append_text(svg, x + 36, baseline, labels[i]);
     }
-    if (has_zero) {
-        append_text(svg, x, legend_baseline, "|f| = 0 am unteren Rand",
+    if (layout.entries.size() > series.size()) {
+        const auto [x, row] = layout.entries.back();
+        append_text(svg, x, legend_baseline + row * legend_row_height, zero_note,
                     "fill=\"" + std::string(muted_colour) + '"');
     }
     svg += "</g>\n";
+}
+
+// At the series' last step: a dotted line from its last |f| to the estimated
+// error of that iterate, a ring there, and the figure beside it.
+void append_error_marks(std::string& svg, const Chart& chart,
+                        const std::vector<ChartSeries>& series, double tolerance)
+{
+    constexpr double font_size = 12;
+    for (const ChartSeries& s : series) {
+        if (!marks_error(s, tolerance)) continue;
+        const ChartPoint& last = s.points.back();
+        // The first panel that shows the last step: the zoomed one for a short
+        // series. The last panel shows every step.
+        const auto panel = std::find_if(chart.panels.begin(), std::prev(chart.panels.end()),
+                                        [&](const Panel& p) { return last.step <= p.steps.last; });
+        const double x = Chart::to_x(*panel, last.step);
+        const double y = chart.to_y(*s.estimated_error);
+        const std::string colour(s.colour);
+        svg += "<g class=\"error-mark\" stroke=\"" + colour + "\" fill=\"none\">";
+        svg += "<g stroke-width=\"1.2\" stroke-dasharray=\"2 3\">";
+        append_line(svg, x, chart.to_y(last.value), x, y);
+        svg += "</g><circle cx=\"" + number(x) + "\" cy=\"" + number(y) +
+               "\" r=\"4.5\" stroke-width=\"2\" fill=\"#fff\"/>";
+        const std::string label = "gesch\xC3\xA4tzter Fehler " + german_real(*s.estimated_error, 2);
+        const bool room_on_left = x - 9 - estimated_width(label, font_size) >= panel->left + 4;
+        append_text(svg, room_on_left ? x - 9 : x + 9, y + 4, label,
+                    "stroke=\"none\" fill=\"" + colour + "\" font-size=\"" + number(font_size) +
+                        "\" text-anchor=\"" + (room_on_left ? "end" : "start") + '"');
+        svg += "</g>\n";
+    }
 }
 
 }  // namespace
@@ -365,13 +454,19 @@ void append_legend(std::string& svg, const std::vector<ChartSeries>& series, boo
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance)
 {
     const Chart chart = lay_out(series, tolerance);
+    std::vector<std::string> labels;
+    for (const ChartSeries& s : series) labels.push_back(legend_label(s));
+    const LegendLayout legend = lay_out_legend(labels, chart.has_zero);
+    // Rows of the legend beyond the first push everything below them down.
+    const double shift = (legend.rows - 1) * legend_row_height;
+    const double height = page_height + shift;
 
     std::string svg;
     svg.reserve(8192 + 32 * 2100 * series.size());
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(page_width) +
-           "\" height=\"" + number(page_height) + "\" viewBox=\"0 0 " + number(page_width) + ' ' +
-           number(page_height) +
+           "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(page_width) + ' ' +
+           number(height) +
            "\" font-family=\"DejaVu Sans, Helvetica, Arial, sans-serif\" font-size=\"13\">\n";
     svg += "<title>Konvergenz der Verfahren: |f(x_k)| je Schritt</title>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
@@ -384,12 +479,15 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
                 "fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
 
+    if (shift > 0) svg += "<g transform=\"translate(0 " + number(shift) + ")\">\n";
     for (const Panel& panel : chart.panels) append_frame_and_grid(svg, chart, panel);
     append_tolerance(svg, chart, tolerance);
     append_panel_series(svg, chart, series);
+    append_error_marks(svg, chart, series, tolerance);
     append_y_axis(svg, chart);
     append_x_axis(svg, chart);
-    append_legend(svg, series, chart.has_zero);
+    if (shift > 0) svg += "</g>\n";
+    append_legend(svg, series, labels, legend);
     svg += "</svg>\n";
     return svg;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "downsampler.hpp"
+#include "log_header.hpp"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,13 +14,16 @@ namespace konvergenz {
 struct ChartSeries {
     std::string_view label;
     std::string_view colour;
-    std::vector<ChartPoint> points;  // finite |f| in step order, already thinned out
+    std::vector<ChartPoint> points;              // finite |f| in step order, already thinned out
+    std::vector<NamedValue> inputs = {};         // shown in the legend after the label
+    std::optional<double> estimated_error = {};  // of the last iterate
 };
 
 // A self-contained SVG document: |f(x_k)| over k on a logarithmic axis, one
 // line per series, the tolerance as a dashed horizontal line, legend above
 // the plot so that it never covers data. Values of exactly 0 are drawn on
-// the bottom edge. German labels.
+// the bottom edge. An estimated error more than ten times the tolerance is
+// marked and labelled at its series' last step. German labels.
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance);
 
 }  // namespace konvergenz

@@ -39,12 +39,11 @@ TEST(ParseOptions, AcceptsShortLongAndEqualsFormsAndRejectsTheRest) {
     }
 }
 
-// The cells of a method's line in the table, after its name.
+// The classic cells of a method's line in the table.
 std::vector<std::string> row(const std::string& table, const std::string& label) {
-    std::istringstream words(table.substr(table.find('\n' + label) + label.size() + 1));
-    std::vector<std::string> cells(6);  // Schritte Iterierte |f| q p nicht-endlich
-    for (std::string& cell : cells) words >> cell;
-    return cells;
+    auto cells = test::table_row(table, label);
+    return {cells["Schritte"], cells["letzte Iterierte"], cells["letztes |f|"],
+            cells["Faktor q"], cells["Ordnung p"],        cells["nicht endlich"]};
 }
 
 struct Outcome {
@@ -81,7 +80,7 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
     const std::string svg = read_file(dir / "konvergenz.svg");
     EXPECT_EQ(test::polyline(svg).size(), 2u);  // Newton's steps 0 and 1 only
-    EXPECT_NE(svg.find("Fixpunktiteration (keine Werte)"), std::string::npos);
+    EXPECT_NE(svg.find("Fixpunktiteration, x\u2080 = 4 (keine Werte)"), std::string::npos);
 }
 
 void write_good_logs(const fs::path& folder) {

@@ -485,15 +485,6 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
 }
 
-// The cells of a method's row in the table, after its name.
-std::vector<std::string> row(const std::string& table, const std::string& label)
-{
-    std::istringstream words(table.substr(table.find('\n' + label) + label.size() + 1));
-    std::vector<std::string> cells(3);  // Schritte, letzte Iterierte, letztes |f|
-    for (std::string& cell : cells) words >> cell;
-    return cells;
-}
-
 TEST(Reading, ARunCutOffMidLineGivesTheFiguresOfItsWholeLines)
 {
     const TempDir dir;
@@ -516,10 +507,12 @@ TEST(Reading, ARunCutOffMidLineGivesTheFiguresOfItsWholeLines)
     double x, g;
     ASSERT_TRUE(line >> step >> x >> g);
     ASSERT_EQ(step, 178);
-    const auto cells = row(result.out, "Fixpunktiteration");
-    EXPECT_EQ(cells[0], "179") << result.out;
-    EXPECT_NEAR(std::stod(cells[1]), x, 1e-14 * x) << result.out;
-    EXPECT_NEAR(std::stod(cells[2]), std::fabs(g - x), 1e-3 * std::fabs(g - x)) << result.out;
+    auto cells = test::table_row(result.out, "Fixpunktiteration");
+    ASSERT_EQ(cells.count("(cells)"), 0u) << result.out;
+    EXPECT_EQ(cells["Schritte"], "179") << result.out;
+    EXPECT_NEAR(std::stod(cells["letzte Iterierte"]), x, 1e-14 * x) << result.out;
+    EXPECT_NEAR(std::stod(cells["letztes |f|"]), std::fabs(g - x), 1e-3 * std::fabs(g - x))
+        << result.out;
 }
 
 // ---- stop signals ----

@@ -1,0 +1,69 @@
+#include "error_estimate.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace konvergenz {
+
+std::optional<SecantEstimate> secant_estimate(const Sample& earlier, const Sample& later)
+{
+    const double slope = (later.f - earlier.f) / (later.x - earlier.x);
+    // A slope of 0 gives an infinite correction, caught below.
+    if (!std::isfinite(slope)) return std::nullopt;
+    const double correction = later.f / slope;
+    const SecantEstimate estimate{std::fabs(correction), later.x - correction};
+    if (!std::isfinite(estimate.error) || !std::isfinite(estimate.limit)) return std::nullopt;
+    return estimate;
+}
+
+std::optional<double> bisection_bound(double a, double b, long long n, double x_n)
+{
+    const double width = std::fabs(b - a);
+    if (!std::isfinite(width) || !std::isfinite(x_n)) return std::nullopt;
+    // Beyond some 2100 halvings any double interval has shrunk to nothing.
+    const int halvings = static_cast<int>(std::clamp(n, 0LL, 2100LL)) + 1;
+    const double spacing =
+        std::nextafter(std::fabs(x_n), std::numeric_limits<double>::infinity()) - std::fabs(x_n);
+    return std::max(std::ldexp(width, -halvings), spacing);
+}
+
+ErrorEstimate estimate_error(MethodKind kind,
+                             const std::optional<std::vector<NamedValue>>& start_values,
+                             const ConvergenceStats& stats)
+{
+    ErrorEstimate result;
+    const auto& last = stats.last();
+    if (!last) return result;
+    std::optional<SecantEstimate> secant;
+    if (stats.previous()) secant = secant_estimate(*stats.previous(), *last);
+
+    if (kind != MethodKind::bisection) {
+        if (secant) {
+            result.error = secant->error;
+            result.limit = secant->limit;
+        }
+        return result;
+    }
+
+    if (start_values && start_values->size() == 2) {
+        result.error = bisection_bound((*start_values)[0].value, (*start_values)[1].value,
+                                       last->step, last->x);
+    }
+    if (!secant) return result;
+    if (result.error && secant->error > bound_contradiction_factor * *result.error) {
+        // The midpoints do not close in on a root; where F's tangent would
+        // cross zero is no estimate of anything they approach.
+        result.contradicting_estimate = secant->error;
+        return result;
+    }
+    result.limit = secant->limit;
+    return result;
+}
+
+bool far_beyond_tolerance(std::optional<double> error, double tolerance)
+{
+    return error && *error > 10 * tolerance;
+}
+
+}  // namespace konvergenz

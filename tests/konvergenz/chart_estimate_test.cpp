@@ -1,0 +1,139 @@
+// The chart's legend names each run's inputs, and an estimated error far above the tolerance
+// is marked at its series' last step.
+#include "number_format.hpp"
+#include "quarlen_log.hpp"
+#include "svg_chart.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace konvergenz {
+namespace {
+
+using test::count_of;
+
+TEST(GermanReal, DecimalCommaTypographicMinusAndRaisedExponents)
+{
+    const std::tuple<double, int, const char*> cases[] = {
+        {6.2487e-3, 2, "6,2\u00B710\u207B\u00B3"},
+        {995.3, 2, "1,0\u00B710\u00B3"},
+        {-3.5e-300, 2, "\u22123,5\u00B710\u207B\u00B3\u2070\u2070"},
+        {900, 0, "900"},
+        {2.5, 0, "2,5"},
+        {-0.001, 0, "\u22120,001"},
+        {1e20, 0, "10\u00B2\u2070"},
+        {-1e-7, 0, "\u221210\u207B\u2077"},
+        {std::numeric_limits<double>::quiet_NaN(), 2, "NaN"},
+        {-std::numeric_limits<double>::infinity(), 0, "-Infinity"},
+    };
+    for (const auto& [value, digits, expected] : cases)
+        EXPECT_EQ(german_real(value, digits), expected) << value;
+}
+
+std::vector<ChartPoint> decaying(long long count, double first, double factor, long long stride = 1)
+{
+    std::vector<ChartPoint> points;
+    for (long long k = 0; k < count; ++k)
+        points.push_back({k * stride, first * std::pow(factor, double(k))});
+    return points;
+}
+
+// The value of attribute name in the first element of the given class after position from.
+double attribute(const std::string& svg, const std::string& element_class, const std::string& name,
+                 std::size_t from = 0)
+{
+    const std::size_t group = svg.find("class=\"" + element_class + '"', from);
+    const std::size_t at = svg.find(' ' + name + "=\"", group);
+    return at == std::string::npos ? std::nan("") : std::stod(svg.substr(at + name.size() + 3));
+}
+
+// The plot's frame: its top and bottom edge.
+std::pair<double, double> frame(const std::string& svg)
+{
+    const std::size_t at = svg.find("<rect x=\"90\" y=\"");
+    const double top = std::stod(svg.substr(at + 16));
+    return {top, top + std::stod(svg.substr(svg.find("height=\"", at) + 8))};
+}
+
+struct MarkCase {
+    const char* name;
+    std::vector<ChartPoint> points;
+    std::optional<double> error;
+    const char* label;  // "" for no mark
+};
+
+TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
+{
+    const MarkCase cases[] = {
+        {"slow fixed-point iteration", decaying(180, 1.7e-3, 0.984), 6.2487e-3,
+         "gesch\u00E4tzter Fehler 6,2\u00B710\u207B\u00B3"},
+        {"error above every value of |f|", decaying(20, 1e-3, 0.9), 50.0,
+         "gesch\u00E4tzter Fehler 5,0\u00B710\u00B9"},
+        {"ten times the tolerance is not far off", decaying(180, 1.7e-3, 0.984), 1e-3, ""},
+        {"no estimate", decaying(180, 1.7e-3, 0.984), std::nullopt, ""},
+        {"no points to mark", {}, 1.0, ""},
+    };
+    for (const MarkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartSeries series{"Fixpunktiteration", "#009E73", c.points};
+        series.estimated_error = c.error;
+        const std::string svg = render_chart_svg({series}, 1e-4);
+        EXPECT_EQ(test::xmllint_errors(svg), "");
+        EXPECT_EQ(count_of(svg, "class=\"error-mark\""), *c.label ? 1u : 0u);
+        if (!*c.label) continue;
+        EXPECT_NE(svg.find(c.label), std::string::npos);
+        // The ring sits inside the frame, above the series' last point and at its step.
+        const auto [top, bottom] = frame(svg);
+        const double ring_y = attribute(svg, "error-mark", "cy");
+        EXPECT_GT(ring_y, top);  // not squeezed onto the edge: the axis reaches above it
+        EXPECT_LT(ring_y, test::polyline(svg).back().second);
+        EXPECT_EQ(attribute(svg, "error-mark", "cx"), test::polyline(svg).back().first);
+        EXPECT_LE(bottom, 620);
+    }
+}
+
+TEST(SvgChart, MarksAShortSeriesInTheZoomedPanel)
+{
+    ChartSeries long_run{"Fixpunktiteration", "#009E73", decaying(2000, 1e-4, 1.0, 2000)};
+    ChartSeries short_run{"Newton-Verfahren", "#D55E00", decaying(4, 100, 0.01)};
+    long_run.estimated_error = 6e-3;
+    short_run.estimated_error = 2e-2;
+    const std::string svg = render_chart_svg({long_run, short_run}, 1e-4);
+    EXPECT_EQ(count_of(svg, "<clipPath"), 2u);
+    ASSERT_EQ(count_of(svg, "class=\"error-mark\""), 2u);
+    const double long_x = attribute(svg, "error-mark", "cx");
+    const double short_x = attribute(svg, "error-mark", "cx", svg.find("class=\"error-mark\"") + 1);
+    EXPECT_GT(long_x, 800);   // the last of 4 million steps, at the right end
+    EXPECT_LT(short_x, 300);  // step 3, in the narrow panel of the first steps
+}
+
+TEST(SvgChart, LegendNamesTheInputsAndWrapsRatherThanRunOffThePage)
+{
+    const std::vector<ChartPoint> points = decaying(5, 1, 0.1);
+    std::vector<ChartSeries> series{
+        {"Bisektion", "#0072B2", points, {{"a", 0}, {"b", 10}}},
+        {"Newton-Verfahren", "#D55E00", points, {{"x0", 0}}},
+        {"Fixpunktiteration", "#009E73", points, {{"x0", 2.5}}},
+    };
+    const std::string svg = render_chart_svg(series, 1e-4);
+    for (const char* label : {"Bisektion, a = 0, b = 10", "Newton-Verfahren, x\u2080 = 0",
+                              "Fixpunktiteration, x\u2080 = 2,5"}) {
+        EXPECT_NE(svg.find(label), std::string::npos) << label;
+    }
+    EXPECT_NE(svg.find("height=\"620\""), std::string::npos);
+    EXPECT_EQ(svg.find("transform=\"translate(0"), std::string::npos);
+
+    series[0].inputs = {{"a", -1.2345678901234567e-300}, {"b", 1.2345678901234567e+300}};
+    series[2].inputs = {{"x0", -9.8765432109876543e-200}};
+    const std::string wrapped = render_chart_svg(series, 1e-4);
+    EXPECT_EQ(test::xmllint_errors(wrapped), "");
+    // One more row of 20 units; the page and everything below the legend move down by it.
+    EXPECT_NE(wrapped.find("height=\"640\" viewBox=\"0 0 960 640\""), std::string::npos);
+    EXPECT_NE(wrapped.find("transform=\"translate(0 20)\""), std::string::npos);
+    EXPECT_NE(wrapped.find("y=\"102\">Fixpunktiteration, x\u2080 = \u22129,87"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace konvergenz

@@ -1,0 +1,327 @@
+// The table as text and as CSV: the run's inputs, the estimated errors and limits, the
+// sentences on results far from the root, and on a real run of quarlen the estimates
+// against roots computed here independently.
+#include "app.hpp"
+#include "csv_table.hpp"
+#include "error_estimate.hpp"
+#include "log_analysis.hpp"
+#include "options.hpp"
+#include "quarlen_log.hpp"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace konvergenz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::bisection_header;
+using test::start_header;
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome run_in_folder(const fs::path& folder, bool csv, bool no_chart)
+{
+    Options options;
+    options.folder = folder;
+    options.csv = csv;
+    options.no_chart = no_chart;
+    std::ostringstream out, err;
+    const int status = run(options, out, err);
+    return {status, out.str(), err.str()};
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::vector<std::string> lines_starting_with(const std::string& text, std::string_view start)
+{
+    std::vector<std::string> found;
+    for (const std::string& line : lines_of(text)) {
+        if (line.starts_with(start)) found.push_back(line);
+    }
+    return found;
+}
+
+// Bisection of x - 1/3 in [0, 1], Newton on (x - 3)(x + 1) from 10, and a fixed-point map
+// contracting so slowly (by 0.99) that its last iterate is still 0.01 from the fixed point 2.
+void write_known_root_logs(const fs::path& folder)
+{
+    test::write_log(folder / "bisec_f1.dat", bisection_header(0, 1),
+                    test::bisection_run([](double x) { return x - 1.0 / 3; }, 0, 1));
+    test::write_log(folder / "newto_f1.dat", start_header(10),
+                    test::newton_run([](double x) { return x * x - 2 * x - 3; },
+                                     [](double x) { return 2 * x - 2; }, 10));
+    test::write_log(
+        folder / "fixpk_f1.dat", start_header(3),
+        test::fixed_point_run([](double x) { return test::map_linearly(x, 2, 0.99); }, 3));
+}
+
+TEST(Table, ShowsInputsAndEstimatesAndSaysWhichResultIsStillFarOff)
+{
+    const test_support::TempDir dir;
+    write_known_root_logs(dir.path());
+    const Outcome r = run_in_folder(dir.path(), false, true);
+    ASSERT_EQ(r.status, exit_ok) << r.err;
+
+    const std::pair<const char*, const char*> inputs[] = {{"Bisektion", "a = 0, b = 1"},
+                                                          {"Newton-Verfahren", "x0 = 10"},
+                                                          {"Fixpunktiteration", "x0 = 3"}};
+    for (const auto& [label, start_values] : inputs) {
+        auto row = test::table_row(r.out, label);
+        EXPECT_EQ(row.count("(cells)"), 0u) << r.out;  // a cell in every column
+        EXPECT_EQ(row["Startwerte"], start_values);
+    }
+    auto fixed_point = test::table_row(r.out, "Fixpunktiteration");
+    EXPECT_NEAR(std::stod(fixed_point["geschätzter Fehler"]), 0.01, 0.0002) << r.out;
+    EXPECT_NEAR(std::stod(fixed_point["geschätzter Grenzwert"]), 2.0, 1e-12) << r.out;
+
+    const auto far_off = lines_starting_with(r.out, "Fixpunktiteration: ");
+    ASSERT_EQ(far_off.size(), 1u) << r.out;
+    EXPECT_NE(far_off[0].find("etwa 1.0e-02 von der Nullstelle"), std::string::npos) << far_off[0];
+    for (const char* quiet : {"Bisektion: ", "Newton-Verfahren: ", "* "}) {
+        EXPECT_TRUE(lines_starting_with(r.out, quiet).empty()) << r.out;
+    }
+    EXPECT_EQ(r.out.find("Diagramm"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
+}
+
+TEST(Table, MarksABisectionBoundThatTheLogContradicts)
+{
+    const test_support::TempDir dir;
+    // F(x) = x + 1 does not change sign in [0, 1]; the midpoints run into 1.
+    test::write_log(dir / "bisec_f1.dat", bisection_header(0, 1),
+                    test::bisection_run([](double x) { return x + 1; }, 0, 1, 60));
+    const Outcome r = run_in_folder(dir.path(), false, true);
+    ASSERT_EQ(r.status, exit_ok) << r.err;
+    auto row = test::table_row(r.out, "Bisektion");
+    EXPECT_TRUE(row["geschätzter Fehler"].ends_with('*')) << r.out;
+    EXPECT_EQ(row["geschätzter Grenzwert"], "-");
+    const auto footnote = lines_starting_with(r.out, "* Bisektion: ");
+    ASSERT_EQ(footnote.size(), 1u) << r.out;
+    EXPECT_NE(footnote[0].find("2.0e+00"), std::string::npos) << footnote[0];
+    EXPECT_TRUE(lines_starting_with(r.out, "Bisektion: ").empty())
+        << r.out;  // the bound itself is tiny
+}
+
+TEST(Table, AResultIsFarOffOnlyBeyondTenTimesTheTolerance)
+{
+    EXPECT_FALSE(far_beyond_tolerance(std::nullopt, 1e-4));
+    EXPECT_FALSE(far_beyond_tolerance(5e-4, 1e-4));
+    EXPECT_FALSE(far_beyond_tolerance(1e-3, 1e-4));
+    EXPECT_TRUE(far_beyond_tolerance(1.0001e-3, 1e-4));
+}
+
+double parse_real(const std::string& field)
+{
+    double value = 0;
+    const auto [end, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
+    EXPECT_TRUE(ec == std::errc{} && end == field.data() + field.size()) << '"' << field << '"';
+    return value;
+}
+
+// The CSV's lines by their first field, after checking the header and the field count of each.
+std::map<std::string, std::vector<std::string>> csv_rows(const std::string& csv)
+{
+    const auto lines = lines_of(csv);
+    EXPECT_FALSE(lines.empty());
+    if (lines.empty()) return {};
+    EXPECT_EQ(lines[0], csv_header);
+    const std::size_t columns = test::csv_fields(csv_header).size();
+    std::map<std::string, std::vector<std::string>> rows;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const auto fields = test::csv_fields(lines[i]);
+        EXPECT_EQ(fields.size(), columns) << lines[i];
+        if (fields.size() == columns) rows[fields[0]] = fields;
+    }
+    return rows;
+}
+
+enum CsvColumn {
+    verfahren,
+    schritte,
+    letzte_iterierte,
+    letztes_abs_f,
+    faktor_q,
+    ordnung_p,
+    fehlerschaetzung,
+    geschaetzter_grenzwert,
+    startwerte,
+    nicht_endlich
+};
+
+TEST(Csv, HoldsEveryFigureExactlyAndLeavesUnknownOnesEmpty)
+{
+    const test_support::TempDir dir;
+    write_known_root_logs(dir.path());
+    const Outcome r = run_in_folder(dir.path(), true, false);
+    ASSERT_EQ(r.status, exit_ok) << r.err;
+    EXPECT_EQ(r.out.find("Diagramm"), std::string::npos);  // nothing but the CSV on stdout
+    EXPECT_TRUE(fs::exists(dir / "konvergenz.svg"));       // the chart is still written
+
+    auto rows = csv_rows(r.out);
+    ASSERT_EQ(rows.size(), 3u) << r.out;
+    EXPECT_EQ(rows["bisektion"][startwerte], "0 1");
+    EXPECT_EQ(rows["newton"][startwerte], "10");
+    EXPECT_EQ(rows["fixpunkt"][startwerte], "3");
+    for (const Method& method : all_methods) {
+        SCOPED_TRACE(method.key);
+        const MethodSummary s = analyse_log(dir / std::string(method.log_file), method);
+        const auto& fields = rows[std::string(method.key)];
+        EXPECT_EQ(fields[schritte], std::to_string(s.stats.steps()));
+        EXPECT_EQ(parse_real(fields[letzte_iterierte]), *s.stats.last_iterate());
+        EXPECT_EQ(parse_real(fields[letztes_abs_f]), *s.stats.last_residual());
+        EXPECT_EQ(parse_real(fields[faktor_q]), *s.stats.final_factor());
+        EXPECT_EQ(parse_real(fields[ordnung_p]), *s.stats.order());
+        EXPECT_EQ(parse_real(fields[fehlerschaetzung]), *s.estimate.error);
+        EXPECT_EQ(parse_real(fields[geschaetzter_grenzwert]), *s.estimate.limit);
+        EXPECT_EQ(fields[nicht_endlich], "0");
+    }
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    test::write_log(dir / "newto_f1.dat", "Startwert= 0\n",
+                    {{0, 1, 1}, {1, 2, 1e-2}, {2, inf, nan}, {3, nan, -inf}});
+    test::write_log(dir / "fixpk_f1.dat", "Startwert= 4\n", {});
+    fs::remove(dir / "bisec_f1.dat");
+    fs::remove(dir / "konvergenz.svg");
+    const Outcome odd = run_in_folder(dir.path(), true, true);
+    ASSERT_EQ(odd.status, exit_ok) << odd.err;
+    EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
+    const auto lines = lines_of(odd.out);
+    ASSERT_EQ(lines.size(), 3u) << odd.out;
+    auto newton = test::csv_fields(lines[1]);
+    EXPECT_NEAR(parse_real(newton[faktor_q]), 0.01, 1e-15);
+    newton[faktor_q] = "q";
+    EXPECT_EQ(newton, (std::vector<std::string>{"newton", "4", "NaN", "Infinity", "q", "", "", "",
+                                                "0", "2"}));
+    EXPECT_EQ(lines[2], "fixpunkt,0,,,,,,,4,0");
+}
+
+// The fixed point of g(x) = x + e^-x - 0.1/(x+1) and the root of F1(x) = x^3 - 5x^2 + 100x - 400,
+// bisected in long double.
+long double bisect(long double (*f)(long double), long double a, long double b)
+{
+    for (int i = 0; i < 200; ++i) {
+        const long double m = (a + b) / 2;
+        ((f(m) > 0) == (f(a) > 0) ? a : b) = m;
+    }
+    return (a + b) / 2;
+}
+long double f2(long double x) { return std::exp(-x) - 0.1L / (x + 1); }
+long double f1(long double x) { return ((x - 5) * x + 100) * x - 400; }
+
+struct TypicalRun {
+    test_support::TempDir dir;
+    std::string csv;
+};
+
+// quarlen with a = 0, b = 10, Newton from 0, fixed point from 4; konvergenz's CSV of it.
+void run_typical(TypicalRun& run)
+{
+    const auto quarlen = test::run_in(run.dir.path(), QUARLEN_EXE, {}, "0\n10\n0\n4\n");
+    ASSERT_EQ(quarlen.exit_status, 0) << quarlen.err;
+    const auto konvergenz =
+        test::run_in(run.dir.path(), KONVERGENZ_EXE, {"--csv", "--kein-diagramm"});
+    ASSERT_EQ(konvergenz.exit_status, 0) << konvergenz.err;
+    EXPECT_EQ(konvergenz.err, "");
+    run.csv = konvergenz.out;
+}
+
+TEST(Programs, EstimatesOfTheTypicalRunHoldAgainstTheTrueRoots)
+{
+    TypicalRun typical;
+    ASSERT_NO_FATAL_FAILURE(run_typical(typical));
+    EXPECT_EQ(std::distance(fs::directory_iterator(typical.dir.path()), fs::directory_iterator()),
+              3);
+
+    const long double fixed_point = bisect(f2, 3, 5), root = bisect(f1, 0, 10);
+    auto rows = csv_rows(typical.csv);
+    ASSERT_EQ(rows.size(), 3u) << typical.csv;
+    const auto true_error = [&](const char* method, long double x) {
+        return static_cast<double>(std::fabs(parse_real(rows[method][letzte_iterierte]) - x));
+    };
+    const auto figure = [&](const char* method, CsvColumn column) {
+        return parse_real(rows[method][column]);
+    };
+
+    // About 6.2e-3: 62 times the tolerance the iteration stopped at.
+    EXPECT_NEAR(figure("fixpunkt", fehlerschaetzung), true_error("fixpunkt", fixed_point),
+                0.01 * true_error("fixpunkt", fixed_point));
+    EXPECT_GT(figure("fixpunkt", fehlerschaetzung), 6e-3);
+    EXPECT_LT(std::fabs(figure("fixpunkt", geschaetzter_grenzwert) - fixed_point), 3e-5L);
+    // q as the iteration ends: |g'(x*)| = 1 - e^-x* + 0.1/(x*+1)^2.
+    const long double slope =
+        1 - std::exp(-fixed_point) + 0.1L / ((fixed_point + 1) * (fixed_point + 1));
+    EXPECT_NEAR(figure("fixpunkt", faktor_q), static_cast<double>(slope), 1e-3);
+    // About 1.4e-7.
+    EXPECT_NEAR(figure("newton", fehlerschaetzung), true_error("newton", root),
+                0.01 * true_error("newton", root));
+    EXPECT_LT(std::fabs(figure("newton", geschaetzter_grenzwert) - root), 1e-10L);
+    // At most 10 / 2^21 = 4.8e-6, from the interval in the header and the last step, 20.
+    EXPECT_EQ(figure("bisektion", fehlerschaetzung), std::ldexp(10.0, -21));
+    EXPECT_GE(figure("bisektion", fehlerschaetzung), true_error("bisektion", root));
+    EXPECT_EQ(rows["bisektion"][startwerte], "0 10");
+
+    // Without a chart, a chart path that could not take one does not matter.
+    std::filesystem::create_directory(typical.dir / "ordner.svg");
+    const auto text = test::run_in(typical.dir.path(), KONVERGENZ_EXE,
+                                   {"--kein-diagramm", "-o", "ordner.svg"});
+    ASSERT_EQ(text.exit_status, 0) << text.err;
+    EXPECT_EQ(lines_starting_with(text.out, "Fixpunktiteration: ").size(), 1u) << text.out;
+    EXPECT_TRUE(lines_starting_with(text.out, "Newton-Verfahren: ").empty()) << text.out;
+    EXPECT_TRUE(lines_starting_with(text.out, "Bisektion: ").empty()) << text.out;
+}
+
+// Python's csv module reads the table as it is, and reads the same values.
+TEST(Programs, PythonsCsvModuleReadsTheTable)
+{
+    if (std::string(PYTHON3_EXE).empty()) GTEST_SKIP() << "no python3";
+    TypicalRun typical;
+    ASSERT_NO_FATAL_FAILURE(run_typical(typical));
+    test_support::write_file(typical.dir / "tabelle.csv", typical.csv);
+    const std::string script = R"(
+import csv, sys
+with open(sys.argv[1], newline="") as f:
+    reader = csv.DictReader(f)
+    print(",".join(reader.fieldnames))
+    for row in reader:
+        assert None not in row and None not in row.values(), row
+        reals = [row[k] for k in reader.fieldnames[2:8]]
+        print(row["verfahren"], " ".join(repr(float(v)) if v else "-" for v in reals))
+)";
+    const auto python =
+        test::run_in(typical.dir.path(), PYTHON3_EXE, {"-c", script, "tabelle.csv"});
+    ASSERT_EQ(python.exit_status, 0) << python.err;
+    const auto lines = lines_of(python.out);
+    ASSERT_EQ(lines.size(), 4u) << python.out;
+    EXPECT_EQ(lines[0], csv_header);
+    auto rows = csv_rows(typical.csv);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::istringstream words(lines[i]);
+        std::string method;
+        words >> method;
+        SCOPED_TRACE(method);
+        ASSERT_EQ(rows.count(method), 1u);
+        for (int column = letzte_iterierte; column <= geschaetzter_grenzwert; ++column) {
+            std::string value;
+            words >> value;
+            EXPECT_EQ(parse_real(value), parse_real(rows[method][column])) << column;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace konvergenz
