@@ -1,5 +1,6 @@
 #include "runtime/console.hpp"
 
+#include <csignal>
 #include <string>
 #include <unistd.h>
 
@@ -14,8 +15,10 @@ namespace {
 
 OutputChannel& output()
 {
-    static OutputChannel channel(STDOUT_FILENO, std::string(phrases().standard_output),
-                                 ::isatty(STDOUT_FILENO) == 1);
+    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    static OutputChannel channel(STDOUT_FILENO, std::string(phrases().standard_output), terminal,
+                                 terminal ? OutputChannel::Sink::terminal
+                                          : OutputChannel::Sink::shared);
     return channel;
 }
 
@@ -48,9 +51,13 @@ template <class Real> void read_real(Real& value)
         std::string problem;
         switch (input().next()) {
         case LineReader::Status::end:
+            // A closed terminal reads as the end of input a moment before its SIGHUP
+            // arrives; it is no terminal any more then, unlike one where Ctrl-D was typed.
+            if (person_at_terminal && ::isatty(STDIN_FILENO) != 1) std::raise(SIGHUP);
+            if (interrupted()) fail(interrupted_status(), interruption());
             fail(ExitStatus::bad_input, say.input_ended);
         case LineReader::Status::interrupted:
-            fail(interrupted_status(), say.interrupted);
+            fail(interrupted_status(), interruption());
         case LineReader::Status::error:
             fail(ExitStatus::bad_input,
                  std::string(say.input_unreadable) + ": " + system_reason(input().error()));
