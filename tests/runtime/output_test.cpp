@@ -1,10 +1,15 @@
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "runtime/log_file.hpp"
 #include "runtime/output_channel.hpp"
+#include "runtime/program.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace {
@@ -42,6 +47,85 @@ TEST(LogFile, RewritesFromTheBeginning)
     log.write(runtime::Record().text("new"));
     log.close();
     EXPECT_EQ(read_file(path), "new\n");
+}
+
+// A limit on the file size stands in for a full disk: the write that crosses it is cut
+// short, and the log must be cut back to its last whole record.
+[[noreturn]] void write_records_to_a_small_disk(const std::string& path, long size)
+{
+    const rlimit limit{static_cast<rlim_t>(size), static_cast<rlim_t>(size)};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_IGN);
+    runtime::start("t", runtime::Language::german);
+    runtime::LogFile log(path);
+    for (int k = 0; k < 2000; ++k)
+        log.write(runtime::Record().integer(k).real(k * 0.5).real(-1.0 * k));
+    log.close();
+    std::_Exit(0);
+}
+
+TEST(LogFileDeathTest, AFailedWriteLeavesWholeRecordsOnly)
+{
+    constexpr long RECORD = 62;
+    struct Case {
+        const char* name;
+        long limit;
+    };
+    const Case cases[] = {
+        {"inside_the_first_record", 30},
+        {"inside_a_later_record", RECORD * 3 + 7},
+        {"just_after_a_record", RECORD * 5},
+        {"in_the_second_block", 65536 + 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string path = (dir / "log.dat").string();
+        // The message is checked end to end: here stderr is a file under the same limit.
+        EXPECT_EXIT(write_records_to_a_small_disk(path, c.limit), ::testing::ExitedWithCode(3), "");
+        const std::string file = read_file(path);
+        EXPECT_EQ(file.size(), static_cast<std::size_t>(c.limit / RECORD * RECORD));
+        EXPECT_TRUE(file.empty() || file.back() == '\n');
+    }
+}
+
+TEST(LogFileDeathTest, AFailedCloseEndsWithStatus3)
+{
+    TempDir dir;
+    const std::string path = (dir / "log.dat").string();
+    EXPECT_EXIT(
+        {
+            runtime::start("t", runtime::Language::german);
+            const int next = ::dup(0);  // the descriptor the log will get
+            ::close(next);
+            runtime::LogFile log(path);
+            ::close(next);  // gone behind the log's back: its close() fails
+            log.close();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(3), "kann nicht geschlossen werden");
+}
+
+TEST(WriteAllDeathTest, GivesUpOnAFullPipeOnceStopped)
+{
+    // After a stop signal, a pipe nobody empties must not keep the program waiting.
+    EXPECT_EXIT(
+        {
+            std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
+            runtime::start("t", runtime::Language::english);
+            int fds[2];
+            if (::pipe(fds) != 0) std::_Exit(2);
+            ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+            const std::string block(4096, 'x');
+            while (::write(fds[1], block.data(), block.size()) > 0) {
+            }
+            ::fcntl(fds[1], F_SETFL, 0);
+            std::raise(SIGTERM);
+            ::alarm(5);  // a write that waits is ended by SIGALRM, which fails the test
+            const runtime::Written out = runtime::write_all(fds[1], std::string(100000, 'y'));
+            std::_Exit(out.error == EINTR && out.bytes == 0 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
