@@ -106,26 +106,66 @@ TEST(LogFileDeathTest, AFailedCloseEndsWithStatus3)
         ::testing::ExitedWithCode(3), "kann nicht geschlossen werden");
 }
 
-TEST(WriteAllDeathTest, GivesUpOnAFullPipeOnceStopped)
+// A pipe whose reader has stopped, with `room` bytes free.
+int stalled_pipe(std::size_t room, int& read_end)
 {
-    // After a stop signal, a pipe nobody empties must not keep the program waiting.
-    EXPECT_EXIT(
-        {
-            std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
-            runtime::start("t", runtime::Language::english);
-            int fds[2];
-            if (::pipe(fds) != 0) std::_Exit(2);
-            ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
-            const std::string block(4096, 'x');
-            while (::write(fds[1], block.data(), block.size()) > 0) {
-            }
-            ::fcntl(fds[1], F_SETFL, 0);
-            std::raise(SIGTERM);
-            ::alarm(5);  // a write that waits is ended by SIGALRM, which fails the test
-            const runtime::Written out = runtime::write_all(fds[1], std::string(100000, 'y'));
-            std::_Exit(out.error == EINTR && out.bytes == 0 ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
+    int fds[2];
+    if (::pipe(fds) != 0) std::_Exit(2);
+    ::fcntl(fds[1], F_SETFL, O_NONBLOCK);
+    const std::string block(4096, 'x');
+    while (::write(fds[1], block.data(), block.size()) > 0) {
+    }
+    ::fcntl(fds[1], F_SETFL, 0);
+    std::string drained(room, '\0');
+    if (room > 0 && ::read(fds[0], drained.data(), room) != static_cast<ssize_t>(room))
+        std::_Exit(2);
+    read_end = fds[0];
+    return fds[1];
+}
+
+[[noreturn]] void write_after_a_stop(std::size_t room)
+{
+    std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
+    runtime::start("t", runtime::Language::english);
+    int read_end = -1;
+    const int fd = stalled_pipe(room, read_end);
+    std::raise(SIGTERM);
+    ::alarm(5);  // a write that waits is ended by SIGALRM, which fails the test
+    const runtime::Written out = runtime::write_all(fd, std::string(100000, 'y'));
+    // What fitted went out; the rest was given up instead of waited for.
+    std::_Exit(out.error == EINTR && out.bytes == room ? 0 : 1);
+}
+
+TEST(WriteAllDeathTest, AfterAStopSignalNoWriteWaitsForAReader)
+{
+    EXPECT_EXIT(write_after_a_stop(0), ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(write_after_a_stop(4096), ::testing::ExitedWithCode(0), "");
+}
+
+[[noreturn]] void channel_that_gave_up()
+{
+    std::signal(SIGTERM, SIG_DFL);
+    runtime::start("t", runtime::Language::english);
+    int read_end = -1;
+    const int fd = stalled_pipe(0, read_end);
+    runtime::OutputChannel channel(fd, "pipe", false);
+    std::raise(SIGTERM);
+    ::alarm(5);
+    channel.write("cut here\n");
+    channel.flush();  // given up: the pipe is full
+    // Once the reader empties the pipe, nothing written later may follow the gap.
+    ::fcntl(read_end, F_SETFL, O_NONBLOCK);
+    char chunk[4096];
+    while (::read(read_end, chunk, sizeof chunk) > 0) {
+    }
+    channel.write("later\n");
+    channel.flush();
+    std::_Exit(::read(read_end, chunk, sizeof chunk) < 0 && errno == EAGAIN ? 0 : 1);
+}
+
+TEST(OutputChannelDeathTest, WritesNothingMoreOnceItGaveUp)
+{
+    EXPECT_EXIT(channel_that_gave_up(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
