@@ -379,39 +379,56 @@ TEST(Quarlen, IgnoredStopSignalsStayIgnored)
     }
 }
 
-void terminal_closed_during_an_iteration()
+// In a real terminal a shell leads the session: closing the terminal sends SIGHUP to the
+// shell, and the program hears of it first as failed writes or the end of its input. The
+// shell here traps SIGHUP and passes nothing on, so that is all the program gets.
+std::filesystem::path under_a_shell(const TempDir& dir)
 {
-    TempDir dir;
-    test_support::PtySession terminal(QUARLEN_PATH, dir.path());
-    ASSERT_TRUE(terminal.expect("a= ")) << terminal.screen();
-    terminal.send("0\n10\n0\n900\n");
-    const std::string record_of_step_100 = "        100   8.9";
-    ASSERT_TRUE(terminal.expect(record_of_step_100, 0, 60000ms))
-        << terminal.screen().substr(0, 2000);
-    terminal.hang_up();
-    EXPECT_EQ(terminal.wait(60000ms), 129) << "ended by signal " << terminal.end_signal();
-    const std::string log = read_file(dir / "fixpk_f1.dat");
-    EXPECT_EQ(whole_records(log), "");
-    EXPECT_GT(records_in(log), 100u);
+    const auto script = dir / "terminal_shell";
+    write_file(script, std::string("#!/bin/sh\ntrap 'echo hup > shell_hup' HUP\n\"") +
+                           QUARLEN_PATH + "\"\necho $? > status\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    return script;
 }
 
-TEST(Quarlen, TerminalClosedDuringAnIteration)
+TEST(Quarlen, TerminalClosed)
 {
-    // A closed terminal fails writes a moment before its SIGHUP comes; which the program
-    // meets first varies from run to run, so the run is tried a few times.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        SCOPED_TRACE(attempt);
-        terminal_closed_during_an_iteration();
+    struct Case {
+        const char* name;
+        bool under_a_shell;
+        bool iterating;  // else at the first prompt
+    };
+    const Case cases[] = {
+        {"at_a_prompt", false, false},
+        {"during_an_iteration", false, true},
+        {"at_a_prompt_under_a_shell", true, false},
+        {"during_an_iteration_under_a_shell", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        test_support::PtySession terminal(
+            c.under_a_shell ? under_a_shell(dir).string() : QUARLEN_PATH, dir.path());
+        ASSERT_TRUE(terminal.expect("a= ")) << terminal.screen();
+        if (c.iterating) {
+            terminal.send("0\n10\n0\n900\n");
+            ASSERT_TRUE(terminal.expect("        100   8.9", 0, 60000ms))
+                << terminal.screen().substr(0, 2000);
+        }
+        terminal.hang_up();
+        const int status = terminal.wait(60000ms);
+        if (c.under_a_shell) {
+            EXPECT_EQ(status, 0) << "the shell ended by signal " << terminal.end_signal();
+            EXPECT_EQ(read_file(dir / "status"), "129\n");
+        } else {
+            EXPECT_EQ(status, 129) << "ended by signal " << terminal.end_signal();
+        }
+        if (c.iterating) {
+            const std::string log = read_file(dir / "fixpk_f1.dat");
+            EXPECT_EQ(whole_records(log), "");
+            EXPECT_GT(records_in(log), 100u);
+        }
     }
-}
-
-TEST(Quarlen, TerminalClosedAtAPrompt)
-{
-    TempDir dir;
-    test_support::PtySession terminal(QUARLEN_PATH, dir.path());
-    ASSERT_TRUE(terminal.expect("a= ")) << terminal.screen();
-    terminal.hang_up();
-    EXPECT_EQ(terminal.wait(), 129) << "ended by signal " << terminal.end_signal();
 }
 
 TEST(Quarlen, StandardOutputClosedEarly)
