@@ -9,6 +9,12 @@
 namespace METHODS {
 namespace {
 
+// "1 Schritt", "2 Schritten": the count after "nach".
+std::string STEPS_AFTER(std::int32_t STEPS)
+{
+    return std::to_string(STEPS) + (STEPS == 1 ? " Schritt" : " Schritten");
+}
+
 // A terminal drops what is still queued for it when Ctrl-C comes, and a full pipe
 // takes nothing more, so the console may show fewer steps than the log: the message
 // says where the log ends.
@@ -33,11 +39,6 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
 }
 
 }  // namespace
-
-std::string STEPS_AFTER(std::int32_t STEPS)
-{
-    return std::to_string(STEPS) + (STEPS == 1 ? " Schritt" : " Schritten");
-}
 
 void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
                  std::string_view CYCLE, std::string_view AUSGABE)

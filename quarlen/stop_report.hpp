@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "runtime/iteration_watch.hpp"
@@ -21,8 +20,5 @@ void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEPS, std::string_v
 
 // The method took no step at all although X does not meet its test; WHY says why.
 void REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
-
-// "1 Schritt", "2 Schritten": the count after "nach".
-std::string STEPS_AFTER(std::int32_t STEPS);
 
 }  // namespace METHODS
