@@ -14,10 +14,12 @@ namespace {
 
 void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
 {
-    const std::string AFTER =
-        " after " + std::to_string(NR_STEPS) + " steps at x = " + runtime::shortest(XSTART);
+    const std::string AFTER = " after " + std::to_string(NR_STEPS) +
+                              (NR_STEPS == 1 ? " step" : " steps") +
+                              " at x = " + runtime::shortest(XSTART);
     if (WHY == runtime::Verdict::interrupted)
-        runtime::fail(runtime::interrupted_status(), "Newton iteration interrupted" + AFTER);
+        runtime::fail(runtime::interrupted_status(),
+                      "Newton iteration " + runtime::interruption() + AFTER);
     runtime::warn("Newton iteration stopped" + AFTER +
                   (WHY == runtime::Verdict::cycle ? ": the iterates repeat, it would never end"
                                                   : ": the step counter cannot count further"));

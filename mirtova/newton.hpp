@@ -17,7 +17,8 @@ inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
 //
 // A NaN at the new iterate also ends the loop, and is reported as a breakdown. A state
 // that repeats (the loop could never end) or a step counter about to overflow stops the
-// loop with a message; either way the run ends with status 1. Ctrl-C ends it with 130.
+// loop with a message; either way the run ends with status 1. A stop signal ends it
+// with 128 + the signal's number (130 for Ctrl-C).
 void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT);
 
 }  // namespace NEWTON

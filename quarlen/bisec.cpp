@@ -30,7 +30,8 @@ std::string WHY_NO_END(double A, double B, double X, RealFunction F)
     const std::string AT = runtime::shortest(X);
     if (SIGN(F(A)) == SIGN(F(B))) {
         return "das Intervall enthält keinen Vorzeichenwechsel von F; "
-               "die Mittelpunkte laufen bei x = " + AT + " zusammen";
+               "die Mittelpunkte laufen bei x = " +
+               AT + " zusammen";
     }
     return "F wechselt bei x = " + AT +
            " das Vorzeichen, aber |F| wird dort nicht kleiner als die Toleranz";
@@ -69,7 +70,7 @@ void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
     LOG.close();
 
     if (WHY != runtime::Verdict::go) {
-        REPORT_STOP("Bisektion", WHY, STEPS, X, WHY_NO_END(A, B, X, F));
+        REPORT_STOP("Bisektion", WHY, STEPS, X, WHY_NO_END(A, B, X, F), AUSGABE);
     } else if (std::isnan(F(X))) {
         REPORT_BREAKDOWN("Bisektion", STEPS, "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
     }

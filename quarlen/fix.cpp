@@ -33,7 +33,8 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
 
     if (WHY != runtime::Verdict::go) {
         REPORT_STOP("Fixpunktiteration", WHY, STEPS, XSTART,
-                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
+                    AUSGABE);
     } else if (std::isnan(X - XSTART)) {
         REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
                          "g(x) = " + runtime::shortest(X) +

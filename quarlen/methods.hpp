@@ -4,9 +4,11 @@
 // Results are left in the in/out arguments.
 //
 // Each stops by its own test, which a NaN also ends. Where the test could never be met
-// (a repeating state, a step counter about to overflow) or Ctrl-C is pressed, the
-// iteration stops with a message instead; a NaN that ends it is reported as a breakdown.
-// After a message the run goes on but ends with status 1 (130 after Ctrl-C, at once).
+// (a repeating state, a step counter about to overflow) the iteration stops with a
+// message instead; a NaN that ends it is reported as a breakdown, and a Newton start so
+// large that no step is taken is reported too. After such a message the run goes on but
+// ends with status 1. A stop signal (Ctrl-C, SIGTERM, SIGHUP) ends the iteration after
+// its current step and the program at once, with 128 + the signal's number.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +24,8 @@ inline constexpr double TOLERANCE = 1.0e-4;
 void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
            std::string_view AUSGABE);
 
-// Newton's method from XSTART until two iterates differ by at most TOLERANCE.
+// Newton's method from XSTART until two iterates differ by at most TOLERANCE. From
+// |XSTART| >= 2^53, where XSTART + 1 is XSTART, no step is taken.
 void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF,
             std::string_view AUSGABE);
 

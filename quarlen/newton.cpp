@@ -38,7 +38,14 @@ void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF
 
     if (WHY != runtime::Verdict::go) {
         REPORT_STOP("Newton-Verfahren", WHY, STEPS, XSTART,
-                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART));
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
+                    AUSGABE);
+    } else if (STEPS == 0 && XSTART + 1 == XSTART) {
+        // The first test compared XSTART with itself: not a root found, no step taken.
+        REPORT_NO_STEP("Newton-Verfahren",
+                       "beim Startwert x = " + runtime::shortest(XSTART) +
+                           " ergibt x + 1 wieder x (ab |x| = 2^53), so dass der Test auf den "
+                           "Abstand zweier Iterierter schon vor dem ersten Schritt erfüllt ist");
     } else if (std::isnan(XSTART - ALT)) {
         REPORT_BREAKDOWN("Newton-Verfahren", STEPS,
                          "der Schritt von x = " + runtime::shortest(ALT) + " führt auf " +

@@ -2,22 +2,54 @@
 
 #include <string>
 
+#include "runtime/messages.hpp"
 #include "runtime/program.hpp"
 #include "runtime/record.hpp"
 
 namespace METHODS {
+namespace {
 
-void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
-                 std::string_view CYCLE)
+// "1 Schritt", "2 Schritten": the count after "nach".
+std::string STEPS_AFTER(std::int32_t STEPS)
+{
+    return std::to_string(STEPS) + (STEPS == 1 ? " Schritt" : " Schritten");
+}
+
+// A terminal drops what is still queued for it when Ctrl-C comes, and a full pipe
+// takes nothing more, so the console may show fewer steps than the log: the message
+// says where the log ends.
+std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
+                        std::string_view AUSGABE)
 {
     std::string MESSAGE(METHOD);
-    const std::string AFTER = " nach " + std::to_string(STEPS) + " Schritten";
+    MESSAGE.append(" ").append(runtime::interruption());
+    const std::string FILE = runtime::quoted(AUSGABE);
+    if (STEPS == 0)
+        return MESSAGE.append(" vor dem ersten Schritt; ")
+            .append(FILE)
+            .append(" enthält nur die Kopfzeile");
+    return MESSAGE.append(" nach ")
+        .append(STEPS_AFTER(STEPS))
+        .append(" bei x = ")
+        .append(runtime::shortest(X))
+        .append("; letzter Schritt in ")
+        .append(FILE)
+        .append(": ")
+        .append(std::to_string(STEPS - 1));
+}
+
+}  // namespace
+
+void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                 std::string_view CYCLE, std::string_view AUSGABE)
+{
+    std::string MESSAGE(METHOD);
+    const std::string AFTER = " nach " + STEPS_AFTER(STEPS);
     switch (WHY) {
     case runtime::Verdict::go:
         return;
     case runtime::Verdict::interrupted:
-        MESSAGE += " unterbrochen" + AFTER + " bei x = " + runtime::shortest(X);
-        runtime::fail(runtime::interrupted_status(), MESSAGE);
+        runtime::fail(runtime::interrupted_status(), INTERRUPTED(METHOD, STEPS, X, AUSGABE));
     case runtime::Verdict::step_limit:
         MESSAGE += " angehalten" + AFTER + " bei x = " + runtime::shortest(X) +
                    ": mehr Schritte kann der Schrittzähler nicht zählen";
@@ -36,6 +68,15 @@ void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEPS, std::string_v
     std::string MESSAGE(METHOD);
     MESSAGE += " in Schritt " + std::to_string(STEPS) + " zusammengebrochen: ";
     MESSAGE += WHAT;
+    runtime::warn(MESSAGE);
+    runtime::note_not_converged();
+}
+
+void REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
+{
+    std::string MESSAGE(METHOD);
+    MESSAGE += " ohne einen Schritt beendet: ";
+    MESSAGE += WHY;
     runtime::warn(MESSAGE);
     runtime::note_not_converged();
 }

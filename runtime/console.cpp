@@ -1,5 +1,6 @@
 #include "runtime/console.hpp"
 
+#include <csignal>
 #include <string>
 #include <unistd.h>
 
@@ -14,8 +15,10 @@ namespace {
 
 OutputChannel& output()
 {
-    static OutputChannel channel(STDOUT_FILENO, std::string(phrases().standard_output),
-                                 ::isatty(STDOUT_FILENO) == 1);
+    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    static OutputChannel channel(STDOUT_FILENO, std::string(phrases().standard_output), terminal,
+                                 terminal ? OutputChannel::Sink::terminal
+                                          : OutputChannel::Sink::shared);
     return channel;
 }
 
@@ -26,6 +29,14 @@ LineReader& input()
 }
 
 std::string last_prompt;
+
+// Whether a person types the input. Settled before the first prompt is shown: once the
+// person has seen it, the terminal may already be closed and no terminal any more.
+bool person_at_terminal()
+{
+    static const bool at_terminal = ::isatty(STDIN_FILENO) == 1;
+    return at_terminal;
+}
 
 bool blank(std::string_view line)
 {
@@ -42,15 +53,20 @@ std::string complaint(std::string_view problem, std::string_view text)
 template <class Real> void read_real(Real& value)
 {
     const Phrases& say = phrases();
-    const bool person_at_terminal = ::isatty(STDIN_FILENO) == 1;
     for (;;) {
         flush();
         std::string problem;
         switch (input().next()) {
         case LineReader::Status::end:
+            // A closed terminal reads as the end of input a moment before its SIGHUP
+            // arrives (or never, when a shell leads the session and keeps it); that end
+            // is taken as the SIGHUP, unless it is ignored. After Ctrl-D the terminal is
+            // still one, which tells the two ends of input apart.
+            if (person_at_terminal() && ::isatty(STDIN_FILENO) != 1) std::raise(SIGHUP);
+            if (interrupted()) fail(interrupted_status(), interruption());
             fail(ExitStatus::bad_input, say.input_ended);
         case LineReader::Status::interrupted:
-            fail(interrupted_status(), say.interrupted);
+            fail(interrupted_status(), interruption());
         case LineReader::Status::error:
             fail(ExitStatus::bad_input,
                  std::string(say.input_unreadable) + ": " + system_reason(input().error()));
@@ -72,7 +88,7 @@ template <class Real> void read_real(Real& value)
             }
             break;
         }
-        if (!person_at_terminal) fail(ExitStatus::bad_input, problem);
+        if (!person_at_terminal()) fail(ExitStatus::bad_input, problem);
         warn(problem);
         write(Record().text(last_prompt));
     }
@@ -84,6 +100,7 @@ void write(const Record& record) { output().write(record.line()); }
 
 void prompt(std::string_view text)
 {
+    person_at_terminal();  // before the person can see the prompt and close the terminal
     last_prompt = text;
     write(Record().text(text));
 }

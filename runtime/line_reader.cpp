@@ -6,6 +6,7 @@
 #include <cstring>
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 
 #include "runtime/program.hpp"
 #include "runtime/signals.hpp"
@@ -19,9 +20,9 @@ LineReader::Status LineReader::next()
         const char* const first = buffer_.data();
         const char* const newline = std::find(first + scanned, first + end_, '\n');
         if (newline != first + end_) {
-            line_ = {first + begin_, static_cast<std::size_t>(newline - (first + begin_))};
+            const std::size_t from = begin_;
             begin_ = static_cast<std::size_t>(newline - first) + 1;
-            return Status::line;
+            return take_line(from, static_cast<std::size_t>(newline - (first + from)));
         }
         // Move the unfinished line to the front so that the buffer can take more.
         if (begin_ > 0) {
@@ -35,18 +36,25 @@ LineReader::Status LineReader::next()
         if (n < 0) return failure_;
         if (n == 0) {
             if (begin_ == end_) return Status::end;
-            line_ = {buffer_.data() + begin_, end_ - begin_};  // last line, no '\n'
-            begin_ = end_;
-            return Status::line;
+            const std::size_t from = std::exchange(begin_, end_);
+            return take_line(from, end_ - from);  // the last line, without a '\n'
         }
     }
+}
+
+LineReader::Status LineReader::take_line(std::size_t first, std::size_t length)
+{
+    line_ = {buffer_.data() + first, length};
+    const bool carriage_return = length > 0 && line_.back() == '\r';
+    if (length - (carriage_return ? 1 : 0) <= MAX_LINE) return Status::line;
+    line_ = line_.substr(0, HEAD);
+    return Status::too_long;
 }
 
 LineReader::Status LineReader::skip_rest_of_line()
 {
     // The buffer is full of one line. Its head is kept for the message; the rest is read
     // into the space behind the head and thrown away until the line ends.
-    constexpr std::size_t HEAD = 64;
     std::size_t rest = 0;  // input after the line's '\n', kept behind the head
     for (;;) {
         end_ = HEAD;

@@ -1,5 +1,6 @@
 // Lines from a file descriptor, read in bounded memory: a line longer than MAX_LINE is
-// passed over to its end without being held whole, however long it is.
+// passed over to its end without being held whole, however long it is. The carriage
+// return of a DOS line end does not count towards the limit.
 #pragma once
 
 #include <array>
@@ -33,12 +34,17 @@ private:
     // Waits until input can be read; false when Ctrl-C has been pressed.
     bool wait_for_input();
     Status skip_rest_of_line();
+    // The line [first, first + length) of the buffer, or its head when it is too long.
+    Status take_line(std::size_t first, std::size_t length);
+
+    static constexpr std::size_t HEAD = 64;  // what a message shows of a too long line
 
     int fd_;
     int error_ = 0;
     Status failure_ = Status::error;
-    std::array<char, MAX_LINE + 1> buffer_{};  // one byte more tells a too long line
-    std::size_t begin_ = 0;                    // unread input is [begin_, end_)
+    // Room for a line, its '\r' and its '\n'; a full buffer without a '\n' is too long.
+    std::array<char, MAX_LINE + 2> buffer_{};
+    std::size_t begin_ = 0;  // unread input is [begin_, end_)
     std::size_t end_ = 0;
     std::string_view line_;
 };

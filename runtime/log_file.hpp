@@ -2,9 +2,14 @@
 // its beginning when opened, so that afterwards it holds only this run's lines.
 // At most one is open at a time; each iteration opens its own and closes it before
 // returning.
+//
+// The log holds whole records only, whatever happens: a write that fails part-way cuts
+// the file back to its last whole record, and a program that ends on a failure
+// elsewhere (standard output closed, say) writes the open log out first.
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "runtime/output_channel.hpp"
@@ -14,7 +19,8 @@ namespace runtime {
 
 class LogFile {
 public:
-    // Opens `name`; a file that cannot be created ends the program with status 3.
+    // Opens `name`; a file that cannot be created ends the program with status 3. A FIFO
+    // is waited on until a reader opens it, or until a stop signal ends the program.
     explicit LogFile(std::string_view name);
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -26,8 +32,19 @@ public:
     // run never ends well over a truncated log.
     void close();
 
+    // The name as messages show it, in double quotes.
+    const std::string& name() const { return channel_->name(); }
+
 private:
+    friend void close_open_log_on_the_way_out();
+    // Writes out and closes the file; returns "", or the message for what failed.
+    std::string finish();
+
     std::optional<OutputChannel> channel_;
 };
+
+// Writes out and closes the log that is open, if one is, reporting a failure as a
+// message only: for the way out after a failure elsewhere.
+void close_open_log_on_the_way_out();
 
 }  // namespace runtime

@@ -16,6 +16,7 @@ struct Phrases {
     std::string_view input_ended;
     std::string_view input_unreadable;
     std::string_view interrupted;
+    std::string_view waiting_for_reader;
     std::string_view standard_output;
     std::string_view cannot_create;
     std::string_view cannot_write;

@@ -3,11 +3,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
 #include "runtime/console.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/output_channel.hpp"
 #include "runtime/signals.hpp"
 
 namespace runtime {
@@ -17,16 +20,6 @@ namespace {
 std::string_view program_name_ = "?";
 Language language_ = Language::english;
 ExitStatus exit_status_ = ExitStatus::success;
-
-void write_all_to_stderr(std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(STDERR_FILENO, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // nowhere left to complain to
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
-}
 
 // A program started with descriptor 0, 1 or 2 closed (`quarlen 2>&-`) would otherwise
 // get it back from its first open(), and write its messages into a log file.
@@ -55,7 +48,7 @@ void start(std::string_view program_name, Language language)
 int end()
 {
     console::flush();
-    if (interrupted()) fail(interrupted_status(), phrases().interrupted);
+    if (interrupted()) fail(interrupted_status(), interruption());
     return static_cast<int>(exit_status_);
 }
 
@@ -67,11 +60,12 @@ void warn(std::string_view message)
     std::string line;
     line.reserve(program_name_.size() + message.size() + 3);
     line.append(program_name_).append(": ").append(message).append("\n");
-    write_all_to_stderr(line);
+    write_all(STDERR_FILENO, line);  // on failure there is nowhere left to complain to
 }
 
 void fail(ExitStatus status, std::string_view message)
 {
+    close_open_log_on_the_way_out();
     warn(message);
     std::exit(static_cast<int>(status));
 }
@@ -80,11 +74,19 @@ bool interrupted() { return signals::received() != 0; }
 
 ExitStatus interrupted_status() { return stopped_by(signals::received()); }
 
+std::string interruption()
+{
+    std::string word(phrases().interrupted);
+    const int signal = signals::received();
+    if (signal != SIGINT) {
+        const char* abbreviation = sigabbrev_np(signal);
+        word.append(" (SIG").append(abbreviation ? abbreviation : "?").append(")");
+    }
+    return word;
+}
+
 const Phrases& phrases() { return phrases_for(language_); }
 
-std::string system_reason(int error)
-{
-    return runtime::system_reason(language_, error);
-}
+std::string system_reason(int error) { return runtime::system_reason(language_, error); }
 
 }  // namespace runtime

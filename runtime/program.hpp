@@ -25,7 +25,8 @@ void note_not_converged();
 // so that prompts, records and messages appear in order even through pipes.
 void warn(std::string_view message);
 
-// warn(message), then end the program at once with `status`.
+// warn(message), then end the program at once with `status`. A log that is open is
+// written out and closed first, so that it holds every whole record.
 [[noreturn]] void fail(ExitStatus status, std::string_view message);
 
 // A stop signal (Ctrl-C, SIGHUP, SIGTERM) has arrived. Read once per step by the
@@ -34,6 +35,11 @@ bool interrupted();
 
 // The status to end with after a stop signal: 128 + its number (130 for Ctrl-C).
 ExitStatus interrupted_status();
+
+// The word for the stop in messages: "unterbrochen" after Ctrl-C, which the person
+// pressed; after another signal, which may come from elsewhere, it is named:
+// "unterbrochen (SIGTERM)".
+std::string interruption();
 
 const Phrases& phrases();
 

@@ -30,7 +30,7 @@ struct DialogueCase {
     const char* input;
     const char* result_line;  // the record after "zero, number of steps"
     int exit_status;
-    const char* message;      // expected in stderr; "" for none
+    const char* message;  // expected in stderr; "" for none
 };
 
 void PrintTo(const DialogueCase& c, std::ostream* os) { *os << c.name; }
@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         DialogueCase{"from_zero", "0\n", " -7.03467488e-01          4", 0, ""},
         DialogueCase{"from_ten", "10\n", " -7.03467429e-01         15", 0, ""},
-        DialogueCase{"decimal_comma_and_d_exponent", "  1,0d0 \r\n", " -7.03467429e-01          5", 0, ""},
+        DialogueCase{"decimal_comma_and_d_exponent", "  1,0d0 \r\n", " -7.03467429e-01          5",
+                     0, ""},
         DialogueCase{"after_blank_lines", "\n \t\n5\n", " -7.03467429e-01         10", 0, ""},
         DialogueCase{"at_the_root", "-0.703467429\n", " -7.03467429e-01          1", 0, ""},
         DialogueCase{"exp_overflows", "89\n", "             NaN          1", 1,
@@ -85,30 +86,54 @@ TEST_P(MirtovaBadInput, StopsWithStatusTwoAfterThePrompt)
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, MirtovaBadInput,
-    testing::Values(
-        BadInputCase{"empty", "", "input ended before a number was read"},
-        BadInputCase{"text", "zero\n",
-                     "not a number: \"zero\" (expected exactly one finite number per line, such as 2.5 or -1.5e3)"},
-        BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""}),
+    testing::Values(BadInputCase{"empty", "", "input ended before a number was read"},
+                    BadInputCase{"text", "zero\n",
+                                 "not a number: \"zero\" (expected exactly one finite number per "
+                                 "line, such as 2.5 or -1.5e3)"},
+                    BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""}),
     [](const testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
 
-TEST(MirtovaInterrupt, CtrlCAtThePromptEndsWith130)
+TEST(MirtovaInterrupt, StopSignalAtThePrompt)
+{
+    struct Case {
+        int signal;
+        int status;
+        const char* message;
+    };
+    for (const Case& c : {Case{SIGINT, 130, "mirtova: interrupted\n"},
+                          Case{SIGTERM, 143, "mirtova: interrupted (SIGTERM)\n"},
+                          Case{SIGHUP, 129, "mirtova: interrupted (SIGHUP)\n"}}) {
+        SCOPED_TRACE(c.message);
+        test_support::TempDir dir;
+        RunOptions options;
+        options.working_dir = dir.path();
+        options.close_input = false;
+        options.while_running = [&, sent = false](pid_t child,
+                                                  test_support::milliseconds since) mutable {
+            if (!sent && since.count() > 200) {
+                kill(child, c.signal);
+                sent = true;
+            }
+        };
+        const RunResult r = run(MIRTOVA_PATH, options);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.exit_status, c.status);
+        EXPECT_EQ(r.out, PROMPT);
+        EXPECT_EQ(r.err, c.message);
+    }
+}
+
+TEST(MirtovaOutput, FullDeviceEndsWithStatus3)
 {
     test_support::TempDir dir;
     RunOptions options;
     options.working_dir = dir.path();
-    options.close_input = false;
-    options.while_running = [sent = false](pid_t child, test_support::milliseconds since) mutable {
-        if (!sent && since.count() > 200) {
-            kill(child, SIGINT);
-            sent = true;
-        }
-    };
+    options.input = "0\n";
+    options.stdout_path = "/dev/full";
     const RunResult r = run(MIRTOVA_PATH, options);
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_EQ(r.exit_status, 130);
-    EXPECT_EQ(r.out, PROMPT);
-    EXPECT_EQ(r.err, "mirtova: interrupted\n");
+    EXPECT_EQ(r.exit_status, 3);
+    EXPECT_EQ(r.err,
+              "mirtova: standard output: cannot be written: No space left on device (ENOSPC)\n");
 }
 
 TEST(MirtovaTerminal, AsksAgainAfterAWrongLine)

@@ -1,5 +1,6 @@
 // mirtova's function, derivative and Newton loop, in 32-bit reals.
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <limits>
 
@@ -8,6 +9,7 @@
 
 #include "mirtova/functions.hpp"
 #include "mirtova/newton.hpp"
+#include "runtime/program.hpp"
 
 namespace {
 
@@ -28,7 +30,8 @@ TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)
     for (float x = -20.0f; x <= 20.0f; x += 0.25f) {
         EXPECT_GT(F1DOT(x), 0.0f) << "x = " << x;
         const double h = 1e-3;
-        const double quotient = (std::exp(x + h) - (x + h) * (x + h) - std::exp(x - h) + (x - h) * (x - h)) / (2 * h);
+        const double quotient =
+            (std::exp(x + h) - (x + h) * (x + h) - std::exp(x - h) + (x - h) * (x - h)) / (2 * h);
         EXPECT_NEAR(F1DOT(x), quotient, 1e-5 * std::max(1.0, std::abs(quotient))) << "x = " << x;
     }
 }
@@ -100,6 +103,39 @@ TEST(FindZeroCycle, RepeatingIteratesStopTheLoop)
     EXPECT_LT(steps, 10);
     EXPECT_TRUE(x == 0.0f || x == 1.0f) << x;
     EXPECT_NE(message.find("the iterates repeat"), std::string::npos) << message;
+}
+
+// An F1DOT that sends SIGINT on its RAISE_AT-th evaluation, as Ctrl-C would then; it
+// is taken once per step, so the step in progress is finished first.
+int CALLS = 0;
+int RAISE_AT = 0;
+
+float f1dot_then_ctrl_c(const float& x)
+{
+    if (++CALLS == RAISE_AT) std::raise(SIGINT);
+    return F1DOT(x);
+}
+
+[[noreturn]] void interrupted_find_zero(int raise_at)
+{
+    std::signal(SIGINT, SIG_DFL);  // as a program started from a terminal has it
+    runtime::start("mirtova", runtime::Language::english);
+    RAISE_AT = raise_at;
+    if (raise_at == 0) std::raise(SIGINT);
+    float x = 10.0f;
+    std::int32_t steps = 0;
+    NEWTON::FIND_ZERO(x, steps, F1, f1dot_then_ctrl_c);
+    std::_Exit(0);
+}
+
+TEST(FindZeroDeathTest, CtrlCStopsAfterTheCurrentStep)
+{
+    EXPECT_EXIT(interrupted_find_zero(0), testing::ExitedWithCode(130),
+                "^mirtova: Newton iteration interrupted after 0 steps at x = 10\n$");
+    EXPECT_EXIT(interrupted_find_zero(1), testing::ExitedWithCode(130),
+                "^mirtova: Newton iteration interrupted after 1 step at x = 9.003635\n$");
+    EXPECT_EXIT(interrupted_find_zero(2), testing::ExitedWithCode(130),
+                "^mirtova: Newton iteration interrupted after 2 steps at x = ");
 }
 
 }  // namespace

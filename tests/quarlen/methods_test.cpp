@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +16,7 @@
 
 #include "quarlen/functions.hpp"
 #include "runtime/console.hpp"
+#include "runtime/program.hpp"
 #include "tests/support/fd_capture.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -66,14 +68,18 @@ Outcome run(const std::function<void(const std::string& log)>& call)
         Step s{static_cast<int>(std::strtol(line.c_str(), &rest, 10)), 0, 0};
         s.x = std::strtod(line.c_str() + 11, nullptr);
         s.y = std::strtod(line.c_str() + 36, nullptr);
-        if (line.size() != 61 || rest != line.c_str() + 11 || s.n != static_cast<int>(o.steps.size()))
+        if (line.size() != 61 || rest != line.c_str() + 11 ||
+            s.n != static_cast<int>(o.steps.size()))
             o.problem = "bad record \"" + line + "\"";
         o.steps.push_back(s);
     }
     return o;
 }
 
-std::string real_field(double x) { return std::string(runtime::Record().real(x).line().substr(0, 25)); }
+std::string real_field(double x)
+{
+    return std::string(runtime::Record().real(x).line().substr(0, 25));
+}
 
 // ---------------------------------------------------------------- bisection
 
@@ -106,7 +112,8 @@ void f1_from_0_to_10(const Outcome& o, double, double, double x, std::int32_t st
 }
 
 const BisecCase BISEC_CASES[] = {
-    {"f1_0_10", 0, 10, F1, [](const Outcome& o, double a, double b, double x, std::int32_t s) {
+    {"f1_0_10", 0, 10, F1,
+     [](const Outcome& o, double a, double b, double x, std::int32_t s) {
          EXPECT_EQ(o.header, "Ausgangswerte - a= " + real_field(0) + ", b= " + real_field(10));
          f1_from_0_to_10(o, a, b, x, s);
      }},
@@ -119,7 +126,8 @@ const BisecCase BISEC_CASES[] = {
          EXPECT_EQ(a, 2);
          EXPECT_EQ(b, 6);
      }},
-    {"no_sign_change", 5, 10, F1, [](const Outcome& o, double, double, double, std::int32_t steps) {
+    {"no_sign_change", 5, 10, F1,
+     [](const Outcome& o, double, double, double, std::int32_t steps) {
          EXPECT_NE(o.err.find("keinen Vorzeichenwechsel"), std::string::npos) << o.err;
          EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
          EXPECT_LT(steps, 200);
@@ -137,7 +145,8 @@ TEST(Bisec, Cases)
         SCOPED_TRACE(c.name);
         double a = c.a, b = c.b, x = -1;
         std::int32_t steps = -1;
-        const Outcome o = run([&](const std::string& log) { METHODS::BISEC(a, b, x, c.f, steps, log); });
+        const Outcome o =
+            run([&](const std::string& log) { METHODS::BISEC(a, b, x, c.f, steps, log); });
         ASSERT_EQ(o.problem, "");
         // Every midpoint is finite and inside the bracket that holds the sign change,
         // and each step halves that bracket.
@@ -180,26 +189,81 @@ struct NewtonCase {
 };
 
 const NewtonCase NEWTON_CASES[] = {
-    {"f1_from_0", 0, F1, DF1, {0, 4}, 4, [](const Outcome& o, double x) {
+    {"f1_from_0",
+     0,
+     F1,
+     DF1,
+     {0, 4},
+     4,
+     [](const Outcome& o, double x) {
          EXPECT_EQ(o.steps[0].y, -400);
          EXPECT_EQ(o.steps[1].y, -16);
          EXPECT_NEAR(o.steps[2].x, 4.15, 0.01);
          EXPECT_NEAR(o.steps[3].x, 4.15, 0.01);
          EXPECT_NEAR(x, 4.1467236, 1e-6);
      }},
-    {"f1_from_4", 4, F1, DF1, {4}, 3, [](const Outcome& o, double x) {
+    {"f1_from_4",
+     4,
+     F1,
+     DF1,
+     {4},
+     3,
+     [](const Outcome& o, double x) {
          EXPECT_EQ(o.steps[0].y, -16);
          EXPECT_NEAR(x, 4.1467236, 1e-6);
          for (const Step& s : o.steps) EXPECT_NE(s.x, x) << "the last iterate has no record";
      }},
     {"at_a_root", 2, x_minus_2, one, {2}, 1, {}},
     {"within_tolerance_of_the_root", 4.1467237176896923, F1, DF1, {4.1467237176896923}, 1, {}},
-    {"too_large_to_move", 1e20, F1, DF1, {}, 0, [](const Outcome&, double x) { EXPECT_EQ(x, 1e20); }},
-    {"zero_derivative", 0, x2_plus_1, twice, {0, -INFINITY}, 2, [](const Outcome& o, double x) {
-         EXPECT_TRUE(std::isnan(x));
-         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 2 zusammengebrochen"), std::string::npos) << o.err;
+    {"too_large_to_move",
+     1e20,
+     F1,
+     DF1,
+     {},
+     0,
+     [](const Outcome& o, double x) {
+         EXPECT_EQ(x, 1e20);
+         EXPECT_NE(
+             o.err.find(": Newton-Verfahren ohne einen Schritt beendet: beim Startwert x = 1e+20 "
+                        "ergibt x + 1 wieder x"),
+             std::string::npos)
+             << o.err;
      }},
-    {"two_cycle", 0, cycling, d_cycling, {0, 1, 0}, 3, [](const Outcome& o, double) {
+    {"too_large_negative",
+     -0x1p54,
+     F1,
+     DF1,
+     {},
+     0,
+     [](const Outcome& o, double) {
+         EXPECT_NE(o.err.find("x = -18014398509481984 ergibt"), std::string::npos) << o.err;
+     }},
+    // Below -2^53 + 1 is still a double: the first test passes and Newton moves.
+    {"minus_2_to_53_moves",
+     -0x1p53,
+     x_minus_2,
+     one,
+     {-0x1p53, 2},
+     2,
+     [](const Outcome& o, double) { EXPECT_EQ(o.err, ""); }},
+    {"zero_derivative",
+     0,
+     x2_plus_1,
+     twice,
+     {0, -INFINITY},
+     2,
+     [](const Outcome& o, double x) {
+         EXPECT_TRUE(std::isnan(x));
+         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 2 zusammengebrochen"), std::string::npos)
+             << o.err;
+     }},
+    {"two_cycle",
+     0,
+     cycling,
+     d_cycling,
+     {0, 1, 0},
+     3,
+     [](const Outcome& o, double) {
          EXPECT_NE(o.err.find("wiederholen sich"), std::string::npos) << o.err;
          EXPECT_LT(o.steps.size(), 10u);
      }},
@@ -211,7 +275,8 @@ TEST(Newton, Cases)
         SCOPED_TRACE(c.name);
         double x = c.start;
         std::int32_t steps = -1;
-        const Outcome o = run([&](const std::string& log) { METHODS::NEWTON(x, steps, c.f, c.df, log); });
+        const Outcome o =
+            run([&](const std::string& log) { METHODS::NEWTON(x, steps, c.f, c.df, log); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
         EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
@@ -243,7 +308,8 @@ struct FixCase {
 };
 
 const FixCase FIX_CASES[] = {
-    {"gf2_from_4", 4, GF2, 180, [](const Outcome& o, double x) {
+    {"gf2_from_4", 4, GF2, 180,
+     [](const Outcome& o, double x) {
          EXPECT_EQ(o.steps[0].x, 4);
          EXPECT_LT(o.steps[1].x, 4);
          EXPECT_GT(o.steps[1].x, 3.99);
@@ -252,12 +318,15 @@ const FixCase FIX_CASES[] = {
          EXPECT_EQ(o.err, "");
      }},
     {"already_fixed", 2000, GF2, 0, [](const Outcome&, double x) { EXPECT_EQ(x, 2000); }},
-    {"breakdown_at_minus_1", -1, GF2, 1, [](const Outcome& o, double) {
+    {"breakdown_at_minus_1", -1, GF2, 1,
+     [](const Outcome& o, double) {
          EXPECT_EQ(o.steps[0].y, -INFINITY);
          EXPECT_NE(o.err.find("zusammengebrochen"), std::string::npos) << o.err;
      }},
-    {"two_cycle", 1, minus, 3, [](const Outcome& o, double) {
-         EXPECT_NE(o.err.find("Fixpunktiteration angehalten nach 3 Schritten"), std::string::npos) << o.err;
+    {"two_cycle", 1, minus, 3,
+     [](const Outcome& o, double) {
+         EXPECT_NE(o.err.find("Fixpunktiteration angehalten nach 3 Schritten"), std::string::npos)
+             << o.err;
      }},
 };
 
@@ -298,6 +367,81 @@ TEST(Fix, MillionsOfStepsWithoutALimit)
     EXPECT_LE(std::abs(GF2(x) - x), METHODS::TOLERANCE);
     // A header of 37 bytes, then records of 62.
     EXPECT_EQ(std::filesystem::file_size(log), 37u + 62u * 4059232u);
+}
+
+// ---------------------------------------------------------------- stop signals
+
+// A g that sends SIGTERM on its RAISE_AT-th evaluation, as `kill` would at that moment.
+int CALLS = 0;
+int RAISE_AT = 0;
+
+double gf2_then_sigterm(const double& x)
+{
+    if (++CALLS == RAISE_AT) std::raise(SIGTERM);
+    return GF2(x);
+}
+
+double df1_then_sigterm(const double& x)
+{
+    if (++CALLS == RAISE_AT) std::raise(SIGTERM);
+    return DF1(x);
+}
+
+[[noreturn]] void stopped_iteration(bool newton, int raise_at, const std::string& log)
+{
+    std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
+    runtime::start("quarlen", runtime::Language::german);
+    FdCapture discard(1, /*discard=*/true);
+    RAISE_AT = raise_at;
+    double x = 4;
+    std::int32_t steps = 0;
+    if (newton) {
+        METHODS::NEWTON(x, steps, F1, df1_then_sigterm, log);
+    } else {
+        METHODS::FIX(x, gf2_then_sigterm, steps, log);
+    }
+    std::_Exit(0);
+}
+
+TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
+{
+    // FIX evaluates g once before its first step and once after each; NEWTON takes DF
+    // once in each step. The signal is seen before the next step.
+    struct Case {
+        const char* name;
+        bool newton;
+        int raise_at;
+        std::size_t records;
+        const char* message;  // a regular expression
+    };
+    const Case cases[] = {
+        {"fix_before_the_first_step", false, 1, 0,
+         "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) vor dem ersten Schritt; "
+         "\"[^\"]*log.dat\" enth"},
+        {"fix_after_one_step", false, 2, 1,
+         "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
+         "3.998315638888734; "
+         "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+        {"fix_after_three_steps", false, 4, 3,
+         "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) nach 3 Schritten bei x = [0-9.]+; "
+         "letzter Schritt in \"[^\"]*log.dat\": 2\n$"},
+        {"newton_after_one_step", true, 1, 1,
+         "^quarlen: Newton-Verfahren unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
+         "4.148148148148148; "
+         "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string log = (dir / "log.dat").string();
+        EXPECT_EXIT(stopped_iteration(c.newton, c.raise_at, log), ::testing::ExitedWithCode(143),
+                    c.message);
+        // The header and exactly the records the message counts, whole.
+        const std::string file = test_support::read_file(log);
+        EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), static_cast<long>(1 + c.records))
+            << file;
+        EXPECT_EQ(file.back(), '\n');
+    }
 }
 
 }  // namespace

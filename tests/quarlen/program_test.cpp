@@ -1,10 +1,15 @@
 // The built program run as a script or a person runs it: real pipes, a real terminal,
 // signals, and its log files in a fresh folder for each test.
+#include <atomic>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "tests/support/process.hpp"
@@ -21,7 +26,10 @@ using test_support::write_file;
 
 const char* const LOGS[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"};
 
-std::string golden(const std::string& name) { return read_file(std::string(GOLDEN_DIR) + "/" + name); }
+std::string golden(const std::string& name)
+{
+    return read_file(std::string(GOLDEN_DIR) + "/" + name);
+}
 
 RunResult quarlen(const TempDir& dir, const std::string& input, RunOptions options = {})
 {
@@ -45,10 +53,61 @@ std::vector<std::string> lines_of(const std::string& text)
 const std::string NOT_A_NUMBER_TAIL =
     " (erwartet wird genau eine endliche Zahl je Zeile, etwa 2,5 oder -1.5e3)\n";
 
+constexpr std::size_t RECORD = 62;  // a step record: 11 + 25 + 25 characters and '\n'
+
+// "" when `log` is a header line followed by whole step records only; else what is wrong.
+std::string whole_records(const std::string& log)
+{
+    if (log.empty()) return "";
+    if (log.back() != '\n') return "the log ends in a cut line";
+    const std::vector<std::string> lines = lines_of(log.substr(0, log.size() - 1));
+    for (std::size_t k = 1; k < lines.size(); ++k)
+        if (lines[k].size() != RECORD - 1)
+            return "line " + std::to_string(k) + " is no record: " + lines[k];
+    return "";
+}
+
+std::size_t records_in(const std::string& log)
+{
+    return (log.size() - log.find('\n') - 1) / RECORD;
+}
+
+// What the console showed after the last prompt: the fixed-point iteration's records.
+std::string after_last_prompt(const std::string& out)
+{
+    const std::string prompt = "Bitte Startwert eingeben\n";
+    const std::size_t at = out.rfind(prompt);
+    return at == std::string::npos ? "" : out.substr(at + prompt.size());
+}
+
+// Digits that pad a number to exactly `width` characters: "0...010".
+std::string padded(const std::string& digits, std::size_t width)
+{
+    return std::string(width - digits.size(), '0') + digits;
+}
+
+struct StopSignal {
+    const char* name;
+    int signal;
+    int status;
+    std::string word;  // how the messages name the stop
+};
+
+const StopSignal STOP_SIGNALS[] = {
+    {"ctrl_c", SIGINT, 130, "unterbrochen"},
+    {"sigterm", SIGTERM, 143, "unterbrochen (SIGTERM)"},
+    {"sighup", SIGHUP, 129, "unterbrochen (SIGHUP)"},
+};
+
 TEST(Quarlen, WholeRunByteForByte)
 {
-    // The same run in the many spellings a number may have, blank lines between.
-    for (const char* input : {"0\n10\n0\n4\n", "\n  \n+0\n\t1d1 \r\n\n,0\n4.\n", "+0,0\n1E1\n0e5\n.4e1"}) {
+    // The same run in the many spellings a number may have, blank lines between, DOS
+    // line ends, and numbers of the longest line allowed, 4096 characters, before a CR.
+    const std::string longest = padded("0", 4096) + "\r\n" + padded("10", 4096) + "\r\n";
+    for (const std::string& input :
+         {std::string("0\n10\n0\n4\n"), std::string("\n  \n+0\n\t1d1 \r\n\n,0\n4.\n"),
+          std::string("+0,0\n1E1\n0e5\n.4e1"), std::string("\r\n0\r\n\r\n10\r\n \r\n0\r\n4\r\n"),
+          longest + "0\n4\n"}) {
         SCOPED_TRACE(input);
         TempDir dir;
         const RunResult r = quarlen(dir, input);
@@ -63,26 +122,54 @@ struct BadInput {
     const char* name;
     std::string input;
     int status;
-    std::string err;                  // all of stderr
-    std::vector<std::string> written; // the logs the run got to write
+    std::string err;                   // all of stderr
+    std::vector<std::string> written;  // the logs the run got to write
 };
 
 const BadInput BAD_INPUTS[] = {
     {"text", "abc\n", 2, "quarlen: keine Zahl: \"abc\"" + NOT_A_NUMBER_TAIL, {}},
     {"two_numbers", "1 2\n", 2, "quarlen: keine Zahl: \"1 2\"" + NOT_A_NUMBER_TAIL, {}},
-    {"long_text_shortened", std::string(45, 'y') + "\n", 2,
-     "quarlen: keine Zahl: \"" + std::string(40, 'y') + "\"..." + NOT_A_NUMBER_TAIL, {}},
-    {"control_characters_escaped", std::string("a\tb\x1b\0", 5) + "\n", 2,
-     "quarlen: keine Zahl: \"a\\tb\\x1b\\x00\"" + NOT_A_NUMBER_TAIL, {}},
-    {"overflow", "0\n1e999\n", 2, "quarlen: Zahl außerhalb des darstellbaren Bereichs: \"1e999\"\n", {}},
-    {"underflow", "1e-400\n", 2, "quarlen: Zahl außerhalb des darstellbaren Bereichs: \"1e-400\"\n", {}},
-    {"line_too_long", std::string(5 << 20, '1') + "\n0\n", 2,
-     "quarlen: Eingabezeile zu lang: \"" + std::string(40, '1') + "\"...\n", {}},
+    {"long_text_shortened",
+     std::string(45, 'y') + "\n",
+     2,
+     "quarlen: keine Zahl: \"" + std::string(40, 'y') + "\"..." + NOT_A_NUMBER_TAIL,
+     {}},
+    {"control_characters_escaped",
+     std::string("a\tb\x1b\0", 5) + "\n",
+     2,
+     "quarlen: keine Zahl: \"a\\tb\\x1b\\x00\"" + NOT_A_NUMBER_TAIL,
+     {}},
+    {"overflow",
+     "0\n1e999\n",
+     2,
+     "quarlen: Zahl außerhalb des darstellbaren Bereichs: \"1e999\"\n",
+     {}},
+    {"underflow",
+     "1e-400\n",
+     2,
+     "quarlen: Zahl außerhalb des darstellbaren Bereichs: \"1e-400\"\n",
+     {}},
+    {"line_too_long",
+     std::string(5 << 20, '1') + "\n0\n",
+     2,
+     "quarlen: Eingabezeile zu lang: \"" + std::string(40, '1') + "\"...\n",
+     {}},
+    {"line_of_4097_characters",
+     padded("1", 4097) + "\r\n0\n",
+     2,
+     "quarlen: Eingabezeile zu lang: \"" + std::string(40, '0') + "\"...\n",
+     {}},
     {"nothing", "", 2, "quarlen: Eingabe zu Ende, bevor eine Zahl gelesen wurde\n", {}},
     {"ends_before_b", "0\n\n", 2, "quarlen: Eingabe zu Ende, bevor eine Zahl gelesen wurde\n", {}},
-    {"ends_before_newton", "0\n10\n", 2, "quarlen: Eingabe zu Ende, bevor eine Zahl gelesen wurde\n",
+    {"ends_before_newton",
+     "0\n10\n",
+     2,
+     "quarlen: Eingabe zu Ende, bevor eine Zahl gelesen wurde\n",
      {"bisec_f1.dat"}},
-    {"bad_fixed_point_start", "0\n10\n0\ninf\n", 2, "quarlen: keine Zahl: \"inf\"" + NOT_A_NUMBER_TAIL,
+    {"bad_fixed_point_start",
+     "0\n10\n0\ninf\n",
+     2,
+     "quarlen: keine Zahl: \"inf\"" + NOT_A_NUMBER_TAIL,
      {"bisec_f1.dat", "newto_f1.dat"}},
 };
 
@@ -97,10 +184,12 @@ TEST(Quarlen, BadInputStopsTheScript)
         EXPECT_EQ(r.exit_status, c.status);
         EXPECT_EQ(r.err, c.err);
         for (const char* log : LOGS) {
-            const bool written = std::find(c.written.begin(), c.written.end(), log) != c.written.end();
+            const bool written =
+                std::find(c.written.begin(), c.written.end(), log) != c.written.end();
             EXPECT_EQ(read_file(dir / log), written ? golden(log) : "X") << log;
         }
-        EXPECT_EQ(golden("stdout.txt").compare(0, r.out.size(), r.out), 0) << "stdout as far as it got";
+        EXPECT_EQ(golden("stdout.txt").compare(0, r.out.size(), r.out), 0)
+            << "stdout as far as it got";
     }
 }
 
@@ -113,7 +202,8 @@ TEST(Quarlen, MethodThatCannotEndLetsTheRunGoOn)
     EXPECT_NE(r.err.find("keinen Vorzeichenwechsel"), std::string::npos) << r.err;
     EXPECT_EQ(lines_of(r.err).size(), 1u);
     // The result line, then Newton and the fixed-point iteration exactly as ever.
-    const std::string rest = golden("stdout.txt").substr(golden("stdout.txt").find("Bitte Startwert"));
+    const std::string rest =
+        golden("stdout.txt").substr(golden("stdout.txt").find("Bitte Startwert"));
     ASSERT_GE(r.out.size(), rest.size());
     EXPECT_EQ(r.out.substr(r.out.size() - rest.size()), rest);
     EXPECT_EQ(read_file(dir / "newto_f1.dat"), golden("newto_f1.dat"));
@@ -140,11 +230,12 @@ TEST(Quarlen, UnwritableOutputEndsWithStatus3)
         std::string message;
     };
     const Case cases[] = {
-        {"log_is_a_folder", [](const TempDir& d) { std::filesystem::create_directory(d / "newto_f1.dat"); },
-         false, "quarlen: \"newto_f1.dat\": kann nicht angelegt werden: "},
+        {"log_is_a_folder",
+         [](const TempDir& d) { std::filesystem::create_directory(d / "newto_f1.dat"); }, false,
+         "quarlen: \"newto_f1.dat\": kann nicht angelegt werden: "},
         {"log_on_a_full_device",
-         [](const TempDir& d) { std::filesystem::create_symlink("/dev/full", d / "fixpk_f1.dat"); }, false,
-         "quarlen: \"fixpk_f1.dat\": kann nicht geschrieben werden: "},
+         [](const TempDir& d) { std::filesystem::create_symlink("/dev/full", d / "fixpk_f1.dat"); },
+         false, "quarlen: \"fixpk_f1.dat\": kann nicht geschrieben werden: "},
         {"stdout_on_a_full_device", [](const TempDir&) {}, true,
          "quarlen: Standardausgabe: kann nicht geschrieben werden: "},
     };
@@ -160,57 +251,386 @@ TEST(Quarlen, UnwritableOutputEndsWithStatus3)
     }
 }
 
-TEST(Quarlen, InterruptDuringALongIteration)
+TEST(Quarlen, GoldenRunsFromAnIndependentComputation)
+{
+    // Made by exact_reference.py in exact rational arithmetic, not by this program.
+    struct Run {
+        const char* folder;
+        std::string err;
+    };
+    const Run runs[] = {
+        {"negative_ends", ""},
+        {"reversed_ends", ""},
+        {"far_starts", ""},
+        {"breakdowns",
+         "quarlen: Bisektion in Schritt 0 zusammengebrochen: F(x) ist keine Zahl bei x = 5e+299\n"
+         "quarlen: Newton-Verfahren ohne einen Schritt beendet: beim Startwert x = 1e+20 ergibt x "
+         "+ 1 "
+         "wieder x (ab |x| = 2^53), so dass der Test auf den Abstand zweier Iterierter schon vor "
+         "dem "
+         "ersten Schritt erfüllt ist\n"
+         "quarlen: Fixpunktiteration in Schritt 1 zusammengebrochen: g(x) = Infinity bei x = "
+         "Infinity\n"},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.folder);
+        const std::string folder = std::string(run.folder) + "/";
+        TempDir dir;
+        const RunResult r = quarlen(dir, golden(folder + "input.txt"));
+        EXPECT_EQ(std::to_string(r.exit_status) + "\n", golden(folder + "status.txt"));
+        EXPECT_EQ(r.err, run.err);
+        EXPECT_EQ(r.out, golden(folder + "stdout.txt"));
+        for (const char* log : LOGS) EXPECT_EQ(read_file(dir / log), golden(folder + log)) << log;
+    }
+}
+
+TEST(Quarlen, StopSignalDuringALongIteration)
+{
+    for (const StopSignal& stop : STOP_SIGNALS) {
+        SCOPED_TRACE(stop.name);
+        TempDir dir;
+        bool sent = false;
+        RunOptions options;
+        options.stdout_path = dir / "stdout";
+        options.timeout = 60000ms;
+        // Once the fixed-point log is well under way.
+        options.while_running = [&](pid_t pid, test_support::milliseconds) {
+            std::error_code no_file;
+            if (!sent && std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) > (1u << 20) &&
+                !no_file) {
+                ::kill(pid, stop.signal);
+                sent = true;
+            }
+        };
+        const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
+        ASSERT_TRUE(sent) << "the run ended before it could be stopped";
+        EXPECT_EQ(r.exit_status, stop.status);
+
+        const std::string log = read_file(dir / "fixpk_f1.dat");
+        const std::string records = log.substr(log.find('\n') + 1);
+        ASSERT_FALSE(records.empty());
+        EXPECT_EQ(whole_records(log), "");
+        // The console shows the very same records after the last prompt.
+        const std::string shown = after_last_prompt(read_file(dir / "stdout"));
+        EXPECT_TRUE(shown == records)
+            << shown.size() << " bytes on stdout, " << records.size() << " in the log";
+        EXPECT_LT(records.size() / RECORD, 4059232u);
+        // One message, counting the steps and naming the last one in the log.
+        const std::size_t steps = records.size() / RECORD;
+        EXPECT_EQ(r.err.rfind("quarlen: Fixpunktiteration " + stop.word + " nach " +
+                                  std::to_string(steps) + " Schritten bei x = ",
+                              0),
+                  0u)
+            << r.err;
+        const std::string tail =
+            "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(steps - 1) + "\n";
+        EXPECT_TRUE(r.err.ends_with(tail)) << r.err;
+        EXPECT_EQ(lines_of(r.err).size(), 1u) << "one line: " << r.err;
+    }
+}
+
+TEST(Quarlen, StopSignalAtAPrompt)
+{
+    const std::string prompt = "Bitte Intervallgrenzen eingeben:\na= \n";
+    for (const StopSignal& stop : STOP_SIGNALS) {
+        SCOPED_TRACE(stop.name);
+        TempDir dir;
+        RunOptions options;
+        options.close_input = false;
+        options.stdout_path = dir / "stdout";
+        bool prompt_shown = false;
+        // The prompt reaches standard output (a file here, no terminal) before the program
+        // waits for the line; only then is the signal sent.
+        options.while_running = [&](pid_t pid, test_support::milliseconds) {
+            std::error_code no_file;
+            if (!prompt_shown &&
+                std::filesystem::file_size(dir / "stdout", no_file) == prompt.size() &&
+                read_file(dir / "stdout") == prompt) {
+                prompt_shown = true;
+                ::usleep(100000);  // well into the wait
+                ::kill(pid, stop.signal);
+            }
+        };
+        const RunResult r = quarlen(dir, "", options);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_TRUE(prompt_shown) << read_file(dir / "stdout");
+        EXPECT_EQ(r.exit_status, stop.status);
+        EXPECT_EQ(r.err, "quarlen: " + stop.word + "\n");
+    }
+}
+
+TEST(Quarlen, IgnoredStopSignalsStayIgnored)
+{
+    // A shell starts background jobs with SIGINT ignored, nohup ignores SIGHUP: the run
+    // then goes on to its end.
+    for (const StopSignal& stop : STOP_SIGNALS) {
+        SCOPED_TRACE(stop.name);
+        TempDir dir;
+        test_support::PtySession terminal(QUARLEN_PATH, dir.path(), {stop.signal});
+        ASSERT_TRUE(terminal.expect("a= ")) << terminal.screen();
+        if (stop.signal == SIGINT) {
+            terminal.send("\x03");  // Ctrl-C typed at the terminal
+            ASSERT_TRUE(terminal.expect("^C")) << terminal.screen();
+        }
+        ::kill(terminal.pid(), stop.signal);
+        terminal.send("0\n10\n0\n4\n");
+        EXPECT_EQ(terminal.wait(), 0) << terminal.screen();
+        for (const char* log : LOGS) EXPECT_EQ(read_file(dir / log), golden(log)) << log;
+    }
+}
+
+// In a real terminal a shell leads the session: closing the terminal sends SIGHUP to the
+// shell, and the program hears of it first as failed writes or the end of its input. The
+// shell here traps SIGHUP and passes nothing on, so that is all the program gets.
+std::filesystem::path under_a_shell(const TempDir& dir)
+{
+    const auto script = dir / "terminal_shell";
+    write_file(script, std::string("#!/bin/sh\ntrap 'echo hup > shell_hup' HUP\n\"") +
+                           QUARLEN_PATH + "\"\necho $? > status\n");
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    return script;
+}
+
+TEST(Quarlen, TerminalClosed)
+{
+    struct Case {
+        const char* name;
+        bool under_a_shell;
+        bool iterating;  // else at the first prompt
+    };
+    const Case cases[] = {
+        {"at_a_prompt", false, false},
+        {"during_an_iteration", false, true},
+        {"at_a_prompt_under_a_shell", true, false},
+        {"during_an_iteration_under_a_shell", true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        test_support::PtySession terminal(
+            c.under_a_shell ? under_a_shell(dir).string() : QUARLEN_PATH, dir.path());
+        ASSERT_TRUE(terminal.expect("a= ")) << terminal.screen();
+        if (c.iterating) {
+            terminal.send("0\n10\n0\n900\n");
+            ASSERT_TRUE(terminal.expect("        100   8.9", 0, 60000ms))
+                << terminal.screen().substr(0, 2000);
+        }
+        terminal.hang_up();
+        const int status = terminal.wait(60000ms);
+        if (c.under_a_shell) {
+            EXPECT_EQ(status, 0) << "the shell ended by signal " << terminal.end_signal();
+            EXPECT_EQ(read_file(dir / "status"), "129\n");
+        } else {
+            EXPECT_EQ(status, 129) << "ended by signal " << terminal.end_signal();
+        }
+        if (c.iterating) {
+            const std::string log = read_file(dir / "fixpk_f1.dat");
+            EXPECT_EQ(whole_records(log), "");
+            EXPECT_GT(records_in(log), 100u);
+        }
+    }
+}
+
+TEST(Quarlen, StandardOutputClosedEarly)
+{
+    // As `quarlen | head -1` and `quarlen | head -c 300000`: the reader goes away.
+    const std::string message =
+        "quarlen: Standardausgabe: kann nicht geschrieben werden: der Empfänger hat die Verbindung "
+        "geschlossen (Pipe unterbrochen)\n";
+    for (const std::size_t limit : {std::size_t{33}, std::size_t{300000}}) {
+        SCOPED_TRACE(limit);
+        TempDir dir;
+        RunOptions options;
+        options.stdout_limit = limit;
+        options.timeout = 60000ms;
+        const RunResult r = quarlen(dir, "0\n10\n0\n300\n", options);
+        EXPECT_EQ(r.signal, 0);
+        EXPECT_EQ(r.exit_status, 3);
+        EXPECT_EQ(r.err, message);
+        for (const char* log : LOGS) {
+            std::error_code missing;
+            if (std::filesystem::exists(dir / log, missing)) {
+                EXPECT_EQ(whole_records(read_file(dir / log)), "") << log;
+            }
+        }
+        if (limit > 100000) {
+            // The log was written out: it holds every record the console got, and more.
+            const std::string log = read_file(dir / "fixpk_f1.dat");
+            const std::string shown = after_last_prompt(r.out);
+            const std::string records = log.substr(log.find('\n') + 1);
+            EXPECT_GT(records.size(), shown.size());
+            EXPECT_EQ(records.compare(0, shown.size(), shown), 0);
+        }
+    }
+}
+
+TEST(Quarlen, CtrlCWhileStandardOutputIsAFullPipe)
 {
     TempDir dir;
-    bool sent = false;
     RunOptions options;
-    options.stdout_path = dir / "stdout";
-    // Once the fixed-point log is well under way, as Ctrl-C would come.
-    options.while_running = [&](pid_t pid, test_support::milliseconds) {
+    options.stdout_limit = 0;  // nobody reads: the pipe fills and a write waits
+    options.stall_stdout = true;
+    options.timeout = 30000ms;
+    int sent = 0;
+    std::optional<test_support::milliseconds> log_seen;
+    options.while_running = [&](pid_t pid, test_support::milliseconds elapsed) {
         std::error_code no_file;
-        if (!sent && std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) > (1u << 20) && !no_file) {
+        if (!log_seen && std::filesystem::exists(dir / "fixpk_f1.dat", no_file)) log_seen = elapsed;
+        // Long after the pipe has filled, twice, as an impatient person does.
+        if (log_seen && sent < 2 && elapsed > *log_seen + (sent + 1) * 500ms) {
             ::kill(pid, SIGINT);
-            sent = true;
+            ++sent;
         }
     };
     const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
-    ASSERT_TRUE(sent) << "the run ended before it could be interrupted";
+    EXPECT_FALSE(r.timed_out);
+    EXPECT_GE(sent, 1);
     EXPECT_EQ(r.exit_status, 130);
-    EXPECT_NE(r.err.find("unterbrochen"), std::string::npos) << r.err;
-
     const std::string log = read_file(dir / "fixpk_f1.dat");
-    const std::string out = read_file(dir / "stdout");
-    const std::string records = log.substr(log.find('\n') + 1);
-    ASSERT_FALSE(records.empty());
-    EXPECT_EQ(log.back(), '\n');
-    EXPECT_EQ(records.size() % 62, 0u) << "whole records only";
-    // The console shows the very same records after the last prompt.
-    const std::string after_prompt = out.substr(out.rfind("Bitte Startwert eingeben\n") + 25);
-    EXPECT_TRUE(after_prompt == records) << after_prompt.size() << " bytes on stdout, " << records.size()
-                                         << " in the log";
-    EXPECT_LT(records.size() / 62, 4059232u);
-    // The message counts the steps the log shows.
-    const std::string steps = " nach " + std::to_string(records.size() / 62) + " Schritten";
-    EXPECT_EQ(r.err.rfind("quarlen: Fixpunktiteration unterbrochen" + steps, 0), 0u) << r.err;
+    EXPECT_EQ(whole_records(log), "");
+    ASSERT_GT(records_in(log), 0u);
+    EXPECT_TRUE(r.err.ends_with(
+        "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(records_in(log) - 1) + "\n"))
+        << r.err;
 }
 
-TEST(Quarlen, InterruptAtAPrompt)
+TEST(Quarlen, LogOnAFullDisk)
 {
-    TempDir dir;
-    RunOptions options;
-    options.close_input = false;
-    options.timeout = 5000ms;
-    bool sent = false;  // once the program has long been waiting for a line
-    options.while_running = [&](pid_t pid, test_support::milliseconds elapsed) {
-        if (!sent && elapsed > 300ms) sent = ::kill(pid, SIGINT) == 0;
+    // A limit on the file size stands in for a full disk: a write beyond it fails part-way.
+    struct Case {
+        const char* name;
+        long limit;
+        const char* log;
     };
-    const RunResult r = quarlen(dir, "", options);
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_TRUE(sent);
-    EXPECT_EQ(r.exit_status, 130);
-    EXPECT_EQ(r.out, "Bitte Intervallgrenzen eingeben:\na= \n");
-    EXPECT_EQ(r.err, "quarlen: unterbrochen\n");
+    const Case cases[] = {
+        {"inside_the_first_header", 20, "bisec_f1.dat"},
+        {"inside_a_record_after_the_first_block", 100000, "fixpk_f1.dat"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        RunOptions options;
+        options.file_size_limit = c.limit;
+        const RunResult r = quarlen(dir, "0\n10\n0\n300\n", options);
+        EXPECT_EQ(r.exit_status, 3);
+        EXPECT_EQ(r.err, "quarlen: \"" + std::string(c.log) +
+                             "\": kann nicht geschrieben werden: Datei zu groß\n");
+        // Cut back to the last whole record, which is all that fitted.
+        const std::string log = read_file(dir / c.log);
+        EXPECT_EQ(whole_records(log), "");
+        EXPECT_LE(log.size(), static_cast<std::size_t>(c.limit));
+        EXPECT_GT(log.size() + RECORD, static_cast<std::size_t>(c.limit));
+    }
+}
+
+TEST(Quarlen, ClosedStandardDescriptors)
+{
+    // Started with 0, 1 or 2 closed, the program must not take a log for one of them.
+    struct Case {
+        const char* name;
+        int fd;
+        std::string input;
+        int status;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"stdin", 0, "", 2, "quarlen: Eingabe zu Ende, bevor eine Zahl gelesen wurde\n"},
+        {"stdout", 1, "0\n10\n0\n4\n", 0, ""},
+        {"stderr", 2, "0\n10\n0\n-1\n", 1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        RunOptions options;
+        options.closed_descriptors = {c.fd};
+        const RunResult r = quarlen(dir, c.input, options);
+        EXPECT_EQ(r.exit_status, c.status);
+        EXPECT_EQ(r.err, c.err);
+        if (c.fd == 1) {
+            EXPECT_EQ(r.out, "");
+        }
+        if (c.status != 2) {
+            EXPECT_EQ(read_file(dir / "bisec_f1.dat"), golden("bisec_f1.dat"));
+            EXPECT_EQ(read_file(dir / "newto_f1.dat"), golden("newto_f1.dat"));
+        }
+    }
+}
+
+TEST(Quarlen, FifoAtALogName)
+{
+    // With a reader the FIFO serves as the log.
+    {
+        TempDir dir;
+        const auto fifo = dir / "newto_f1.dat";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::string received;
+        std::atomic<bool> opened = false;
+        std::thread reader([&] {
+            const int fd = ::open(fifo.c_str(), O_RDONLY);
+            opened = true;
+            char chunk[4096];
+            for (ssize_t n; (n = ::read(fd, chunk, sizeof chunk)) > 0;)
+                received.append(chunk, static_cast<std::size_t>(n));
+            ::close(fd);
+        });
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n");
+        if (!opened) ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the reader go
+        reader.join();
+        EXPECT_EQ(r.exit_status, 0) << r.err;
+        EXPECT_EQ(received, golden("newto_f1.dat"));
+        EXPECT_EQ(read_file(dir / "fixpk_f1.dat"), golden("fixpk_f1.dat"));
+    }
+    // A reader that stops reading: the log's writes wait, but not past a stop signal.
+    {
+        TempDir dir;
+        const auto fifo = dir / "fixpk_f1.dat";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        std::atomic<bool> done = false;
+        std::thread reader([&] {
+            const int fd = ::open(fifo.c_str(), O_RDONLY);
+            while (!done) ::usleep(10000);
+            ::close(fd);
+        });
+        RunOptions options;
+        options.timeout = 30000ms;
+        // Once Newton's log is complete, the fixed-point iteration fills the FIFO in a
+        // moment; the signal comes well after that.
+        std::optional<test_support::milliseconds> newton_done;
+        options.while_running = [&, sent = false](pid_t pid,
+                                                  test_support::milliseconds elapsed) mutable {
+            std::error_code no_file;
+            if (!newton_done && std::filesystem::file_size(dir / "newto_f1.dat", no_file) ==
+                                    golden("newto_f1.dat").size())
+                newton_done = elapsed;
+            if (!sent && newton_done && elapsed > *newton_done + 500ms)
+                sent = ::kill(pid, SIGTERM) == 0;
+        };
+        const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
+        if (!done.exchange(true) && !std::filesystem::exists(dir / "bisec_f1.dat")) {
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        reader.join();
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.exit_status, 143);
+        EXPECT_EQ(r.err.rfind("quarlen: Fixpunktiteration unterbrochen (SIGTERM) nach ", 0), 0u)
+            << r.err;
+    }
+    // Without one, a stop signal still ends the wait.
+    for (const StopSignal& stop : STOP_SIGNALS) {
+        SCOPED_TRACE(stop.name);
+        TempDir dir;
+        ASSERT_EQ(::mkfifo((dir / "bisec_f1.dat").c_str(), 0600), 0);
+        RunOptions options;
+        options.while_running = [&, sent = false](pid_t pid,
+                                                  test_support::milliseconds elapsed) mutable {
+            if (!sent && elapsed > 300ms) sent = ::kill(pid, stop.signal) == 0;
+        };
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.exit_status, stop.status);
+        EXPECT_EQ(r.err,
+                  "quarlen: \"bisec_f1.dat\": " + stop.word + " beim Warten auf einen Leser\n");
+    }
 }
 
 TEST(Quarlen, PromptsComeBeforeMessages)
@@ -219,7 +639,8 @@ TEST(Quarlen, PromptsComeBeforeMessages)
     RunOptions options;
     options.stderr_to_stdout = true;
     const RunResult r = quarlen(dir, "0\nzehn\n", options);
-    EXPECT_EQ(r.out, "Bitte Intervallgrenzen eingeben:\na= \nb= \nquarlen: keine Zahl: \"zehn\"" + NOT_A_NUMBER_TAIL);
+    EXPECT_EQ(r.out, "Bitte Intervallgrenzen eingeben:\na= \nb= \nquarlen: keine Zahl: \"zehn\"" +
+                         NOT_A_NUMBER_TAIL);
 }
 
 TEST(Quarlen, PersonAtATerminalIsAskedAgain)

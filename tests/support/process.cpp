@@ -1,5 +1,6 @@
 #include "tests/support/process.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,14 +18,21 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 [[noreturn]] void exec_child(const std::string& program, const std::vector<std::string>& args,
-                             const std::filesystem::path& dir)
+                             const std::filesystem::path& dir, const RunOptions& options)
 {
     // Signals ignored or blocked by the test runner must not reach the program so.
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGPIPE, SIG_DFL);
+    for (const int signal : {SIGINT, SIGHUP, SIGTERM, SIGPIPE}) std::signal(signal, SIG_DFL);
+    for (const int signal : options.ignored_signals) std::signal(signal, SIG_IGN);
+    if (options.file_size_limit) {
+        const rlimit limit{static_cast<rlim_t>(*options.file_size_limit),
+                           static_cast<rlim_t>(*options.file_size_limit)};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead of killing
+    }
+    for (const int fd : options.closed_descriptors) ::close(fd);
     if (::chdir(dir.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -66,7 +75,7 @@ RunResult run(const std::string& program, const RunOptions& options)
         ::dup2(in[0], 0);
         ::dup2(out_file >= 0 ? out_file : out[1], 1);
         ::dup2(options.stderr_to_stdout ? 1 : err[1], 2);
-        exec_child(program, options.args, options.working_dir);
+        exec_child(program, options.args, options.working_dir, options);
     }
     ::close(in[0]);
     ::close(out[1]);
@@ -92,9 +101,15 @@ RunResult run(const std::string& program, const RunOptions& options)
             result.timed_out = true;
         }
         if (!reaped && options.while_running) options.while_running(pid, elapsed);
+        // Input all fed and a reader that has stopped reading: waits on the others only.
+        const bool input_fed = fed == options.input.size();
+        const bool stdout_stalled =
+            options.stdout_limit && result.out.size() >= *options.stdout_limit;
         pollfd polled[3];
-        for (int i = 0; i < 3; ++i)
-            polled[i] = {fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
+        for (int i = 0; i < 3; ++i) {
+            const bool idle = (i == 0 && input_fed) || (i == 1 && stdout_stalled);
+            polled[i] = {idle ? -1 : fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
+        }
         ::poll(polled, 3, 5);
         if (fds[0] >= 0 && (polled[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
             const ssize_t n =
@@ -108,14 +123,22 @@ RunResult run(const std::string& program, const RunOptions& options)
         }
         for (int i = 1; i < 3; ++i) {
             if (fds[i] < 0 || !(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            std::size_t room = 1 << 16;
+            if (i == 1 && options.stdout_limit)
+                room = std::min(room, *options.stdout_limit - result.out.size());
             char chunk[1 << 16];
-            const ssize_t n = ::read(fds[i], chunk, sizeof chunk);
+            const ssize_t n = ::read(fds[i], chunk, room);
             if (n > 0) {
                 (i == 1 ? result.out : result.err).append(chunk, static_cast<std::size_t>(n));
             } else if (n == 0 || errno != EINTR) {
                 ::close(fds[i]);
                 fds[i] = -1;
             }
+        }
+        if (fds[1] >= 0 && options.stdout_limit && result.out.size() == *options.stdout_limit &&
+            (!options.stall_stdout || reaped)) {
+            ::close(fds[1]);
+            fds[1] = -1;
         }
         if (!reaped && ::waitpid(pid, &status, WNOHANG) == pid) reaped = true;
     }
@@ -124,11 +147,20 @@ RunResult run(const std::string& program, const RunOptions& options)
     return result;
 }
 
-PtySession::PtySession(const std::string& program, const std::filesystem::path& working_dir)
+PtySession::PtySession(const std::string& program, const std::filesystem::path& working_dir,
+                       const std::vector<int>& ignored_signals)
 {
+    RunOptions options;
+    options.ignored_signals = ignored_signals;
     pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
     if (pid_ < 0) throw std::runtime_error("forkpty");
-    if (pid_ == 0) exec_child(program, {}, working_dir);
+    if (pid_ == 0) exec_child(program, {}, working_dir, options);
+}
+
+void PtySession::hang_up()
+{
+    ::close(master_);
+    master_ = -1;
 }
 
 PtySession::~PtySession()
@@ -151,6 +183,10 @@ void PtySession::send(std::string_view keys)
 
 bool PtySession::read_some(milliseconds timeout)
 {
+    if (master_ < 0) {  // hung up: nothing more to show
+        ::usleep(static_cast<useconds_t>(std::min<long>(timeout.count(), 10) * 1000));
+        return false;
+    }
     pollfd polled{master_, POLLIN, 0};
     if (::poll(&polled, 1, static_cast<int>(timeout.count())) <= 0) return false;
     char chunk[4096];
@@ -179,8 +215,8 @@ int PtySession::wait(milliseconds timeout)
         if (!read_some(milliseconds{10})) ::usleep(1000);  // keep the terminal drained
     }
     pid_ = -1;
-    int exit_status = -1, signal = 0;
-    decode(status, exit_status, signal);
+    int exit_status = -1;
+    decode(status, exit_status, end_signal_);
     return exit_status;
 }
 

@@ -30,6 +30,14 @@ struct RunOptions {
     milliseconds timeout{10000};
     // Called about every 5 ms while the child runs, with its id and the time since start.
     std::function<void(pid_t, milliseconds)> while_running;
+
+    // The reader of standard output stops after this many bytes: it closes the pipe, as
+    // `head -c` does, or with `stall_stdout` keeps it open and full, reading no more.
+    std::optional<std::size_t> stdout_limit;
+    bool stall_stdout = false;
+    std::vector<int> ignored_signals;     // ignored when the program starts, as nohup does
+    std::vector<int> closed_descriptors;  // of 0, 1, 2: closed when the program starts
+    std::optional<long> file_size_limit;  // RLIMIT_FSIZE: writes beyond fail with EFBIG
 };
 
 struct RunResult {
@@ -44,7 +52,8 @@ RunResult run(const std::string& program, const RunOptions& options);
 
 class PtySession {
 public:
-    PtySession(const std::string& program, const std::filesystem::path& working_dir);
+    PtySession(const std::string& program, const std::filesystem::path& working_dir,
+               const std::vector<int>& ignored_signals = {});
     PtySession(const PtySession&) = delete;
     PtySession& operator=(const PtySession&) = delete;
     ~PtySession();
@@ -57,12 +66,18 @@ public:
     const std::string& screen() const { return shown_; }
     // Waits for the child to end; its exit status, or -1 at the time limit or on a signal.
     int wait(milliseconds timeout = milliseconds{5000});
+    // The signal that ended the child, once wait() has seen it end; 0 if it exited.
+    int end_signal() const { return end_signal_; }
+    pid_t pid() const { return pid_; }
+    // Closes the terminal, as closing its window does: the program gets SIGHUP.
+    void hang_up();
 
 private:
     bool read_some(milliseconds timeout);
 
     pid_t pid_ = -1;
     int master_ = -1;
+    int end_signal_ = 0;
     std::string shown_;
 };
 
