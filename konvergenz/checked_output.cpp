@@ -52,13 +52,12 @@ int close_standard_output(CheckedOutput& out, int status, std::ostream& err)
     const int error = out.close();
     if (error == 0 || status != exit_ok) return status;
     if (runtime::interrupted()) {
-        err << "konvergenz: " << runtime::phrases_for(runtime::Language::german).interrupted
-            << '\n';
+        err << "konvergenz: " << runtime::interruption() << '\n';
         return interrupted_status();
     }
     const runtime::Phrases& say = runtime::phrases_for(runtime::Language::german);
     err << "konvergenz: " << say.standard_output << ' ' << say.cannot_write << ": "
-        << (error == EBADF ? "sie ist geschlossen" : system_reason(error)) << '\n';
+        << system_reason(error) << '\n';
     return exit_write_failed;
 }
 

@@ -4,6 +4,9 @@
 
 namespace konvergenz {
 
+// "unterbrochen", naming the signal unless it was Ctrl-C, as quarlen says it.
+Interrupted::Interrupted() : std::runtime_error(runtime::interruption()) {}
+
 void throw_if_interrupted()
 {
     if (runtime::interrupted()) throw Interrupted{};

@@ -8,7 +8,7 @@ namespace konvergenz {
 // run-time layer's handler only notes it, and every loop and every wait looks at the
 // note, so that temporary files are cleaned up and no half-written chart is left behind.
 struct Interrupted : std::runtime_error {
-    Interrupted() : std::runtime_error("unterbrochen") {}
+    Interrupted();
 };
 
 // Throws Interrupted once a stop signal has arrived.

@@ -51,6 +51,7 @@ constexpr std::pair<int, std::string_view> GERMAN_REASONS[] = {
     {EROFS, "Dateisystem ist nur lesbar"},
     {EPIPE, "der Empfänger hat die Verbindung geschlossen (Pipe unterbrochen)"},
     {EIO, "Ein-/Ausgabefehler"},
+    {EBADF, "Deskriptor nicht geöffnet"},
     {EMFILE, "zu viele offene Dateien"},
     {ENFILE, "zu viele offene Dateien im System"},
     {EFBIG, "Datei zu groß"},

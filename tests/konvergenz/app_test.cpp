@@ -3,7 +3,7 @@
 #include "app.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
-#include "runtime/signals.hpp"
+#include "runtime/program.hpp"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST(Run, InterruptLeavesNoChartBehind) {
     EXPECT_EXIT(  // in a child process, so that the raised flag stays there
         {
             std::signal(SIGINT, SIG_DFL);
-            runtime::signals::install();
+            runtime::start("konvergenz", runtime::Language::german);
             std::raise(SIGINT);
             std::exit(run(options, std::cout, std::cerr));
         },
