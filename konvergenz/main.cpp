@@ -1,6 +1,7 @@
 #include "app.hpp"
 #include "interrupt.hpp"
 #include "options.hpp"
+#include "runtime/command_line.hpp"
 
 #include <iostream>
 #include <string_view>
@@ -19,6 +20,10 @@ int main(int argc, char* argv[])
     }
     if (options.help) {
         std::cout << usage_text();
+        return exit_ok;
+    }
+    if (options.version) {
+        std::cout << "konvergenz " << runtime::version() << '\n';
         return exit_ok;
     }
     install_interrupt_handler();

@@ -34,6 +34,8 @@ Options parse_options(std::span<const std::string_view> arguments)
         const std::string_view argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             options.help = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
             options.folder = *folder;
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
@@ -62,6 +64,7 @@ std::string usage_text()
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
            "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner)\n"
            "  -h, --help            diese Hilfe\n"
+           "      --version         Name und Version des Programms\n"
            "\n"
            "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll, 3 Diagramm nicht\n"
            "schreibbar, 130 abgebrochen.\n";

@@ -15,6 +15,7 @@ struct Options {
     std::filesystem::path folder = ".";           // where the logs are read
     std::optional<std::filesystem::path> output;  // chart file, if given
     bool help = false;
+    bool version = false;
 
     // The given output file, or the default name inside the folder, so that
     // the chart lands beside the logs it shows.
@@ -30,6 +31,7 @@ struct OptionsError : std::runtime_error {
 //   -d DIR, --dir DIR, --dir=DIR        folder with the logs
 //   -o FILE, --output FILE, --output=FILE   chart file
 //   -h, --help
+//   --version
 Options parse_options(std::span<const std::string_view> arguments);
 
 std::string usage_text();
