@@ -148,7 +148,6 @@ const SetupCase CASES[] = {
      1,
      {"C++20 compiler"},
      {}},
-    {"running_needs_no_test_tools", "run", for_running, 0, {}, {}},
     {"googletest_missing",
      "test",
      [](Tools& t) {
