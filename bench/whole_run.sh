@@ -3,10 +3,10 @@
 # (453,231 fixed-point records), stdout to /dev/null, logs in a scratch folder; best of
 # several runs, and the peak memory of each.
 #
-#   bench/whole_run.sh [build-dir] [runs]      (default: build/default, 7)
+#   bench/whole_run.sh [build-dir] [runs]      (default: build/test, 7)
 set -euo pipefail
 
-build=$(realpath "${1:-build/default}")
+build=$(realpath "${1:-build/test}")
 runs=${2:-7}
 quarlen=$build/quarlen/quarlen
 baseline=$build/bench/fprintf_baseline

@@ -1,6 +1,7 @@
 #include "app.hpp"
 #include "checked_output.hpp"
 #include "options.hpp"
+#include "runtime/command_line.hpp"
 #include "runtime/program.hpp"
 
 #include <cerrno>
@@ -32,6 +33,8 @@ int main(int argc, char* argv[])
     int status = exit_ok;
     if (options.help) {
         out << usage_text();
+    } else if (options.version) {
+        out << "konvergenz " << runtime::version() << '\n';
     } else {
         status = run(options, out, std::cerr);
     }

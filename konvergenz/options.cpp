@@ -38,6 +38,8 @@ Options parse_options(std::span<const std::string_view> arguments)
             options.csv = true;
         } else if (argument == "--kein-diagramm") {
             options.no_chart = true;
+        } else if (argument == "--version") {
+            options.version = true;
         } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
             options.folder = *folder;
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
@@ -66,16 +68,18 @@ std::string usage_text()
            "\n"
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
            "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner)\n"
-           "  --csv                 die Tabelle als CSV statt als Text: Komma als Trenner,\n"
+           "      --csv             die Tabelle als CSV statt als Text: Komma als Trenner,\n"
            "                        Punkt als Dezimalzeichen, 17 gültige Stellen, leeres Feld\n"
            "                        wo ein Wert fehlt; Tabellenkalkulation und pandas lesen\n"
            "                        sie unverändert\n"
-           "  --kein-diagramm       kein Diagramm schreiben (auch mit --csv wird sonst\n"
+           "      --kein-diagramm   kein Diagramm schreiben (auch mit --csv wird sonst\n"
            "                        eines geschrieben)\n"
            "  -h, --help            diese Hilfe\n"
+           "      --version         Name und Version des Programms\n"
            "\n"
-           "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll, 3 Diagramm nicht\n"
-           "schreibbar, 130 abgebrochen.\n";
+           "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll oder falscher Aufruf,\n"
+           "3 Diagramm oder Standardausgabe nicht schreibbar, 129, 130, 143 durch SIGHUP,\n"
+           "Strg-C (SIGINT) oder SIGTERM unterbrochen.\n";
 }
 
 }  // namespace konvergenz

@@ -17,6 +17,7 @@ struct Options {
     bool help = false;
     bool csv = false;       // the table as CSV on stdout instead of the text table
     bool no_chart = false;  // write no chart
+    bool version = false;
 
     // The given output file, or the default name inside the folder, so that
     // the chart lands beside the logs it shows.
@@ -33,6 +34,7 @@ struct OptionsError : std::runtime_error {
 //   -o FILE, --output FILE, --output=FILE   chart file
 //   --csv, --kein-diagramm
 //   -h, --help
+//   --version
 Options parse_options(std::span<const std::string_view> arguments);
 
 std::string usage_text();

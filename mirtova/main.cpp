@@ -4,13 +4,15 @@
 
 #include "mirtova/functions.hpp"
 #include "mirtova/newton.hpp"
+#include "runtime/command_line.hpp"
 #include "runtime/console.hpp"
 #include "runtime/program.hpp"
 #include "runtime/record.hpp"
 
-int main()
+int main(int argc, char* argv[])
 {
     runtime::start("mirtova", runtime::Language::english);
+    runtime::command_line(argc, argv, "mirtova");
 
     float START = 0;  // the start value as typed, the root afterwards
     std::int32_t STEPS = 0;

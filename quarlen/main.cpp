@@ -4,13 +4,15 @@
 
 #include "quarlen/functions.hpp"
 #include "quarlen/methods.hpp"
+#include "runtime/command_line.hpp"
 #include "runtime/console.hpp"
 #include "runtime/program.hpp"
 #include "runtime/record.hpp"
 
-int main()
+int main(int argc, char* argv[])
 {
     runtime::start("quarlen", runtime::Language::german);
+    runtime::command_line(argc, argv, "quarlen");
 
     // The run's values: the interval (BISEC narrows it in place), then for bisection,
     // Newton and the fixed-point iteration a result and a step count each. X1N and X1F

@@ -1,0 +1,159 @@
+// The programs called as command-line tools: --help and --version answer and end,
+// anything else is refused before the dialogue starts, and no argument starts it.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+using test_support::RunOptions;
+using test_support::RunResult;
+using test_support::TempDir;
+
+struct Program {
+    const char* name;
+    const char* path;
+    // Present in its help: what it asks for, what it writes, how it ends.
+    std::vector<std::string> help_mentions;
+    const char* refusal;  // the start of the message for an unknown argument
+};
+
+const Program PROGRAMS[] = {
+    {"quarlen",
+     QUARLEN_PATH,
+     {"Aufruf: quarlen", "Intervallgrenzen", "Startwert für das Newton-Verfahren",
+      "Startwert für die Fixpunktiteration", "Pipe", "bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat",
+      "--version", "Exit-Status", "129, 130, 143"},
+     "quarlen: unbekanntes Argument"},
+    {"mirtova",
+     MIRTOVA_PATH,
+     {"Usage: mirtova", "start value", "pipe", "Writes no files", "--version", "Exit status",
+      "129, 130, 143"},
+     "mirtova: unknown argument"},
+    {"konvergenz",
+     KONVERGENZ_PATH,
+     {"Aufruf: konvergenz", "--version"},
+     "konvergenz: unbekanntes Argument"},
+};
+
+void PrintTo(const Program& p, std::ostream* os) { *os << p.name; }
+
+class CommandLine : public testing::TestWithParam<Program> {
+protected:
+    // Run in an empty folder with standard input open and empty: a program that
+    // started its dialogue instead would wait there until the time limit.
+    RunResult call(std::vector<std::string> args, RunOptions options = {})
+    {
+        options.working_dir = dir_.path();
+        options.args = std::move(args);
+        options.close_input = false;
+        options.timeout = std::chrono::milliseconds{5000};
+        return test_support::run(GetParam().path, options);
+    }
+
+    bool folder_is_empty() const { return std::filesystem::is_empty(dir_.path()); }
+
+    TempDir dir_;
+};
+
+TEST_P(CommandLine, VersionIsOneLineWithTheProjectVersion)
+{
+    const RunResult r = call({"--version"});
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(r.out, std::string(GetParam().name) + " " + PROJECT_VERSION_TEXT + "\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(folder_is_empty());
+}
+
+TEST_P(CommandLine, HelpAnswersAndEnds)
+{
+    for (const char* option : {"--help", "-h"}) {
+        SCOPED_TRACE(option);
+        const RunResult r = call({option});
+        EXPECT_EQ(r.exit_status, 0);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_EQ(r.err, "");
+        for (const std::string& mention : GetParam().help_mentions)
+            EXPECT_NE(r.out.find(mention), std::string::npos) << mention << " in\n" << r.out;
+        EXPECT_TRUE(folder_is_empty());
+    }
+}
+
+TEST_P(CommandLine, AnyOtherArgumentIsRefusedWithStatusTwo)
+{
+    const std::vector<std::vector<std::string>> calls = {
+        {"--hilfe"}, {"-x"}, {""}, {"-"}, {"--version=2"}, {"--HELP"}, {"0"}, {"lauf1"},
+    };
+    for (const auto& args : calls) {
+        SCOPED_TRACE(args.front());
+        const RunResult r = call(args);
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind(GetParam().refusal, 0), 0u) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
+        EXPECT_TRUE(folder_is_empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, CommandLine, testing::ValuesIn(PROGRAMS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// quarlen and mirtova take one argument at most; what follows is named in the refusal.
+TEST(DialoguePrograms, RefuseASecondArgument)
+{
+    const std::pair<const char*, std::string> cases[] = {
+        {QUARLEN_PATH, "quarlen: überzähliges Argument \"4\" (Hilfe: quarlen --help)\n"},
+        {MIRTOVA_PATH, "mirtova: unexpected argument \"4\" (help: mirtova --help)\n"},
+    };
+    for (const auto& [path, message] : cases) {
+        for (const char* first : {"--help", "--version"}) {
+            SCOPED_TRACE(std::string(path) + " " + first);
+            TempDir dir;
+            RunOptions options;
+            options.working_dir = dir.path();
+            options.args = {first, "4"};
+            const RunResult r = test_support::run(path, options);
+            EXPECT_EQ(r.exit_status, 2);
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err, message);
+        }
+    }
+}
+
+TEST(DialoguePrograms, QuoteAnUnknownArgumentSafely)
+{
+    TempDir dir;
+    RunOptions options;
+    options.working_dir = dir.path();
+    options.args = {"\x1b[2J--x\ty"};
+    const RunResult r = test_support::run(QUARLEN_PATH, options);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(r.err, "quarlen: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: quarlen --help)\n");
+}
+
+// Help that cannot be written is a failure like any lost output.
+TEST(DialoguePrograms, HelpOnAFullDeviceEndsWithStatusThree)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {QUARLEN_PATH, "quarlen: Standardausgabe"},
+        {MIRTOVA_PATH, "mirtova: standard output"},
+    };
+    for (const auto& [path, message] : cases) {
+        for (const char* option : {"--help", "--version"}) {
+            SCOPED_TRACE(std::string(path) + " " + option);
+            RunOptions options;
+            options.args = {option};
+            options.stdout_path = "/dev/full";
+            const RunResult r = test_support::run(path, options);
+            EXPECT_EQ(r.exit_status, 3);
+            EXPECT_EQ(r.err.rfind(message, 0), 0u) << r.err;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,227 @@
+// scripts/setup against stand-in tools on an otherwise empty PATH: it must find what
+// is there however it was installed, name what is missing, and judge CMake's version
+// by its numbers. Without apt-get on that PATH it never installs anything.
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/support/process.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using test_support::RunOptions;
+using test_support::RunResult;
+using test_support::TempDir;
+
+const std::string COMPILER_OK = "exit 0";
+
+// A folder of stand-in tools: each one a small script.
+class Tools {
+public:
+    Tools()
+    {
+        fs::create_symlink(MKTEMP_EXE, dir_ / "mktemp");
+        fs::create_symlink(RM_EXE, dir_ / "rm");
+    }
+
+    Tools& with(const std::string& name, const std::string& body)
+    {
+        const fs::path path = dir_ / name;
+        test_support::write_file(path, std::string("#!") + BASH_EXE + "\n" + body + "\n");
+        fs::permissions(path, fs::perms::owner_all);
+        return *this;
+    }
+
+    Tools& cmake(const std::string& version)
+    {
+        return with("cmake", "echo 'cmake version " + version + "'");
+    }
+
+    RunResult setup(const std::vector<std::string>& args) const
+    {
+        RunOptions options;
+        options.working_dir = dir_.path();
+        options.args = {"-i", "PATH=" + dir_.path().string(), BASH_EXE, SETUP_SCRIPT};
+        options.args.insert(options.args.end(), args.begin(), args.end());
+        options.timeout = std::chrono::milliseconds{30000};
+        return test_support::run(ENV_EXE, options);
+    }
+
+private:
+    TempDir dir_;
+};
+
+struct SetupCase {
+    const char* name;
+    const char* purpose;
+    void (*tools)(Tools&);
+    int status;
+    std::vector<std::string> named;      // in the message
+    std::vector<std::string> not_named;  // pieces that are there
+};
+
+void PrintTo(const SetupCase& c, std::ostream* os) { *os << c.name; }
+
+void for_running(Tools& t) { t.with("c++", COMPILER_OK).cmake("3.25.1").with("ninja", "exit 0"); }
+
+void for_testing(Tools& t)
+{
+    for_running(t);
+    t.with("clang++", COMPILER_OK).with("xmllint", "exit 0").with("groff", "exit 0");
+}
+
+const SetupCase CASES[] = {
+    {"all_there_for_running", "run", for_running, 0, {}, {}},
+    {"cmake_of_exactly_the_needed_version",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.cmake("3.25.0");
+     },
+     0,
+     {},
+     {}},
+    {"cmake_minor_version_compared_as_a_number",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.cmake("3.100.2");
+     },
+     0,
+     {},
+     {}},
+    {"cmake_of_a_newer_major_version",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.cmake("4.0.0");
+     },
+     0,
+     {},
+     {}},
+    {"cmake_too_old",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.cmake("3.24.4");
+     },
+     1,
+     {"CMake 3.24.4 is too old", "3.25 or newer", "cmake"},
+     {"Ninja"}},
+    {"cmake_of_an_older_major_version",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.cmake("2.99.0");
+     },
+     1,
+     {"CMake 2.99.0 is too old"},
+     {}},
+    {"no_cmake",
+     "run",
+     [](Tools& t) { t.with("c++", COMPILER_OK).with("ninja", "exit 0"); },
+     1,
+     {"CMake 3.25 or newer"},
+     {"too old", "Ninja"}},
+    {"no_ninja",
+     "run",
+     [](Tools& t) { t.with("c++", COMPILER_OK).cmake("3.25.1"); },
+     1,
+     {"Ninja", "ninja"},
+     {"CMake", "C++20"}},
+    {"compiler_without_cxx20",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.with("c++", "exit 1");
+     },
+     1,
+     {"C++20 compiler"},
+     {"Ninja"}},
+    {"no_compiler",
+     "run",
+     [](Tools& t) { t.cmake("3.25.1").with("ninja", "exit 0"); },
+     1,
+     {"C++20 compiler"},
+     {}},
+    {"googletest_missing",
+     "test",
+     [](Tools& t) {
+         for_testing(t);
+         t.with("c++", "for a; do [[ $a == -lgtest ]] && exit 1; done; exit 0");
+     },
+     1,
+     {"GoogleTest"},
+     {"Google Benchmark", "C++20", "clang++", "groff"}},
+    // The stand-in compiler links anything, so the libraries count as there.
+    {"test_tools_missing",
+     "test",
+     for_running,
+     1,
+     {"clang++", "xmllint", "groff"},
+     {"GoogleTest", "C++20", "Ninja"}},
+    {"groff_without_man_macros",
+     "test",
+     [](Tools& t) {
+         for_testing(t);
+         t.with("groff", "exit 1");
+     },
+     1,
+     {"groff with the man macros"},
+     {"xmllint"}},
+};
+
+class Setup : public testing::TestWithParam<SetupCase> {};
+
+TEST_P(Setup, FindsWhatIsThereAndNamesWhatIsMissing)
+{
+    const SetupCase& c = GetParam();
+    Tools tools;
+    c.tools(tools);
+    const RunResult r = tools.setup({c.purpose});
+    EXPECT_EQ(r.exit_status, c.status) << r.err;
+    EXPECT_EQ(r.out, "");
+    if (c.status == 0) {
+        EXPECT_EQ(r.err, "");
+    } else {
+        EXPECT_NE(r.err.find("install"), std::string::npos) << r.err;
+    }
+    for (const std::string& piece : c.named)
+        EXPECT_NE(r.err.find(piece), std::string::npos) << piece;
+    for (const std::string& piece : c.not_named)
+        EXPECT_EQ(r.err.find(piece), std::string::npos) << piece;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Setup, testing::ValuesIn(CASES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Setup, AllThereForTesting)
+{
+    if (!fs::exists("/usr/bin/time")) GTEST_SKIP() << "no GNU time on this machine";
+    Tools tools;
+    for_testing(tools);
+    const RunResult r = tools.setup({"test"});
+    EXPECT_EQ(r.exit_status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
+TEST(Setup, WantsToKnowWhatToSetUp)
+{
+    Tools tools;
+    for_running(tools);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{}, {"build"}, {"run", "test"}}) {
+        const RunResult r = tools.setup(args);
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_NE(r.err.find("usage: scripts/setup run|test"), std::string::npos) << r.err;
+    }
+    const RunResult help = tools.setup({"--help"});
+    EXPECT_EQ(help.exit_status, 0);
+    EXPECT_NE(help.out.find("usage: scripts/setup run|test"), std::string::npos);
+}
+
+}  // namespace
