@@ -10,7 +10,8 @@ namespace test_support {
 FdCapture::FdCapture(int fd, bool discard) : fd_(fd)
 {
     std::fflush(nullptr);
-    const std::string file = discard ? "/dev/null" : (dir_ / "captured").string();
+    if (!discard) dir_.emplace();
+    const std::string file = discard ? "/dev/null" : (*dir_ / "captured").string();
     const int target = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     saved_ = ::dup(fd_);
     if (target < 0 || saved_ < 0 || ::dup2(target, fd_) < 0)
@@ -27,9 +28,7 @@ std::string FdCapture::finish()
     ::dup2(saved_, fd_);
     ::close(saved_);
     saved_ = -1;
-    std::error_code missing;
-    if (!std::filesystem::exists(dir_ / "captured", missing)) return {};
-    return read_file(dir_ / "captured");
+    return dir_ ? read_file(*dir_ / "captured") : std::string();
 }
 
 }  // namespace test_support

@@ -4,6 +4,7 @@
 // capturing standard output: GoogleTest prints its failures there.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "tests/support/temp_dir.hpp"
@@ -23,7 +24,7 @@ public:
 private:
     int fd_;
     int saved_ = -1;
-    TempDir dir_;
+    std::optional<TempDir> dir_;  // none when discarding: a child that exits leaves no folder
 };
 
 }  // namespace test_support
