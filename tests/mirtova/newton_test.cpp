@@ -36,6 +36,23 @@ TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)
     }
 }
 
+// Each value rounded as written: x^2 and e^x each to 32 bits, then their difference.
+// The reference forms them in 64 bits, which holds a product of two 32-bit reals
+// exactly and, for a difference, rounds to the same 32-bit value as a direct rounding.
+// A fused multiply-add (x^2 not rounded before the subtraction) fails here; the
+// reference keeps its roundings through volatile, whatever the compiler is told.
+TEST(MirtovaFunctions, RoundedAsWrittenAtAwkwardPoints)
+{
+    for (const float x : {-0.70346749f, -0.7f, -0.1f, 0.1f, 0.3f, 1.1f, 1.7f, 2.3f, 3.3f, -2.7f,
+                          -5.3f, 7.77f, 10.1f, -12.34f, 19.9f, 33.3f, -99.97f, 1e-3f, -3e4f}) {
+        const double x64 = x;
+        const volatile float square = static_cast<float>(x64 * x64);
+        const volatile float exponential = static_cast<float>(std::exp(x64));
+        EXPECT_EQ(F1(x), static_cast<float>(double{exponential} - double{square})) << "x = " << x;
+        EXPECT_EQ(F1DOT(x), static_cast<float>(double{exponential} - 2 * x64)) << "x = " << x;
+    }
+}
+
 struct StartCase {
     const char* name;
     float start;
