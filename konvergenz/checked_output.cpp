@@ -3,30 +3,22 @@
 #include "app.hpp"
 #include "interrupt.hpp"
 #include "posix_file.hpp"
+#include "runtime/output_channel.hpp"
 #include "runtime/program.hpp"
 
-#include <cerrno>
 #include <string>
-#include <unistd.h>
 
 namespace konvergenz {
 
 bool CheckedOutput::write_out()
 {
-    const char* data = pbase();
-    std::size_t size = static_cast<std::size_t>(pptr() - pbase());
+    const std::string_view pending(pbase(), static_cast<std::size_t>(pptr() - pbase()));
     setp(buffer_.data(), buffer_.data() + buffer_.size());
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, data, size);
-        if (n < 0 && errno == EINTR && !runtime::interrupted()) continue;
-        if (n <= 0) {
-            error_ = n < 0 ? errno : EIO;
-            return false;
-        }
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
+    if (pending.empty()) return true;
+    // The run-time layer's write loop: after a stop signal it waits for no reader.
+    const runtime::Written written = runtime::write_all(fd_, pending);
+    if (written.error != 0) error_ = written.error;
+    return written.error == 0;
 }
 
 CheckedOutput::int_type CheckedOutput::overflow(int_type c)
@@ -50,11 +42,14 @@ int CheckedOutput::close()
 int close_standard_output(CheckedOutput& out, int status, std::ostream& err)
 {
     const int error = out.close();
-    if (error == 0 || status != exit_ok) return status;
+    if (status != exit_ok) return status;
+    // A stop signal that came while the last lines went out still ends the run as
+    // stopped, as it does in quarlen and mirtova.
     if (runtime::interrupted()) {
         err << "konvergenz: " << runtime::interruption() << '\n';
         return interrupted_status();
     }
+    if (error == 0) return status;
     const runtime::Phrases& say = runtime::phrases_for(runtime::Language::german);
     err << "konvergenz: " << say.standard_output << ' ' << say.cannot_write << ": "
         << system_reason(error) << '\n';
