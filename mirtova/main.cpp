@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "mirtova/functions.hpp"
+#include "mirtova/help.hpp"
 #include "mirtova/newton.hpp"
 #include "runtime/command_line.hpp"
 #include "runtime/console.hpp"
@@ -12,7 +13,7 @@
 int main(int argc, char* argv[])
 {
     runtime::start("mirtova", runtime::Language::english);
-    runtime::command_line(argc, argv, "mirtova");
+    runtime::command_line(argc, argv, HELP);
 
     float START = 0;  // the start value as typed, the root afterwards
     std::int32_t STEPS = 0;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "quarlen/functions.hpp"
+#include "quarlen/help.hpp"
 #include "quarlen/methods.hpp"
 #include "runtime/command_line.hpp"
 #include "runtime/console.hpp"
@@ -12,7 +13,7 @@
 int main(int argc, char* argv[])
 {
     runtime::start("quarlen", runtime::Language::german);
-    runtime::command_line(argc, argv, "quarlen");
+    runtime::command_line(argc, argv, HELP);
 
     // The run's values: the interval (BISEC narrows it in place), then for bisection,
     // Newton and the fixed-point iteration a result and a step count each. X1N and X1F

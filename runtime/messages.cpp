@@ -21,6 +21,9 @@ constexpr Phrases GERMAN{
     .cannot_create = "kann nicht angelegt werden",
     .cannot_write = "kann nicht geschrieben werden",
     .cannot_close = "kann nicht geschlossen werden",
+    .unknown_argument = "unbekanntes Argument",
+    .surplus_argument = "überzähliges Argument",
+    .help = "Hilfe",
 };
 
 constexpr Phrases ENGLISH{
@@ -36,6 +39,9 @@ constexpr Phrases ENGLISH{
     .cannot_create = "cannot be created",
     .cannot_write = "cannot be written",
     .cannot_close = "cannot be closed",
+    .unknown_argument = "unknown argument",
+    .surplus_argument = "unexpected argument",
+    .help = "help",
 };
 
 // The causes a user of these programs meets: a missing or protected folder, a full

@@ -21,6 +21,9 @@ struct Phrases {
     std::string_view cannot_create;
     std::string_view cannot_write;
     std::string_view cannot_close;
+    std::string_view unknown_argument;  // followed by the argument in quotes
+    std::string_view surplus_argument;  // one after --help or --version
+    std::string_view help;              // "see: <program> --help"
 };
 
 const Phrases& phrases_for(Language language);

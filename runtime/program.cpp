@@ -45,6 +45,8 @@ void start(std::string_view program_name, Language language)
     std::signal(SIGPIPE, SIG_IGN);
 }
 
+std::string_view program_name() { return program_name_; }
+
 int end()
 {
     console::flush();

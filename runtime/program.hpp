@@ -15,6 +15,9 @@ namespace runtime {
 // current step) and SIGPIPE (reported as a failed write).
 void start(std::string_view program_name, Language language);
 
+// The name start() was given, as messages show it.
+std::string_view program_name();
+
 // Writes out the console and returns the exit status of the run.
 int end();
 
