@@ -35,8 +35,6 @@ std::string format_real(double value, std::chars_format style, int precision)
     return to_text(value, style, precision);
 }
 
-std::string shortest_real(double value) { return to_text(value); }
-
 std::string german_real(double value, int significant_digits)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));

@@ -9,9 +9,6 @@ namespace konvergenz {
 // writes them: "Infinity", "-Infinity", "NaN". No locale is involved.
 std::string format_real(double value, std::chars_format style, int precision);
 
-// The shortest text that reads back to the same value: "0", "2.5", "1e+20".
-std::string shortest_real(double value);
-
 // For German readers of the chart: decimal comma, typographic minus, and a
 // power of ten with raised digits: with two significant digits "6,2·10⁻³",
 // with 0 the shortest form ("900", "2,5", "10²⁰").

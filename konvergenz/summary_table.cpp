@@ -1,6 +1,7 @@
 #include "summary_table.hpp"
 
 #include "number_format.hpp"
+#include "runtime/record.hpp"
 
 #include <algorithm>
 #include <array>
@@ -106,7 +107,7 @@ std::string start_values_text(const std::optional<std::vector<NamedValue>>& star
     std::string text;
     for (const NamedValue& v : *start_values) {
         if (!text.empty()) text += ", ";
-        text += std::string(v.name) + " = " + shortest_real(v.value);
+        text += std::string(v.name) + " = " + runtime::shortest(v.value);
     }
     return text;
 }
