@@ -11,8 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <map>
 
@@ -297,6 +300,10 @@ TEST(Programs, EstimatesOfTheTypicalRunHoldAgainstTheTrueRoots)
     EXPECT_EQ(figure("bisektion", fehlerschaetzung), std::ldexp(10.0, -21));
     EXPECT_GE(figure("bisektion", fehlerschaetzung), true_error("bisektion", root));
     EXPECT_EQ(rows["bisektion"][startwerte], "0 10");
+    // quarlen's own logs, replayed: each test was met where its run ended.
+    EXPECT_EQ(rows["bisektion"][hinweise] + '|' + rows["newton"][hinweise] + '|' +
+                  rows["fixpunkt"][hinweise],
+              "||weit_von_nullstelle");
 
     // Without a chart, a chart path that could not take one does not matter.
     std::filesystem::create_directory(typical.dir / "ordner.svg");
@@ -306,6 +313,190 @@ TEST(Programs, EstimatesOfTheTypicalRunHoldAgainstTheTrueRoots)
     EXPECT_EQ(lines_starting_with(text.out, "Fixpunktiteration: ").size(), 1u) << text.out;
     EXPECT_TRUE(lines_starting_with(text.out, "Newton-Verfahren: ").empty()) << text.out;
     EXPECT_TRUE(lines_starting_with(text.out, "Bisektion: ").empty()) << text.out;
+}
+
+// ---- runs that did not finish, or finished far from the root ----
+
+using FUNCTIONS::DF1;
+using FUNCTIONS::F1;
+using FUNCTIONS::GF2;
+
+// The first `count` records of a run.
+test::Records first(test::Records records, std::size_t count)
+{
+    records.resize(count);
+    return records;
+}
+
+// A log whose last line is cut off in its middle, as a killed run leaves it.
+void write_cut_log(const fs::path& path, const std::string& header, const test::Records& records)
+{
+    test::write_log(path, header, records);
+    const std::string text = test_support::read_file(path);
+    test_support::write_file(path, text.substr(0, text.size() - 20));
+}
+
+struct DoubtCase {
+    const char* name;
+    MethodKind kind;
+    std::function<void(const fs::path&)> write_logs;
+    const char* codes;     // the run's field hinweise in the CSV
+    const char* words;     // its cell "Hinweise" in the table
+    const char* sentence;  // below the table, after "<method>: "; "" for none
+    const char* in_chart = "";
+};
+
+TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
+{
+    const DoubtCase cases[] = {
+        {"interrupted", MethodKind::fixed_point,
+         [](const fs::path& d) {
+             test::write_log(d / "fixpk_f1.dat", start_header(4),
+                             first(test::fixed_point_run(GF2, 4), 100));
+         },
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: der letzte Schritt, aus der letzten Zeile nachgerechnet, "
+         "erfüllt das Abbruchkriterium (Toleranz 1e-04) nicht",
+         "Fixpunktiteration, x\u2080 = 4 (Toleranz nicht erreicht)"},
+        // The last whole line is the step before the one that met the test.
+        {"killed, with a cut line", MethodKind::newton,
+         [](const fs::path& d) {
+             write_cut_log(d / "newto_f1.dat", start_header(0), test::newton_run(F1, DF1, 0));
+         },
+         "toleranz_nicht_erreicht;weit_von_nullstelle;abgeschnitten",
+         "Toleranz nicht erreicht, abgeschnitten", "Toleranz nicht erreicht: "},
+        {"stopped by a limit", MethodKind::bisection,
+         [](const fs::path& d) {
+             test::write_log(d / "bisec_f1.dat", bisection_header(0, 10),
+                             test::bisection_run(F1, 0, 10, 10));
+         },
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: ", "Bisektion, a = 0, b = 10 (Toleranz nicht erreicht)"},
+        // |g(999) - 999| meets the test at once; a replayed step shows how far 999 is off.
+        {"met far from the root", MethodKind::fixed_point,
+         [](const fs::path& d) { test::write_log(d / "fixpk_f1.dat", start_header(999), {}); },
+         "weit_von_nullstelle", "",
+         "Das Abbruchkriterium prüft gegen die Toleranz 1e-04 und war schon vor dem ersten "
+         "Schritt erfüllt, doch das Ergebnis liegt noch etwa 1.0e+03 von der Nullstelle entfernt",
+         "Fixpunktiteration, x\u2080 = 999 (keine Werte)"},
+        // As quarlen leaves it when its cycle check stops it after 64 steps.
+        {"no sign change", MethodKind::bisection,
+         [](const fs::path& d) {
+             test::write_log(d / "bisec_f1.dat", bisection_header(5, 10),
+                             test::bisection_run(F1, 5, 10, 64));
+         },
+         "toleranz_nicht_erreicht;schranke_widerspricht", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: "},
+        {"stale", MethodKind::fixed_point,
+         [](const fs::path& d) {
+             test::write_log(d / "newto_f1.dat", start_header(4), test::newton_run(F1, DF1, 4));
+             test::write_log(d / "fixpk_f1.dat", start_header(4), test::fixed_point_run(GF2, 4));
+             fs::last_write_time(d / "fixpk_f1.dat",
+                                 fs::last_write_time(d / "newto_f1.dat") - std::chrono::hours(1));
+         },
+         "weit_von_nullstelle;veraltet", "veraltet",
+         "Das Abbruchkriterium prüft gegen die Toleranz 1e-04, doch",
+         "Fixpunktiteration, x\u2080 = 4 (veraltet)"},
+        {"all non-finite", MethodKind::fixed_point,
+         [](const fs::path& d) {
+             test::write_log(d / "fixpk_f1.dat", start_header(-1), test::fixed_point_run(GF2, -1));
+         },
+         "toleranz_nicht_erreicht;keine_endlichen_werte",
+         "Toleranz nicht erreicht, keine endlichen Werte", "Toleranz nicht erreicht: ",
+         "(Toleranz nicht erreicht, keine endlichen Werte)"},
+        // The bound 5e299 is marked on the axis's edge instead of stretching it to 10^300.
+        {"an extreme mark", MethodKind::bisection,
+         [](const fs::path& d) {
+             test::write_log(d / "bisec_f1.dat", bisection_header(-1e300, 1e300),
+                             test::bisection_run(F1, -1e300, 1e300));
+         },
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: ", "class=\"beyond-axis\""},
+    };
+    for (const DoubtCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Method& method = all_methods[static_cast<std::size_t>(c.kind)];
+        const std::string label(method.label);
+        const test_support::TempDir dir;
+        c.write_logs(dir.path());
+
+        const Outcome csv = run_in_folder(dir.path(), true, true);
+        ASSERT_EQ(csv.status, exit_ok) << csv.err;
+        EXPECT_EQ(csv_rows(csv.out)[std::string(method.key)][hinweise], c.codes);
+
+        const Outcome text = run_in_folder(dir.path(), false, false);
+        ASSERT_EQ(text.status, exit_ok) << text.err;
+        auto row = test::table_row(text.out, label);
+        EXPECT_EQ(row["Hinweise"], c.words) << text.out;
+        if (std::string(c.codes).starts_with("toleranz_nicht_erreicht")) {
+            EXPECT_EQ(row["geschätzter Grenzwert"], "-") << text.out;
+        }
+        const auto said = lines_starting_with(text.out, label + ": ");
+        ASSERT_EQ(said.size(), *c.sentence ? 1u : 0u) << text.out;
+        if (*c.sentence) {
+            EXPECT_TRUE(said[0].starts_with(label + ": " + c.sentence)) << said[0];
+        }
+
+        const std::string svg = test_support::read_file(dir / "konvergenz.svg");
+        EXPECT_EQ(test::xmllint_errors(svg), "");
+        EXPECT_NE(svg.find(c.in_chart), std::string::npos) << c.in_chart;
+        EXPECT_EQ(svg.find("75%\">300<"), std::string::npos) << "the axis reaches 10^300";
+    }
+}
+
+// The golden runs were computed in exact arithmetic, independently of quarlen: the replay
+// of their last steps in double comes to the same end as each run did.
+TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"far_starts", "||weit_von_nullstelle"},
+        {"negative_ends", "||weit_von_nullstelle"},
+        {"reversed_ends", "||weit_von_nullstelle"},
+        // A NaN at the first midpoint, Newton's start 1e20 where x + 1 is x, g(-1000) = inf.
+        {"breakdowns",
+         "toleranz_nicht_erreicht;weit_von_nullstelle|weit_von_nullstelle|"
+         "toleranz_nicht_erreicht;keine_endlichen_werte"},
+    };
+    for (const auto& [folder, codes] : cases) {
+        SCOPED_TRACE(folder);
+        const test_support::TempDir dir;
+        // Copied in the order quarlen writes them, so that none is older than one before it.
+        for (const Method& method : all_methods) {
+            const std::string log(method.log_file);
+            test_support::write_file(
+                dir / log,
+                test_support::read_file(fs::path(QUARLEN_GOLDEN_DIR) / folder / log));
+        }
+        const Outcome r = run_in_folder(dir.path(), true, true);
+        ASSERT_EQ(r.status, exit_ok) << r.err;
+        auto rows = csv_rows(r.out);
+        EXPECT_EQ(rows["bisektion"][hinweise] + '|' + rows["newton"][hinweise] + '|' +
+                      rows["fixpunkt"][hinweise],
+                  codes);
+    }
+}
+
+// "geschätzter Fehler" holds an umlaut: two bytes, one column on the screen.
+TEST(Table, ColumnsLineUpInCharactersNotBytes)
+{
+    const test_support::TempDir dir;
+    write_known_root_logs(dir.path());
+    const Outcome r = run_in_folder(dir.path(), false, true);
+    ASSERT_EQ(r.status, exit_ok) << r.err;
+    const auto lines = lines_of(r.out);
+    ASSERT_GE(lines.size(), 4u);
+    // The right edge of a right-aligned column, counted in characters.
+    const auto right_edge = [](const std::string& line, const std::string& cell) {
+        const std::size_t end = line.find(cell) + cell.size();
+        return std::count_if(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(end),
+                             [](char c) { return (c & 0xC0) != 0x80; });
+    };
+    const auto edge = right_edge(lines[0], "geschätzter Fehler");
+    for (std::size_t i = 1; i <= 3; ++i) {
+        const std::string line = lines[i];
+        const std::string cell = test::cells_of(line)[7];
+        EXPECT_EQ(right_edge(line, cell), edge) << line;
+    }
 }
 
 // Python's csv module reads the table as it is, and reads the same values.
