@@ -428,6 +428,10 @@ void append_error_marks(std::string& svg, const Chart& chart,
                         const std::vector<ChartSeries>& series, double tolerance)
 {
     constexpr double font_size = 12;
+    struct Label {
+        double left, right, baseline;
+    };
+    std::vector<Label> placed;
     for (const ChartSeries& s : series) {
         if (!marks_error(s, tolerance)) continue;
         const ChartPoint* last = s.points.empty() ? nullptr : &s.points.back();
@@ -460,9 +464,19 @@ void append_error_marks(std::string& svg, const Chart& chart,
                    "\" stroke-width=\"2\" stroke-linecap=\"round\"/>";
         }
         const std::string label = "gesch\xC3\xA4tzter Fehler " + german_real(error, 2);
-        const bool room_on_left = x - 12 - estimated_width(label, font_size) >= panel->left + 4;
-        // Beside the bar, or just inside the edge beside the arrow.
-        const double baseline = beyond > 0 ? y + 14 : beyond < 0 ? y - 6 : y + 4;
+        const double width = estimated_width(label, font_size);
+        const bool room_on_left = x - 12 - width >= panel->left + 4;
+        const double left = room_on_left ? x - 12 - width : x + 12;
+        // Beside the bar, or just inside the edge beside the arrow; moved further in while
+        // it would cover the label of another series' mark nearby.
+        double baseline = beyond > 0 ? y + 14 : beyond < 0 ? y - 6 : y + 4;
+        const double line_step = beyond < 0 ? -(font_size + 2) : font_size + 2;
+        const auto covers = [&](const Label& other) {
+            return left < other.right && other.left < left + width &&
+                   std::fabs(baseline - other.baseline) < font_size + 2;
+        };
+        while (std::any_of(placed.begin(), placed.end(), covers)) baseline += line_step;
+        placed.push_back({left, left + width, baseline});
         append_text(svg, room_on_left ? x - 12 : x + 12, baseline, label,
                     "stroke=\"none\" fill=\"" + colour + "\" font-size=\"" + number(font_size) +
                         "\" text-anchor=\"" + (room_on_left ? "end" : "start") + '"');

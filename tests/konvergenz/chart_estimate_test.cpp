@@ -151,6 +151,23 @@ TEST(SvgChart, MarksAShortSeriesInTheZoomedPanel)
     EXPECT_LT(short_x, 300);  // step 3, in the narrow panel of the first steps
 }
 
+// Runs without a step are both marked at step 0, beyond the axis: the labels stack.
+TEST(SvgChart, LabelsOfMarksAtOneStepDoNotCoverEachOther)
+{
+    ChartSeries bisection{"Bisektion", "#0072B2", {}};
+    ChartSeries fixed_point{"Fixpunktiteration", "#009E73", {}};
+    bisection.estimated_error = 5e299;
+    fixed_point.estimated_error = 1e3;
+    const std::string svg = render_chart_svg({bisection, fixed_point}, 1e-4);
+    std::vector<double> baselines;
+    for (std::size_t at = svg.find("class=\"error-mark\""); at != std::string::npos;
+         at = svg.find("class=\"error-mark\"", at + 1)) {
+        baselines.push_back(std::stod(svg.substr(svg.find(" y=\"", svg.find("<text", at)) + 4)));
+    }
+    ASSERT_EQ(baselines.size(), 2u);
+    EXPECT_GE(std::fabs(baselines[0] - baselines[1]), 12);
+}
+
 TEST(SvgChart, LegendNamesTheInputsAndWrapsRatherThanRunOffThePage)
 {
     const std::vector<ChartPoint> points = decaying(5, 1, 0.1);
