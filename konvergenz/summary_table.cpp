@@ -119,13 +119,13 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
             : "";
     const std::string result = no_step ? "das Ergebnis" : "die letzte Iterierte";
     if (has_note(notes, RunNote::unfinished)) {
+        const std::string criterion = "das Abbruchkriterium (Toleranz " + tolerance_text + ")";
         return label + ": Toleranz nicht erreicht: " +
-               (no_step ? "das Protokoll enthält keinen Schritt, und schon vor dem ersten ist "
-                          "das Abbruchkriterium"
-                        : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt das "
-                          "Abbruchkriterium") +
-               " (Toleranz " + tolerance_text +
-               ") nicht; der Lauf wurde unterbrochen, angehalten oder brach ab" +
+               (no_step ? "das Protokoll enthält keinen Schritt, und vor dem ersten war " +
+                              criterion + " nicht erfüllt"
+                        : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
+                              criterion + " nicht") +
+               "; der Lauf wurde unterbrochen, angehalten oder brach ab" +
                (far ? ", und " + result + " liegt noch " + how_far : "") + ".";
     }
     if (!far) return "";
