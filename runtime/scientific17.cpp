@@ -64,13 +64,18 @@ char* put_scientific(char* out, std::uint64_t digits, int exponent)
     return put_pair(out + 21, magnitude % 100);
 }
 
-// Where x lies within about 2^-63 of a rounding boundary without being on it.
-[[gnu::noinline, gnu::cold]] char* undecided(char* out, double magnitude)
+char* with_to_chars(char* first, double value)
 {
-    fallback_count.fetch_add(1, std::memory_order_relaxed);
-    return std::to_chars(out, out + SCIENTIFIC17_MAX_LENGTH, magnitude,
+    return std::to_chars(first, first + SCIENTIFIC17_MAX_LENGTH, value,
                          std::chars_format::scientific, 16)
         .ptr;
+}
+
+// Where x lies within about 2^-63 of a rounding boundary without being on it.
+[[gnu::noinline, gnu::cold]] char* undecided(char* first, double value)
+{
+    fallback_count.fetch_add(1, std::memory_order_relaxed);
+    return with_to_chars(first, value);
 }
 
 }  // namespace
@@ -80,10 +85,7 @@ char* scientific17(char* first, double value)
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto field = static_cast<int>(bits >> 52 & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    if (field == 0 && fraction == 0)
-        return std::to_chars(first, first + SCIENTIFIC17_MAX_LENGTH, value,
-                             std::chars_format::scientific, 16)
-            .ptr;
+    if (field == 0 && fraction == 0) return with_to_chars(first, value);
 
     char* out = first;
     if (bits >> 63) *out++ = '-';
@@ -109,11 +111,10 @@ char* scientific17(char* first, double value)
     // N + F/2^64 <= x < N + (F + 1.04)/2^64
     const auto n = static_cast<std::uint64_t>(high >> (64 + s));
     const auto f = static_cast<std::uint64_t>(high >> s);
-    const double magnitude = std::bit_cast<double>(bits & ~HALF);
 
-    // A tie, x·10^-j an odd multiple of 1/2, needs k - j >= 0: with 5^(j-k) in the
-    // denominator its odd part would pass 2^53. Then M·5^(k-j)·2^(q+k-j) is one exactly
-    // when ctz(M) + q + k - j + 1 = 0.
+    // A tie, x·10^-j an odd multiple of 1/2 (j = 0 for 17 digits, 1 for 18), needs
+    // k - j >= 0: with 5^(j-k) in the denominator its odd part would pass 2^53. Then
+    // x·10^-j = M·5^(k-j)·2^(q+k-j) is one exactly when ctz(M) + q + k - j + 1 = 0.
     const int ctz = std::countr_zero(m);
     std::uint64_t digits;
     int exponent;
@@ -122,7 +123,7 @@ char* scientific17(char* first, double value)
         if (k >= 0 && ctz + q + k + 1 == 0)
             up = n & 1;
         else if (f - (HALF - 2) < 2)
-            return undecided(out, magnitude);
+            return undecided(first, value);
         else
             up = f >= HALF;
         digits = n + up;
@@ -138,7 +139,7 @@ char* scientific17(char* first, double value)
         if (k >= 1 && ctz + q + k == 0)
             up = a & 1;
         else if (r == 4 && f >= ~std::uint64_t{0} - 1)
-            return undecided(out, magnitude);
+            return undecided(first, value);
         else
             up = r >= 5;
         digits = a + up;
