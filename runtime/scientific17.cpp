@@ -1,5 +1,4 @@
-// |v| = M·2^q, x = |v|·10^k = M·T_k·2^-(128+s) + [0, 2^-69) in [10^16, 2·10^17), rounded to 17
-// digits.
+// x = |v|·10^k = M·2^q·10^k = M·T_k·2^-(128+s) + [0, 2^-69) in [10^16, 2·10^17); 17 digits
 #include "runtime/scientific17.hpp"
 
 #include <atomic>
@@ -78,17 +77,17 @@ char* with_to_chars(char* first, double value)
     return with_to_chars(first, value);
 }
 
-}  // namespace
+// The 17 significant digits of a finite v != 0: |v| rounded to digits·10^(exponent-16).
+struct Decimal {
+    std::uint64_t digits;  // in [10^16, 10^17)
+    int exponent;
+};
 
-char* scientific17(char* first, double value)
+// False where the product's bits cannot round x.
+[[gnu::always_inline]] inline bool decimal(std::uint64_t bits, Decimal& result)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto field = static_cast<int>(bits >> 52 & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
-    if (field == 0 && fraction == 0) return with_to_chars(first, value);
-
-    char* out = first;
-    if (bits >> 63) *out++ = '-';
     std::uint64_t m;
     int q;
     if (field != 0) {
@@ -116,22 +115,16 @@ char* scientific17(char* first, double value)
     // k - j >= 0: with 5^(j-k) in the denominator its odd part would pass 2^53. Then
     // x·10^-j = M·5^(k-j)·2^(q+k-j) is one exactly when ctz(M) + q + k - j + 1 = 0.
     const int ctz = std::countr_zero(m);
-    std::uint64_t digits;
-    int exponent;
     if (n < TEN17) {  // round x: 17 digits
         bool up;
         if (k >= 0 && ctz + q + k + 1 == 0)
             up = n & 1;
         else if (f - (HALF - 2) < 2)
-            return undecided(first, value);
+            return false;
         else
             up = f >= HALF;
-        digits = n + up;
-        exponent = e0;
-        if (digits == TEN17) {
-            digits = TEN16;
-            ++exponent;
-        }
+        result = {n + up, e0};
+        if (result.digits == TEN17) result = {TEN16, e0 + 1};
     } else {  // round x/10: N = 10a + r
         const std::uint64_t a = n / 10;
         const std::uint64_t r = n - 10 * a;
@@ -139,13 +132,47 @@ char* scientific17(char* first, double value)
         if (k >= 1 && ctz + q + k == 0)
             up = a & 1;
         else if (r == 4 && f >= ~std::uint64_t{0} - 1)
-            return undecided(first, value);
+            return false;
         else
             up = r >= 5;
-        digits = a + up;
-        exponent = e0 + 1;
+        result = {a + up, e0 + 1};
     }
-    return put_scientific(out, digits, exponent);
+    return true;
+}
+
+bool is_zero(std::uint64_t bits) { return (bits << 1) == 0; }
+
+}  // namespace
+
+char* scientific17(char* first, double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Decimal d;
+    if (is_zero(bits)) return with_to_chars(first, value);
+    if (!decimal(bits, d)) return undecided(first, value);
+    char* out = first;
+    if (bits >> 63) *out++ = '-';
+    return put_scientific(out, d.digits, d.exponent);
+}
+
+char* scientific17_field(char* first, std::size_t width, double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    Decimal d;
+    std::memset(first, ' ', width);
+    char* const end = first + width;
+    if (is_zero(bits) || !decimal(bits, d)) {
+        char text[SCIENTIFIC17_MAX_LENGTH];
+        const char* text_end = is_zero(bits) ? with_to_chars(text, value) : undecided(text, value);
+        const auto length = static_cast<std::size_t>(text_end - text);
+        std::memcpy(end - length, text, length);
+        return end;
+    }
+    const bool negative = bits >> 63;
+    char* out = end - (22 + negative + (d.exponent <= -100 || d.exponent >= 100));
+    if (negative) *out++ = '-';
+    put_scientific(out, d.digits, d.exponent);
+    return end;
 }
 
 std::uint64_t scientific17_fallbacks() { return fallback_count.load(std::memory_order_relaxed); }

@@ -17,6 +17,10 @@ inline constexpr std::size_t SCIENTIFIC17_MAX_LENGTH = 24;
 // characters; returns the end. Zero is written as std::to_chars writes it.
 char* scientific17(char* first, double value);
 
+// The same text right-aligned in `width` >= SCIENTIFIC17_MAX_LENGTH characters at
+// `first`, blanks before it; returns first + width. Written in place, without a copy.
+char* scientific17_field(char* first, std::size_t width, double value);
+
 // How many values, in all threads since the program started, fell in the window the
 // product's bits cannot round and were written by std::to_chars.
 std::uint64_t scientific17_fallbacks();

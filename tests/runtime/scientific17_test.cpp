@@ -32,6 +32,18 @@ std::string scientific17_text(double value)
     return {text, runtime::scientific17(text, value)};
 }
 
+// Right-aligned in a record's field of 25 characters.
+std::string field_text(double value)
+{
+    char field[25];
+    return {field, runtime::scientific17_field(field, sizeof field, value)};
+}
+
+std::string right_aligned(const std::string& text)
+{
+    return std::string(25 - text.size(), ' ') + text;
+}
+
 double parsed(const std::string& text)
 {
     double value = 0;
@@ -180,9 +192,10 @@ TEST(Scientific17, SameBytesAsToChars)
             for (double signed_value : {value, -value}) {
                 const std::string expected = to_chars_text(signed_value);
                 const std::string actual = scientific17_text(signed_value);
-                if (actual == expected) continue;
-                ADD_FAILURE() << std::hexfloat << signed_value << ": " << actual << " instead of "
-                              << expected;
+                const std::string field = field_text(signed_value);
+                if (actual == expected && field == right_aligned(expected)) continue;
+                ADD_FAILURE() << std::hexfloat << signed_value << ": " << actual << " and \""
+                              << field << "\" instead of " << expected;
                 if (++mismatches == 10) break;
             }
             if (mismatches == 10) break;
@@ -196,6 +209,7 @@ TEST(Scientific17, ZeroAsToCharsWritesIt)
 {
     EXPECT_EQ(scientific17_text(0.0), "0.0000000000000000e+00");
     EXPECT_EQ(scientific17_text(-0.0), "-0.0000000000000000e+00");
+    EXPECT_EQ(field_text(-0.0), "  -0.0000000000000000e+00");
 }
 
 // The table checked in is the one the script makes.
