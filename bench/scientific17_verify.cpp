@@ -1,7 +1,8 @@
-// Compares runtime::scientific17 with std::to_chars(scientific, 16) byte for byte on COUNT
-// random finite doubles in two threads: alternately random bit patterns (every exponent,
-// subnormals included) and values spread evenly on a log scale over [1e-5, 1e3], where
-// quarlen's iterates lie. Prints the count, the mismatches and the fallbacks taken.
+// Compares runtime::scientific17 and scientific17_field with std::to_chars(scientific, 16)
+// byte for byte on COUNT random finite doubles in two threads: alternately random bit
+// patterns (every exponent, subnormals included) and values spread evenly on a log scale
+// over [1e-5, 1e3], where quarlen's iterates lie. Prints the count, the mismatches and the
+// fallbacks taken.
 //
 //   scientific17_verify [COUNT [SEED]]      (default: 300000000, 1)
 #include <atomic>
@@ -42,23 +43,31 @@ double sample(std::uint64_t i, std::uint64_t random)
 
 std::atomic<std::uint64_t> mismatches{0};
 
+// Both forms: the text alone, and right-aligned in a record's field of 25 characters.
 void check(std::uint64_t count, std::uint64_t seed)
 {
+    constexpr std::size_t WIDTH = 25;
     std::uint64_t state = seed;
     for (std::uint64_t i = 0; i < count; ++i) {
         const double value = sample(i, splitmix64(state));
-        char expected[32];
+        char expected[WIDTH] = {};
         char actual[runtime::SCIENTIFIC17_MAX_LENGTH];
+        char field[WIDTH];
         const char* expected_end = std::to_chars(expected, expected + sizeof expected, value,
                                                  std::chars_format::scientific, 16)
                                        .ptr;
-        const char* actual_end = runtime::scientific17(actual, value);
-        const std::string_view want(expected, static_cast<std::size_t>(expected_end - expected));
-        const std::string_view got(actual, static_cast<std::size_t>(actual_end - actual));
-        if (want != got && mismatches.fetch_add(1) < 20)
-            std::printf("mismatch: %a  to_chars %.*s  scientific17 %.*s\n", value,
+        const auto length = static_cast<std::size_t>(expected_end - expected);
+        const std::string_view want(expected, length);
+        const std::string_view got(
+            actual, static_cast<std::size_t>(runtime::scientific17(actual, value) - actual));
+        runtime::scientific17_field(field, WIDTH, value);
+        const std::string_view field_digits(field + WIDTH - length, length);
+        const bool blanks = std::string_view(field, WIDTH - length).find_first_not_of(' ') ==
+                            std::string_view::npos;
+        if ((want != got || field_digits != want || !blanks) && mismatches.fetch_add(1) < 20)
+            std::printf("mismatch: %a  to_chars %.*s  scientific17 %.*s  field \"%.*s\"\n", value,
                         static_cast<int>(want.size()), want.data(), static_cast<int>(got.size()),
-                        got.data());
+                        got.data(), static_cast<int>(WIDTH), field);
     }
 }
 
