@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "quarlen/methods.hpp"
+#include "quarlen/sign.hpp"
 #include "quarlen/stop_report.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
@@ -18,11 +19,6 @@ double MIDPOINT(double A, double B)
 {
     const double SUM = A + B;
     return std::isfinite(SUM) ? SUM / 2 : A / 2 + B / 2;
-}
-
-int SIGN(double FX)
-{
-    return FX >= 0 ? 1 : -1;  // 0 counts as +1, NaN as -1
 }
 
 std::string WHY_NO_END(double A, double B, double X, RealFunction F)
