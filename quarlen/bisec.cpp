@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "quarlen/methods.hpp"
+#include "quarlen/sign.hpp"
 #include "quarlen/stop_report.hpp"
 #include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
@@ -12,11 +13,6 @@
 
 namespace METHODS {
 namespace {
-
-int SIGN(double FX)
-{
-    return FX >= 0 ? 1 : -1;  // 0 counts as +1, NaN as -1
-}
 
 std::string WHY_NO_END(double A, double B, double X, RealFunction F)
 {

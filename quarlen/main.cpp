@@ -1,42 +1,27 @@
-// quarlen: finds the root of the cubic F1 by bisection and Newton's method, and a fixed
-// point of GF2, showing every step on the console and in a log file per method.
-#include <cstdint>
+// quarlen: runs root-finding methods on the cubic F1 and the fixed-point form GF2 (by
+// default bisection, Newton's method and the fixed-point iteration), showing every step
+// on the console and in a log file per method.
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "quarlen/functions.hpp"
+#include "quarlen/driver.hpp"
 #include "quarlen/help.hpp"
-#include "quarlen/methods.hpp"
+#include "quarlen/stages.hpp"
 #include "runtime/command_line.hpp"
-#include "runtime/console.hpp"
 #include "runtime/program.hpp"
-#include "runtime/record.hpp"
 
 int main(int argc, char* argv[])
 {
     runtime::start("quarlen", runtime::Language::german);
-    runtime::command_line(argc, argv, HELP);
+    std::string_view LISTE = STAGES::DEFAULT;
+    const runtime::ValueOption OPTIONS[] = {{'m', "verfahren", &LISTE}};
+    runtime::command_line(argc, argv, HELP, OPTIONS);
 
-    // The run's values: the interval (BISEC narrows it in place), then for bisection,
-    // Newton and the fixed-point iteration a result and a step count each. X1N and X1F
-    // hold the start values as typed until their method leaves its last iterate there.
-    double A = 0, B = 0;
-    double X1B = 0, X1N = 0, X1F = 0;
-    std::int32_t N1B = 0, N1N = 0, N1F = 0;
-
-    runtime::console::write(runtime::Record().text("Bitte Intervallgrenzen eingeben:"));
-    runtime::console::prompt("a= ");
-    runtime::console::read(A);
-    runtime::console::prompt("b= ");
-    runtime::console::read(B);
-    METHODS::BISEC(A, B, X1B, FUNCTIONS::F1, N1B, "bisec_f1.dat");
-    runtime::console::write(runtime::Record().real(X1B).integer(N1B));
-
-    runtime::console::prompt("Bitte Startwert eingeben");
-    runtime::console::read(X1N);
-    METHODS::NEWTON(X1N, N1N, FUNCTIONS::F1, FUNCTIONS::DF1, "newto_f1.dat");
-
-    runtime::console::prompt("Bitte Startwert eingeben");
-    runtime::console::read(X1F);
-    METHODS::FIX(X1F, FUNCTIONS::GF2, N1F, "fixpk_f1.dat");
+    std::vector<STAGES::STAGE> ORDER;
+    if (const std::string WHY = STAGES::PARSE(LISTE, ORDER); !WHY.empty())
+        runtime::fail(runtime::ExitStatus::bad_input, WHY);
+    DRIVER::RUN(ORDER);
 
     return runtime::end();
 }

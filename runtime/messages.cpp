@@ -23,6 +23,7 @@ constexpr Phrases GERMAN{
     .cannot_close = "kann nicht geschlossen werden",
     .unknown_argument = "unbekanntes Argument",
     .surplus_argument = "überzähliges Argument",
+    .missing_value = "Wert fehlt zu",
     .help = "Hilfe",
 };
 
@@ -41,6 +42,7 @@ constexpr Phrases ENGLISH{
     .cannot_close = "cannot be closed",
     .unknown_argument = "unknown argument",
     .surplus_argument = "unexpected argument",
+    .missing_value = "missing value for",
     .help = "help",
 };
 

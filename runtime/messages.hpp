@@ -23,6 +23,7 @@ struct Phrases {
     std::string_view cannot_close;
     std::string_view unknown_argument;  // followed by the argument in quotes
     std::string_view surplus_argument;  // one after --help or --version
+    std::string_view missing_value;     // followed by the option in quotes
     std::string_view help;              // "see: <program> --help"
 };
 
