@@ -9,6 +9,7 @@
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <system_error>
 #include <vector>
@@ -36,7 +37,7 @@ void warn_about_stale_logs(const std::vector<LogFile>& logs, std::ostream& err)
     const LogFile* newest = nullptr;
     for (const LogFile& log : logs) {
         if (newest && older(log.modified, newest->modified)) {
-            err << prefix << log.path.string() << " ist älter als " << newest->path.string()
+            err << prefix << quoted_path(log.path) << " ist älter als " << quoted_path(newest->path)
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";
         } else {
             newest = &log;
@@ -62,7 +63,13 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
     try {
         std::error_code ec;
         if (!std::filesystem::is_directory(options.folder, ec)) {
-            err << prefix << "Ordner " << options.folder.string() << " nicht gefunden\n";
+            err << prefix << "Ordner " << quoted_path(options.folder);
+            // A name too long for the system is no missing folder.
+            if (ec.value() == ENAMETOOLONG) {
+                err << ": " << system_reason(ENAMETOOLONG) << '\n';
+            } else {
+                err << " nicht gefunden\n";
+            }
             return exit_bad_input;
         }
         // A chart path that cannot take a chart is refused before the logs are read.
@@ -76,10 +83,10 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             struct stat info;
             if (::stat(log.c_str(), &info) != 0) {
                 if (errno != ENOENT) {
-                    throw LogError(log.string() +
+                    throw LogError(quoted_path(log) +
                                    " lässt sich nicht lesen: " + system_reason(errno));
                 }
-                err << prefix << log.string() << " fehlt, " << method.label
+                err << prefix << quoted_path(log) << " fehlt, " << method.label
                     << " wird ausgelassen\n";
                 continue;
             }
@@ -91,7 +98,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         }
         if (summaries.empty()) {
             err << prefix << "keine Protokolldatei (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat) in "
-                << options.folder.string() << " gefunden\n";
+                << quoted_path(options.folder) << " gefunden\n";
             return exit_bad_input;
         }
         warn_about_stale_logs(logs, err);

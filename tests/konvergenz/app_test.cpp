@@ -74,7 +74,7 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     options.folder = dir.path();
     const Outcome r = run_on(options);
     ASSERT_EQ(r.status, exit_ok) << r.err;
-    EXPECT_EQ(r.err, "konvergenz: " + (dir / "bisec_f1.dat").string() + " fehlt, Bisektion wird ausgelassen\n");
+    EXPECT_EQ(r.err, "konvergenz: \"" + (dir / "bisec_f1.dat").string() + "\" fehlt, Bisektion wird ausgelassen\n");
     using Cells = std::vector<std::string>;
     EXPECT_EQ(row(r.out, "Newton-Verfahren"), (Cells{"4", "NaN", "Infinity", "0.01", "-", "2"}));
     EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
@@ -102,19 +102,19 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
          [](const fs::path& f, Options&) {
              test_support::write_file(f / "newto_f1.dat", "Startwert= 0\n0 1 2\n1 x 2\n");
          },
-         exit_bad_input, "newto_f1.dat, Zeile 3: "},
+         exit_bad_input, "newto_f1.dat\", Zeile 3: "},
         {"no logs at all",
          [](const fs::path& f, Options&) {
              for (const char* log : {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"}) fs::remove(f / log);
          },
          exit_bad_input, "keine Protokolldatei"},
         {"no folder", [](const fs::path& f, Options& o) { o.folder = f / "fehlt"; }, exit_bad_input,
-         "fehlt nicht gefunden"},
+         "fehlt\" nicht gefunden"},
         {"chart into a missing folder", [](const fs::path& f, Options& o) { o.output = f / "fehlt/k.svg"; },
-         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben"},
         {"a folder in the chart's place",
          [](const fs::path& f, Options& o) { fs::create_directory(o.output.emplace(f / "k.svg")); },
-         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben"},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);

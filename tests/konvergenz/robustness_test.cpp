@@ -238,17 +238,17 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
              EXPECT_TRUE(is_chart(d / "andere/neu.svg"));
          }},
         {"a FIFO", [](const fs::path& d) { ::mkfifo((d / "k.svg").c_str(), 0600); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: es ist eine benannte Pipe (FIFO)",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: es ist eine benannte Pipe (FIFO)",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_fifo(d / "k.svg")); }},
         {"a socket", [](const fs::path& d) { make_socket(d / "k.svg"); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: es ist ein Socket",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: es ist ein Socket",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_socket(d / "k.svg")); }},
         {"a link to a FIFO",
          [](const fs::path& d) {
              ::mkfifo((d / "andere/fifo").c_str(), 0600);
              fs::create_symlink("andere/fifo", d / "k.svg");
          },
-         "k.svg", exit_write_failed, "andere/fifo ist eine benannte Pipe (FIFO)",
+         "k.svg", exit_write_failed, "andere/fifo\" ist eine benannte Pipe (FIFO)",
          [](const fs::path& d) {
              EXPECT_TRUE(fs::is_symlink(d / "k.svg"));
              EXPECT_TRUE(fs::is_fifo(d / "andere/fifo"));
@@ -258,7 +258,7 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
          [](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "k.svg")); }},
         {"a link into a missing folder",
          [](const fs::path& d) { fs::create_symlink("fehlt/k.svg", d / "k.svg"); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: Datei oder Ordner nicht vorhanden",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: Datei oder Ordner nicht vorhanden",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "k.svg")); }, true},
         {"a file where a folder should be", [](const fs::path& d) { write_file(d / "f", "x"); },
          "f/k.svg", exit_write_failed, "ein Teil des Pfades ist kein Ordner",
@@ -331,7 +331,7 @@ TEST(ChartPath, AFailingDiskLeavesTheOldChartAndNoTemporaryFile)
         how.shim = std::string("fail-") + call;
         const Ended ended = konvergenz_in(dir.path(), how);
         EXPECT_EQ(ended.status, 3) << describe(ended);
-        EXPECT_TRUE(contains(ended.err, "konvergenz.svg lässt sich nicht schreiben: kein Platz "
+        EXPECT_TRUE(contains(ended.err, "konvergenz.svg\" lässt sich nicht schreiben: kein Platz "
                                         "mehr auf dem Gerät"))
             << ended.err;
         EXPECT_EQ(read_file(dir / "konvergenz.svg"), "alt");
@@ -414,24 +414,24 @@ TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
     };
     const Case cases[] = {
         {"a FIFO", [](const fs::path& log) { ::mkfifo(log.c_str(), 0600); }, "",
-         "bisec_f1.dat ist eine benannte Pipe (FIFO), keine Protokolldatei"},
+         "bisec_f1.dat\" ist eine benannte Pipe (FIFO), keine Protokolldatei"},
         {"a link to /dev/zero", [](const fs::path& log) { fs::create_symlink("/dev/zero", log); },
-         "", "bisec_f1.dat ist ein Gerät, keine Protokolldatei"},
+         "", "bisec_f1.dat\" ist ein Gerät, keine Protokolldatei"},
         {"a socket", [](const fs::path& log) { make_socket(log); }, "",
-         "bisec_f1.dat ist ein Socket, keine Protokolldatei"},
+         "bisec_f1.dat\" ist ein Socket, keine Protokolldatei"},
         {"a folder", [](const fs::path& log) { fs::create_directory(log); }, "",
-         "bisec_f1.dat ist ein Ordner, keine Protokolldatei"},
+         "bisec_f1.dat\" ist ein Ordner, keine Protokolldatei"},
         {"a link loop", [](const fs::path& log) { fs::create_symlink(log.filename(), log); }, "",
-         "bisec_f1.dat lässt sich nicht lesen: zu viele Ebenen symbolischer Verknüpfungen"},
+         "bisec_f1.dat\" lässt sich nicht lesen: zu viele Ebenen symbolischer Verknüpfungen"},
         {"a log that cannot be opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fail-open-log", "bisec_f1.dat lässt sich nicht öffnen: keine Berechtigung"},
+         "fail-open-log", "bisec_f1.dat\" lässt sich nicht öffnen: keine Berechtigung"},
         {"a log that cannot be read",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fail-read-log", "bisec_f1.dat: Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
+         "fail-read-log", "bisec_f1.dat\": Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
         {"a FIFO put in its place while it is opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fifo-on-open", "bisec_f1.dat ist eine benannte Pipe (FIFO), keine Protokolldatei"},
+         "fifo-on-open", "bisec_f1.dat\" ist eine benannte Pipe (FIFO), keine Protokolldatei"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -480,7 +480,7 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     fs::resize_file(dir / "newto_f1.dat", std::uintmax_t{1} << 30);  // sparse: no disk used
     const Ended ended = konvergenz_in(dir.path(), {});
     EXPECT_EQ(ended.status, 2) << describe(ended);
-    EXPECT_TRUE(contains(ended.err, "newto_f1.dat, Zeile 1: länger als 256 Zeichen")) << ended.err;
+    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen")) << ended.err;
     EXPECT_LT(ended.took.count(), 2000);
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
 }
@@ -497,7 +497,7 @@ TEST(Reading, ARunCutOffMidLineGivesTheFiguresOfItsWholeLines)
 
     const auto result = test::run_in(dir.path(), KONVERGENZ_EXE);
     ASSERT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(result.err, "konvergenz: ./fixpk_f1.dat, Zeile 181: ohne Zeilenende, wohl "
+    EXPECT_EQ(result.err, "konvergenz: \"./fixpk_f1.dat\", Zeile 181: ohne Zeilenende, wohl "
                           "abgeschnitten; die Zeile wird "
                           "ausgelassen\n");
     // The figures of step 178, the last whole line, read here from the text itself.
@@ -614,9 +614,9 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
         std::istringstream lines(r.err);
         for (std::string line; std::getline(lines, line);) {
             if (!contains(line, " ist älter als ")) continue;
-            EXPECT_TRUE(line.starts_with("konvergenz: " + dir.path().string() + '/')) << line;
+            EXPECT_TRUE(line.starts_with("konvergenz: \"" + dir.path().string() + '/')) << line;
             EXPECT_TRUE(contains(line, "stammt wohl aus einem früheren Lauf von quarlen")) << line;
-            named.push_back(fs::path(line.substr(12, line.find(' ', 12) - 12)).filename());
+            named.push_back(fs::path(line.substr(13, line.find('"', 13) - 13)).filename());
         }
         EXPECT_EQ(named, c.stale);
         EXPECT_TRUE(contains(r.out, "Fixpunktiteration")) << r.out;  // still used
