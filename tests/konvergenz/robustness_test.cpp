@@ -5,6 +5,7 @@
 #include "app.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
+#include "tests/support/other_users.hpp"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -194,15 +193,7 @@ std::string describe(const Ended& e)
 
 // ---- the chart file ----
 
-void make_socket(const fs::path& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
-    ::close(fd);
-}
+using test_support::make_socket;
 
 TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
 {

@@ -44,13 +44,17 @@ TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)
 TEST(MirtovaFunctions, RoundedAsWrittenAtAwkwardPoints)
 {
     for (const float x : {-0.70346749f, -0.7f, -0.1f, 0.1f, 0.3f, 1.1f, 1.7f, 2.3f, 3.3f, -2.7f,
-                          -5.3f, 7.77f, 10.1f, -12.34f, 19.9f, 33.3f, -99.97f, 1e-3f, -3e4f}) {
+                          -5.3f, 7.77f, 10.1f, -12.34f, 19.9f, 33.3f, -99.97f, 1e-3f, -3e4f,
+                          -0x1.ff6f22p+0f}) {
         const double x64 = x;
         const volatile float square = static_cast<float>(x64 * x64);
         const volatile float exponential = static_cast<float>(std::exp(x64));
         EXPECT_EQ(F1(x), static_cast<float>(double{exponential} - double{square})) << "x = " << x;
         EXPECT_EQ(F1DOT(x), static_cast<float>(double{exponential} - 2 * x64)) << "x = " << x;
     }
+    // e^x formed in 64 bits and rounded once: std::exp(float) is one unit in the last
+    // place off here, and would give -0x1.ed81f0p+1.
+    EXPECT_EQ(F1(-0x1.ff6f22p+0f), -0x1.ed81f2p+1f);
 }
 
 struct StartCase {
