@@ -67,7 +67,7 @@ LogFile::LogFile(std::string_view name)
     OutputPath target = open_waiting_for_reader(std::string(name));
     if (target.refusal != Refusal::none)
         fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().cannot_create) +
-                                            ": " + refusal_reason(target));
+                                            ": " + refusal_reason(phrases(), target));
     if (target.error == EINTR)
         fail(interrupted_status(),
              shown + ": " + interruption() + " " + std::string(phrases().waiting_for_reader));

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-#include "runtime/program.hpp"
 
 namespace runtime {
 namespace {
@@ -118,9 +117,8 @@ OutputPath find_to_replace(const std::string& path)
     return target;
 }
 
-std::string refusal_reason(const OutputPath& refused)
+std::string refusal_reason(const Phrases& say, const OutputPath& refused)
 {
-    const Phrases& say = phrases();
     std::string reason(refused.refusal == Refusal::foreign_link ? say.foreign_link
                                                                  : say.foreign_file);
     const std::string uid = "(uid " + std::to_string(refused.owner) + ")";

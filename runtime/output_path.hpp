@@ -13,6 +13,7 @@
 #include <sys/types.h>
 
 #include "runtime/file_descriptor.hpp"
+#include "runtime/messages.hpp"
 
 namespace runtime {
 
@@ -43,7 +44,7 @@ OutputPath open_to_write(const std::string& path);
 // renamed over it): follows the links and looks at what is at their end, opening nothing.
 OutputPath find_to_replace(const std::string& path);
 
-// Why `refused` was refused, in the program's language, for "<name>: <what>: <why>".
-std::string refusal_reason(const OutputPath& refused);
+// Why `refused` was refused, in the words of `say`, for "<name>: <what>: <why>".
+std::string refusal_reason(const Phrases& say, const OutputPath& refused);
 
 }  // namespace runtime

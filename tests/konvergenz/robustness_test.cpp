@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -88,6 +90,7 @@ struct Launch {
     std::function<void(pid_t)> before_start;  // the child waits until this returns
     std::function<void(pid_t)> while_running;
     milliseconds timeout{10000};
+    std::optional<long> file_size_limit;  // ulimit -f, in bytes
 };
 
 struct Ended {
@@ -154,6 +157,11 @@ Ended konvergenz_in(const fs::path& folder, const Launch& how)
         } else {
             ::close(1);
         }
+        if (how.file_size_limit) {
+            const rlimit limit{static_cast<rlim_t>(*how.file_size_limit),
+                               static_cast<rlim_t>(*how.file_size_limit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+        }
         if (::chdir(folder.c_str()) != 0) _exit(126);
         ::execve(argv[0], argv.data(), envp.data());
         _exit(127);
@@ -205,6 +213,7 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
         const char* message;  // "" for none
         std::function<void(const fs::path&)> check;
         bool table_printed = false;  // the chart failed only after the logs were read
+        bool another_user = false;   // needs root, to give a file or link to another user
     };
     const std::string long_name = std::string(251, 'n') + ".svg";
     const Case cases[] = {
@@ -256,9 +265,34 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
          [](const fs::path& d) { EXPECT_EQ(read_file(d / "f"), "x"); }},
         {"a name of 255 bytes", [](const fs::path&) {}, long_name, exit_ok, "",
          [long_name](const fs::path& d) { EXPECT_TRUE(is_chart(d / long_name)); }},
+        {"a link of another user",
+         [](const fs::path& d) {
+             write_file(d / "andere/ziel.svg", "alt");
+             fs::create_symlink("andere/ziel.svg", d / "k.svg");
+             test_support::give_to_another_user(d / "k.svg");
+         },
+         "k.svg", exit_write_failed,
+         "k.svg\" lässt sich nicht schreiben: symbolische Verknüpfung eines anderen Benutzers "
+         "(uid 65534), ihr wird nicht gefolgt",
+         [](const fs::path& d) { EXPECT_EQ(read_file(d / "andere/ziel.svg"), "alt"); }, false,
+         true},
+        {"another user's chart in a sticky folder",
+         [](const fs::path& d) {
+             write_file(d / "k.svg", "alt");
+             test_support::give_to_another_user(d / "k.svg");
+             fs::permissions(d, fs::perms(01777));
+         },
+         "k.svg", exit_write_failed,
+         "k.svg\" lässt sich nicht schreiben: Datei eines anderen Benutzers (uid 65534) in einem "
+         "gemeinsamen Ordner mit Sticky-Bit",
+         [](const fs::path& d) { EXPECT_EQ(read_file(d / "k.svg"), "alt"); }, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.another_user && ::geteuid() != 0) {
+            std::cout << "skipped " << c.name << ": only root can act as another user\n";
+            continue;
+        }
         const TempDir dir;
         write_logs(dir.path());
         fs::create_directory(dir / "andere");
@@ -313,17 +347,25 @@ TEST(ChartPath, ALinkPlantedAtATemporaryNameIsNotWrittenThrough)
 
 TEST(ChartPath, AFailingDiskLeavesTheOldChartAndNoTemporaryFile)
 {
-    for (const char* call : {"fchmod", "write", "fsync", "close", "rename"}) {
+    const std::string full = "kein Platz mehr auf dem Gerät";
+    const std::pair<std::string, std::string> cases[] = {  // the failing call, the reason
+        {"fchmod", full}, {"write", full}, {"fsync", full}, {"close", full}, {"rename", full},
+        {"ulimit -f", "Datei zu groß"},  // SIGXFSZ is ignored: the write fails with EFBIG
+    };
+    for (const auto& [call, reason] : cases) {
         SCOPED_TRACE(call);
         const TempDir dir;
         write_logs(dir.path());
         write_file(dir / "konvergenz.svg", "alt");
         Launch how;
-        how.shim = std::string("fail-") + call;
+        if (call == "ulimit -f") {
+            how.file_size_limit = 4096;  // room for the table and the messages
+        } else {
+            how.shim = "fail-" + call;
+        }
         const Ended ended = konvergenz_in(dir.path(), how);
         EXPECT_EQ(ended.status, 3) << describe(ended);
-        EXPECT_TRUE(contains(ended.err, "konvergenz.svg\" lässt sich nicht schreiben: kein Platz "
-                                        "mehr auf dem Gerät"))
+        EXPECT_TRUE(contains(ended.err, "konvergenz.svg\" lässt sich nicht schreiben: " + reason))
             << ended.err;
         EXPECT_EQ(read_file(dir / "konvergenz.svg"), "alt");
         EXPECT_EQ(temporary_files(dir.path()), std::vector<fs::path>{});
@@ -397,6 +439,7 @@ TEST(StandardOutput, AnEarlierFailureComesFirst)
 
 TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
 {
+    std::optional<test_support::HeldLock> held;  // as a run of quarlen holds its log
     struct Case {
         const char* name;
         std::function<void(const fs::path&)> place;  // puts something at the log's name
@@ -420,6 +463,12 @@ TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
         {"a log that cannot be read",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
          "fail-read-log", "bisec_f1.dat\": Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
+        {"a log that a run of quarlen still writes",
+         [&held](const fs::path& log) {
+             write_file(log, "Ausgangswerte - a= 0, b= 10\n");
+             held.emplace(log);
+         },
+         "", "bisec_f1.dat\" wird noch geschrieben"},
         {"a FIFO put in its place while it is opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
          "fifo-on-open", "bisec_f1.dat\" ist eine benannte Pipe (FIFO), keine Protokolldatei"},
@@ -437,6 +486,7 @@ TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
         EXPECT_EQ(ended.status, 2) << describe(ended);
         EXPECT_LT(ended.took.count(), 2000);
         EXPECT_TRUE(contains(ended.err, c.message)) << ended.err;
+        held.reset();
         EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
     }
 }
