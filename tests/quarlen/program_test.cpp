@@ -316,6 +316,16 @@ TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
              "Datei eines anderen Benutzers (uid 65534) in einem gemeinsamen Ordner mit "
              "Sticky-Bit, sie wird nicht überschrieben\n",
          "fixpk_f1.dat", false, true},
+        // Without the sticky bit, or when the folder is that user's, the file is written.
+        {"file_of_another_user_in_a_private_folder",
+         [](const TempDir& d) { test_support::give_to_another_user(d / "fixpk_f1.dat"); }, 0, "",
+         nullptr, false, true},
+        {"file_of_the_folders_owner_in_a_sticky_folder",
+         [&others](const TempDir& d) {
+             others("fixpk_f1.dat", nullptr)(d);
+             test_support::give_to_another_user(d.path());
+         },
+         0, "", nullptr, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -339,6 +349,9 @@ TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
             EXPECT_EQ(read_file(dir / c.kept), "X") << c.kept;
         }
         EXPECT_FALSE(std::filesystem::exists(dir / "new"));
+        if (c.status == 0) {
+            EXPECT_EQ(read_file(dir / "fixpk_f1.dat"), golden("fixpk_f1.dat"));
+        }
         const bool linked_here = std::string_view(c.name) == "own_link_into_another_folder";
         EXPECT_EQ(read_file(dir / "andere/mine"), linked_here ? golden("fixpk_f1.dat") : "X");
     }
@@ -482,30 +495,44 @@ TEST(Quarlen, StopSignalAtAPrompt)
 
 TEST(Quarlen, StopSignalAtAPromptWhoseOutputWaits)
 {
-    // The input is all there, and the prompt's flush before the read waits on a pipe
-    // nobody empties. The stop ends the run there: no stage is started, so the logs of
-    // an earlier run stay, and no FIFO at a log name is opened; the line waiting in the
-    // input is not taken for an answer.
-    for (const std::string input : {"0\n10\n0\n4\n", "abc\n"}) {
+    // The input is all there, and the prompt's flush before a read waits on a pipe
+    // nobody empties. The stop ends the run there: no further stage is started, so the
+    // logs of an earlier run stay, and no FIFO at a log name is opened; a line waiting in
+    // the input is not taken for an answer.
+    struct Case {
+        const char* name;
+        std::string input;
+        std::size_t read_first;  // of the full pipe, before the reader stops
+        bool fifo;               // at bisec_f1.dat, without a reader
+    };
+    const Case cases[] = {
+        {"at_the_first_prompt", "0\n10\n0\n4\n", 0, true},
+        {"at_the_first_prompt_before_a_wrong_line", "abc\n", 0, true},
+        // The first prompts fit; bisection's 351 steps do not, and "abc" is already read.
+        {"after_bisection_before_a_wrong_line", "0\n1e100\nabc\n", 4096, false},
+    };
+    for (const Case& c : cases) {
         for (const StopSignal& stop : STOP_SIGNALS) {
-            SCOPED_TRACE(std::string(stop.name) + " before " + input);
+            SCOPED_TRACE(std::string(c.name) + ", " + stop.name);
             TempDir dir;
             for (const char* log : LOGS) write_file(dir / log, "X");
-            std::filesystem::remove(dir / "bisec_f1.dat");
-            ASSERT_EQ(::mkfifo((dir / "bisec_f1.dat").c_str(), 0600), 0);
+            if (c.fifo) {
+                std::filesystem::remove(dir / "bisec_f1.dat");
+                ASSERT_EQ(::mkfifo((dir / "bisec_f1.dat").c_str(), 0600), 0);
+            }
             RunOptions options;
             options.stdout_full_at_start = true;
-            options.stdout_limit = 0;
+            options.stdout_limit = c.read_first;
             options.stall_stdout = true;
             options.while_running = [&, sent = false](pid_t pid,
                                                       test_support::milliseconds elapsed) mutable {
                 if (!sent && elapsed > 300ms) sent = ::kill(pid, stop.signal) == 0;
             };
-            const RunResult r = quarlen(dir, input, options);
+            const RunResult r = quarlen(dir, c.input, options);
             EXPECT_FALSE(r.timed_out);
             EXPECT_EQ(r.exit_status, stop.status);
             EXPECT_EQ(r.err, "quarlen: " + stop.word + "\n");
-            EXPECT_TRUE(std::filesystem::is_fifo(dir / "bisec_f1.dat"));
+            EXPECT_EQ(std::filesystem::is_fifo(dir / "bisec_f1.dat"), c.fifo);
             for (const char* log : {"newto_f1.dat", "fixpk_f1.dat"})
                 EXPECT_EQ(read_file(dir / log), "X") << log;
         }
