@@ -70,7 +70,9 @@ mode_t mode_of_new_files()
 std::filesystem::path resolve_output_file(const std::filesystem::path& path)
 {
     const runtime::OutputPath target = runtime::find_to_replace(path.string());
-    if (target.refusal != runtime::Refusal::none) fail(path, runtime::refusal_reason(runtime::phrases_for(runtime::Language::german), target));
+    if (target.refusal != runtime::Refusal::none)
+        fail(path,
+             runtime::refusal_reason(runtime::phrases_for(runtime::Language::german), target));
     if (target.error != 0) fail(path, system_reason(target.error));
     if (target.exists && !S_ISREG(target.status.st_mode)) {
         const std::string what = target.path == path ? "es" : quoted_path(target.path);

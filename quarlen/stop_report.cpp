@@ -37,8 +37,10 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
         .append(runtime::shortest(X))
         .append("; ");
     if (LAST < 0) return MESSAGE.append(FILE).append(" enthält keinen Schritt");
-    return MESSAGE.append("letzter Schritt in ").append(FILE).append(": ").append(
-        std::to_string(LAST));
+    return MESSAGE.append("letzter Schritt in ")
+        .append(FILE)
+        .append(": ")
+        .append(std::to_string(LAST));
 }
 
 }  // namespace

@@ -51,7 +51,6 @@ private:
     std::size_t end_ = 0;
     std::string_view line_;
     bool skipping_ = false;  // the last line was too long: its rest is still to be read
-
 };
 
 }  // namespace runtime

@@ -66,8 +66,8 @@ LogFile::LogFile(std::string_view name)
     const std::string shown = quoted(name);
     OutputPath target = open_waiting_for_reader(std::string(name));
     if (target.refusal != Refusal::none)
-        fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().cannot_create) +
-                                            ": " + refusal_reason(phrases(), target));
+        fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().cannot_create) + ": " +
+                                            refusal_reason(phrases(), target));
     if (target.error == EINTR)
         fail(interrupted_status(),
              shown + ": " + interruption() + " " + std::string(phrases().waiting_for_reader));

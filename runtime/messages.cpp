@@ -22,8 +22,9 @@ constexpr Phrases GERMAN{
     .cannot_write = "kann nicht geschrieben werden",
     .cannot_close = "kann nicht geschlossen werden",
     .foreign_link = "symbolische Verknüpfung eines anderen Benutzers (uid), ihr wird nicht gefolgt",
-    .foreign_file = "Datei eines anderen Benutzers (uid) in einem gemeinsamen Ordner mit Sticky-Bit, "
-                    "sie wird nicht überschrieben",
+    .foreign_file =
+        "Datei eines anderen Benutzers (uid) in einem gemeinsamen Ordner mit Sticky-Bit, "
+        "sie wird nicht überschrieben",
     .locked = "ein anderer Lauf schreibt gerade in diese Datei",
     .unknown_argument = "unbekanntes Argument",
     .surplus_argument = "überzähliges Argument",

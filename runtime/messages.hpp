@@ -24,7 +24,7 @@ struct Phrases {
     // Why a path is not written; "(uid)" stands for the owner's number.
     std::string_view foreign_link;
     std::string_view foreign_file;
-    std::string_view locked;  // another run holds the log
+    std::string_view locked;            // another run holds the log
     std::string_view unknown_argument;  // followed by the argument in quotes
     std::string_view surplus_argument;  // one after --help or --version
     std::string_view help;              // "see: <program> --help"

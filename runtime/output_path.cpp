@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <unistd.h>
 
-
 namespace runtime {
 namespace {
 
@@ -38,8 +37,9 @@ bool follow_link(OutputPath& target)
     }
     // A relative link is relative to the folder it lies in.
     const std::filesystem::path to(std::string(text, static_cast<std::size_t>(n)));
-    target.path = to.is_absolute() ? to.string()
-                                   : (std::filesystem::path(target.path).parent_path() / to).string();
+    target.path = to.is_absolute()
+                      ? to.string()
+                      : (std::filesystem::path(target.path).parent_path() / to).string();
     return true;
 }
 
@@ -51,7 +51,8 @@ bool refused_in_shared_folder(OutputPath& target)
     const std::filesystem::path parent = std::filesystem::path(target.path).parent_path();
     struct stat folder {};
     if (::stat(parent.empty() ? "." : parent.c_str(), &folder) != 0) return false;
-    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    const bool shared =
+        (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
     if (!shared || target.status.st_uid == folder.st_uid) return false;
     target.refusal = Refusal::foreign_file;
     target.owner = target.status.st_uid;
@@ -69,8 +70,9 @@ OutputPath open_to_write(const std::string& path)
     constexpr int FLAGS = O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC;
     for (int links = 0; links <= MAX_LINKS;) {
         int fd = ::open(target.path.c_str(), FLAGS);
-        const bool created = fd < 0 && errno == ENOENT &&
-                             (fd = ::open(target.path.c_str(), FLAGS | O_CREAT | O_EXCL, 0666)) >= 0;
+        const bool created =
+            fd < 0 && errno == ENOENT &&
+            (fd = ::open(target.path.c_str(), FLAGS | O_CREAT | O_EXCL, 0666)) >= 0;
         if (fd >= 0) {
             target.file.reset(fd);
             if (::fstat(fd, &target.status) != 0) target.error = errno;
@@ -120,7 +122,7 @@ OutputPath find_to_replace(const std::string& path)
 std::string refusal_reason(const Phrases& say, const OutputPath& refused)
 {
     std::string reason(refused.refusal == Refusal::foreign_link ? say.foreign_link
-                                                                 : say.foreign_file);
+                                                                : say.foreign_file);
     const std::string uid = "(uid " + std::to_string(refused.owner) + ")";
     return reason.replace(reason.find("(uid)"), 5, uid);
 }

@@ -61,7 +61,8 @@ Written finish_line(int fd, std::string_view bytes, std::size_t done, bool insid
     while (done < end) {
         if (wait_until_writable(fd, true, 0) != Ready::yes) break;
         // No more than PIPE_BUF: a pipe that has room takes that much without waiting.
-        const ssize_t n = ::write(fd, bytes.data() + done, std::min<std::size_t>(end - done, PIPE_BUF));
+        const ssize_t n =
+            ::write(fd, bytes.data() + done, std::min<std::size_t>(end - done, PIPE_BUF));
         if (n > 0) {
             done += static_cast<std::size_t>(n);
         } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {

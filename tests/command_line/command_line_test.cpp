@@ -133,11 +133,15 @@ TEST(AllPrograms, QuoteArgumentsSafely)
         std::vector<std::string> args;
         std::string message;
     } cases[] = {
-        {QUARLEN_PATH, {"\x1b[2J--x\ty"},
+        {QUARLEN_PATH,
+         {"\x1b[2J--x\ty"},
          "quarlen: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: quarlen --help)\n"},
-        {KONVERGENZ_PATH, {"\x1b[2J--x\ty"},
+        {KONVERGENZ_PATH,
+         {"\x1b[2J--x\ty"},
          "konvergenz: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: konvergenz --help)\n"},
-        {KONVERGENZ_PATH, {"-d", "no\nsuch"}, "konvergenz: Ordner \"no\\x0asuch\" nicht gefunden\n"},
+        {KONVERGENZ_PATH,
+         {"-d", "no\nsuch"},
+         "konvergenz: Ordner \"no\\x0asuch\" nicht gefunden\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);

@@ -348,8 +348,13 @@ TEST(ChartPath, ALinkPlantedAtATemporaryNameIsNotWrittenThrough)
 TEST(ChartPath, AFailingDiskLeavesTheOldChartAndNoTemporaryFile)
 {
     const std::string full = "kein Platz mehr auf dem Gerät";
-    const std::pair<std::string, std::string> cases[] = {  // the failing call, the reason
-        {"fchmod", full}, {"write", full}, {"fsync", full}, {"close", full}, {"rename", full},
+    const std::pair<std::string, std::string> cases[] = {
+        // the failing call, the reason
+        {"fchmod", full},
+        {"write", full},
+        {"fsync", full},
+        {"close", full},
+        {"rename", full},
         {"ulimit -f", "Datei zu groß"},  // SIGXFSZ is ignored: the write fails with EFBIG
     };
     for (const auto& [call, reason] : cases) {
@@ -521,7 +526,8 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     fs::resize_file(dir / "newto_f1.dat", std::uintmax_t{1} << 30);  // sparse: no disk used
     const Ended ended = konvergenz_in(dir.path(), {});
     EXPECT_EQ(ended.status, 2) << describe(ended);
-    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen")) << ended.err;
+    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen"))
+        << ended.err;
     EXPECT_LT(ended.took.count(), 2000);
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
 }

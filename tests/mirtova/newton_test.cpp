@@ -44,8 +44,7 @@ TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)
 TEST(MirtovaFunctions, RoundedAsWrittenAtAwkwardPoints)
 {
     for (const float x : {-0.70346749f, -0.7f, -0.1f, 0.1f, 0.3f, 1.1f, 1.7f, 2.3f, 3.3f, -2.7f,
-                          -5.3f, 7.77f, 10.1f, -12.34f, 19.9f, 33.3f, -99.97f, 1e-3f, -3e4f,
-                          -0x1.ff6f22p+0f}) {
+                          -5.3f, 7.77f, 10.1f, -12.34f, 19.9f, 33.3f, -99.97f, 1e-3f, -3e4f}) {
         const double x64 = x;
         const volatile float square = static_cast<float>(x64 * x64);
         const volatile float exponential = static_cast<float>(std::exp(x64));

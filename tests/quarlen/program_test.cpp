@@ -5,8 +5,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
-#include <iostream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -128,7 +128,7 @@ struct BadInput {
     int status;
     std::string err;                   // all of stderr
     std::vector<std::string> written;  // the logs the run got to write
-    const char* stdin_path = nullptr;   // read instead of `input`
+    const char* stdin_path = nullptr;  // read instead of `input`
 };
 
 const BadInput BAD_INPUTS[] = {
@@ -163,11 +163,13 @@ const BadInput BAD_INPUTS[] = {
     {"endless_input",
      "",
      2,
-     "quarlen: Eingabezeile zu lang: \"" + [] {
-         std::string nul;
-         for (int i = 0; i < 40; ++i) nul += "\\x00";
-         return nul;
-     }() + "\"...\n",
+     "quarlen: Eingabezeile zu lang: \"" +
+         [] {
+             std::string nul;
+             for (int i = 0; i < 40; ++i) nul += "\\x00";
+             return nul;
+         }() +
+         "\"...\n",
      {},
      "/dev/zero"},
     {"line_of_4097_characters",
@@ -391,10 +393,7 @@ TEST(Quarlen, GoldenRunsFromAnIndependentComputation)
 }
 
 // The lines of `text` up to its last line end.
-std::string whole_lines(const std::string& text)
-{
-    return text.substr(0, text.rfind('\n') + 1);
-}
+std::string whole_lines(const std::string& text) { return text.substr(0, text.rfind('\n') + 1); }
 
 TEST(Quarlen, StopSignalDuringALongIteration)
 {
@@ -436,7 +435,9 @@ TEST(Quarlen, StopSignalDuringALongIteration)
             EXPECT_EQ(whole_records(log), "");
             std::string shown = after_last_prompt(slow_pipe ? r.out : read_file(dir / "stdout"));
             // The message is the last line, never lost and never cut.
-            const std::string err = slow_pipe ? shown.substr(whole_lines(shown.substr(0, shown.size() - 1)).size()) : r.err;
+            const std::string err =
+                slow_pipe ? shown.substr(whole_lines(shown.substr(0, shown.size() - 1)).size())
+                          : r.err;
             shown.resize(shown.size() - (slow_pipe ? err.size() : 0));
             if (slow_pipe && stop.then != 0) {
                 // A second signal: the reader gets whole records, as many as it took.
@@ -673,8 +674,8 @@ TEST(Quarlen, CtrlCWhileStandardOutputIsAFullPipe)
         std::optional<test_support::milliseconds> log_seen;
         options.while_running = [&](pid_t pid, test_support::milliseconds elapsed) {
             std::error_code no_file;
-            if (!log_seen && std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) >= c.log_size &&
-                !no_file)
+            if (!log_seen &&
+                std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) >= c.log_size && !no_file)
                 log_seen = elapsed;
             if (log_seen && sent < 2 && elapsed > *log_seen + (sent + 1) * 500ms) {
                 ::kill(pid, SIGINT);
@@ -852,8 +853,8 @@ TEST(Quarlen, FifoAtALogName)
         const std::string got = whole_lines(received);
         ASSERT_GT(records_in(got), 0u);
         EXPECT_EQ(whole_records(got), "");
-        const std::string last = "; letzter Schritt in \"fixpk_f1.dat\": " +
-                                 std::to_string(records_in(got) - 1) + "\n";
+        const std::string last =
+            "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(records_in(got) - 1) + "\n";
         EXPECT_TRUE(r.err.ends_with(last)) << r.err << "the reader got " << records_in(got);
         if (reads_on) {
             EXPECT_EQ(received, got) << "a cut line";

@@ -1,14 +1,14 @@
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <chrono>
-#include <cstdint>
-#include <cstdio>
 #include <string>
-#include <thread>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 #include "runtime/log_file.hpp"
@@ -146,13 +146,13 @@ int stalled_pipe(std::size_t room, int& read_end)
 
 struct WriteCase {
     const char* name;
-    int stops;                  // stop signals that came before the write: 0, 1 or 2
-    bool nonblocking;           // the pipe in O_NONBLOCK mode
-    std::size_t room;           // free in the full pipe at the start: 0 or a page
-    int reader_after_ms;        // a reader empties the pipe from then on; -1: none
-    std::size_t written;        // what the loop gets out
+    int stops;            // stop signals that came before the write: 0, 1 or 2
+    bool nonblocking;     // the pipe in O_NONBLOCK mode
+    std::size_t room;     // free in the full pipe at the start: 0 or a page
+    int reader_after_ms;  // a reader empties the pipe from then on; -1: none
+    std::size_t written;  // what the loop gets out
     int error;
-    int min_ms, max_ms;         // how long it takes
+    int min_ms, max_ms;  // how long it takes
 };
 
 // Lines of 100 bytes: a page of 4096 bytes ends inside the 41st.
@@ -179,15 +179,15 @@ constexpr std::size_t LINE = 100;
     const auto start = std::chrono::steady_clock::now();
     const runtime::Written out = runtime::write_all(fd, lines);
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
-                          std::chrono::steady_clock::now() - start).count();
+                          std::chrono::steady_clock::now() - start)
+                          .count();
     ::close(fd);
     if (c.reader_after_ms < 0) ::close(read_end);
     reader.join();
     const std::size_t expected = c.written == SIZE_MAX ? lines.size() : c.written;
     std::fprintf(stderr, "wrote %zu, error %d, in %lld ms\n", out.bytes, out.error,
                  static_cast<long long>(took));
-    std::_Exit(out.bytes == expected && out.error == c.error && took >= c.min_ms &&
-                       took <= c.max_ms
+    std::_Exit(out.bytes == expected && out.error == c.error && took >= c.min_ms && took <= c.max_ms
                    ? 0
                    : 1);
 }
