@@ -37,7 +37,7 @@ const Program PROGRAMS[] = {
      "mirtova: unknown argument"},
     {"konvergenz",
      KONVERGENZ_PATH,
-     {"Aufruf: konvergenz", "--version"},
+     {"Aufruf: konvergenz", "--version", "Ausführlich: man konvergenz\n"},
      "konvergenz: unbekanntes Argument"},
 };
 
