@@ -25,12 +25,20 @@ struct MethodSummary {
     std::optional<std::vector<NamedValue>> start_values;
     // For a log without a step, estimated from a step replayed from the start values.
     ErrorEstimate estimate;
+    // The estimated error of the run's result where that lies a step beyond the last
+    // record's iterate and can differ from it by far (Steffensen's and the secant
+    // method); see Replay.
+    std::optional<double> result_error;
     // The run's last step, replayed, fails the stopping test: the run was interrupted,
     // killed, stopped by a limit or the cycle check, or it broke down. No limit is then
     // estimated.
     bool unfinished = false;
     bool cut = false;    // a cut last line was left out
     bool stale = false;  // the log is older than an earlier stage's log
+
+    // The error by which the run's end is judged against the tolerance: the result's
+    // where there is one, else the last iterate's.
+    std::optional<double> judged_error() const { return result_error ? result_error : estimate.error; }
 };
 
 // Reads the whole log in one streaming pass. `setting` holds the functions and the

@@ -47,23 +47,27 @@ private:
 
 }  // namespace
 
-std::optional<std::vector<NamedValue>> parse_start_values(MethodKind kind, std::string_view header)
+std::optional<std::vector<NamedValue>> parse_start_values(HeaderInputs inputs,
+                                                          std::string_view header)
 {
     HeaderScanner scan(header);
-    if (kind == MethodKind::bisection) {
-        if (!scan.expect("Ausgangswerte") || !scan.expect("-") || !scan.expect("a=")) {
-            return std::nullopt;
-        }
-        const auto a = scan.real();
-        if (!a || !scan.expect(",") || !scan.expect("b=")) return std::nullopt;
-        const auto b = scan.real();
-        if (!b || !scan.at_end()) return std::nullopt;
-        return std::vector<NamedValue>{{"a", *a}, {"b", *b}};
+    if (inputs == HeaderInputs::start) {
+        if (!scan.expect("Startwert=")) return std::nullopt;
+        const auto start = scan.real();
+        if (!start || !scan.at_end()) return std::nullopt;
+        return std::vector<NamedValue>{{"x0", *start}};
     }
-    if (!scan.expect("Startwert=")) return std::nullopt;
-    const auto start = scan.real();
-    if (!start || !scan.at_end()) return std::nullopt;
-    return std::vector<NamedValue>{{"x0", *start}};
+    const bool interval = inputs == HeaderInputs::interval;
+    const std::string_view first = interval ? "a" : "x0", second = interval ? "b" : "x1";
+    if (!scan.expect(interval ? "Ausgangswerte" : "Startwerte") || !scan.expect("-") ||
+        !scan.expect(first) || !scan.expect("=")) {
+        return std::nullopt;
+    }
+    const auto one = scan.real();
+    if (!one || !scan.expect(",") || !scan.expect(second) || !scan.expect("=")) return std::nullopt;
+    const auto two = scan.real();
+    if (!two || !scan.at_end()) return std::nullopt;
+    return std::vector<NamedValue>{{first, *one}, {second, *two}};
 }
 
 }  // namespace konvergenz

@@ -53,6 +53,7 @@ std::string german_real(double value, int significant_digits)
     if (e == std::string::npos) return text;
 
     const int exponent = std::stoi(plain.substr(e + 1));
+    if (exponent == 0) return text;  // 5,9 rather than 5,9·10⁰
     if (text != "1" && text != std::string(minus_sign) + "1") {
         text += "\xC2\xB7";  // middle dot
     } else {

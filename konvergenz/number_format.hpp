@@ -10,8 +10,8 @@ namespace konvergenz {
 std::string format_real(double value, std::chars_format style, int precision);
 
 // For German readers of the chart: decimal comma, typographic minus, and a
-// power of ten with raised digits: with two significant digits "6,2·10⁻³",
-// with 0 the shortest form ("900", "2,5", "10²⁰").
+// power of ten with raised digits: with two significant digits "6,2·10⁻³" and
+// "5,9", with 0 the shortest form ("900", "2,5", "10²⁰").
 std::string german_real(double value, int significant_digits = 0);
 
 }  // namespace konvergenz

@@ -25,7 +25,7 @@ std::vector<RunNote> run_notes(const MethodSummary& summary, double tolerance)
     const ConvergenceStats& stats = summary.stats;
     std::vector<RunNote> notes;
     if (summary.unfinished) notes.push_back(RunNote::unfinished);
-    if (far_beyond_tolerance(summary.estimate.error, tolerance))
+    if (far_beyond_tolerance(summary.judged_error(), tolerance))
         notes.push_back(RunNote::far_from_root);
     if (summary.estimate.contradicting_estimate) notes.push_back(RunNote::bound_contradicted);
     if (summary.cut) notes.push_back(RunNote::cut);

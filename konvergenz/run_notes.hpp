@@ -14,7 +14,7 @@ namespace konvergenz {
 enum class RunNote {
     unfinished,          // its last step, replayed, fails the stopping test
     far_from_root,       // its estimated error is more than ten times the tolerance
-    bound_contradicted,  // bisection: the secant estimate contradicts the bound (the '*')
+    bound_contradicted,  // bracketing: the secant estimate contradicts the bound (the '*')
     cut,                 // a cut last line was left out
     stale,               // the log is older than an earlier stage's log
     no_finite_values,    // none of its values of |f| is finite

@@ -181,6 +181,45 @@ TEST(ErrorEstimate, IsLeftOutWhereTheLogCannotTellOrGivenWhereItCan)
          {{0, 1, 1.5}, {1, 1.5, 1.5}, {2, 1.5, 1.5}},
          0.0,
          1.5},
+        // The bracket from the records' signs: the other end is the latest point with the
+        // other sign, or the end of [a, b] the points move towards, or for one the farther.
+        {"regula falsi: the end 4 never moved",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, 1, -1}, {1, 1.5, -0.5}},
+         2.5,
+         2.0},
+        {"regula falsi: points of both signs",
+         MethodKind::regula_falsi,
+         bisection_header(4, 0),
+         {{0, 1, -1}, {1, 3, 1}, {2, 2, 0.5}},
+         1.0,
+         1.0},
+        {"Illinois: one point, the farther end",
+         MethodKind::illinois,
+         bisection_header(0, 4),
+         {{0, 1, -1}},
+         3.0,
+         std::nullopt},
+        // Chords that meet the axis outside [a, b] bracket nothing: the secant estimate.
+        {"regula falsi beyond the interval",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, -1, 1}, {1, -2, 3}},
+         1.5,
+         -0.5},
+        {"regula falsi: a NaN point",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, 1, -1}, {1, nan, nan}},
+         std::nullopt,
+         std::nullopt},
+        {"Steffensen: the next iterate",
+         MethodKind::steffensen,
+         "Startwert= 1\n",
+         {{0, 1, 1.5}, {1, 1.5, 1.625}},
+         0.125,
+         1.625},
     };
     for (const UnknowableCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -242,18 +281,26 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
         {"a and b swapped", MethodKind::bisection, "Ausgangswerte - b= 0, a= 10", {}},
         {"decimal comma", MethodKind::bisection, "Ausgangswerte - a= 0,5, b= 10", {}},
         {"other method's header", MethodKind::newton, "Ausgangswerte - a= 0, b= 10", {}},
+        {"secant method",
+         MethodKind::secant,
+         "Startwerte - x0= " + test::real(0) + ", x1= " + test::real(10),
+         {0, 10}},
+        {"secant starts for Newton's method", MethodKind::newton, "Startwerte - x0= 0, x1= 10", {}},
+        {"one secant start", MethodKind::secant, "Startwerte - x0= 0", {}},
+        {"interval for the secant method", MethodKind::secant, "Ausgangswerte - a= 0, b= 10", {}},
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto parsed = parse_start_values(c.kind, c.header);
+        const auto parsed = parse_start_values(method_of(c.kind).inputs, c.header);
         ASSERT_EQ(parsed.has_value(), !c.values.empty());
         if (!parsed) continue;
         ASSERT_EQ(parsed->size(), c.values.size());
         for (std::size_t i = 0; i < c.values.size(); ++i) {
             const double got = (*parsed)[i].value;
             EXPECT_TRUE(got == c.values[i] || (std::isnan(got) && std::isnan(c.values[i]))) << i;
-            EXPECT_EQ((*parsed)[i].name,
-                      c.kind == MethodKind::bisection ? (i == 0 ? "a" : "b") : "x0");
+            EXPECT_EQ((*parsed)[i].name, method_of(c.kind).inputs == HeaderInputs::interval
+                                             ? (i == 0 ? "a" : "b")
+                                             : (i == 0 ? "x0" : "x1"));
         }
     }
 }

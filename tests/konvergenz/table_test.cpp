@@ -205,6 +205,7 @@ TEST(Csv, HoldsEveryFigureExactlyAndLeavesUnknownOnesEmpty)
     EXPECT_EQ(rows["newton"][startwerte], "10");
     EXPECT_EQ(rows["fixpunkt"][startwerte], "4");
     for (const Method& method : all_methods) {
+        if (!method.default_stage) continue;
         SCOPED_TRACE(method.key);
         const MethodSummary s = analyse_log(dir / std::string(method.log_file), method);
         const auto& fields = rows[std::string(method.key)];
@@ -254,10 +255,12 @@ struct TypicalRun {
     std::string csv;
 };
 
-// quarlen with a = 0, b = 10, Newton from 0, fixed point from 4; konvergenz's CSV of it.
-void run_typical(TypicalRun& run)
+// quarlen with a = 0, b = 10, Newton from 0, fixed point from 4, or the input given to
+// the stages given; konvergenz's CSV of it.
+void run_typical(TypicalRun& run, std::vector<std::string> quarlen_args = {},
+                 std::string input = "0\n10\n0\n4\n")
 {
-    const auto quarlen = test::run_in(run.dir.path(), QUARLEN_EXE, {}, "0\n10\n0\n4\n");
+    const auto quarlen = test::run_in(run.dir.path(), QUARLEN_EXE, std::move(quarlen_args), input);
     ASSERT_EQ(quarlen.exit_status, 0) << quarlen.err;
     const auto konvergenz =
         test::run_in(run.dir.path(), KONVERGENZ_EXE, {"--csv", "--kein-diagramm"});
@@ -315,6 +318,83 @@ TEST(Programs, EstimatesOfTheTypicalRunHoldAgainstTheTrueRoots)
     EXPECT_TRUE(lines_starting_with(text.out, "Bisektion: ").empty()) << text.out;
 }
 
+// All seven on the interval 0, 10, Newton's start 0, the secant method's 0 and 10, the
+// fixed-point start 0: each order as the textbooks give it, the bounds and estimates
+// against the true root and fixed point.
+TEST(Programs, SevenMethodsSideBySideShowTheirTextbookOrders)
+{
+    TypicalRun seven;
+    ASSERT_NO_FATAL_FAILURE(run_typical(
+        seven, {"-m", "bisektion,regula-falsi,illinois,newton,sekante,fixpunkt,steffensen"},
+        "0\n10\n0\n0\n10\n0\n"));
+    const long double fixed_point = bisect(f2, 3, 5), root = bisect(f1, 0, 10);
+    struct Row {
+        const char* key;
+        double lowest_p, highest_p;  // 0, 0: no order shown
+        long double solution;
+        const char* codes;
+    };
+    const Row rows[] = {
+        {"bisektion", 0, 0, root, ""},
+        {"regula_falsi", 0.95, 1.05, root, "weit_von_nullstelle"},  // the end 10 never moves
+        {"illinois", 0, 0, root, ""},
+        {"newton", 1.9, 2.1, root, ""},
+        {"sekante", 1.6, 1.8, root, ""},
+        {"fixpunkt", 0.95, 1.05, fixed_point, "weit_von_nullstelle"},
+        {"steffensen", 1.8, 2.3, fixed_point, ""},
+    };
+    const auto lines = lines_of(seven.csv);
+    ASSERT_EQ(lines.size(), std::size(rows) + 1) << seven.csv;
+    auto fields = csv_rows(seven.csv);
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.key);
+        EXPECT_TRUE(lines[i + 1].starts_with(std::string(row.key) + ',')) << lines[i + 1];
+        const auto& f = fields[row.key];
+        if (row.highest_p == 0) {
+            EXPECT_EQ(f[ordnung_p], "");
+        } else {
+            EXPECT_GE(parse_real(f[ordnung_p]), row.lowest_p);
+            EXPECT_LE(parse_real(f[ordnung_p]), row.highest_p);
+        }
+        EXPECT_EQ(f[hinweise], row.codes);
+        const double error = parse_real(f[fehlerschaetzung]);
+        const auto true_error =
+            static_cast<double>(std::fabs(parse_real(f[letzte_iterierte]) - row.solution));
+        const std::string key = row.key;
+        if (key == "bisektion" || key == "regula_falsi" || key == "illinois") {
+            EXPECT_GE(error, true_error);  // a bound
+        } else if (key != "fixpunkt") {
+            EXPECT_NEAR(error, true_error, 0.02 * true_error);
+        }
+    }
+    // The regula falsi bracket reaches from the last point to the end 10 that never moved.
+    EXPECT_EQ(parse_real(fields["regula_falsi"][fehlerschaetzung]),
+              10 - parse_real(fields["regula_falsi"][letzte_iterierte]));
+    // Steffensen's limit is its last iterate, 2.2e-4 from the fixed point.
+    EXPECT_LT(std::fabs(parse_real(fields["steffensen"][geschaetzter_grenzwert]) - fixed_point),
+              3e-4L);
+
+    const auto text = test::run_in(seven.dir.path(), KONVERGENZ_EXE);
+    ASSERT_EQ(text.exit_status, 0) << text.err;
+    std::vector<std::string> labels;
+    for (const std::string& line : lines_of(text.out)) {
+        for (const Method& method : all_methods) {
+            if (line.starts_with(std::string(method.label) + "  ")) labels.emplace_back(method.label);
+        }
+    }
+    std::vector<std::string> expected;
+    for (const Method& method : all_methods) expected.emplace_back(method.label);
+    EXPECT_EQ(labels, expected) << text.out;
+    const std::string svg = test_support::read_file(seven.dir / "konvergenz.svg");
+    EXPECT_EQ(test::xmllint_errors(svg), "");
+    for (const Method& method : all_methods) {
+        EXPECT_NE(svg.find("stroke=\"" + std::string(method.colour) + "\" stroke-width=\"1.8\""),
+                  std::string::npos)
+            << method.label;
+    }
+}
+
 // ---- runs that did not finish, or finished far from the root ----
 
 using FUNCTIONS::DF1;
@@ -334,6 +414,13 @@ void write_cut_log(const fs::path& path, const std::string& header, const test::
     test::write_log(path, header, records);
     const std::string text = test_support::read_file(path);
     test_support::write_file(path, text.substr(0, text.size() - 20));
+}
+
+// Writes a golden log, or its header and first `keep` records, into a folder.
+std::function<void(const fs::path&)> golden(const char* folder, const char* log,
+                                            std::size_t keep = std::string::npos)
+{
+    return [=](const fs::path& d) { test_support::write_file(d / log, test::golden_log(folder, log, keep)); };
 }
 
 struct DoubtCase {
@@ -412,6 +499,34 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          },
          "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
          "Toleranz nicht erreicht: ", "class=\"beyond-axis\""},
+        // Its last record is the step to 4.1448; the replay finds it 1.9e-3 from the root.
+        {"secant method stopped early", MethodKind::secant,
+         golden("verfahren/sieben", "sekan_f1.dat", 4),
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: ",
+         "Sekantenverfahren, x\u2080 = 0, x\u2081 = 10 (Toleranz nicht erreicht)"},
+        {"Steffensen's method interrupted", MethodKind::steffensen,
+         golden("verfahren/sieben", "steff_f1.dat", 3),
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: ", "gesch\u00E4tzter Fehler 4,8\u00B710\u207B\u00B9"},
+        // The end 10 never moves; the bracket is what the log can vouch for.
+        {"regula falsi's fixed end", MethodKind::regula_falsi,
+         golden("verfahren/sieben", "regfa_f1.dat"), "weit_von_nullstelle", "",
+         "Das Abbruchkriterium prüft gegen die Toleranz 1e-04, doch die Klammer um die "
+         "Nullstelle ist noch 5.9e+00 breit.",
+         "Klammerbreite 5,9"},
+        // g(-1) is -infinity: no step replayed from the result sizes its error, so the
+        // last step's own, 1, says how far off it is.
+        {"Steffensen's step onto the pole at -1", MethodKind::steffensen,
+         [](const fs::path& d) { test::write_log(d / "steff_f1.dat", start_header(0), {{0, 0, -1}}); },
+         "toleranz_nicht_erreicht;weit_von_nullstelle", "Toleranz nicht erreicht",
+         "Toleranz nicht erreicht: "},
+        // A steep first chord, then a step below the tolerance at 5.0, 0.85 from the root.
+        {"secant method met far from the root", MethodKind::secant,
+         golden("verfahren/eigenart", "sekan_f1.dat"), "weit_von_nullstelle", "",
+         "Das Abbruchkriterium prüft gegen die Toleranz 1e-04, doch das Ergebnis liegt noch etwa "
+         "8.0e-01 von der Nullstelle entfernt (geschätzt aus einem nachgerechneten Schritt).",
+         "gesch\u00E4tzter Fehler 8,0\u00B710\u207B\u00B9"},
     };
     for (const DoubtCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -445,7 +560,8 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
 }
 
 // The golden runs were computed in exact arithmetic, independently of quarlen: the replay
-// of their last steps in double comes to the same end as each run did.
+// of their last steps in double comes to the same end as each run did. The codes of each
+// log present, in the table's order.
 TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -456,23 +572,39 @@ TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
         {"breakdowns",
          "toleranz_nicht_erreicht;weit_von_nullstelle|weit_von_nullstelle|"
          "toleranz_nicht_erreicht;keine_endlichen_werte"},
+        // Regula falsi never moves the end 10, so its bracket stays 5.85 wide.
+        {"verfahren/sieben", "|weit_von_nullstelle||||weit_von_nullstelle|"},
+        // From 3 and 5 the brackets are 0.85 and 3.4e-3 wide as the tests are met.
+        {"verfahren/typisch", "weit_von_nullstelle|weit_von_nullstelle||"},
+        // The secant method from -1000 and 1000 stops at 5.0, 0.85 from the root.
+        {"verfahren/eigenart", "weit_von_nullstelle||weit_von_nullstelle|"},
+        {"verfahren/ohne_schritt", "weit_von_nullstelle|weit_von_nullstelle|weit_von_nullstelle"},
+        // The chords leave [5, 10]: no bracket, and a root found all the same.
+        {"verfahren/ohne_vorzeichenwechsel", "||"},
+        // Equal ends, an infinite F(x1), Steffensen's NaN.
+        {"verfahren/zusammenbrueche",
+         "toleranz_nicht_erreicht|toleranz_nicht_erreicht|"
+         "toleranz_nicht_erreicht;keine_endlichen_werte|"
+         "toleranz_nicht_erreicht;keine_endlichen_werte"},
     };
     for (const auto& [folder, codes] : cases) {
         SCOPED_TRACE(folder);
         const test_support::TempDir dir;
-        // Copied in the order quarlen writes them, so that none is older than one before it.
+        // Copied in the order of the table, so that none is older than one before it.
+        std::vector<std::string> keys;
         for (const Method& method : all_methods) {
             const std::string log(method.log_file);
-            test_support::write_file(
-                dir / log,
-                test_support::read_file(fs::path(QUARLEN_GOLDEN_DIR) / folder / log));
+            if (!fs::exists(fs::path(QUARLEN_GOLDEN_DIR) / folder / log)) continue;
+            test_support::write_file(dir / log, test::golden_log(folder, log));
+            keys.emplace_back(method.key);
         }
         const Outcome r = run_in_folder(dir.path(), true, true);
         ASSERT_EQ(r.status, exit_ok) << r.err;
         auto rows = csv_rows(r.out);
-        EXPECT_EQ(rows["bisektion"][hinweise] + '|' + rows["newton"][hinweise] + '|' +
-                      rows["fixpunkt"][hinweise],
-                  codes);
+        std::string found;
+        for (std::size_t i = 0; i < keys.size(); ++i)
+            found += (i > 0 ? "|" : "") + rows[keys[i]][hinweise];
+        EXPECT_EQ(found, codes);
     }
 }
 
