@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "quarlen/real_function.hpp"
@@ -20,16 +21,26 @@ namespace METHODS {
 
 inline constexpr double TOLERANCE = 1.0e-4;
 
+// How a method stops, and what its log's header shows besides the start values. A
+// method that has taken MAX_STEPS steps without meeting its test stops with a message;
+// one whose test passes after exactly MAX_STEPS steps has converged.
+struct SETTINGS {
+    double TOLERANCE = METHODS::TOLERANCE;
+    std::int32_t MAX_STEPS = std::numeric_limits<std::int32_t>::max();
+    std::string_view HEADER;  // added to the header line: ", f(x) = x^2 - 2, Toleranz= 1e-10"
+};
+
 // Halves [A, B] until |F| at the midpoint X is at most TOLERANCE. Either order of A, B.
 void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-           std::string_view AUSGABE);
+           std::string_view AUSGABE, const SETTINGS& RUN = {});
 
 // Newton's method from XSTART until two iterates differ by at most TOLERANCE. From
 // |XSTART| >= 2^53, where XSTART + 1 is XSTART, no step is taken.
 void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF,
-            std::string_view AUSGABE);
+            std::string_view AUSGABE, const SETTINGS& RUN = {});
 
 // x = F(x) from XSTART until |F(x) - x| is at most TOLERANCE.
-void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE);
+void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+         const SETTINGS& RUN = {});
 
 }  // namespace METHODS

@@ -1,6 +1,7 @@
 #include "runtime/command_line.hpp"
 
 #include <cstdlib>
+#include <getopt.h>
 #include <string>
 
 #include "runtime/console.hpp"
@@ -14,6 +15,10 @@
 
 namespace runtime {
 namespace {
+
+// getopt_long's codes for the options without a short name: past every character.
+constexpr int VERSION_CODE = 256;
+constexpr int FIRST_LONG_ONLY_CODE = 257;
 
 [[noreturn]] void refuse(std::string_view what, std::string_view argument)
 {
@@ -35,20 +40,68 @@ namespace {
     std::exit(end());
 }
 
+// The option a refusal names: a long one as typed (getopt has moved past it), a short
+// one by its letter, which may sit inside a group such as "-xh". A missing value can
+// only be missing at the end, after the option itself.
+std::string offending(char* argv[], int code, bool value_missing)
+{
+    const std::string_view last = optind > 0 ? argv[optind - 1] : "";
+    if ((value_missing || code == 0 || code >= VERSION_CODE) && last.starts_with("--"))
+        return std::string(last);
+    return std::string("-") + static_cast<char>(code);
+}
+
 }  // namespace
 
 std::string_view version() { return QUARLEN_VERSION; }
 
-void command_line(int argc, const char* const argv[], std::string_view help)
+std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view help,
+                                      std::span<const OptionSpec> options)
 {
-    if (argc <= 1) return;
-    const std::string_view argument = argv[1];
-    if (argument != "--help" && argument != "-h" && argument != "--version")
-        refuse(phrases().unknown_argument, argument);
-    if (argc > 2) refuse(phrases().surplus_argument, argv[2]);
+    // "+": stop at the first argument that is no option; ":": report a missing value.
+    std::string short_options = "+:h";
+    std::vector<std::string> names;  // getopt wants them NUL-terminated
+    names.reserve(options.size());
+    std::vector<option> long_options;
+    long_options.push_back({"help", no_argument, nullptr, 'h'});
+    long_options.push_back({"version", no_argument, nullptr, VERSION_CODE});
+    for (std::size_t k = 0; k < options.size(); ++k) {
+        const OptionSpec& spec = options[k];
+        const int code = spec.short_name != 0 ? spec.short_name
+                                              : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+        if (spec.short_name != 0) short_options.append(1, spec.short_name).append(":");
+        names.emplace_back(spec.long_name);
+        long_options.push_back({names.back().c_str(), required_argument, nullptr, code});
+    }
+    long_options.push_back({nullptr, 0, nullptr, 0});
 
-    if (argument == "--version") answer(std::string(program_name()).append(" ").append(version()));
-    answer(help);
+    std::vector<GivenOption> given;
+    int answer_with = 0;  // 'h' or VERSION_CODE, whichever came first
+    opterr = 0;           // the messages are ours, in the dialogue's language
+    optind = 0;           // from the start, even when called again
+    for (;;) {
+        const int code = getopt_long(argc, argv, short_options.c_str(), long_options.data(), nullptr);
+        if (code == -1) break;
+        if (code == '?') refuse(phrases().unknown_argument, offending(argv, optopt, false));
+        if (code == ':') refuse(phrases().missing_value, offending(argv, optopt, true));
+        if (code == 'h' || code == VERSION_CODE) {
+            if (answer_with == 0) answer_with = code;
+            continue;
+        }
+        for (std::size_t k = 0; k < options.size(); ++k) {
+            const int expected = options[k].short_name != 0
+                                     ? options[k].short_name
+                                     : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+            if (code == expected) given.push_back({k, optarg});
+        }
+    }
+    if (optind < argc)
+        refuse(optind > 1 ? phrases().surplus_argument : phrases().unknown_argument, argv[optind]);
+
+    if (answer_with == VERSION_CODE)
+        answer(std::string(program_name()).append(" ").append(version()));
+    if (answer_with == 'h') answer(help);
+    return given;
 }
 
 }  // namespace runtime

@@ -1,18 +1,35 @@
-// The command line of quarlen and mirtova. Their dialogue takes no arguments; they
-// answer --help and --version as command-line tools do, and refuse anything else.
+// The command line of quarlen and mirtova, read GNU style with getopt_long: every
+// option takes a value, given as "--name=VALUE", "--name VALUE", "-xVALUE" or
+// "-x VALUE"; a long name may be shortened as long as it stays unique. Both answer
+// --help and --version as command-line tools do, and refuse anything else. With no
+// argument the dialogue runs as it always has.
 #pragma once
 
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace runtime {
 
 // The project's version, as the build states it ("1.0").
 std::string_view version();
 
-// Called right after start(): with no argument it returns, and the dialogue runs as it
-// always has. "--help" (or "-h") writes `help`, "--version" a line "<program> <version>",
-// both on stdout, and the program ends with status 0. Anything else ends it with a
-// message on stderr and status 2, before anything is read or written.
-void command_line(int argc, const char* const argv[], std::string_view help);
+struct OptionSpec {
+    std::string_view long_name;  // without the dashes: "funktion"
+    char short_name = 0;         // 'f', or 0 for none
+};
+
+struct GivenOption {
+    std::size_t option;      // its index in the table of OptionSpec
+    std::string_view value;  // as typed
+};
+
+// Called right after start(). Reads the whole command line first; an unknown option, a
+// missing value or an argument that is no option ends the program with a message on
+// stderr and status 2, before anything is read or written. Then "--help" (or "-h")
+// writes `help`, "--version" a line "<program> <version>", both on stdout, and the
+// program ends with status 0. Otherwise returns the options given, in their order.
+std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view help,
+                                      std::span<const OptionSpec> options = {});
 
 }  // namespace runtime
