@@ -81,6 +81,53 @@ std::string real_field(double x)
     return std::string(runtime::Record().real(x).line().substr(0, 25));
 }
 
+// ---------------------------------------------------------------- step limit, tolerance
+
+// The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
+// converged; one step fewer allowed, it stops with a message and the log keeps every step.
+TEST(Methods, StepLimitAndTolerance)
+{
+    enum Method { bisec, newton, fix };
+    struct Case {
+        const char* name;
+        Method method;
+        METHODS::SETTINGS settings;
+        std::size_t records;
+        const char* message;  // the end of stderr; "" for none
+    };
+    const char* const LIMIT = ": die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht\n";
+    const Case cases[] = {
+        {"bisec_converges_at_the_limit", bisec, {METHODS::TOLERANCE, 21, ""}, 21, ""},
+        {"bisec_one_step_short", bisec, {METHODS::TOLERANCE, 20, ""}, 20, LIMIT},
+        {"newton_converges_at_the_limit", newton, {METHODS::TOLERANCE, 4, ""}, 4, ""},
+        {"newton_one_step_short", newton, {METHODS::TOLERANCE, 3, ""}, 3, LIMIT},
+        {"fix_converges_at_the_limit", fix, {METHODS::TOLERANCE, 180, ""}, 180, ""},
+        {"fix_one_step_short", fix, {METHODS::TOLERANCE, 179, ""}, 179, LIMIT},
+                // Step counts for another tolerance from exact_reference.py's methods.
+        {"fix_tolerance_tighter", fix, {1e-6, 1000, ", Toleranz= 1e-06"}, 461, ""},
+        {"newton_tolerance_looser", newton, {0.5, 1000, ""}, 2, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double a = 0, b = 10, x = c.method == fix ? 4 : 0;
+        std::int32_t steps = -1;
+        const Outcome o = run([&](const std::string& log) {
+            runtime::start("quarlen", runtime::Language::german);
+            if (c.method == bisec) METHODS::BISEC(a, b, x, F1, steps, log, c.settings);
+            if (c.method == newton) METHODS::NEWTON(x, steps, F1, DF1, log, c.settings);
+            if (c.method == fix) METHODS::FIX(x, GF2, steps, log, c.settings);
+        });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.steps.size(), c.records);
+        EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
+        EXPECT_TRUE(o.err.ends_with(c.message)) << o.err;
+        EXPECT_TRUE(o.header.ends_with(c.settings.HEADER)) << o.header;
+        if (c.method == fix && *c.message == '\0') {
+            EXPECT_LE(std::abs(GF2(x) - x), c.settings.TOLERANCE);
+        }
+    }
+}
+
 // ---------------------------------------------------------------- bisection
 
 double x_minus_1_5e308(const double& x) { return x - 1.5e308; }
