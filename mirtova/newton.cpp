@@ -64,7 +64,8 @@ void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         ++NR_STEPS;
     } while (!TERMINATE);
 
-    if (!std::isfinite(XSTART) || std::isnan(F(XSTART))) REPORT_BREAKDOWN(NR_STEPS, FROM, XSTART, RUN.BUILT_IN);
+    if (!std::isfinite(XSTART) || std::isnan(F(XSTART)))
+        REPORT_BREAKDOWN(NR_STEPS, FROM, XSTART, RUN.BUILT_IN);
 }
 
 }  // namespace NEWTON

@@ -43,7 +43,8 @@ void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E)
     }
 
     const double TOLERANCE = CHOSEN.TOLERANCE.value_or(METHODS::TOLERANCE);
-    if (TOLERANCE != METHODS::TOLERANCE) TOLERANCE_ITEM = ", Toleranz= " + runtime::shortest(TOLERANCE);
+    if (TOLERANCE != METHODS::TOLERANCE)
+        TOLERANCE_ITEM = ", Toleranz= " + runtime::shortest(TOLERANCE);
     E.F_HEADER = F_ITEM + TOLERANCE_ITEM;
     E.F_DF_HEADER = F_ITEM + DF_ITEM + TOLERANCE_ITEM;
     E.G_HEADER = G_ITEM + TOLERANCE_ITEM;

@@ -67,8 +67,8 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
     long_options.push_back({"version", no_argument, nullptr, VERSION_CODE});
     for (std::size_t k = 0; k < options.size(); ++k) {
         const OptionSpec& spec = options[k];
-        const int code = spec.short_name != 0 ? spec.short_name
-                                              : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+        const int code =
+            spec.short_name != 0 ? spec.short_name : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
         if (spec.short_name != 0) short_options.append(1, spec.short_name).append(":");
         names.emplace_back(spec.long_name);
         long_options.push_back({names.back().c_str(), required_argument, nullptr, code});
@@ -80,7 +80,8 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
     opterr = 0;           // the messages are ours, in the dialogue's language
     optind = 0;           // from the start, even when called again
     for (;;) {
-        const int code = getopt_long(argc, argv, short_options.c_str(), long_options.data(), nullptr);
+        const int code =
+            getopt_long(argc, argv, short_options.c_str(), long_options.data(), nullptr);
         if (code == -1) break;
         if (code == '?') refuse(phrases().unknown_argument, offending(argv, optopt, false));
         if (code == ':') refuse(phrases().missing_value, offending(argv, optopt, true));

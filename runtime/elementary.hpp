@@ -25,19 +25,32 @@ enum class Elementary { exp, log, sqrt, sin, cos, tan, asin, acos, atan, sinh, c
 inline double elementary(Elementary function, double x)
 {
     switch (function) {
-    case Elementary::exp: return exponential(x);
-    case Elementary::log: return std::log(x);
-    case Elementary::sqrt: return std::sqrt(x);
-    case Elementary::sin: return std::sin(x);
-    case Elementary::cos: return std::cos(x);
-    case Elementary::tan: return std::tan(x);
-    case Elementary::asin: return std::asin(x);
-    case Elementary::acos: return std::acos(x);
-    case Elementary::atan: return std::atan(x);
-    case Elementary::sinh: return std::sinh(x);
-    case Elementary::cosh: return std::cosh(x);
-    case Elementary::tanh: return std::tanh(x);
-    case Elementary::abs: return std::abs(x);
+    case Elementary::exp:
+        return exponential(x);
+    case Elementary::log:
+        return std::log(x);
+    case Elementary::sqrt:
+        return std::sqrt(x);
+    case Elementary::sin:
+        return std::sin(x);
+    case Elementary::cos:
+        return std::cos(x);
+    case Elementary::tan:
+        return std::tan(x);
+    case Elementary::asin:
+        return std::asin(x);
+    case Elementary::acos:
+        return std::acos(x);
+    case Elementary::atan:
+        return std::atan(x);
+    case Elementary::sinh:
+        return std::sinh(x);
+    case Elementary::cosh:
+        return std::cosh(x);
+    case Elementary::tanh:
+        return std::tanh(x);
+    case Elementary::abs:
+        return std::abs(x);
     }
     return x;
 }

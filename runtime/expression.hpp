@@ -41,17 +41,17 @@ enum class FormulaProblem {
     none,
     empty,
     too_long,
-    too_deep,            // more than FORMULA_MAX_NESTING parentheses inside each other
-    too_many_pending,    // more than FORMULA_STACK partial results at once
-    operand_expected,    // a missing operand: "x +", "* 2"
-    operator_expected,   // text after the end: "x 2", "2x 3"
-    unknown_name,        // "sinn", "y"
-    unknown_character,   // "#", ",", a byte outside ASCII
-    open_expected,       // a function name not followed by "("
-    close_expected,      // "(" without its ")"
-    unmatched_close,     // ")" without its "("
-    exponent_digits,     // "2e", "1e+"
-    out_of_range,        // a number too large for the real type, or so small it would be 0
+    too_deep,           // more than FORMULA_MAX_NESTING parentheses inside each other
+    too_many_pending,   // more than FORMULA_STACK partial results at once
+    operand_expected,   // a missing operand: "x +", "* 2"
+    operator_expected,  // text after the end: "x 2", "2x 3"
+    unknown_name,       // "sinn", "y"
+    unknown_character,  // "#", ",", a byte outside ASCII
+    open_expected,      // a function name not followed by "("
+    close_expected,     // "(" without its ")"
+    unmatched_close,    // ")" without its "("
+    exponent_digits,    // "2e", "1e+"
+    out_of_range,       // a number too large for the real type, or so small it would be 0
 };
 
 struct FormulaError {
@@ -93,7 +93,8 @@ public:
     const std::vector<Instruction<Real>>& code() const { return code_; }
 
 private:
-    template <class R> friend FormulaError compile(std::string_view text, Expression<R>& expression);
+    template <class R>
+    friend FormulaError compile(std::string_view text, Expression<R>& expression);
 
     std::string text_;
     std::vector<Instruction<Real>> code_;

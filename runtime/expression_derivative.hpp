@@ -74,8 +74,7 @@ template <class Real> Dual<Real> power(Dual<Real> a, Dual<Real> b)
 {
     const Real value = power(a.value, b.value);
     Real derivative = 0;
-    if (a.derivative != 0)
-        derivative = b.value * power(a.value, b.value - Real(1)) * a.derivative;
+    if (a.derivative != 0) derivative = b.value * power(a.value, b.value - Real(1)) * a.derivative;
     if (b.derivative != 0)
         derivative = derivative + value * elementary(Elementary::log, a.value) * b.derivative;
     return {value, derivative};

@@ -10,8 +10,7 @@ namespace {
 template <class Real> Real lift(Real constant, Real*) { return constant; }
 template <class Real> Dual<Real> lift(Real constant, Dual<Real>*) { return {constant, Real(0)}; }
 
-template <class Real, class Number>
-Number run(const std::vector<Instruction<Real>>& code, Number x)
+template <class Real, class Number> Number run(const std::vector<Instruction<Real>>& code, Number x)
 {
     // The compiler refuses a formula that needs more than FORMULA_STACK slots.
     Number stack[FORMULA_STACK];
@@ -68,7 +67,8 @@ template <class Real> Real Expression<Real>::value(Real x) const
 
 template <class Real> Dual<Real> Expression<Real>::value_and_derivative(Real x) const
 {
-    if (code_.empty()) return {std::numeric_limits<Real>::quiet_NaN(), std::numeric_limits<Real>::quiet_NaN()};
+    if (code_.empty())
+        return {std::numeric_limits<Real>::quiet_NaN(), std::numeric_limits<Real>::quiet_NaN()};
     return run<Real, Dual<Real>>(code_, Dual<Real>{x, Real(1)});
 }
 

@@ -10,8 +10,8 @@ namespace {
 struct Words {
     std::string_view formula_for, position, at_end, found;
     std::string_view empty, too_long, too_long_limit, too_deep, too_many_pending;
-    std::string_view operand, operator_or_end, unknown_name, names, unknown_character,
-        characters, open, close, unmatched_close, exponent_digits;
+    std::string_view operand, operator_or_end, unknown_name, names, unknown_character, characters,
+        open, close, unmatched_close, exponent_digits;
 };
 
 constexpr Words GERMAN{
@@ -23,7 +23,8 @@ constexpr Words GERMAN{
     .too_long = "die Formel ist zu lang: ",
     .too_long_limit = " Zeichen, erlaubt sind höchstens 4096",
     .too_deep = "mehr als 200 Klammern ineinander",
-    .too_many_pending = "mehr als 256 Zwischenergebnisse zugleich, etwa eine zu lange Kette x^x^...^x",
+    .too_many_pending =
+        "mehr als 256 Zwischenergebnisse zugleich, etwa eine zu lange Kette x^x^...^x",
     .operand = "erwartet wird eine Zahl, x, pi, e, eine Funktion, \"(\" oder \"-\"",
     .operator_or_end = "erwartet wird +, -, *, /, ^, \")\" oder das Ende der Formel",
     .unknown_name = "unbekannter Name ",
@@ -34,7 +35,8 @@ constexpr Words GERMAN{
                   "Klammern und Leerzeichen",
     .open = "erwartet wird \"(\" nach dem Namen der Funktion",
     .close = "erwartet wird \")\" zu \"(\" an Stelle ",
-    .unmatched_close = "\")\" ohne \"(\" davor; erwartet wird +, -, *, /, ^ oder das Ende der Formel",
+    .unmatched_close =
+        "\")\" ohne \"(\" davor; erwartet wird +, -, *, /, ^ oder das Ende der Formel",
     .exponent_digits = "erwartet werden die Ziffern des Exponenten (das Produkt mit der "
                        "Konstanten e schreibt man mit *, etwa 2*e)",
 };
@@ -59,7 +61,8 @@ constexpr Words ENGLISH{
                   "parentheses and blanks",
     .open = "expected \"(\" after the name of the function",
     .close = "expected \")\" to close \"(\" at character ",
-    .unmatched_close = "\")\" without \"(\" before it; expected +, -, *, /, ^ or the end of the formula",
+    .unmatched_close =
+        "\")\" without \"(\" before it; expected +, -, *, /, ^ or the end of the formula",
     .exponent_digits = "expected the digits of the exponent (the product with the constant e is "
                        "written with *, as in 2*e)",
 };
@@ -90,7 +93,9 @@ std::string describe(const FormulaError& error, std::string_view name, std::stri
         message.append(say.empty);
         break;
     case FormulaProblem::too_long:
-        message.append(say.too_long).append(std::to_string(error.number)).append(say.too_long_limit);
+        message.append(say.too_long)
+            .append(std::to_string(error.number))
+            .append(say.too_long_limit);
         break;
     case FormulaProblem::too_deep:
         message.append(say.too_deep);

@@ -198,7 +198,8 @@ private:
         case Token::number:
             if (!number(lexeme)) return false;
             // A number followed by a name or "(" is a product: 5x, 2pi, 2(x+1).
-            if (const Token next = scanner_.peek().token; next == Token::name || next == Token::open) {
+            if (const Token next = scanner_.peek().token;
+                next == Token::name || next == Token::open) {
                 binary(Operation::multiply, MULTIPLICATIVE, false);
                 return true;
             }
@@ -361,7 +362,8 @@ private:
         std::int32_t exponent = 0;
         if (small_integer_[n - 1] >= 0) {
             exponent = small_integer_[n - 1];
-        } else if (n >= 2 && code_[n - 1].operation == Operation::negate && small_integer_[n - 2] >= 0) {
+        } else if (n >= 2 && code_[n - 1].operation == Operation::negate &&
+                   small_integer_[n - 2] >= 0) {
             exponent = -small_integer_[n - 2];
             code_.pop_back();
             small_integer_.pop_back();
@@ -387,7 +389,8 @@ private:
 
     bool push(Instruction<Real> instruction, const Lexeme& lexeme)
     {
-        if (++depth_ > FORMULA_STACK) return fail(FormulaProblem::too_many_pending, lexeme.begin, lexeme);
+        if (++depth_ > FORMULA_STACK)
+            return fail(FormulaProblem::too_many_pending, lexeme.begin, lexeme);
         emit(instruction);
         return true;
     }

@@ -17,9 +17,9 @@ public:
     // A lambda without captures is kept as the plain function it converts to, so that a
     // reference made from a temporary one stays valid; any other callable by address.
     template <class Callable>
-        requires(!std::same_as<Callable, FunctionRef> &&
-                 std::is_invocable_r_v<Real, const Callable&, const Real&>)
-    FunctionRef(const Callable& callable)
+    requires(!std::same_as<Callable, FunctionRef> &&
+             std::is_invocable_r_v<Real, const Callable&, const Real&>)
+        FunctionRef(const Callable& callable)
     {
         if constexpr (std::convertible_to<const Callable&, Plain>) {
             call_ = &call_plain;

@@ -32,8 +32,9 @@ template <class Real> void check(std::string_view text)
         return;
     }
     constexpr Real INF = std::numeric_limits<Real>::infinity();
-    for (const Real x : {Real(0), Real(1), Real(-1), Real(0.5), Real(-3.75), Real(1e30), -INF,
-                         std::numeric_limits<Real>::denorm_min(), std::numeric_limits<Real>::quiet_NaN()}) {
+    for (const Real x :
+         {Real(0), Real(1), Real(-1), Real(0.5), Real(-3.75), Real(1e30), -INF,
+          std::numeric_limits<Real>::denorm_min(), std::numeric_limits<Real>::quiet_NaN()}) {
         const Real value = f.value(x);
         const runtime::Dual<Real> both = f.value_and_derivative(x);
         if (!same(value, both.value)) __builtin_trap();

@@ -66,9 +66,8 @@ TEST_P(MirtovaDialogue, BuiltInFunctionTypedGivesTheSameRun)
     for (const auto& args : typed) {
         SCOPED_TRACE(args.back());
         const RunResult r = mirtova(c.input, args);
-        const std::string lines = args.size() == 4
-                                      ? "f(x) = exp(x) - x^2\nf'(x) = exp(x) - 2*x\n"
-                                      : "f(x) = exp(x) - x^2\n";
+        const std::string lines = args.size() == 4 ? "f(x) = exp(x) - x^2\nf'(x) = exp(x) - 2*x\n"
+                                                   : "f(x) = exp(x) - x^2\n";
         EXPECT_EQ(r.out, lines + built_in.out);
         EXPECT_EQ(r.exit_status, built_in.exit_status);
         if (std::string(c.name) == "exp_overflows") {

@@ -135,10 +135,16 @@ TEST(FindZero, StepLimitToleranceAndTypedFunctions)
     };
     const Case cases[] = {
         {"converges_at_the_limit", 0.0f, {NEWTON::ZERO_TOLERANCE, 4, true}, 4, ""},
-        {"one_step_short", 0.0f, {NEWTON::ZERO_TOLERANCE, 3, true}, 3,
+        {"one_step_short",
+         0.0f,
+         {NEWTON::ZERO_TOLERANCE, 3, true},
+         3,
          ": the step limit (-n/--max-steps) is reached\n"},
         {"looser_tolerance", 0.0f, {0.1f, 100, true}, 2, ""},
-        {"typed_breakdown", 89.0f, {NEWTON::ZERO_TOLERANCE, 100, false}, 1,
+        {"typed_breakdown",
+         89.0f,
+         {NEWTON::ZERO_TOLERANCE, 100, false},
+         1,
          "mirtova: Newton iteration broke down in step 1: the step from x = 89 gives NaN\n"},
     };
     for (const Case& c : cases) {

@@ -426,22 +426,19 @@ def write_formula_values():
         "    Real x, value, derivative;",
         "};",
         "",
-        "inline constexpr Point<double> POINTS[] = {",
     ]
-    for formula, function, points in FORMULAS:
-        for text in points:
-            x = number(text)
-            d = function(x)
-            lines.append(f'    {{"{formula}", "{text}", {hex_literal(x)}, {hex_literal(d.v)}, '
-                         f'{hex_literal(d.d)}}},')
-    lines += ["};", "", "inline constexpr Point<float> FLOAT_POINTS[] = {"]
-    for formula, function, points in FLOAT_FORMULAS:
-        for text in points:
-            x = number32(text)
-            d = function(x)
-            lines.append(f'    {{"{formula}", "{text}", float({hex_literal(x)}), '
-                         f'float({hex_literal(d.v)}), float({hex_literal(d.d)})}},')
-    lines += ["};", "", "}  // namespace formula_values", ""]
+    for table, formulas, read, real in (("Point<double> POINTS", FORMULAS, number, "{}"),
+                                        ("Point<float> FLOAT_POINTS", FLOAT_FORMULAS, number32,
+                                         "float({})")):
+        lines.append(f"inline constexpr {table}[] = {{")
+        for formula, function, points in formulas:
+            for text in points:
+                x = read(text)
+                d = function(x)
+                values = ", ".join(real.format(hex_literal(v)) for v in (x, d.v, d.d))
+                lines.append(f'    {{"{formula}", "{text}", {values}}},')
+        lines += ["};", ""]
+    lines += ["}  // namespace formula_values", ""]
     (HERE / "formula_values.hpp").write_text("\n".join(lines))
 
 

@@ -69,14 +69,16 @@ TEST(TypedEquation, BuiltInFunctionsTypedGiveTheGoldenRuns)
 TEST(TypedEquation, FunctionAloneWithTolerance)
 {
     TempDir dir;
-    const RunResult r = quarlen(dir, "0\n1\n0.5\n0.5\n", {"--funktion", " cos(x) - x\t", "-t1e-10"});
+    const RunResult r =
+        quarlen(dir, "0\n1\n0.5\n0.5\n", {"--funktion", " cos(x) - x\t", "-t1e-10"});
     EXPECT_EQ(r.exit_status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.substr(0, r.out.find("a= ")),
               "f(x) = cos(x) - x\ng(x) = x + f(x)\nBitte Intervallgrenzen eingeben:\n");
     EXPECT_TRUE(first_line(read_file(dir / "bisec_f1.dat"))
                     .ends_with("b=    1.0000000000000000e+00, f(x) = cos(x) - x, Toleranz= 1e-10"));
-    EXPECT_TRUE(first_line(read_file(dir / "newto_f1.dat")).ends_with(", f(x) = cos(x) - x, Toleranz= 1e-10"));
+    EXPECT_TRUE(first_line(read_file(dir / "newto_f1.dat"))
+                    .ends_with(", f(x) = cos(x) - x, Toleranz= 1e-10"));
     EXPECT_TRUE(first_line(read_file(dir / "fixpk_f1.dat"))
                     .ends_with(", f(x) = cos(x) - x, g(x) = x + f(x), Toleranz= 1e-10"));
 
@@ -95,7 +97,8 @@ TEST(TypedEquation, FunctionAloneWithTolerance)
     const double x = std::strtod(last.c_str() + 11, nullptr);
     const double g = std::strtod(last.c_str() + 36, nullptr);
     EXPECT_NEAR(g, 0.7390851332151607, 1e-9);
-    EXPECT_GT(std::abs(g - x), 1e-10) << "the last record shows the step to the iterate that met it";
+    EXPECT_GT(std::abs(g - x), 1e-10)
+        << "the last record shows the step to the iterate that met it";
 }
 
 TEST(TypedEquation, StepLimitStopsAMethodAndTheRunGoesOn)

@@ -103,7 +103,7 @@ TEST(Methods, StepLimitAndTolerance)
         {"newton_one_step_short", newton, {METHODS::TOLERANCE, 3, ""}, 3, LIMIT},
         {"fix_converges_at_the_limit", fix, {METHODS::TOLERANCE, 180, ""}, 180, ""},
         {"fix_one_step_short", fix, {METHODS::TOLERANCE, 179, ""}, 179, LIMIT},
-                // Step counts for another tolerance from exact_reference.py's methods.
+        // Step counts for another tolerance from exact_reference.py's methods.
         {"fix_tolerance_tighter", fix, {1e-6, 1000, ", Toleranz= 1e-06"}, 461, ""},
         {"newton_tolerance_looser", newton, {0.5, 1000, ""}, 2, ""},
     };

@@ -36,7 +36,8 @@ template <class Real> void expect_exact(const formula_values::Point<Real>& p)
     const runtime::Dual<Real> both = f.value_and_derivative(p.x);
     EXPECT_TRUE(same_bits(f.value(p.x), p.value)) << f.value(p.x) << " != " << p.value;
     EXPECT_TRUE(same_bits(both.value, p.value)) << both.value << " != " << p.value;
-    EXPECT_TRUE(same_bits(both.derivative, p.derivative)) << both.derivative << " != " << p.derivative;
+    EXPECT_TRUE(same_bits(both.derivative, p.derivative))
+        << both.derivative << " != " << p.derivative;
 }
 
 TEST(Formula, ValuesAndDerivativesFromExactArithmetic)
@@ -93,7 +94,8 @@ const Grouping GROUPINGS[] = {
     {"functions", "log(exp(x)) + sqrt(abs(-4))", 1.5, [](double) { return 3.5; }},
     {"trigonometry_as_the_library",
      "sin(x) + cos(x) * tan(x) - asin(x/2) / acos(x/2) + atan(x) * sinh(x) - cosh(x) / tanh(x)",
-     1.3, [](double x) {
+     1.3,
+     [](double x) {
          return ((std::sin(x) + std::cos(x) * std::tan(x)) - std::asin(x / 2) / std::acos(x / 2) +
                  std::atan(x) * std::sinh(x)) -
                 std::cosh(x) / std::tanh(x);
@@ -160,7 +162,8 @@ const BadFormula BAD_FORMULAS[] = {
     {"number_too_large", "x + 1e999", FormulaProblem::out_of_range, 5, "1e999"},
     {"number_too_small", "1e-400x", FormulaProblem::out_of_range, 1, "1e-400"},
     {"too_deep", DEEP, FormulaProblem::too_deep, 201, "("},
-    {"functions_count_as_levels", std::string("exp(").append(DEEP), FormulaProblem::too_deep, 204, "("},
+    {"functions_count_as_levels", std::string("exp(").append(DEEP), FormulaProblem::too_deep, 204,
+     "("},
     {"tower_too_high", tower(257), FormulaProblem::too_many_pending, 2 * 257 - 1, "x"},
     {"too_long", std::string("x").append(4096, ' '), FormulaProblem::too_long, 0, ""},
 };
