@@ -1,6 +1,7 @@
 // A function of one real, without side effects, as the methods take it: a non-owning
-// reference to a plain function or to a callable object (a compiled formula, say), at
-// the cost of one call through a pointer. The object must outlive the reference.
+// reference to a plain function or to a callable object (a compiled formula, say). A
+// plain function costs what a function pointer costs, and a predictable branch; an
+// object one call through a pointer. The object must outlive the reference.
 #pragma once
 
 #include <concepts>
@@ -12,17 +13,16 @@ template <class Real> class FunctionRef {
 public:
     using Plain = Real (*)(const Real&);
 
-    FunctionRef(Plain function) : call_(&call_plain), plain_(function) {}
+    FunctionRef(Plain function) : plain_(function) {}
 
     // A lambda without captures is kept as the plain function it converts to, so that a
     // reference made from a temporary one stays valid; any other callable by address.
     template <class Callable>
-    requires(!std::same_as<Callable, FunctionRef> &&
-             std::is_invocable_r_v<Real, const Callable&, const Real&>)
-        FunctionRef(const Callable& callable)
+        requires(!std::same_as<Callable, FunctionRef> &&
+                 std::is_invocable_r_v<Real, const Callable&, const Real&>)
+    FunctionRef(const Callable& callable)
     {
         if constexpr (std::convertible_to<const Callable&, Plain>) {
-            call_ = &call_plain;
             plain_ = callable;
         } else {
             call_ = &call_object<Callable>;
@@ -30,21 +30,17 @@ public:
         }
     }
 
-    Real operator()(const Real& x) const { return call_(*this, x); }
+    Real operator()(const Real& x) const { return plain_ ? plain_(x) : call_(object_, x); }
 
 private:
-    static Real call_plain(const FunctionRef& self, const Real& x) { return self.plain_(x); }
-
-    template <class Callable> static Real call_object(const FunctionRef& self, const Real& x)
+    template <class Callable> static Real call_object(const void* object, const Real& x)
     {
-        return (*static_cast<const Callable*>(self.object_))(x);
+        return (*static_cast<const Callable*>(object))(x);
     }
 
-    Real (*call_)(const FunctionRef&, const Real&);
-    union {
-        Plain plain_;
-        const void* object_;
-    };
+    Plain plain_ = nullptr;
+    Real (*call_)(const void*, const Real&) = nullptr;
+    const void* object_ = nullptr;
 };
 
 }  // namespace runtime

@@ -33,11 +33,11 @@ template float tolerance_option(std::string_view value);
 
 std::int32_t step_limit_option(std::string_view value)
 {
+    // from_chars takes no '+', no blank and no base prefix: digits, or a '-' that the
+    // range then refuses.
     std::int32_t limit = 0;
-    const bool digits_only =
-        !value.empty() && value.find_first_not_of("0123456789") == std::string_view::npos;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), limit);
-    if (!digits_only || error != std::errc{} || end != value.data() + value.size() || limit < 1)
+    if (error != std::errc{} || end != value.data() + value.size() || limit < 1)
         refuse(phrases().bad_step_limit, value, phrases().expected_step_limit);
     return limit;
 }
