@@ -12,7 +12,7 @@ namespace {
 
 enum OPTION : std::size_t { FUNCTION, DERIVATIVE, TOLERANCE, MAX_STEPS };
 
-constexpr std::array<runtime::OptionSpec, 4> TABLE{{
+constexpr std::array<runtime::OptionDefinition, 4> TABLE{{
     {"function", 'f'},
     {"derivative", 0},
     {"tolerance", 't'},

@@ -12,7 +12,7 @@ namespace {
 
 enum OPTION : std::size_t { FUNKTION, ABLEITUNG, FIXPUNKT, TOLERANZ, MAX_SCHRITTE };
 
-constexpr std::array<runtime::OptionSpec, 5> TABLE{{
+constexpr std::array<runtime::OptionDefinition, 5> TABLE{{
     {"funktion", 'f'},
     {"ableitung", 0},
     {"fixpunkt", 'g'},

@@ -56,7 +56,7 @@ std::string offending(char* argv[], int code, bool value_missing)
 std::string_view version() { return QUARLEN_VERSION; }
 
 std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view help,
-                                      std::span<const OptionSpec> options)
+                                      std::span<const OptionDefinition> options)
 {
     // "+": stop at the first argument that is no option; ":": report a missing value.
     std::string short_options = "+:h";
@@ -66,11 +66,11 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
     long_options.push_back({"help", no_argument, nullptr, 'h'});
     long_options.push_back({"version", no_argument, nullptr, VERSION_CODE});
     for (std::size_t k = 0; k < options.size(); ++k) {
-        const OptionSpec& spec = options[k];
-        const int code =
-            spec.short_name != 0 ? spec.short_name : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
-        if (spec.short_name != 0) short_options.append(1, spec.short_name).append(":");
-        names.emplace_back(spec.long_name);
+        const OptionDefinition& definition = options[k];
+        const int code = definition.short_name != 0 ? definition.short_name
+                                                    : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+        if (definition.short_name != 0) short_options.append(1, definition.short_name).append(":");
+        names.emplace_back(definition.long_name);
         long_options.push_back({names.back().c_str(), required_argument, nullptr, code});
     }
     long_options.push_back({nullptr, 0, nullptr, 0});

@@ -14,13 +14,13 @@ namespace runtime {
 // The project's version, as the build states it ("1.0").
 std::string_view version();
 
-struct OptionSpec {
+struct OptionDefinition {
     std::string_view long_name;  // without the dashes: "funktion"
     char short_name = 0;         // 'f', or 0 for none
 };
 
 struct GivenOption {
-    std::size_t option;      // its index in the table of OptionSpec
+    std::size_t option;      // its index in the table of OptionDefinition
     std::string_view value;  // as typed
 };
 
@@ -30,6 +30,6 @@ struct GivenOption {
 // writes `help`, "--version" a line "<program> <version>", both on stdout, and the
 // program ends with status 0. Otherwise returns the options given, in their order.
 std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view help,
-                                      std::span<const OptionSpec> options = {});
+                                      std::span<const OptionDefinition> options = {});
 
 }  // namespace runtime
