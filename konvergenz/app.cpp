@@ -1,11 +1,13 @@
 #include "app.hpp"
 
 #include "atomic_file.hpp"
+#include "chart_guard.hpp"
 #include "csv_table.hpp"
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
 #include "posix_file.hpp"
+#include "run_notes.hpp"
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
 
@@ -30,14 +32,18 @@ bool older(const timespec& a, const timespec& b)
 
 // quarlen writes its logs one after the other, in the order of all_methods. A log older
 // than one written before it is left over from an earlier run: this one ended before
-// it reached that stage. Its data is still sound in itself, so it is only named.
-void warn_about_stale_logs(const std::vector<LogFile>& logs, std::ostream& err)
+// it reached that stage. Its data is still sound in itself, so it is named and marked.
+// logs[i] is the file of summaries[i].
+void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary>& summaries,
+                     std::ostream& err)
 {
     const LogFile* newest = nullptr;
-    for (const LogFile& log : logs) {
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        const LogFile& log = logs[i];
         if (newest && older(log.modified, newest->modified)) {
             err << prefix << log.path.string() << " ist älter als " << newest->path.string()
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";
+            summaries[i].stale = true;
         } else {
             newest = &log;
         }
@@ -50,9 +56,26 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
     for (const MethodSummary& summary : summaries) {
         series.push_back({summary.method->label, summary.method->colour, summary.chart_points,
                           summary.start_values.value_or(std::vector<NamedValue>{}),
-                          summary.estimate.error});
+                          summary.estimate.error,
+                          note_words(run_notes(summary, stopping_tolerance)),
+                          summary.stats.steps() > 0});
     }
     return series;
+}
+
+// A chart path that cannot take a chart, or would take the place of a log, is refused
+// before the logs are read.
+void check_chart_path(const Options& options, std::ostream& err)
+{
+    const std::filesystem::path chart = options.chart_path();
+    if (const auto log = log_at_chart_path(resolve_output_file(chart), options.folder)) {
+        throw WriteError(chart.string() + " lässt sich nicht schreiben: das ist das Protokoll " +
+                         log->string() + ", das Diagramm braucht einen anderen Namen");
+    }
+    if (options.output && !named_as_svg(chart)) {
+        err << prefix << chart.string()
+            << ": der Name endet nicht auf .svg, die Datei erhält aber ein SVG-Diagramm\n";
+    }
 }
 
 }  // namespace
@@ -65,9 +88,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             err << prefix << "Ordner " << options.folder.string() << " nicht gefunden\n";
             return exit_bad_input;
         }
-        // A chart path that cannot take a chart is refused before the logs are read.
         const std::filesystem::path chart = options.chart_path();
-        if (!options.no_chart) resolve_output_file(chart);
+        if (!options.no_chart) check_chart_path(options, err);
 
         std::vector<MethodSummary> summaries;
         std::vector<LogFile> logs;
@@ -94,10 +116,10 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
                 << options.folder.string() << " gefunden\n";
             return exit_bad_input;
         }
-        warn_about_stale_logs(logs, err);
+        mark_stale_logs(logs, summaries, err);
 
         if (options.csv) {
-            print_csv_table(out, summaries);
+            print_csv_table(out, summaries, stopping_tolerance);
         } else {
             print_summary_table(out, summaries, stopping_tolerance);
         }

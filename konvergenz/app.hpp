@@ -1,6 +1,7 @@
 #pragma once
 
 #include "options.hpp"
+#include "quarlen/methods.hpp"
 #include "runtime/exit_status.hpp"
 
 #include <ostream>
@@ -16,7 +17,7 @@ enum ExitStatus : int {
 };
 
 // The stopping tolerance quarlen uses; drawn as a line in the chart.
-inline constexpr double stopping_tolerance = 1e-4;
+inline constexpr double stopping_tolerance = METHODS::TOLERANCE;
 
 // Reads the logs in options.folder, prints the table to out, writes the
 // chart. Messages and warnings go to err, one line each, prefixed

@@ -1,6 +1,7 @@
 #include "csv_table.hpp"
 
 #include "number_format.hpp"
+#include "run_notes.hpp"
 
 #include <optional>
 #include <string>
@@ -15,7 +16,8 @@ std::string field(std::optional<double> value)
 
 }  // namespace
 
-void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summaries)
+void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summaries,
+                     double tolerance)
 {
     out << csv_header << '\n';
     for (const MethodSummary& summary : summaries) {
@@ -27,10 +29,12 @@ void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summar
                 start_values += field(v.value);
             }
         }
+        const auto order = summary.method->shows_order ? s.order() : std::nullopt;
         out << summary.method->key << ',' << s.steps() << ',' << field(s.last_iterate()) << ','
-            << field(s.last_residual()) << ',' << field(s.final_factor()) << ',' << field(s.order())
+            << field(s.last_residual()) << ',' << field(s.final_factor()) << ',' << field(order)
             << ',' << field(summary.estimate.error) << ',' << field(summary.estimate.limit) << ','
-            << start_values << ',' << s.non_finite() << '\n';
+            << start_values << ',' << s.non_finite() << ','
+            << note_codes(run_notes(summary, tolerance)) << '\n';
     }
 }
 

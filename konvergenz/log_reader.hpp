@@ -64,6 +64,9 @@ public:
     // One line each, ready to be shown to the user.
     const std::vector<std::string>& warnings() const { return warnings_; }
 
+    // Whether a last line without a line end was left out.
+    bool cut() const { return cut_; }
+
 private:
     [[noreturn]] void fail(std::string_view what) const;
     [[noreturn]] void fail_on_long_line(std::string_view head) const;

@@ -3,7 +3,8 @@
 namespace konvergenz {
 namespace {
 
-// Matches "-d VALUE", "--dir VALUE" and "--dir=VALUE"; advances i past the value.
+// Matches "-d VALUE", "-dVALUE", "--dir VALUE" and "--dir=VALUE", as getopt does;
+// advances i past the value.
 std::optional<std::string_view> option_value(std::span<const std::string_view> arguments,
                                              std::size_t& i, std::string_view short_name,
                                              std::string_view long_name)
@@ -12,6 +13,9 @@ std::optional<std::string_view> option_value(std::span<const std::string_view> a
     if (argument.starts_with(long_name) && argument.size() > long_name.size() &&
         argument[long_name.size()] == '=') {
         return argument.substr(long_name.size() + 1);
+    }
+    if (argument.size() > short_name.size() && argument.starts_with(short_name)) {
+        return argument.substr(short_name.size());
     }
     if (argument != short_name && argument != long_name) return std::nullopt;
     if (i + 1 == arguments.size()) {
@@ -79,7 +83,9 @@ std::string usage_text()
            "\n"
            "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll oder falscher Aufruf,\n"
            "3 Diagramm oder Standardausgabe nicht schreibbar, 129, 130, 143 durch SIGHUP,\n"
-           "Strg-C (SIGINT) oder SIGTERM unterbrochen.\n";
+           "Strg-C (SIGINT) oder SIGTERM unterbrochen.\n"
+           "\n"
+           "Ausführlich: man konvergenz\n";
 }
 
 }  // namespace konvergenz

@@ -1,6 +1,7 @@
 #include "summary_table.hpp"
 
 #include "number_format.hpp"
+#include "run_notes.hpp"
 #include "runtime/record.hpp"
 
 #include <algorithm>
@@ -34,7 +35,7 @@ struct Column {
     bool left_aligned = false;
 };
 
-constexpr std::array<Column, 10> columns{{
+constexpr std::array<Column, 11> columns{{
     {"Verfahren", true},
     {"Startwerte", true},
     {"Schritte"},
@@ -45,6 +46,7 @@ constexpr std::array<Column, 10> columns{{
     {"geschätzter Fehler"},
     {"geschätzter Grenzwert"},
     {"nicht endlich"},
+    {"Hinweise", true},  // only where a row has one
 }};
 
 using Row = std::array<std::string, columns.size()>;
@@ -56,29 +58,31 @@ std::size_t display_width(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-Row table_row(const MethodSummary& summary)
+Row table_row(const MethodSummary& summary, double tolerance)
 {
     const ConvergenceStats& s = summary.stats;
     const ErrorEstimate& e = summary.estimate;
     std::string error = format(e.error, std::chars_format::scientific, 3);
     if (e.contradicting_estimate) error += footnote_mark;
+    const auto order = summary.method->shows_order ? s.order() : std::nullopt;
     return {std::string(summary.method->label),
             start_values_text(summary.start_values),
             std::to_string(s.steps()),
             format(s.last_iterate(), std::chars_format::scientific, 15),
             format(s.last_residual(), std::chars_format::scientific, 3),
             format_factor(s.final_factor()),
-            format(s.order(), std::chars_format::fixed, 2),
+            format(order, std::chars_format::fixed, 2),
             error,
             format(e.limit, std::chars_format::scientific, 15),
-            std::to_string(s.non_finite())};
+            std::to_string(s.non_finite()),
+            note_words(run_notes(summary, tolerance))};
 }
 
 void print_row(std::ostream& out, const Row& cells,
-               const std::array<std::size_t, columns.size()>& widths)
+               const std::array<std::size_t, columns.size()>& widths, std::size_t shown)
 {
     std::string line;
-    for (std::size_t i = 0; i < columns.size(); ++i) {
+    for (std::size_t i = 0; i < shown; ++i) {
         if (i > 0) line += "  ";
         const std::string padding(widths[i] - display_width(cells[i]), ' ');
         line += columns[i].left_aligned ? cells[i] + padding : padding + cells[i];
@@ -89,7 +93,8 @@ void print_row(std::ostream& out, const Row& cells,
 
 // What the figures after q mean, below the table.
 constexpr std::string_view figure_notes =
-    R"(p          Konvergenzordnung aus den letzten drei Werten von |f|
+    R"(p          Konvergenzordnung aus den letzten drei Werten von |f|; keine bei der Bisektion:
+           sie halbiert ihr Intervall je Schritt, |f| folgt dabei keiner Ordnung
 Fehler     geschätzter Abstand der letzten Iterierten von der Nullstelle: |f| geteilt durch
            die Steigung der Sekante über die letzten zwei Schritte; bei der Bisektion die
            Schranke |b - a| / 2^(n+1), gültig wenn F in [a, b] das Vorzeichen wechselt
@@ -98,6 +103,40 @@ Grenzwert  die letzte Iterierte, um einen Sekantenschritt verbessert
 
 // Two significant digits are enough to say how far off a result is.
 std::string rough(double value) { return format_real(value, std::chars_format::scientific, 1); }
+
+// The sentence below the table for a run that did not finish, or finished far from the
+// root; empty for any other.
+std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& notes,
+                     const std::string& tolerance_text)
+{
+    const ErrorEstimate& e = summary.estimate;
+    const bool no_step = summary.stats.steps() == 0;
+    const bool far = has_note(notes, RunNote::far_from_root);
+    const std::string label(summary.method->label);
+    const std::string how_far =
+        far ? std::string(summary.method->kind == MethodKind::bisection ? "bis zu " : "etwa ") +
+                  rough(*e.error) + " von der Nullstelle entfernt"
+            : "";
+    const std::string result = no_step ? "das Ergebnis" : "die letzte Iterierte";
+    if (has_note(notes, RunNote::unfinished)) {
+        const std::string criterion = "das Abbruchkriterium (Toleranz " + tolerance_text + ")";
+        return label + ": Toleranz nicht erreicht: " +
+               (no_step ? "das Protokoll enthält keinen Schritt, und vor dem ersten war " +
+                              criterion + " nicht erfüllt"
+                        : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
+                              criterion + " nicht") +
+               "; der Lauf wurde unterbrochen, angehalten oder brach ab" +
+               (far ? ", und " + result + " liegt noch " + how_far : "") + ".";
+    }
+    if (!far) return "";
+    if (no_step) {
+        return label + ": Das Abbruchkriterium prüft gegen die Toleranz " + tolerance_text +
+               " und war schon vor dem ersten Schritt erfüllt, doch das Ergebnis liegt noch " +
+               how_far + " (geschätzt aus einem nachgerechneten Schritt).";
+    }
+    return label + ": Das Abbruchkriterium prüft gegen die Toleranz " + tolerance_text +
+           ", doch die letzte Iterierte liegt noch " + how_far + ".";
+}
 
 }  // namespace
 
@@ -119,7 +158,11 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     Row headings;
     for (std::size_t i = 0; i < columns.size(); ++i) headings[i] = columns[i].heading;
     rows.push_back(headings);
-    for (const MethodSummary& summary : summaries) rows.push_back(table_row(summary));
+    bool any_notes = false;
+    for (const MethodSummary& summary : summaries) {
+        rows.push_back(table_row(summary, tolerance));
+        any_notes = any_notes || !rows.back().back().empty();
+    }
 
     std::array<std::size_t, columns.size()> widths{};
     for (const Row& row : rows) {
@@ -127,7 +170,8 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
             widths[i] = std::max(widths[i], display_width(row[i]));
         }
     }
-    for (const Row& row : rows) print_row(out, row, widths);
+    const std::size_t shown = any_notes ? columns.size() : columns.size() - 1;
+    for (const Row& row : rows) print_row(out, row, widths, shown);
 
     out << "q          Faktor |f(x_k+1)| / |f(x_k)| je Schritt am Ende (Median der letzten "
         << ConvergenceStats::factor_window << " Quotienten)\n"
@@ -136,13 +180,8 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     const std::string tolerance_text = format_real(tolerance, std::chars_format::scientific, 0);
     for (const MethodSummary& summary : summaries) {
         const ErrorEstimate& e = summary.estimate;
-        const bool bound = summary.method->kind == MethodKind::bisection;
-        if (far_beyond_tolerance(e.error, tolerance)) {
-            out << summary.method->label << ": Das Abbruchkriterium prüft gegen die Toleranz "
-                << tolerance_text << ", doch die letzte Iterierte liegt noch "
-                << (bound ? "bis zu " : "etwa ") << rough(*e.error)
-                << " von der Nullstelle entfernt.\n";
-        }
+        const std::string said = sentence(summary, run_notes(summary, tolerance), tolerance_text);
+        if (!said.empty()) out << said << '\n';
         if (e.contradicting_estimate) {
             out << footnote_mark << ' ' << summary.method->label
                 << ": Die Sekantenschätzung des Fehlers, " << rough(*e.contradicting_estimate)

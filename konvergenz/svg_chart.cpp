@@ -123,9 +123,11 @@ struct Chart {
 // ended below the tolerance line, but its last iterate is far from the root.
 bool marks_error(const ChartSeries& s, double tolerance)
 {
-    return !s.points.empty() && far_beyond_tolerance(s.estimated_error, tolerance);
+    return far_beyond_tolerance(s.estimated_error, tolerance);
 }
 
+// The axis encloses the values and the tolerance, never an estimated error: one mark
+// far off would squeeze every series into a strip.
 Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
 {
     std::optional<long long> min_step;
@@ -135,11 +137,6 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
     for (const ChartSeries& s : series) {
         if (s.points.empty()) continue;
         last_steps.push_back(s.points.back().step);
-        if (marks_error(s, tolerance)) {
-            smallest_positive =
-                std::min(smallest_positive.value_or(*s.estimated_error), *s.estimated_error);
-            largest = std::max(largest.value_or(*s.estimated_error), *s.estimated_error);
-        }
         for (const ChartPoint& p : s.points) {
             min_step = std::min(min_step.value_or(p.step), p.step);
             if (p.value > 0.0) {
@@ -265,10 +262,11 @@ void append_x_axis(std::string& svg, const Chart& chart)
     svg += '\n';
 }
 
+// Drawn over the series, so that one running along it does not hide it.
 void append_tolerance(std::string& svg, const Chart& chart, double tolerance)
 {
     const double y = chart.to_y(tolerance);
-    svg += "<g stroke=\"#444\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\">";
+    svg += "<g class=\"tolerance\" stroke=\"#444\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\">";
     for (const Panel& panel : chart.panels) append_line(svg, panel.left, y, panel.right, y);
     svg += "</g>\n";
 
@@ -367,7 +365,10 @@ std::string legend_label(const ChartSeries& s)
             input.name == "x0" ? "x\xE2\x82\x80" : std::string(input.name);  // x with subscript 0
         label += " = " + german_real(input.value);
     }
-    if (s.points.empty()) label += " (keine Werte)";
+    std::string notes = s.points.empty() && !s.has_records ? "keine Werte" : "";
+    if (!notes.empty() && !s.notes.empty()) notes += ", ";
+    notes += s.notes;
+    if (!notes.empty()) label += " (" + notes + ')';
     return label;
 }
 
@@ -420,29 +421,63 @@ void append_legend(std::string& svg, const std::vector<ChartSeries>& series,
 }
 
 // At the series' last step: a dotted line from its last |f| to the estimated
-// error of that iterate, a ring there, and the figure beside it.
+// error of that iterate, a bar across there (no record is drawn so), and the figure
+// beside it. An error beyond the axis is drawn at its edge, with an arrow pointing
+// out.
 void append_error_marks(std::string& svg, const Chart& chart,
                         const std::vector<ChartSeries>& series, double tolerance)
 {
     constexpr double font_size = 12;
+    struct Label {
+        double left, right, baseline;
+    };
+    std::vector<Label> placed;
     for (const ChartSeries& s : series) {
         if (!marks_error(s, tolerance)) continue;
-        const ChartPoint& last = s.points.back();
+        const ChartPoint* last = s.points.empty() ? nullptr : &s.points.back();
+        const long long step = last ? last->step : 0;
         // The first panel that shows the last step: the zoomed one for a short
         // series. The last panel shows every step.
         const auto panel = std::find_if(chart.panels.begin(), std::prev(chart.panels.end()),
-                                        [&](const Panel& p) { return last.step <= p.steps.last; });
-        const double x = Chart::to_x(*panel, last.step);
-        const double y = chart.to_y(*s.estimated_error);
+                                        [&](const Panel& p) { return step <= p.steps.last; });
+        const double x = Chart::to_x(*panel, step);
+        const double error = *s.estimated_error;
+        const double y = chart.to_y(error);
+        const int beyond = error > std::pow(10.0, chart.decades.highest)  ? 1
+                           : error < std::pow(10.0, chart.decades.lowest) ? -1
+                                                                          : 0;
         const std::string colour(s.colour);
         svg += "<g class=\"error-mark\" stroke=\"" + colour + "\" fill=\"none\">";
-        svg += "<g stroke-width=\"1.2\" stroke-dasharray=\"2 3\">";
-        append_line(svg, x, chart.to_y(last.value), x, y);
-        svg += "</g><circle cx=\"" + number(x) + "\" cy=\"" + number(y) +
-               "\" r=\"4.5\" stroke-width=\"2\" fill=\"#fff\"/>";
-        const std::string label = "gesch\xC3\xA4tzter Fehler " + german_real(*s.estimated_error, 2);
-        const bool room_on_left = x - 9 - estimated_width(label, font_size) >= panel->left + 4;
-        append_text(svg, room_on_left ? x - 9 : x + 9, y + 4, label,
+        if (last) {
+            svg += "<g stroke-width=\"1.2\" stroke-dasharray=\"2 3\">";
+            append_line(svg, x, chart.to_y(last->value), x, y);
+            svg += "</g>";
+        }
+        if (beyond == 0) {
+            svg += "<line class=\"estimate\" x1=\"" + number(x - 7) + "\" y1=\"" + number(y) +
+                   "\" x2=\"" + number(x + 7) + "\" y2=\"" + number(y) + "\" stroke-width=\"2.4\"/>";
+        } else {
+            const double back = beyond > 0 ? 9 : -9;  // from the tip into the plot
+            svg += "<path class=\"beyond-axis\" d=\"M" + number(x) + ' ' + number(y) + "l-5 " +
+                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) +
+                   "M" + number(x) + ' ' + number(y) + "v" + number(2 * back) +
+                   "\" stroke-width=\"2\" stroke-linecap=\"round\"/>";
+        }
+        const std::string label = "gesch\xC3\xA4tzter Fehler " + german_real(error, 2);
+        const double width = estimated_width(label, font_size);
+        const bool room_on_left = x - 12 - width >= panel->left + 4;
+        const double left = room_on_left ? x - 12 - width : x + 12;
+        // Beside the bar, or just inside the edge beside the arrow; moved further in while
+        // it would cover the label of another series' mark nearby.
+        double baseline = beyond > 0 ? y + 14 : beyond < 0 ? y - 6 : y + 4;
+        const double line_step = beyond < 0 ? -(font_size + 2) : font_size + 2;
+        const auto covers = [&](const Label& other) {
+            return left < other.right && other.left < left + width &&
+                   std::fabs(baseline - other.baseline) < font_size + 2;
+        };
+        while (std::any_of(placed.begin(), placed.end(), covers)) baseline += line_step;
+        placed.push_back({left, left + width, baseline});
+        append_text(svg, room_on_left ? x - 12 : x + 12, baseline, label,
                     "stroke=\"none\" fill=\"" + colour + "\" font-size=\"" + number(font_size) +
                         "\" text-anchor=\"" + (room_on_left ? "end" : "start") + '"');
         svg += "</g>\n";
@@ -481,8 +516,8 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
 
     if (shift > 0) svg += "<g transform=\"translate(0 " + number(shift) + ")\">\n";
     for (const Panel& panel : chart.panels) append_frame_and_grid(svg, chart, panel);
-    append_tolerance(svg, chart, tolerance);
     append_panel_series(svg, chart, series);
+    append_tolerance(svg, chart, tolerance);
     append_error_marks(svg, chart, series, tolerance);
     append_y_axis(svg, chart);
     append_x_axis(svg, chart);

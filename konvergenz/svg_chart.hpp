@@ -17,13 +17,17 @@ struct ChartSeries {
     std::vector<ChartPoint> points;              // finite |f| in step order, already thinned out
     std::vector<NamedValue> inputs = {};         // shown in the legend after the label
     std::optional<double> estimated_error = {};  // of the last iterate
+    std::string notes = {};     // what the legend says about the run, after its inputs
+    bool has_records = false;  // a series without points had records, none of them finite
 };
 
 // A self-contained SVG document: |f(x_k)| over k on a logarithmic axis, one
-// line per series, the tolerance as a dashed horizontal line, legend above
-// the plot so that it never covers data. Values of exactly 0 are drawn on
-// the bottom edge. An estimated error more than ten times the tolerance is
-// marked and labelled at its series' last step. German labels.
+// line per series, the tolerance as a dashed horizontal line drawn over them,
+// legend above the plot so that it never covers data. Values of exactly 0 are
+// drawn on the bottom edge. An estimated error more than ten times the
+// tolerance is marked and labelled at its series' last step (step 0 for a
+// series without points) without widening the axis: one beyond it is drawn at
+// the edge with an arrow. German labels.
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance);
 
 }  // namespace konvergenz

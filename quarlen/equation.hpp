@@ -27,9 +27,9 @@ struct TYPED {
     RealFunction F = FUNCTIONS::F1;
     RealFunction DF = FUNCTIONS::DF1;
     RealFunction G = FUNCTIONS::GF2;
-    METHODS::SETTINGS ON_F;     // a method on f: bisection
+    METHODS::SETTINGS ON_F;     // a method on f: the bracketing ones and the secant
     METHODS::SETTINGS ON_F_DF;  // on f and f': Newton
-    METHODS::SETTINGS ON_G;     // on g: the fixed-point iteration
+    METHODS::SETTINGS ON_G;     // on g: the fixed-point iteration and Steffensen
 
     runtime::Expression<double> F_FORMULA, DF_FORMULA, G_FORMULA;
     runtime::ValueOf<double> F_VALUE{&F_FORMULA}, DF_VALUE{&DF_FORMULA}, G_VALUE{&G_FORMULA};

@@ -3,6 +3,7 @@
 
 #include "quarlen/methods.hpp"
 #include "quarlen/stop_report.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
@@ -21,7 +22,7 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
     runtime::Verdict WHY = runtime::Verdict::go;
     // X = F(XSTART) serves both the test and the step: one evaluation per step.
     double X = F(XSTART);
-    while (std::abs(X - XSTART) > RUN.TOLERANCE) {
+    while (FIX_MEASURE(X, XSTART) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
         LOG.write(STEP);
@@ -36,7 +37,9 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
         REPORT_STOP("Fixpunktiteration", WHY, STEPS, XSTART,
                     "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
                     AUSGABE);
-    } else if (std::isnan(X - XSTART)) {
+    } else if (std::isnan(FIX_MEASURE(X, XSTART))) {
+        // The test comes before the record, so the broken step has none: it is the one
+        // after the log's last.
         REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
                          "g(x) = " + runtime::shortest(X) +
                              " bei x = " + runtime::shortest(XSTART));

@@ -1,4 +1,4 @@
-// The three iterations. Each keeps a log: it creates or rewrites the file AUSGABE,
+// The iterations. Each keeps a log: it creates or rewrites the file AUSGABE,
 // writes a header line to it, then one step record per iteration (the step number and
 // two reals) to the file and the console, and closes the file before it returns.
 // Results are left in the in/out arguments.
@@ -42,5 +42,23 @@ void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF
 // x = F(x) from XSTART until |F(x) - x| is at most TOLERANCE.
 void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
          const SETTINGS& RUN = {});
+
+// Regula falsi and the Illinois variant: as BISEC, with the point where the chord through
+// the ends meets the axis in place of the midpoint. Either order of A, B.
+void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+                  std::string_view AUSGABE, const SETTINGS& RUN = {});
+void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+              std::string_view AUSGABE, const SETTINGS& RUN = {});
+
+// The secant method from X0, X1 until two iterates differ by at most TOLERANCE; X1 is left
+// at the last iterate. Starts that already differ by no more take no step, which is
+// reported as Newton's start that takes none.
+void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE,
+            const SETTINGS& RUN = {});
+
+// Steffensen's method for a fixed point of F, from XSTART until |F(x) - x| is at most
+// TOLERANCE, tested as FIX tests it.
+void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+                const SETTINGS& RUN = {});
 
 }  // namespace METHODS

@@ -3,6 +3,7 @@
 
 #include "quarlen/methods.hpp"
 #include "quarlen/stop_report.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
@@ -22,12 +23,12 @@ void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF
     // A previous iterate 1 away makes the first test pass, unless XSTART is so large
     // (2^53 or more) that adding 1 changes nothing: then no step is taken at all.
     double ALT = XSTART + 1;
-    while (std::abs(XSTART - ALT) > RUN.TOLERANCE) {
+    while (NEWTON_MEASURE(XSTART, ALT) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         ALT = XSTART;
         const double FX = F(XSTART);
         // No guard against DF = 0: the infinity leads to a NaN, which ends the loop.
-        const double NEWTON_ZERO = XSTART - FX / DF(XSTART);
+        const double NEWTON_ZERO = NEWTON_STEP(XSTART, FX, DF(XSTART));
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(FX);
         runtime::console::write(STEP);
         LOG.write(STEP);
@@ -46,8 +47,9 @@ void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF
                        "beim Startwert x = " + runtime::shortest(XSTART) +
                            " ergibt x + 1 wieder x (ab |x| = 2^53), so dass der Test auf den "
                            "Abstand zweier Iterierter schon vor dem ersten Schritt erfüllt ist");
-    } else if (std::isnan(XSTART - ALT)) {
-        REPORT_BREAKDOWN("Newton-Verfahren", STEPS,
+    } else if (std::isnan(NEWTON_MEASURE(XSTART, ALT))) {
+        // The step that led to the NaN is the last one in the log.
+        REPORT_BREAKDOWN("Newton-Verfahren", STEPS - 1,
                          "der Schritt von x = " + runtime::shortest(ALT) + " führt auf " +
                              runtime::shortest(XSTART));
     }

@@ -1,6 +1,7 @@
 #include "quarlen/options.hpp"
 
 #include <array>
+#include <string>
 
 #include "quarlen/help.hpp"
 #include "runtime/command_line.hpp"
@@ -10,9 +11,10 @@
 namespace OPTIONS {
 namespace {
 
-enum OPTION : std::size_t { FUNKTION, ABLEITUNG, FIXPUNKT, TOLERANZ, MAX_SCHRITTE };
+enum OPTION : std::size_t { VERFAHREN, FUNKTION, ABLEITUNG, FIXPUNKT, TOLERANZ, MAX_SCHRITTE };
 
-constexpr std::array<runtime::OptionDefinition, 5> TABLE{{
+constexpr std::array<runtime::OptionDefinition, 6> TABLE{{
+    {"verfahren", 'm'},
     {"funktion", 'f'},
     {"ableitung", 0},
     {"fixpunkt", 'g'},
@@ -20,12 +22,22 @@ constexpr std::array<runtime::OptionDefinition, 5> TABLE{{
     {"max-schritte", 'n'},
 }};
 
+void STAGES_NAMED(std::string_view LISTE, CHOICES& CHOSEN)
+{
+    if (const std::string WHY = STAGES::PARSE(LISTE, CHOSEN.ORDER); !WHY.empty())
+        runtime::fail(runtime::ExitStatus::bad_input, WHY);
+}
+
 }  // namespace
 
 void READ(int ARGC, char* ARGV[], CHOICES& CHOSEN)
 {
+    STAGES_NAMED(STAGES::DEFAULT, CHOSEN);
     for (const auto& [WHICH, VALUE] : runtime::command_line(ARGC, ARGV, HELP, TABLE)) {
         switch (WHICH) {
+        case VERFAHREN:
+            STAGES_NAMED(VALUE, CHOSEN);
+            break;
         case FUNKTION:
             CHOSEN.F = VALUE;
             break;

@@ -66,10 +66,10 @@ void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STE
     runtime::note_not_converged();
 }
 
-void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEPS, std::string_view WHAT)
+void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT)
 {
     std::string MESSAGE(METHOD);
-    MESSAGE += " in Schritt " + std::to_string(STEPS) + " zusammengebrochen: ";
+    MESSAGE += " in Schritt " + std::to_string(STEP) + " zusammengebrochen: ";
     MESSAGE += WHAT;
     runtime::warn(MESSAGE);
     runtime::note_not_converged();

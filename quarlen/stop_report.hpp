@@ -15,8 +15,10 @@ namespace METHODS {
 void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
                  std::string_view CYCLE, std::string_view AUSGABE);
 
-// A NaN ended the loop before step STEPS; WHAT says which value it is and where.
-void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEPS, std::string_view WHAT);
+// A NaN ended the loop; WHAT says which value it is and where. STEP numbers the broken
+// step as the log does: the number of its own record where the log holds one, otherwise
+// the number after the log's last.
+void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT);
 
 // The method took no step at all although X does not meet its test; WHY says why.
 void REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,20 @@ inline constexpr std::size_t REAL32_WIDTH = 16;
 
 class Record {
 public:
+    Record() { buffer_[0] = '\n'; }
+    // A record is built and copied once per step: both touch the line alone, not the
+    // unused rest of the buffer.
+    Record(const Record& other) : length_(other.length_)
+    {
+        std::memcpy(buffer_.data(), other.buffer_.data(), length_ + 1);
+    }
+    Record& operator=(const Record& other)
+    {
+        length_ = other.length_;
+        std::memmove(buffer_.data(), other.buffer_.data(), length_ + 1);
+        return *this;
+    }
+
     Record& text(std::string_view text);
     Record& integer(std::int32_t value);
     Record& real(double value);
@@ -38,8 +53,8 @@ private:
     // Longest record the programs write: a header of two texts and two reals.
     static constexpr std::size_t CAPACITY = 254;
 
-    // One spare byte past the items always holds the line's '\n'.
-    std::array<char, CAPACITY + 1> buffer_{'\n'};
+    // One spare byte past the items always holds the line's '\n'; nothing past it is read.
+    std::array<char, CAPACITY + 1> buffer_;
     std::size_t length_ = 0;
 };
 

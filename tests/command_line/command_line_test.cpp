@@ -28,7 +28,8 @@ const Program PROGRAMS[] = {
      QUARLEN_PATH,
      {"Aufruf: quarlen", "Intervallgrenzen", "Startwert für das Newton-Verfahren",
       "Startwert für die Fixpunktiteration", "Pipe", "bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat",
-      "--version", "Exit-Status", "129, 130, 143"},
+      "--verfahren LISTE", "regula-falsi", "sekan_f1.dat", "steff_f1.dat", "--version",
+      "Exit-Status", "129, 130, 143"},
      "quarlen: unbekanntes Argument"},
     {"mirtova",
      MIRTOVA_PATH,
@@ -37,7 +38,7 @@ const Program PROGRAMS[] = {
      "mirtova: unknown argument"},
     {"konvergenz",
      KONVERGENZ_PATH,
-     {"Aufruf: konvergenz", "--version"},
+     {"Aufruf: konvergenz", "--version", "Ausführlich: man konvergenz\n"},
      "konvergenz: unbekanntes Argument"},
 };
 

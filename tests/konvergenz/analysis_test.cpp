@@ -86,6 +86,12 @@ double value_at(long long k, long long period) {
 
 TEST(Downsampler, KeepsHeadEndAndEveryBucketsExtremesWithinTheLimit) {
     EXPECT_TRUE(Downsampler().points().empty());
+    // Every bucket's extremes apart from the head and the last point: one bucket too many
+    // would keep 9.
+    Downsampler smallest(8, 2);
+    const double values[] = {5, 5, 1, 9, 5, 1, 9, 5, 5, 9, 1, 5};
+    for (long long k = 0; k < 12; ++k) smallest.add({k, values[k]});
+    EXPECT_LE(smallest.points().size(), 8u);
     const std::pair<long long, long long> cases[] = {  // count, period
         {50, 20}, {2001, 1000}, {1'000'000, 4099}, {4'000'003, 16411}};
     for (const auto& [count, period] : cases) {
@@ -133,6 +139,14 @@ std::vector<double> halving_with_a_stray_step()
     return errors;
 }
 
+// Errors from e0 on, each the one before times the next factor.
+std::vector<double> factors(double e0, std::vector<double> step_factors)
+{
+    std::vector<double> errors{e0};
+    for (const double factor : step_factors) errors.push_back(errors.back() * factor);
+    return errors;
+}
+
 struct StatsCase {
     const char* name;
     std::vector<double> errors;  // |f| at steps 0, 1, ...
@@ -159,6 +173,9 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"zeros only", {0.0, 0.0, 0.0}, std::nullopt, std::nullopt},
         {"a long climb, then settling: the end counts", climb_then_settle(), 1.0, 0.98},
         {"a stray step among the last ten", halving_with_a_stray_step(), 1.0, 0.5},
+        // Ten ratios 0.1, 0.2, ..., 0.9, 0.95: the geometric mean of the middle two, 0.5 and 0.6.
+        {"an even number of ratios", factors(1, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 0.95}),
+         std::log(0.95) / std::log(0.9), std::sqrt(0.3)},
     };
     for (const StatsCase& c : cases) {
         SCOPED_TRACE(c.name);

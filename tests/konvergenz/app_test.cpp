@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <map>
 
 namespace konvergenz {
 namespace {
@@ -24,6 +25,7 @@ TEST(ParseOptions, AcceptsShortLongAndEqualsFormsAndRejectsTheRest) {
         {{"-d", "lauf1"}, "lauf1 lauf1/konvergenz.svg"},
         {{"--dir=lauf1", "--output", "a.svg"}, "lauf1 a.svg"},
         {{"-o", "b.svg", "--dir", "x"}, "x b.svg"},
+        {{"-dlauf1", "-ob.svg"}, "lauf1 b.svg"},  // joined to the option, as getopt allows
         {{"--help"}, ". konvergenz.svg help"},
         {{"--verbose"}, "rejected"}, {{"ordner"}, "rejected"}, {{"-o"}, "rejected"},
         {{"--dir"}, "rejected"}, {{"--output="}, "rejected"}, {{"-d", ""}, "rejected"},
@@ -80,7 +82,9 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
     const std::string svg = read_file(dir / "konvergenz.svg");
     EXPECT_EQ(test::polyline(svg).size(), 2u);  // Newton's steps 0 and 1 only
-    EXPECT_NE(svg.find("Fixpunktiteration, x\u2080 = 4 (keine Werte)"), std::string::npos);
+    // From 4 the test is not met before a step: the run ended before its first.
+    EXPECT_NE(svg.find("Fixpunktiteration, x\u2080 = 4 (keine Werte, Toleranz nicht erreicht)"),
+              std::string::npos);
 }
 
 void write_good_logs(const fs::path& folder) {
@@ -115,6 +119,20 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
         {"a folder in the chart's place",
          [](const fs::path& f, Options& o) { fs::create_directory(o.output.emplace(f / "k.svg")); },
          exit_write_failed, "k.svg lässt sich nicht schreiben"},
+        {"the chart onto a log", [](const fs::path& f, Options& o) { o.output = f / "fixpk_f1.dat"; },
+         exit_write_failed, "fixpk_f1.dat lässt sich nicht schreiben: das ist das Protokoll "},
+        {"a link to a log",
+         [](const fs::path& f, Options& o) {
+             fs::create_symlink("newto_f1.dat", o.output.emplace(f / "k.svg"));
+         },
+         exit_write_failed, "das ist das Protokoll "},
+        {"a missing log's name, spelt another way",
+         [](const fs::path& f, Options& o) {
+             fs::remove(f / "bisec_f1.dat");
+             fs::create_directory(f / "unter");
+             o.output = f / "unter/../bisec_f1.dat";
+         },
+         exit_write_failed, "das ist das Protokoll "},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -126,12 +144,17 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
         const std::string good_chart = read_file(dir / "konvergenz.svg");
 
         c.spoil(dir.path(), options);
+        std::map<fs::path, std::string> logs;
+        for (const auto& entry : fs::directory_iterator(dir.path())) {
+            if (entry.path().extension() == ".dat") logs[entry.path()] = read_file(entry.path());
+        }
         const Outcome r = run_on(options);
         EXPECT_EQ(r.status, c.status);
         EXPECT_TRUE(r.err.starts_with("konvergenz: ")) << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_TRUE(c.status != exit_bad_input || r.out.empty()) << r.out;
         EXPECT_EQ(read_file(dir / "konvergenz.svg"), good_chart);
+        for (const auto& [log, text] : logs) EXPECT_EQ(read_file(log), text) << log;
         expect_no_temporary_files(dir.path());
     }
 }
@@ -173,6 +196,13 @@ TEST(Programs, KonvergenzChartsATypicalQuarlenRun) {
     EXPECT_EQ(test::count_of(svg, "class=\"legend\""), 1u);
     // The logs and the chart, no temporary file.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+
+    // A chart under another name than *.svg is written all the same, with a warning.
+    const auto png = test::run_in(dir.path(), KONVERGENZ_EXE, {"-overgleich.png", "-d."});
+    EXPECT_EQ(png.exit_status, 0) << png.err;
+    EXPECT_EQ(png.err, "konvergenz: vergleich.png: der Name endet nicht auf .svg, die Datei erhält "
+                       "aber ein SVG-Diagramm\n");
+    EXPECT_EQ(read_file(dir / "vergleich.png").rfind("<?xml", 0), 0u);
 
     const auto unknown = test::run_in(dir.path(), KONVERGENZ_EXE, {"--laut"});
     EXPECT_EQ(unknown.exit_status, 2);

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 namespace konvergenz {
 namespace {
@@ -57,11 +58,39 @@ std::pair<double, double> frame(const std::string& svg)
     return {top, top + std::stod(svg.substr(svg.find("height=\"", at) + 8))};
 }
 
+// Where the n-th mark of an estimated error sits: the middle of its bar, or the tip of the
+// arrow that points beyond the axis.
+struct Mark {
+    double x = std::nan(""), y = std::nan("");
+    bool beyond_axis = false;
+};
+
+Mark nth_mark(const std::string& svg, std::size_t n)
+{
+    std::size_t group = svg.find("class=\"error-mark\"");
+    for (std::size_t i = 0; i < n && group != std::string::npos; ++i)
+        group = svg.find("class=\"error-mark\"", group + 1);
+    if (group == std::string::npos) return {};
+    const std::size_t end = svg.find("</g>\n", group);
+    const std::size_t bar = svg.find("class=\"estimate\"", group);
+    if (bar < end) {
+        return {(attribute(svg, "estimate", "x1", group) + attribute(svg, "estimate", "x2", group)) / 2,
+                attribute(svg, "estimate", "y1", group), false};
+    }
+    const std::size_t arrow = svg.find("class=\"beyond-axis\" d=\"M", group);
+    if (arrow > end) return {};
+    std::istringstream tip(svg.substr(arrow + 24));
+    Mark mark{0, 0, true};
+    tip >> mark.x >> mark.y;
+    return mark;
+}
+
 struct MarkCase {
     const char* name;
     std::vector<ChartPoint> points;
     std::optional<double> error;
     const char* label;  // "" for no mark
+    bool beyond_axis = false;
 };
 
 TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
@@ -69,11 +98,14 @@ TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
     const MarkCase cases[] = {
         {"slow fixed-point iteration", decaying(180, 1.7e-3, 0.984), 6.2487e-3,
          "gesch\u00E4tzter Fehler 6,2\u00B710\u207B\u00B3"},
-        {"error above every value of |f|", decaying(20, 1e-3, 0.9), 50.0,
-         "gesch\u00E4tzter Fehler 5,0\u00B710\u00B9"},
         {"ten times the tolerance is not far off", decaying(180, 1.7e-3, 0.984), 1e-3, ""},
         {"no estimate", decaying(180, 1.7e-3, 0.984), std::nullopt, ""},
-        {"no points to mark", {}, 1.0, ""},
+        // Beyond the values the axis is not widened: the mark sits on the edge.
+        {"error above every value of |f|", decaying(20, 1e-3, 0.9), 50.0,
+         "gesch\u00E4tzter Fehler 5,0\u00B710\u00B9", true},
+        {"an extreme error", decaying(20, 1e-3, 0.9), 5e299,
+         "gesch\u00E4tzter Fehler 5,0\u00B710\u00B2\u2079\u2079", true},
+        {"no points: marked at step 0", {}, 1.0, "gesch\u00E4tzter Fehler 1,0", true},
     };
     for (const MarkCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,12 +116,22 @@ TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
         EXPECT_EQ(count_of(svg, "class=\"error-mark\""), *c.label ? 1u : 0u);
         if (!*c.label) continue;
         EXPECT_NE(svg.find(c.label), std::string::npos);
-        // The ring sits inside the frame, above the series' last point and at its step.
         const auto [top, bottom] = frame(svg);
-        const double ring_y = attribute(svg, "error-mark", "cy");
-        EXPECT_GT(ring_y, top);  // not squeezed onto the edge: the axis reaches above it
-        EXPECT_LT(ring_y, test::polyline(svg).back().second);
-        EXPECT_EQ(attribute(svg, "error-mark", "cx"), test::polyline(svg).back().first);
+        const Mark mark = nth_mark(svg, 0);
+        EXPECT_EQ(mark.beyond_axis, c.beyond_axis);
+        if (c.beyond_axis) {
+            EXPECT_EQ(mark.y, top);
+            // The largest value, 10^-3, is still at the top of the axis.
+            if (!c.points.empty()) {
+                EXPECT_EQ(test::polyline(svg).front().second, top);
+            }
+        } else {
+            // Inside the frame, above the series' last point.
+            EXPECT_GT(mark.y, top);
+            EXPECT_LT(mark.y, test::polyline(svg).back().second);
+        }
+        const double last_x = c.points.empty() ? 98 : test::polyline(svg).back().first;
+        EXPECT_EQ(mark.x, last_x);  // at the last step; step 0 is 8 units inside the frame
         EXPECT_LE(bottom, 620);
     }
 }
@@ -103,10 +145,27 @@ TEST(SvgChart, MarksAShortSeriesInTheZoomedPanel)
     const std::string svg = render_chart_svg({long_run, short_run}, 1e-4);
     EXPECT_EQ(count_of(svg, "<clipPath"), 2u);
     ASSERT_EQ(count_of(svg, "class=\"error-mark\""), 2u);
-    const double long_x = attribute(svg, "error-mark", "cx");
-    const double short_x = attribute(svg, "error-mark", "cx", svg.find("class=\"error-mark\"") + 1);
+    const double long_x = nth_mark(svg, 0).x;
+    const double short_x = nth_mark(svg, 1).x;
     EXPECT_GT(long_x, 800);   // the last of 4 million steps, at the right end
     EXPECT_LT(short_x, 300);  // step 3, in the narrow panel of the first steps
+}
+
+// Runs without a step are both marked at step 0, beyond the axis: the labels stack.
+TEST(SvgChart, LabelsOfMarksAtOneStepDoNotCoverEachOther)
+{
+    ChartSeries bisection{"Bisektion", "#0072B2", {}};
+    ChartSeries fixed_point{"Fixpunktiteration", "#009E73", {}};
+    bisection.estimated_error = 5e299;
+    fixed_point.estimated_error = 1e3;
+    const std::string svg = render_chart_svg({bisection, fixed_point}, 1e-4);
+    std::vector<double> baselines;
+    for (std::size_t at = svg.find("class=\"error-mark\""); at != std::string::npos;
+         at = svg.find("class=\"error-mark\"", at + 1)) {
+        baselines.push_back(std::stod(svg.substr(svg.find(" y=\"", svg.find("<text", at)) + 4)));
+    }
+    ASSERT_EQ(baselines.size(), 2u);
+    EXPECT_GE(std::fabs(baselines[0] - baselines[1]), 12);
 }
 
 TEST(SvgChart, LegendNamesTheInputsAndWrapsRatherThanRunOffThePage)

@@ -76,6 +76,8 @@ TEST(SvgChart, IsWellFormedWithLinesMarkersAndLegend) {
         EXPECT_EQ(count_of(svg, "<polyline"), c.lines);
         EXPECT_EQ(count_of(svg, "stroke=\"#fff\""), c.markers);
         EXPECT_EQ(count_of(svg, "class=\"legend\""), 1u);
+        // The tolerance line is drawn over the series, so that none can hide it.
+        EXPECT_GT(svg.find("class=\"tolerance\""), svg.rfind("class=\"series\""));
         for (const char* text : c.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
         EXPECT_LT(svg.size(), 200'000u);
     }

@@ -24,12 +24,13 @@ using test::newton_run;
 using test::Records;
 using test::start_header;
 
+// The logs here come from functions other than quarlen's, so nothing is replayed.
 MethodSummary analyse(MethodKind kind, const std::string& header, const Records& records)
 {
     const Method& method = all_methods[static_cast<std::size_t>(kind)];
     const test_support::TempDir dir;
     test::write_log(dir / std::string(method.log_file), header, records);
-    return analyse_log(dir / std::string(method.log_file), method);
+    return analyse_log(dir / std::string(method.log_file), method, std::nullopt);
 }
 
 struct KnownRootCase {
@@ -234,6 +235,8 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
         {"more after the value", MethodKind::fixed_point, "Startwert= 4 5", {}},
         {"b missing", MethodKind::bisection, "Ausgangswerte - a= 0", {}},
         {"more after b", MethodKind::bisection, "Ausgangswerte - a= 0, b= 10, c= 1", {}},
+        {"tabs as blanks", MethodKind::bisection, "Ausgangswerte\t-\ta=\t2.5\t,\tb=\t-3e2\t",
+         {2.5, -300}},
         {"values without the keyword", MethodKind::bisection, "a= 0, b= 10", {}},
         {"a value without the keyword", MethodKind::newton, "4", {}},
         {"a and b swapped", MethodKind::bisection, "Ausgangswerte - b= 0, a= 10", {}},

@@ -214,6 +214,7 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
         const char* message;  // "" for none
         std::function<void(const fs::path&)> check;
         bool table_printed = false;  // the chart failed only after the logs were read
+        const char* working_folder = nullptr;  // where konvergenz runs; default: here
     };
     const std::string long_name = std::string(251, 'n') + ".svg";
     const Case cases[] = {
@@ -265,6 +266,10 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
          [](const fs::path& d) { EXPECT_EQ(read_file(d / "f"), "x"); }},
         {"a name of 255 bytes", [](const fs::path&) {}, long_name, exit_ok, "",
          [long_name](const fs::path& d) { EXPECT_TRUE(is_chart(d / long_name)); }},
+        // The temporary file is made beside the chart, not in a working folder nobody
+        // may write to.
+        {"run in /proc", [](const fs::path&) {}, "konvergenz.svg", exit_ok, "",
+         [](const fs::path& d) { EXPECT_TRUE(is_chart(d / "konvergenz.svg")); }, false, "/proc"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -272,7 +277,10 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
         write_logs(dir.path());
         fs::create_directory(dir / "andere");
         c.prepare(dir.path());
+        const fs::path here = fs::current_path();
+        if (c.working_folder) fs::current_path(c.working_folder);
         const Outcome r = run_in_process(dir.path(), dir / c.chart);
+        fs::current_path(here);
         EXPECT_EQ(r.status, c.status) << r.err;
         EXPECT_TRUE(*c.message == '\0' || contains(r.err, c.message)) << r.err;
         // What cannot take a chart is refused before the logs are read.
@@ -371,6 +379,9 @@ TEST(StandardOutput, AFullDiskAClosedPipeOrAClosedDescriptorEndsWithStatus3)
          cannot_write + "der Empfänger hat die Verbindung geschlossen (Pipe unterbrochen)\n"},
         {"closed",              closed,            {},         "",                  3,
          cannot_write + "Deskriptor nicht geöffnet\n"},
+        // The failed write is named, not the close that fails after it.
+        {"a pipe nobody reads, then a failed close", pipe_nobody_reads, {}, "fail-stdout-close", 3,
+         cannot_write + "der Empfänger hat die Verbindung geschlossen (Pipe unterbrochen)\n"},
         {"help into /dev/full", dev_full,          {"--help"}, "",                  3, full},
         // clang-format on
     };

@@ -76,6 +76,13 @@ Outcome run(const std::function<void(const std::string& log)>& call)
     return o;
 }
 
+// stderr without the program's name and the line end: one message, or "".
+std::string message_of(const Outcome& o)
+{
+    if (o.err.empty() || o.err.find('\n') != o.err.size() - 1) return o.err;
+    return o.err.substr(o.err.find(": ") + 2, o.err.size() - 1 - (o.err.find(": ") + 2));
+}
+
 std::string real_field(double x)
 {
     return std::string(runtime::Record().real(x).line().substr(0, 25));
@@ -179,6 +186,17 @@ const BisecCase BISEC_CASES[] = {
          EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
          EXPECT_LT(steps, 200);
      }},
+    // The NaN at the second midpoint is in the log as step 1, and the message says so.
+    {"nan_at_a_later_midpoint", -1e300, 1e300, F1,
+     [](const Outcome& o, double, double, double x, std::int32_t steps) {
+         ASSERT_EQ(steps, 2);
+         EXPECT_TRUE(std::isnan(o.steps[1].y));
+         EXPECT_EQ(x, 5e299);
+         EXPECT_NE(o.err.find("Bisektion in Schritt 1 zusammengebrochen: F(x) ist keine Zahl "
+                              "bei x = 5e+299\n"),
+                   std::string::npos)
+             << o.err;
+     }},
     {"near_largest_doubles", 1e308, 1.7e308, x_minus_1_5e308, {}},
     {"near_lowest_doubles", -1.7e308, -1e308, x_plus_1_5e308, {}},
     {"whole_range", -DBL_MAX, DBL_MAX, x_minus_1e300, {}},
@@ -204,7 +222,9 @@ TEST(Bisec, Cases)
             ASSERT_TRUE(std::isfinite(s.x));
             ASSERT_GE(s.x, lo);
             ASSERT_LE(s.x, hi);
-            ASSERT_TRUE(same_bits(s.y, c.f(s.x))) << "the record shows F at the midpoint";
+            // A NaN reads back without its sign bit.
+            ASSERT_TRUE(same_bits(s.y, c.f(s.x)) || (std::isnan(s.y) && std::isnan(c.f(s.x))))
+                << "the record shows F at the midpoint";
             const double width = hi - lo;
             ((s.y >= 0) == f_lo_positive ? lo : hi) = s.x;
             if (std::isfinite(width)) {
@@ -301,7 +321,10 @@ const NewtonCase NEWTON_CASES[] = {
      2,
      [](const Outcome& o, double x) {
          EXPECT_TRUE(std::isnan(x));
-         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 2 zusammengebrochen"), std::string::npos)
+         // The step from -Infinity, logged as step 1, leads to the NaN.
+         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 1 zusammengebrochen: der Schritt von "
+                              "x = -Infinity"),
+                   std::string::npos)
              << o.err;
      }},
     {"two_cycle",
@@ -368,7 +391,10 @@ const FixCase FIX_CASES[] = {
     {"breakdown_at_minus_1", -1, GF2, 1,
      [](const Outcome& o, double) {
          EXPECT_EQ(o.steps[0].y, -INFINITY);
-         EXPECT_NE(o.err.find("zusammengebrochen"), std::string::npos) << o.err;
+         // The step from -Infinity has no record: it is the one after the log's last.
+         EXPECT_NE(o.err.find("Fixpunktiteration in Schritt 1 zusammengebrochen"),
+                   std::string::npos)
+             << o.err;
      }},
     {"two_cycle", 1, minus, 3,
      [](const Outcome& o, double) {
@@ -416,6 +442,187 @@ TEST(Fix, MillionsOfStepsWithoutALimit)
     EXPECT_EQ(std::filesystem::file_size(log), 37u + 62u * 4059232u);
 }
 
+// ---------------------------------------------------------------- chord methods
+
+// -1e20 left of 1, 1 from 1 on: the chord through the ends meets the axis so near 1 that
+// the point rounds to 1, where regula falsi stays.
+double steep_step(const double& x) { return x >= 1 ? 1 : -1e20; }
+// x^2 - 1/2, with no value between 0.6 and 0.7, where the second point of [0, 1] falls.
+double with_a_hole(const double& x) { return x > 0.6 && x < 0.7 ? NAN : x * x - 0.5; }
+
+struct ChordCase {
+    const char* name;
+    decltype(&METHODS::REGULA_FALSI) method;
+    double a, b;
+    RealFunction f;
+    std::size_t records;
+    std::string message;  // all of stderr after "quarlen: "
+    std::function<void(const Outcome&, double a, double b)> facts;
+};
+
+const ChordCase CHORD_CASES[] = {
+    {"illinois_f1_reversed", METHODS::ILLINOIS, 10, 0, F1, 7, "", {}},
+    {"regula_falsi_stagnates",
+     METHODS::REGULA_FALSI,
+     0,
+     1,
+     steep_step,
+     1,
+     "Regula falsi angehalten nach 1 Schritt: die Intervallenden wiederholen sich, zuletzt x = 1",
+     {}},
+    // The halving moves the point off 1 at last; it then stops between two neighbours.
+    {"illinois_leaves_the_kept_end", METHODS::ILLINOIS, 0, 1, steep_step, 196,
+     "Illinois-Verfahren angehalten nach 196 Schritten: die Intervallenden wiederholen sich, "
+     "zuletzt x = 1",
+     [](const Outcome& o, double a, double b) {
+         EXPECT_TRUE(
+             std::any_of(o.steps.begin(), o.steps.end(), [](const Step& s) { return s.x < 1; }));
+         EXPECT_EQ(a, std::nextafter(1.0, 0.0));
+         EXPECT_EQ(b, 1);
+     }},
+    {"regula_falsi_nan_in_a_record",
+     METHODS::REGULA_FALSI,
+     0,
+     1,
+     with_a_hole,
+     2,
+     "Regula falsi in Schritt 1 zusammengebrochen: F(x) ist keine Zahl bei x = 0.6666666666666667",
+     {}},
+    {"illinois_nan_in_a_record",
+     METHODS::ILLINOIS,
+     0,
+     1,
+     with_a_hole,
+     2,
+     "Illinois-Verfahren in Schritt 1 zusammengebrochen: F(x) ist keine Zahl bei x = "
+     "0.6666666666666667",
+     {}},
+};
+
+TEST(Chord, Cases)
+{
+    for (const ChordCase& c : CHORD_CASES) {
+        SCOPED_TRACE(c.name);
+        double a = c.a, b = c.b, x = -1;
+        std::int32_t steps = -1;
+        const Outcome o =
+            run([&](const std::string& log) { c.method(a, b, x, c.f, steps, log, {}); });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.header, "Ausgangswerte - a= " + real_field(c.a) + ", b= " + real_field(c.b));
+        EXPECT_EQ(o.steps.size(), c.records);
+        EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
+        for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, c.f(s.x)));
+        if (!o.steps.empty()) {
+            EXPECT_TRUE(same_bits(x, o.steps.back().x));
+        }
+        EXPECT_EQ(message_of(o), c.message);
+        if (c.facts) {
+            c.facts(o, a, b);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- secant method
+
+// The whole runs on F1 and GF2 are checked against an independent computation in the
+// program's tests; these are the ends that need other functions or other starts.
+TEST(Secant, Cases)
+{
+    struct Case {
+        const char* name;
+        double x0, x1;
+        std::size_t records;
+        std::string message;  // all of stderr after "quarlen: "
+    };
+    const Case cases[] = {
+        // F1 overflows at the second start: the first step leads to -Infinity, the second to NaN.
+        {"nan_in_the_second_step", 1e102, 2e102, 2,
+         "Sekantenverfahren in Schritt 1 zusammengebrochen: der Schritt von x0 = 2e+102, x1 = "
+         "-Infinity mit F(x0) = 8e+306, F(x1) = -Infinity führt auf NaN"},
+        {"starts_not_numbers", INFINITY, INFINITY, 0,
+         "Sekantenverfahren in Schritt 0 zusammengebrochen: der Abstand der Startwerte x0 = "
+         "Infinity und x1 = Infinity ist keine Zahl"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double x0 = c.x0, x1 = c.x1;
+        std::int32_t steps = -1;
+        const Outcome o =
+            run([&](const std::string& log) { METHODS::SECANT(x0, x1, steps, F1, log); });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.header, "Startwerte - x0= " + real_field(c.x0) + ", x1= " + real_field(c.x1));
+        ASSERT_EQ(o.steps.size(), c.records);
+        EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
+        for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, F1(s.x)));
+        EXPECT_EQ(message_of(o), c.message);
+    }
+}
+
+// ---------------------------------------------------------------- Steffensen's method
+
+// g given at a few points, the identity elsewhere. Steffensen's step from 1 (g: 1 -> 3 -> 1)
+// leads to 2, and from 2 (g: 2 -> 4 -> 10) back to 1.
+double g_of(const double& x, double at_2, double at_4)
+{
+    if (x == 1) return 3;
+    if (x == 3) return 1;
+    if (x == 2) return at_2;
+    if (x == 4) return at_4;
+    return x;
+}
+double g_two_cycle(const double& x) { return g_of(x, 4, 10); }
+double g_nan_in_the_test(const double& x) { return g_of(x, NAN, 10); }
+double g_nan_in_the_step(const double& x) { return g_of(x, 4, NAN); }
+
+TEST(Steffensen, Cases)
+{
+    struct Case {
+        const char* name;
+        double start;
+        RealFunction g;
+        std::vector<double> xs;  // the iterates the records show, then the last one
+        std::string message;     // all of stderr after "quarlen: "
+    };
+    const Case cases[] = {
+        {"two_cycle",
+         1,
+         g_two_cycle,
+         {1, 2, 1, 2},
+         "Steffensen-Verfahren angehalten nach 3 Schritten: die Iterierten wiederholen sich, "
+         "zuletzt x = 2"},
+        // The NaN comes in the test of a step not taken, which no record shows.
+        {"nan_in_the_test",
+         1,
+         g_nan_in_the_test,
+         {1, 2},
+         "Steffensen-Verfahren in Schritt 1 zusammengebrochen: g(x) = NaN bei x = 2"},
+        // The NaN is the result of a step, which its record shows.
+        {"nan_in_the_step",
+         1,
+         g_nan_in_the_step,
+         {1, 2, NAN},
+         "Steffensen-Verfahren in Schritt 1 zusammengebrochen: der Schritt von x = 2 mit g(x) = "
+         "4, g(g(x)) = NaN führt auf NaN"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double x = c.start;
+        std::int32_t steps = -1;
+        const Outcome o =
+            run([&](const std::string& log) { METHODS::STEFFENSEN(x, c.g, steps, log); });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
+        ASSERT_EQ(o.steps.size() + 1, c.xs.size());
+        EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
+        for (std::size_t k = 0; k < o.steps.size(); ++k) {
+            EXPECT_TRUE(same_bits(o.steps[k].x, c.xs[k])) << k;
+            EXPECT_TRUE(same_bits(o.steps[k].y, c.xs[k + 1])) << k;
+        }
+        EXPECT_TRUE(same_bits(x, c.xs.back()));
+        EXPECT_EQ(message_of(o), c.message);
+    }
+}
+
 // ---------------------------------------------------------------- stop signals
 
 // A g that sends SIGTERM on its RAISE_AT-th evaluation, as `kill` would at that moment.
@@ -434,18 +641,41 @@ double df1_then_sigterm(const double& x)
     return DF1(x);
 }
 
-[[noreturn]] void stopped_iteration(bool newton, int raise_at, const std::string& log)
+double f1_then_sigterm(const double& x)
+{
+    if (++CALLS == RAISE_AT) std::raise(SIGTERM);
+    return F1(x);
+}
+
+enum class Method { fix, newton, secant, steffensen, regula_falsi, illinois };
+
+[[noreturn]] void stopped_iteration(Method method, int raise_at, const std::string& log)
 {
     std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
     runtime::start("quarlen", runtime::Language::german);
     FdCapture discard(1, /*discard=*/true);
     RAISE_AT = raise_at;
-    double x = 4;
+    double x = 4, b = 5, x1 = 5;
     std::int32_t steps = 0;
-    if (newton) {
-        METHODS::NEWTON(x, steps, F1, df1_then_sigterm, log);
-    } else {
+    switch (method) {
+    case Method::fix:
         METHODS::FIX(x, gf2_then_sigterm, steps, log);
+        break;
+    case Method::newton:
+        METHODS::NEWTON(x, steps, F1, df1_then_sigterm, log);
+        break;
+    case Method::secant:
+        METHODS::SECANT(x, x1, steps, f1_then_sigterm, log);
+        break;
+    case Method::steffensen:
+        METHODS::STEFFENSEN(x, gf2_then_sigterm, steps, log);
+        break;
+    case Method::regula_falsi:
+        METHODS::REGULA_FALSI(x, b, x1, f1_then_sigterm, steps, log);
+        break;
+    case Method::illinois:
+        METHODS::ILLINOIS(x, b, x1, f1_then_sigterm, steps, log);
+        break;
     }
     std::_Exit(0);
 }
@@ -453,35 +683,50 @@ double df1_then_sigterm(const double& x)
 TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
 {
     // FIX evaluates g once before its first step and once after each; NEWTON takes DF
-    // once in each step. The signal is seen before the next step.
+    // once in each step. STEFFENSEN evaluates g once before its first step and twice in
+    // each; SECANT F once before and once in each; REGULA_FALSI F four times before
+    // and five in each, ILLINOIS three before and one in each. The signal is seen
+    // before the next step.
     struct Case {
         const char* name;
-        bool newton;
+        Method method;
         int raise_at;
         std::size_t records;
         const char* message;  // a regular expression
     };
     const Case cases[] = {
-        {"fix_before_the_first_step", false, 1, 0,
+        {"fix_before_the_first_step", Method::fix, 1, 0,
          "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) vor dem ersten Schritt; "
          "\"[^\"]*log.dat\" enth"},
-        {"fix_after_one_step", false, 2, 1,
+        {"fix_after_one_step", Method::fix, 2, 1,
          "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
          "3.998315638888734; "
          "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
-        {"fix_after_three_steps", false, 4, 3,
+        {"fix_after_three_steps", Method::fix, 4, 3,
          "^quarlen: Fixpunktiteration unterbrochen \\(SIGTERM\\) nach 3 Schritten bei x = [0-9.]+; "
          "letzter Schritt in \"[^\"]*log.dat\": 2\n$"},
-        {"newton_after_one_step", true, 1, 1,
+        {"newton_after_one_step", Method::newton, 1, 1,
          "^quarlen: Newton-Verfahren unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
          "4.148148148148148; "
+         "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+        {"secant_after_one_step", Method::secant, 2, 1,
+         "^quarlen: Sekantenverfahren unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
+         "4.137931034482759; letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+        {"steffensen_after_one_step", Method::steffensen, 3, 1,
+         "^quarlen: Steffensen-Verfahren unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = "
+         "3.882456840706312; letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+        {"regula_falsi_after_one_step", Method::regula_falsi, 5, 1,
+         "^quarlen: Regula falsi unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = [0-9.]+; "
+         "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
+        {"illinois_after_one_step", Method::illinois, 4, 1,
+         "^quarlen: Illinois-Verfahren unterbrochen \\(SIGTERM\\) nach 1 Schritt bei x = [0-9.]+; "
          "letzter Schritt in \"[^\"]*log.dat\": 0\n$"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string log = (dir / "log.dat").string();
-        EXPECT_EXIT(stopped_iteration(c.newton, c.raise_at, log), ::testing::ExitedWithCode(143),
+        EXPECT_EXIT(stopped_iteration(c.method, c.raise_at, log), ::testing::ExitedWithCode(143),
                     c.message);
         // The header and exactly the records the message counts, whole.
         const std::string file = test_support::read_file(log);

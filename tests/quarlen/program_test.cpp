@@ -1,5 +1,6 @@
 // The built program run as a script or a person runs it: real pipes, a real terminal,
 // signals, and its log files in a fresh folder for each test.
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
@@ -641,6 +642,138 @@ TEST(Quarlen, PromptsComeBeforeMessages)
     const RunResult r = quarlen(dir, "0\nzehn\n", options);
     EXPECT_EQ(r.out, "Bitte Intervallgrenzen eingeben:\na= \nb= \nquarlen: keine Zahl: \"zehn\"" +
                          NOT_A_NUMBER_TAIL);
+}
+
+// ---------------------------------------------------------------- --verfahren
+
+const char* const ALL_LOGS[] = {"bisec_f1.dat", "regfa_f1.dat", "illin_f1.dat", "newto_f1.dat",
+                                "sekan_f1.dat", "fixpk_f1.dat", "steff_f1.dat"};
+
+TEST(Verfahren, GoldenRunsFromAnIndependentComputation)
+{
+    // Made by exact_methods.py in exact rational arithmetic, not by this program. Each
+    // folder names the stages, in their order, and holds the logs of those alone.
+    struct Run {
+        const char* folder;
+        std::string err;
+    };
+    const Run runs[] = {
+        {"sieben", ""},
+        {"typisch", ""},
+        {"eigenart", ""},
+        {"ohne_vorzeichenwechsel", ""},
+        {"zusammenbrueche",
+         "quarlen: Regula falsi in Schritt 0 zusammengebrochen: die Sehne durch (5, 100) und "
+         "(5, 100) ergibt x = NaN\n"
+         "quarlen: Illinois-Verfahren in Schritt 0 zusammengebrochen: die Sehne durch (5, 100) und "
+         "(5, 100) ergibt x = NaN\n"
+         "quarlen: Sekantenverfahren in Schritt 0 zusammengebrochen: der Schritt von x0 = 1e+103, "
+         "x1 = 2e+103 mit F(x0) = Infinity, F(x1) = Infinity führt auf NaN\n"
+         "quarlen: Steffensen-Verfahren in Schritt 0 zusammengebrochen: der Schritt von x = -1 mit "
+         "g(x) = -Infinity, g(g(x)) = NaN führt auf NaN\n"},
+        {"ohne_schritt",
+         "quarlen: Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 4 und x1 = "
+         "4.00005 liegen nicht weiter als die Toleranz auseinander, so dass der Test auf den "
+         "Abstand zweier Iterierter schon vor dem ersten Schritt erfüllt ist\n"},
+    };
+    for (const Run& run : runs) {
+        SCOPED_TRACE(run.folder);
+        const std::string folder = std::string("verfahren/") + run.folder + "/";
+        TempDir dir;
+        // Logs from an earlier run: those of the stages not chosen stay as they were.
+        for (const char* log : ALL_LOGS) write_file(dir / log, "X");
+        const std::string stages = golden(folder + "verfahren.txt");
+        RunOptions options;
+        options.args = {"--verfahren", stages.substr(0, stages.size() - 1)};
+        const RunResult r = quarlen(dir, golden(folder + "input.txt"), options);
+        EXPECT_EQ(std::to_string(r.exit_status) + "\n", golden(folder + "status.txt"));
+        EXPECT_EQ(r.err, run.err);
+        EXPECT_EQ(r.out, golden(folder + "stdout.txt"));
+        for (const char* log : ALL_LOGS) {
+            const bool chosen =
+                std::filesystem::exists(std::string(GOLDEN_DIR) + "/" + folder + log);
+            EXPECT_EQ(read_file(dir / log), chosen ? golden(folder + log) : "X") << log;
+        }
+    }
+}
+
+TEST(Verfahren, TheDefaultListGivesTodaysRun)
+{
+    const std::vector<std::vector<std::string>> calls = {
+        {"-m", "bisektion,newton,fixpunkt"},
+        {"-mbisektion,newton,fixpunkt"},
+        {"--verfahren=bisektion,newton,fixpunkt"},
+        {"--verf", "bisektion,newton,fixpunkt"},
+        {"-m", "steffensen", "--verfahren", "bisektion,newton,fixpunkt", "--"},
+    };
+    for (const std::vector<std::string>& args : calls) {
+        SCOPED_TRACE(args.front());
+        TempDir dir;
+        RunOptions options;
+        options.args = args;
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
+        EXPECT_EQ(r.exit_status, 0);
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, golden("stdout.txt"));
+        for (const char* log : ALL_LOGS) {
+            const bool written =
+                std::find(std::begin(LOGS), std::end(LOGS), std::string(log)) != std::end(LOGS);
+            EXPECT_EQ(std::filesystem::exists(dir / log), written) << log;
+            if (written) {
+                EXPECT_EQ(read_file(dir / log), golden(log)) << log;
+            }
+        }
+    }
+}
+
+TEST(Verfahren, BadListIsRefusedBeforeAnythingIsAskedOrWritten)
+{
+    const std::string known = " (bekannt: bisektion, regula-falsi, illinois, newton, sekante, "
+                              "fixpunkt, steffensen)\n";
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string err;
+    };
+    const Case cases[] = {
+        {"unknown",
+         {"-m", "newton,halbierung"},
+         "quarlen: --verfahren: unbekanntes Verfahren \"halbierung\"" + known},
+        {"upper_case",
+         {"-m", "Newton"},
+         "quarlen: --verfahren: unbekanntes Verfahren \"Newton\"" + known},
+        {"blank",
+         {"-m", "newton, sekante"},
+         "quarlen: --verfahren: unbekanntes Verfahren \" sekante\"" + known},
+        {"empty", {"--verfahren="}, "quarlen: --verfahren: die Liste ist leer" + known},
+        {"repeated",
+         {"-m", "newton,sekante,newton"},
+         "quarlen: --verfahren: \"newton\" steht zweimal in der Liste\n"},
+        {"missing_name",
+         {"-m", "newton,,sekante"},
+         "quarlen: --verfahren: ein Name fehlt in der Liste \"newton,,sekante\"\n"},
+        {"trailing_comma",
+         {"-m", "newton,"},
+         "quarlen: --verfahren: ein Name fehlt in der Liste \"newton,\"\n"},
+        {"leading_comma",
+         {"-m", ",newton"},
+         "quarlen: --verfahren: ein Name fehlt in der Liste \",newton\"\n"},
+        {"no_value", {"-m"}, "quarlen: fehlender Wert zu \"-m\" (Hilfe: quarlen --help)\n"},
+        {"no_value_long",
+         {"--verfahren"},
+         "quarlen: fehlender Wert zu \"--verfahren\" (Hilfe: quarlen --help)\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        RunOptions options;
+        options.args = c.args;
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_EQ(r.err, c.err);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
 }
 
 TEST(Quarlen, PersonAtATerminalIsAskedAgain)

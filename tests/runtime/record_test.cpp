@@ -82,6 +82,12 @@ TEST(Record, ItemsInCallOrder)
     EXPECT_EQ(line_of(Record().text("a= ")), "a= \n");
     EXPECT_EQ(line_of(Record().integer(0).real(5.0).real(100.0)),
               "          0   5.0000000000000000e+00   1.0000000000000000e+02\n");
+    // As a method keeps its step record: a copy, and an assignment over a longer line.
+    const Record step = Record().integer(7).real(-0.5);
+    Record assigned = Record().text("a longer line than the step's, which must not show through");
+    assigned = step;
+    EXPECT_EQ(line_of(step), "          7  -5.0000000000000000e-01\n");
+    EXPECT_EQ(line_of(assigned), line_of(step));
     // The longest record the programs write.
     EXPECT_EQ(line_of(Record().text("Ausgangswerte - a= ").real(-DMAX).text(", b= ").real(DMAX)),
               "Ausgangswerte - a=  -1.7976931348623157e+308, b=   1.7976931348623157e+308\n");

@@ -1,0 +1,35 @@
+#include "quarlen/chord_report.hpp"
+
+#include <cmath>
+#include <string>
+
+#include "quarlen/stop_report.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void REPORT_CHORD_END(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                      double FX, const std::array<double, 4>& START, std::string_view AUSGABE)
+{
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP(METHOD, WHY, STEPS, X,
+                    "die Intervallenden wiederholen sich, zuletzt x = " + runtime::shortest(X),
+                    AUSGABE);
+        return;
+    }
+    if (!std::isnan(FX)) return;
+    // Numbered as the log numbers it: the NaN is in the last step's record, or in the
+    // first point, which no record shows, when no step was taken.
+    const std::int32_t BROKEN = STEPS > 0 ? STEPS - 1 : 0;
+    if (!std::isnan(X)) {
+        REPORT_BREAKDOWN(METHOD, BROKEN, "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
+        return;
+    }
+    const auto [A, FA, B, FB] = START;
+    REPORT_BREAKDOWN(METHOD, BROKEN,
+                     "die Sehne durch (" + runtime::shortest(A) + ", " + runtime::shortest(FA) +
+                         ") und (" + runtime::shortest(B) + ", " + runtime::shortest(FB) +
+                         ") ergibt x = NaN");
+}
+
+}  // namespace METHODS

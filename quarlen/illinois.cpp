@@ -1,0 +1,65 @@
+// Illinois: x = b - FB(b - a)/(FB - FA); FB or FA is halved at an end kept twice in a row.
+#include <array>
+#include <cmath>
+
+#include "quarlen/chord_report.hpp"
+#include "quarlen/methods.hpp"
+#include "quarlen/sign.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+              std::string_view AUSGABE, const SETTINGS& RUN)
+{
+    runtime::LogFile LOG(AUSGABE);
+    STEPS = 0;
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
+              RUN.HEADER);
+
+    // The halving moves the next point off the end that regula falsi would never leave.
+    double FA = F(A), FB = F(B);
+    double KEPT = 0;  // the end the last step kept: -1 a, +1 b, 0 before the first step
+    runtime::IterationWatch<std::array<double, 5>> WATCH(RUN.MAX_STEPS);
+    runtime::Verdict WHY = runtime::Verdict::go;
+    std::array<double, 4> ALT = {A, FA, B, FB};  // the last step's start, for the messages
+    X = B - FB * (B - A) / (FB - FA);
+    while (std::abs(F(X)) > RUN.TOLERANCE) {
+        if ((WHY = WATCH.check({A, B, FA, FB, KEPT}, STEPS)) != runtime::Verdict::go) break;
+        ALT = {A, FA, B, FB};
+        X = B - FB * (B - A) / (FB - FA);
+        const double FX = F(X);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
+        LOG.write(STEP);
+        runtime::console::write(STEP);
+        const int VZFA = SIGN(FA);
+        const int VZFX = SIGN(FX);
+        double NOW_KEPT = 0;
+        if (VZFX == VZFA) {
+            A = X;
+            FA = FX;
+            NOW_KEPT = 1;
+        } else {
+            B = X;
+            FB = FX;
+            NOW_KEPT = -1;
+        }
+        if (NOW_KEPT == KEPT) {
+            if (KEPT > 0) {
+                FB = FB / 2;
+            } else {
+                FA = FA / 2;
+            }
+        }
+        KEPT = NOW_KEPT;
+        ++STEPS;
+    }
+    LOG.close();
+
+    REPORT_CHORD_END("Illinois-Verfahren", WHY, STEPS, X, F(X), ALT, AUSGABE);
+}
+
+}  // namespace METHODS

@@ -1,0 +1,56 @@
+// Regula falsi: x = b - F(b)(b - a)/(F(b) - F(a)); keep the part of [a, b] where F changes sign.
+#include <array>
+#include <cmath>
+
+#include "quarlen/chord_report.hpp"
+#include "quarlen/methods.hpp"
+#include "quarlen/sign.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+namespace {
+
+double CHORD_ZERO(double A, double B, RealFunction F) { return B - F(B) * (B - A) / (F(B) - F(A)); }
+
+}  // namespace
+
+void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+                  std::string_view AUSGABE, const SETTINGS& RUN)
+{
+    runtime::LogFile LOG(AUSGABE);
+    STEPS = 0;
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
+              RUN.HEADER);
+
+    runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
+    runtime::Verdict WHY = runtime::Verdict::go;
+    double ALT_A = A, ALT_B = B;  // the ends the last step started from
+    X = CHORD_ZERO(A, B, F);
+    while (std::abs(F(X)) > RUN.TOLERANCE) {
+        if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
+        ALT_A = A;
+        ALT_B = B;
+        X = CHORD_ZERO(A, B, F);
+        const double FX = F(X);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
+        LOG.write(STEP);
+        runtime::console::write(STEP);
+        const int VZFA = SIGN(F(A));
+        const int VZFX = SIGN(FX);
+        if (VZFX == VZFA) {
+            A = X;
+        } else {
+            B = X;
+        }
+        ++STEPS;
+    }
+    LOG.close();
+
+    REPORT_CHORD_END("Regula falsi", WHY, STEPS, X, F(X), {ALT_A, F(ALT_A), ALT_B, F(ALT_B)},
+                     AUSGABE);
+}
+
+}  // namespace METHODS

@@ -1,0 +1,69 @@
+// Secant method: x2 = x1 - F(x1)(x1 - x0)/(F(x1) - F(x0)).
+#include <array>
+#include <cmath>
+
+#include "quarlen/methods.hpp"
+#include "quarlen/stop_report.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE,
+            const SETTINGS& RUN)
+{
+    STEPS = 0;
+    runtime::LogFile LOG(AUSGABE);
+    LOG.write(runtime::Record().text("Startwerte - x0= ").real(X0).text(", x1= ").real(X1),
+              RUN.HEADER);
+
+    runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
+    runtime::Verdict WHY = runtime::Verdict::go;
+    double ALT = X0;  // the x0 of the last step, for the messages
+    // F(x0) is F(x1) of the step before: F is pure, so keeping it changes no bit.
+    double FX0 = F(X0);
+    while (std::abs(X1 - X0) > RUN.TOLERANCE) {
+        if ((WHY = WATCH.check({X0, X1}, STEPS)) != runtime::Verdict::go) break;
+        const double FX1 = F(X1);
+        // No guard against F(x1) = F(x0): the infinity leads to a NaN, which ends the loop.
+        const double X2 = X1 - FX1 * (X1 - X0) / (FX1 - FX0);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X1).real(FX1);
+        runtime::console::write(STEP);
+        LOG.write(STEP);
+        ALT = X0;
+        X0 = X1;
+        FX0 = FX1;
+        X1 = X2;
+        ++STEPS;
+    }
+    LOG.close();
+
+    const std::string METHOD = "Sekantenverfahren";
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP(METHOD, WHY, STEPS, X1,
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(X1),
+                    AUSGABE);
+    } else if (std::isnan(X1 - X0) && STEPS > 0) {
+        // Numbered as the log numbers it: the broken step is the last one recorded.
+        REPORT_BREAKDOWN(
+            METHOD, STEPS - 1,
+            "der Schritt von x0 = " + runtime::shortest(ALT) + ", x1 = " + runtime::shortest(X0) +
+                " mit F(x0) = " + runtime::shortest(F(ALT)) +
+                ", F(x1) = " + runtime::shortest(F(X0)) + " führt auf " + runtime::shortest(X1));
+    } else if (std::isnan(X1 - X0)) {
+        REPORT_BREAKDOWN(METHOD, 0,
+                         "der Abstand der Startwerte x0 = " + runtime::shortest(X0) +
+                             " und x1 = " + runtime::shortest(X1) + " ist keine Zahl");
+    } else if (STEPS == 0) {
+        // The first test compared the starts: not a root found, no step taken.
+        REPORT_NO_STEP(METHOD, "die Startwerte x0 = " + runtime::shortest(X0) +
+                                   " und x1 = " + runtime::shortest(X1) +
+                                   " liegen nicht weiter als die Toleranz auseinander, so dass "
+                                   "der Test auf den Abstand zweier Iterierter schon vor dem "
+                                   "ersten Schritt erfüllt ist");
+    }
+}
+
+}  // namespace METHODS

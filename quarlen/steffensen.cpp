@@ -1,0 +1,60 @@
+// Steffensen's method: x(k+1) = x - d*d/((g(g(x)) - g(x)) - d) with d = g(x) - x.
+#include <cmath>
+
+#include "quarlen/methods.hpp"
+#include "quarlen/stop_report.hpp"
+#include "runtime/console.hpp"
+#include "runtime/iteration_watch.hpp"
+#include "runtime/log_file.hpp"
+#include "runtime/record.hpp"
+
+namespace METHODS {
+
+void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+                const SETTINGS& RUN)
+{
+    STEPS = 0;
+    runtime::LogFile LOG(AUSGABE);
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
+
+    runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
+    runtime::Verdict WHY = runtime::Verdict::go;
+    double ALT = XSTART;  // the x the last step started from, for the messages
+    // Y = F(XSTART) serves both the test and the step.
+    double Y = F(XSTART);
+    while (std::abs(Y - XSTART) > RUN.TOLERANCE) {
+        if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
+        const double Z = F(Y);
+        const double D = Y - XSTART;
+        // No guard against a zero denominator: the infinity leads to a NaN, which ends the loop.
+        const double X = XSTART - D * D / ((Z - Y) - D);
+        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
+        LOG.write(STEP);
+        runtime::console::write(STEP);
+        ALT = XSTART;
+        XSTART = X;
+        ++STEPS;
+        Y = F(XSTART);
+    }
+    LOG.close();
+
+    const std::string METHOD = "Steffensen-Verfahren";
+    if (WHY != runtime::Verdict::go) {
+        REPORT_STOP(METHOD, WHY, STEPS, XSTART,
+                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
+                    AUSGABE);
+    } else if (std::isnan(XSTART) && STEPS > 0) {
+        // Numbered as the log numbers it: the last record shows the NaN its step gave.
+        REPORT_BREAKDOWN(METHOD, STEPS - 1,
+                         "der Schritt von x = " + runtime::shortest(ALT) +
+                             " mit g(x) = " + runtime::shortest(F(ALT)) +
+                             ", g(g(x)) = " + runtime::shortest(F(F(ALT))) + " führt auf NaN");
+    } else if (std::isnan(Y - XSTART)) {
+        // The test of a step that was not taken, so not logged: the step after the last.
+        REPORT_BREAKDOWN(METHOD, STEPS,
+                         "g(x) = " + runtime::shortest(Y) +
+                             " bei x = " + runtime::shortest(XSTART));
+    }
+}
+
+}  // namespace METHODS

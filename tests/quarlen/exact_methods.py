@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""Expected whole runs of quarlen with --verfahren, computed without quarlen.
+
+The arithmetic, the test functions, bisection, Newton's method and the fixed-point
+iteration are exact_reference's: every operation exact in rational arithmetic, rounded
+once to binary64. Regula falsi, Illinois, the secant method and Steffensen's method are
+written here in the order of evaluation the program documents.
+
+Writes, next to this script, for each run in RUNS:
+  golden/verfahren/<run>/verfahren.txt   the list given with --verfahren
+  golden/verfahren/<run>/input.txt       the numbers typed
+  golden/verfahren/<run>/stdout.txt      the console
+  golden/verfahren/<run>/status.txt      the exit status
+  golden/verfahren/<run>/<log>           the logs of the stages run
+
+Run it from anywhere: python3 tests/quarlen/exact_methods.py
+"""
+
+import math
+import shutil
+
+import exact_reference as ref
+from exact_reference import DF1, F1, GF2, HERE, TOLERANCE, Run, add, div, mul, number, record, sign, sub
+
+# ------------------------------------------------------------------ the methods
+# Each returns its last point, its step count and what the runs' checks below look at.
+
+
+def chord_method(run, a, b, f, name, illinois):
+    log = record("Ausgangswerte - a= ", a, ", b= ", b)
+    fa, fb = f(a), f(b)
+    kept, halvings, moved = 0, [], set()
+    seen = set()
+    steps = 0
+
+    def point():
+        if illinois:
+            return sub(b, div(mul(fb, sub(b, a)), sub(fb, fa)))
+        return sub(b, div(mul(f(b), sub(b, a)), sub(f(b), f(a))))
+
+    x = point()
+    while abs(f(x)) > TOLERANCE:
+        state = (a, b, fa, fb, kept)
+        assert state not in seen, "a repeating state: the program would stop it"
+        seen.add(state)
+        x = point()
+        fx = f(x)
+        log += record(steps, x, fx)
+        run.stdout += record(steps, x, fx)
+        if sign(fx) == sign(fa if illinois else f(a)):
+            a, fa, now_kept = x, fx, "b"
+        else:
+            b, fb, now_kept = x, fx, "a"
+        moved.add("a" if now_kept == "b" else "b")
+        if illinois and now_kept == kept:
+            if kept == "b":
+                fb = div(fb, 2.0)
+            else:
+                fa = div(fa, 2.0)
+            halvings.append(steps)
+        kept = now_kept
+        steps += 1
+    if math.isnan(f(x)):
+        run.status = 1
+    run.logs[name] = log
+    return x, steps, {"moved": moved, "halvings": halvings}
+
+
+def secant(run, x0, x1, f, name):
+    log = record("Startwerte - x0= ", x0, ", x1= ", x1)
+    seen = set()
+    steps = 0
+    while abs(sub(x1, x0)) > TOLERANCE:
+        assert (x0, x1) not in seen, "a repeating state: the program would stop it"
+        seen.add((x0, x1))
+        fx1 = f(x1)
+        x2 = sub(x1, div(mul(fx1, sub(x1, x0)), sub(fx1, f(x0))))
+        log += record(steps, x1, fx1)
+        run.stdout += record(steps, x1, fx1)
+        x0, x1 = x1, x2
+        steps += 1
+    if steps == 0 or math.isnan(sub(x1, x0)):
+        run.status = 1
+    run.logs[name] = log
+    return x1, steps, {}
+
+
+def steffensen(run, x, g, name):
+    log = record("Startwert= ", x)
+    seen = set()
+    steps = 0
+    iterates = [x]
+    y = g(x)
+    while abs(sub(y, x)) > TOLERANCE:
+        assert x not in seen, "a repeating state: the program would stop it"
+        seen.add(x)
+        z = g(y)
+        d = sub(y, x)
+        next_x = sub(x, div(mul(d, d), sub(sub(z, y), d)))
+        log += record(steps, x, next_x)
+        run.stdout += record(steps, x, next_x)
+        x = next_x
+        iterates.append(x)
+        steps += 1
+        y = g(x)
+    if math.isnan(sub(y, x)):
+        run.status = 1
+    run.logs[name] = log
+    return x, steps, {"iterates": iterates}
+
+
+# ------------------------------------------------------------------ whole runs
+
+BRACKETING = {"bisektion": "bisec_f1.dat", "regula-falsi": "regfa_f1.dat", "illinois": "illin_f1.dat"}
+
+
+def whole_run(stages, inputs):
+    """The run of `quarlen --verfahren stages` with `inputs` typed; each value is asked for
+    before the first stage that needs it. Returns the run and each stage's outcome."""
+    run = Run()
+    typed = iter(number(text) for text in inputs)
+    interval, fix_start, outcome = None, None, {}
+    for stage in stages.split(","):
+        if stage in BRACKETING:
+            if interval is None:
+                run.stdout += "Bitte Intervallgrenzen eingeben:\na= \nb= \n"
+                interval = (next(typed), next(typed))
+            if stage == "bisektion":
+                x, steps = ref.bisec(run, *interval, F1, BRACKETING[stage])
+                facts = {}
+            else:
+                x, steps, facts = chord_method(run, *interval, F1, BRACKETING[stage], stage == "illinois")
+            run.stdout += record(x, steps)
+            outcome[stage] = (x, steps, facts)
+        elif stage == "newton":
+            run.stdout += "Bitte Startwert eingeben\n"
+            ref.newton(run, next(typed), F1, DF1, "newto_f1.dat")
+        elif stage == "sekante":
+            run.stdout += "Bitte zwei Startwerte eingeben:\nx0= \nx1= \n"
+            outcome[stage] = secant(run, next(typed), next(typed), F1, "sekan_f1.dat")
+        else:
+            if fix_start is None:
+                run.stdout += "Bitte Startwert eingeben\n"
+                fix_start = next(typed)
+            if stage == "fixpunkt":
+                ref.fix(run, fix_start, GF2, "fixpk_f1.dat")
+            else:
+                outcome[stage] = steffensen(run, fix_start, GF2, "steff_f1.dat")
+    assert next(typed, None) is None, "more numbers than the run asks for"
+    return run, outcome
+
+
+NEW = "regula-falsi,illinois,sekante,steffensen"
+
+# The run the README compares all seven methods with; typical runs; runs that show each
+# method's character; breakdowns; starts that take no step.
+RUNS = {
+    "sieben": ("bisektion,regula-falsi,illinois,newton,sekante,fixpunkt,steffensen",
+               ("0", "10", "0", "0", "10", "0")),
+    "typisch": (NEW, ("3", "5", "4", "5", "0.2")),
+    "eigenart": (NEW, ("-30", "30", "-1000", "1000", "-2")),
+    "ohne_vorzeichenwechsel": ("sekante,illinois,regula-falsi", ("1e6", "2e6", "5", "10")),
+    "zusammenbrueche": (NEW, ("5", "5", "1e103", "2e103", "-1")),
+    "ohne_schritt": ("steffensen,sekante,fixpunkt", ("2000", "4", "4.00005")),
+}
+
+
+def fixed_point():
+    """The fixed point of GF2, near 3.8897, to double precision: Newton's method on
+    e^-x - 0.1/(x + 1) in Python floats, good enough for telling how errors shrink."""
+    x = 3.9
+    for _ in range(20):
+        x -= (math.exp(-x) - 0.1 / (x + 1)) / (-math.exp(-x) + 0.1 / (x + 1) ** 2)
+    return x
+
+
+FIXED_POINT = fixed_point()
+
+
+def check_character(name, outcome):
+    """What each run is there to show, so that a change of inputs cannot lose it."""
+    if name == "eigenart":
+        # Regula falsi moves one end only and crawls; Illinois halves the stored value at
+        # the kept end at every repeat, not only the second, and is done in a few steps.
+        _, steps, facts = outcome["regula-falsi"]
+        assert len(facts["moved"]) == 1 and steps > 100, (steps, facts["moved"])
+        _, steps, facts = outcome["illinois"]
+        runs = [b - a for a, b in zip(facts["halvings"], facts["halvings"][1:])]
+        assert steps < 10 and runs.count(1) >= 2, (steps, facts["halvings"])
+        # The secant from -1000 and 1000 crosses to where F1 is flat against its first,
+        # steep chord: the step falls below the tolerance there, far from the root.
+        x, steps, _ = outcome["sekante"]
+        assert abs(x - 4.1467) > 0.5 and abs(F1(x)) > 50, (x, steps)
+        # Steffensen's error squares from step to step near the fixed point.
+        _, _, facts = outcome["steffensen"]
+        errors = [abs(xk - FIXED_POINT) for xk in facts["iterates"]]
+        assert errors[-1] < 1e-3 and all(e1 <= e0**2 for e0, e1 in zip(errors[-3:], errors[-2:])), errors
+    if name == "ohne_vorzeichenwechsel":
+        # [5, 10] holds no sign change: both chord methods extrapolate and still converge.
+        for stage in ("regula-falsi", "illinois"):
+            x, _, _ = outcome[stage]
+            assert abs(F1(x)) <= TOLERANCE and x < 5, (stage, x)
+        # Far out F1 is nearly x^3, and the secant gains only a fixed factor per step.
+        _, steps, _ = outcome["sekante"]
+        assert steps > 40, steps
+
+
+def write_runs():
+    target_root = HERE / "golden" / "verfahren"
+    shutil.rmtree(target_root, ignore_errors=True)
+    for name, (stages, inputs) in RUNS.items():
+        run, outcome = whole_run(stages, inputs)
+        check_character(name, outcome)
+        target = target_root / name
+        target.mkdir(parents=True)
+        (target / "verfahren.txt").write_text(stages + "\n")
+        (target / "input.txt").write_text("\n".join(inputs) + "\n")
+        (target / "status.txt").write_text(f"{run.status}\n")
+        (target / "stdout.txt").write_text(run.stdout)
+        for log_name, log in run.logs.items():
+            (target / log_name).write_text(log)
+        print(f"{name}: status {run.status}, " +
+              ", ".join(f"{n} {log.count(chr(10)) - 1} steps" for n, log in run.logs.items()))
+
+
+if __name__ == "__main__":
+    write_runs()
