@@ -1,36 +1,23 @@
 // quarlen on an equation typed on the command line: the built-in functions typed give
 // the golden runs bit for bit, typed functions are shown before the first prompt and
 // named in the log headers, and the step limit ends a method as the program's own does.
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
+#include "tests/quarlen/quarlen_run.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace {
 
+using namespace quarlen_run;
 using test_support::read_file;
-using test_support::RunOptions;
 using test_support::RunResult;
 using test_support::TempDir;
-
-const char* const LOGS[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"};
-
-std::string golden(const std::string& name)
-{
-    return read_file(std::string(GOLDEN_DIR) + "/" + name);
-}
-
-RunResult quarlen(const TempDir& dir, const std::string& input, std::vector<std::string> args)
-{
-    RunOptions options;
-    options.working_dir = dir.path();
-    options.input = input;
-    options.args = std::move(args);
-    return test_support::run(QUARLEN_PATH, options);
-}
 
 std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
 std::string after_first_line(const std::string& text) { return text.substr(text.find('\n') + 1); }
@@ -39,27 +26,40 @@ const std::string F1 = "x^3 + 100*x - 5*x^2 - 400";
 const std::string DF1 = "3*x^2 - 10*x + 100";
 const std::string GF2 = "exp(-x) - 0.1/(x + 1) + x";
 
+// What the header of `log` adds when the three are typed: the function its method uses.
+std::string typed_items(const std::string& log)
+{
+    if (log == "newto_f1.dat") return ", f(x) = " + F1 + ", f'(x) = " + DF1;
+    if (log == "fixpk_f1.dat" || log == "steff_f1.dat") return ", g(x) = " + GF2;
+    return ", f(x) = " + F1;
+}
+
+// The default runs, and those of --verfahren on quarlen's own functions.
 TEST(TypedEquation, BuiltInFunctionsTypedGiveTheGoldenRuns)
 {
     for (const std::string folder :
-         {"", "negative_ends/", "reversed_ends/", "far_starts/", "breakdowns/"}) {
+         {"", "negative_ends/", "reversed_ends/", "far_starts/", "breakdowns/", "verfahren/sieben/",
+          "verfahren/typisch/", "verfahren/eigenart/", "verfahren/ohne_vorzeichenwechsel/",
+          "verfahren/zusammenbrueche/", "verfahren/ohne_schritt/"}) {
         SCOPED_TRACE(folder);
         const std::string input = folder.empty() ? "0\n10\n0\n4\n" : golden(folder + "input.txt");
+        std::vector<std::string> args;
+        if (folder.starts_with("verfahren/")) args = verfahren_args(folder);
         TempDir plain, typed;
-        const RunResult built_in = quarlen(plain, input, {});
-        const RunResult r =
-            quarlen(typed, input, {"-f", F1, "--ableitung", DF1, "--fixpunkt=" + GF2});
+        const RunResult built_in = quarlen(plain, input, with_args(args));
+        args.insert(args.end(), {"-f", F1, "--ableitung", DF1, "--fixpunkt=" + GF2});
+        const RunResult r = quarlen(typed, input, with_args(args));
         EXPECT_EQ(r.exit_status, built_in.exit_status);
         EXPECT_EQ(r.err, built_in.err);
         EXPECT_EQ(r.out, "f(x) = " + F1 + "\nf'(x) = " + DF1 + "\ng(x) = " + GF2 + "\n" +
                              golden(folder + "stdout.txt"));
-        const std::string items[] = {", f(x) = " + F1, ", f(x) = " + F1 + ", f'(x) = " + DF1,
-                                     ", g(x) = " + GF2};
-        for (int k = 0; k < 3; ++k) {
-            SCOPED_TRACE(LOGS[k]);
-            const std::string log = read_file(typed / LOGS[k]);
-            EXPECT_EQ(first_line(log), first_line(golden(folder + LOGS[k])) + items[k]);
-            EXPECT_EQ(after_first_line(log), after_first_line(golden(folder + LOGS[k])));
+        for (const std::string log : ALL_LOGS) {
+            SCOPED_TRACE(log);
+            ASSERT_EQ(std::filesystem::exists(typed / log), golden_exists(folder + log));
+            if (!golden_exists(folder + log)) continue;
+            const std::string written = read_file(typed / log);
+            EXPECT_EQ(first_line(written), first_line(golden(folder + log)) + typed_items(log));
+            EXPECT_EQ(after_first_line(written), after_first_line(golden(folder + log)));
         }
     }
 }
@@ -70,7 +70,7 @@ TEST(TypedEquation, FunctionAloneWithTolerance)
 {
     TempDir dir;
     const RunResult r =
-        quarlen(dir, "0\n1\n0.5\n0.5\n", {"--funktion", " cos(x) - x\t", "-t1e-10"});
+        quarlen(dir, "0\n1\n0.5\n0.5\n", with_args({"--funktion", " cos(x) - x\t", "-t1e-10"}));
     EXPECT_EQ(r.exit_status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out.substr(0, r.out.find("a= ")),
@@ -101,20 +101,44 @@ TEST(TypedEquation, FunctionAloneWithTolerance)
         << "the last record shows the step to the iterate that met it";
 }
 
+// A method whose test passes after exactly N steps has converged; one that needs more
+// stops after N with a message, its log whole up to there, and the run goes on.
 TEST(TypedEquation, StepLimitStopsAMethodAndTheRunGoesOn)
 {
-    TempDir dir;
-    const RunResult r = quarlen(dir, "0\n10\n0\n4\n", {"--max-schritte", "21"});
-    EXPECT_EQ(r.exit_status, 1);
-    EXPECT_EQ(r.err,
-              "quarlen: Fixpunktiteration angehalten nach 21 Schritten bei x = 3.969313460429842: "
-              "die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht\n");
-    // Bisection meets its test in exactly 21 steps: converged. The logs stay whole.
-    EXPECT_EQ(read_file(dir / "bisec_f1.dat"), golden("bisec_f1.dat"));
-    EXPECT_EQ(read_file(dir / "newto_f1.dat"), golden("newto_f1.dat"));
-    const std::string fix = read_file(dir / "fixpk_f1.dat");
-    EXPECT_EQ(golden("fixpk_f1.dat").compare(0, fix.size(), fix), 0);
-    EXPECT_EQ(std::count(fix.begin(), fix.end(), '\n'), 22);
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        const char* folder;  // of the golden run without the limit
+        std::string err;
+        std::vector<std::pair<const char*, int>> records;  // in each log
+    };
+    const std::string LIMIT = ": die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht\n";
+    const Case cases[] = {
+        {{"--max-schritte", "21"},
+         "0\n10\n0\n4\n",
+         "",
+         "quarlen: Fixpunktiteration angehalten nach 21 Schritten bei x = 3.969313460429842" +
+             LIMIT,
+         {{"bisec_f1.dat", 21}, {"newto_f1.dat", 4}, {"fixpk_f1.dat", 21}}},
+        {{"-m", "regula-falsi,sekante,steffensen", "-n6"},
+         "0\n10\n0\n10\n0\n",
+         "verfahren/sieben/",
+         "quarlen: Regula falsi angehalten nach 6 Schritten bei x = 4.1292009006442765" + LIMIT,
+         {{"regfa_f1.dat", 6}, {"sekan_f1.dat", 6}, {"steff_f1.dat", 6}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        TempDir dir;
+        const RunResult r = quarlen(dir, c.input, with_args(c.args));
+        EXPECT_EQ(r.exit_status, 1);
+        EXPECT_EQ(r.err, c.err);
+        for (const auto& [log, records] : c.records) {
+            SCOPED_TRACE(log);
+            const std::string written = read_file(dir / log);
+            EXPECT_EQ(golden(c.folder + std::string(log)).compare(0, written.size(), written), 0);
+            EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), records + 1);
+        }
+    }
 }
 
 }  // namespace

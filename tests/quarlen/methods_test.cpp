@@ -94,7 +94,7 @@ std::string real_field(double x)
 // converged; one step fewer allowed, it stops with a message and the log keeps every step.
 TEST(Methods, StepLimitAndTolerance)
 {
-    enum Method { bisec, newton, fix };
+    enum Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
     struct Case {
         const char* name;
         Method method;
@@ -113,6 +113,15 @@ TEST(Methods, StepLimitAndTolerance)
         // Step counts for another tolerance from exact_reference.py's methods.
         {"fix_tolerance_tighter", fix, {1e-6, 1000, ", Toleranz= 1e-06"}, 461, ""},
         {"newton_tolerance_looser", newton, {0.5, 1000, ""}, 2, ""},
+        // The four further methods from the README's run of all seven.
+        {"regula_falsi_converges_at_the_limit", regula_falsi, {METHODS::TOLERANCE, 18, ""}, 18, ""},
+        {"regula_falsi_one_step_short", regula_falsi, {METHODS::TOLERANCE, 17, ""}, 17, LIMIT},
+        {"illinois_converges_at_the_limit", illinois, {METHODS::TOLERANCE, 7, ""}, 7, ""},
+        {"illinois_one_step_short", illinois, {METHODS::TOLERANCE, 6, ""}, 6, LIMIT},
+        {"secant_converges_at_the_limit", secant, {METHODS::TOLERANCE, 6, ""}, 6, ""},
+        {"secant_one_step_short", secant, {METHODS::TOLERANCE, 5, ""}, 5, LIMIT},
+        {"steffensen_converges_at_the_limit", steffensen, {METHODS::TOLERANCE, 6, ""}, 6, ""},
+        {"steffensen_one_step_short", steffensen, {METHODS::TOLERANCE, 5, ""}, 5, LIMIT},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -120,9 +129,22 @@ TEST(Methods, StepLimitAndTolerance)
         std::int32_t steps = -1;
         const Outcome o = run([&](const std::string& log) {
             runtime::start("quarlen", runtime::Language::german);
-            if (c.method == bisec) METHODS::BISEC(a, b, x, F1, steps, log, c.settings);
-            if (c.method == newton) METHODS::NEWTON(x, steps, F1, DF1, log, c.settings);
-            if (c.method == fix) METHODS::FIX(x, GF2, steps, log, c.settings);
+            switch (c.method) {
+            case bisec:
+                return METHODS::BISEC(a, b, x, F1, steps, log, c.settings);
+            case newton:
+                return METHODS::NEWTON(x, steps, F1, DF1, log, c.settings);
+            case fix:
+                return METHODS::FIX(x, GF2, steps, log, c.settings);
+            case regula_falsi:
+                return METHODS::REGULA_FALSI(a, b, x, F1, steps, log, c.settings);
+            case illinois:
+                return METHODS::ILLINOIS(a, b, x, F1, steps, log, c.settings);
+            case secant:
+                return METHODS::SECANT(a, b, steps, F1, log, c.settings);
+            case steffensen:
+                return METHODS::STEFFENSEN(x, GF2, steps, log, c.settings);
+            }
         });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.steps.size(), c.records);
