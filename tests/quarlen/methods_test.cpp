@@ -88,13 +88,40 @@ std::string real_field(double x)
     return std::string(runtime::Record().real(x).line().substr(0, 25));
 }
 
+enum class Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
+
+// Calls METHOD as the driver does: a bracketing method on [A, B], leaving its point in X;
+// the secant method from A and B; the others from X. F for the methods on f, DF for
+// Newton's, G for the fixed point and Steffensen's.
+void call(Method method, double& a, double& b, double& x, std::int32_t& steps,
+          const std::string& log, RealFunction f, RealFunction df, RealFunction g,
+          const METHODS::SETTINGS& settings = {})
+{
+    switch (method) {
+    case Method::bisec:
+        return METHODS::BISEC(a, b, x, f, steps, log, settings);
+    case Method::newton:
+        return METHODS::NEWTON(x, steps, f, df, log, settings);
+    case Method::fix:
+        return METHODS::FIX(x, g, steps, log, settings);
+    case Method::regula_falsi:
+        return METHODS::REGULA_FALSI(a, b, x, f, steps, log, settings);
+    case Method::illinois:
+        return METHODS::ILLINOIS(a, b, x, f, steps, log, settings);
+    case Method::secant:
+        return METHODS::SECANT(a, b, steps, f, log, settings);
+    case Method::steffensen:
+        return METHODS::STEFFENSEN(x, g, steps, log, settings);
+    }
+}
+
 // ---------------------------------------------------------------- step limit, tolerance
 
 // The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
 // converged; one step fewer allowed, it stops with a message and the log keeps every step.
 TEST(Methods, StepLimitAndTolerance)
 {
-    enum Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
+    using enum Method;
     struct Case {
         const char* name;
         Method method;
@@ -129,22 +156,7 @@ TEST(Methods, StepLimitAndTolerance)
         std::int32_t steps = -1;
         const Outcome o = run([&](const std::string& log) {
             runtime::start("quarlen", runtime::Language::german);
-            switch (c.method) {
-            case bisec:
-                return METHODS::BISEC(a, b, x, F1, steps, log, c.settings);
-            case newton:
-                return METHODS::NEWTON(x, steps, F1, DF1, log, c.settings);
-            case fix:
-                return METHODS::FIX(x, GF2, steps, log, c.settings);
-            case regula_falsi:
-                return METHODS::REGULA_FALSI(a, b, x, F1, steps, log, c.settings);
-            case illinois:
-                return METHODS::ILLINOIS(a, b, x, F1, steps, log, c.settings);
-            case secant:
-                return METHODS::SECANT(a, b, steps, F1, log, c.settings);
-            case steffensen:
-                return METHODS::STEFFENSEN(x, GF2, steps, log, c.settings);
-            }
+            call(c.method, a, b, x, steps, log, F1, DF1, GF2, c.settings);
         });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.steps.size(), c.records);
@@ -669,43 +681,22 @@ double f1_then_sigterm(const double& x)
     return F1(x);
 }
 
-enum class Method { fix, newton, secant, steffensen, regula_falsi, illinois };
-
 [[noreturn]] void stopped_iteration(Method method, int raise_at, const std::string& log)
 {
     std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
     runtime::start("quarlen", runtime::Language::german);
     FdCapture discard(1, /*discard=*/true);
     RAISE_AT = raise_at;
-    double x = 4, b = 5, x1 = 5;
+    double a = 4, b = 5, x = 4;
     std::int32_t steps = 0;
-    switch (method) {
-    case Method::fix:
-        METHODS::FIX(x, gf2_then_sigterm, steps, log);
-        break;
-    case Method::newton:
-        METHODS::NEWTON(x, steps, F1, df1_then_sigterm, log);
-        break;
-    case Method::secant:
-        METHODS::SECANT(x, x1, steps, f1_then_sigterm, log);
-        break;
-    case Method::steffensen:
-        METHODS::STEFFENSEN(x, gf2_then_sigterm, steps, log);
-        break;
-    case Method::regula_falsi:
-        METHODS::REGULA_FALSI(x, b, x1, f1_then_sigterm, steps, log);
-        break;
-    case Method::illinois:
-        METHODS::ILLINOIS(x, b, x1, f1_then_sigterm, steps, log);
-        break;
-    }
+    call(method, a, b, x, steps, log, f1_then_sigterm, df1_then_sigterm, gf2_then_sigterm);
     std::_Exit(0);
 }
 
 TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
 {
-    // FIX evaluates g once before its first step and once after each; NEWTON takes DF
-    // once in each step. STEFFENSEN evaluates g once before its first step and twice in
+    // FIX evaluates g once before its first step and once after each; NEWTON takes F
+    // and DF once each in each step. STEFFENSEN evaluates g once before its first step and twice in
     // each; SECANT F once before and once in each; REGULA_FALSI F four times before
     // and five in each, ILLINOIS three before and one in each. The signal is seen
     // before the next step.
