@@ -11,6 +11,7 @@
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <system_error>
 #include <vector>
@@ -41,7 +42,7 @@ void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary
     for (std::size_t i = 0; i < logs.size(); ++i) {
         const LogFile& log = logs[i];
         if (newest && older(log.modified, newest->modified)) {
-            err << prefix << log.path.string() << " ist älter als " << newest->path.string()
+            err << prefix << quoted_path(log.path) << " ist älter als " << quoted_path(newest->path)
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";
             summaries[i].stale = true;
         } else {
@@ -69,11 +70,12 @@ void check_chart_path(const Options& options, std::ostream& err)
 {
     const std::filesystem::path chart = options.chart_path();
     if (const auto log = log_at_chart_path(resolve_output_file(chart), options.folder)) {
-        throw WriteError(chart.string() + " lässt sich nicht schreiben: das ist das Protokoll " +
-                         log->string() + ", das Diagramm braucht einen anderen Namen");
+        throw WriteError(quoted_path(chart) +
+                         " lässt sich nicht schreiben: das ist das Protokoll " + quoted_path(*log) +
+                         ", das Diagramm braucht einen anderen Namen");
     }
     if (options.output && !named_as_svg(chart)) {
-        err << prefix << chart.string()
+        err << prefix << quoted_path(chart)
             << ": der Name endet nicht auf .svg, die Datei erhält aber ein SVG-Diagramm\n";
     }
 }
@@ -85,7 +87,13 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
     try {
         std::error_code ec;
         if (!std::filesystem::is_directory(options.folder, ec)) {
-            err << prefix << "Ordner " << options.folder.string() << " nicht gefunden\n";
+            err << prefix << "Ordner " << quoted_path(options.folder);
+            // A name too long for the system is no missing folder.
+            if (ec.value() == ENAMETOOLONG) {
+                err << ": " << system_reason(ENAMETOOLONG) << '\n';
+            } else {
+                err << " nicht gefunden\n";
+            }
             return exit_bad_input;
         }
         const std::filesystem::path chart = options.chart_path();
@@ -98,10 +106,10 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             struct stat info;
             if (::stat(log.c_str(), &info) != 0) {
                 if (errno != ENOENT) {
-                    throw LogError(log.string() +
+                    throw LogError(quoted_path(log) +
                                    " lässt sich nicht lesen: " + system_reason(errno));
                 }
-                err << prefix << log.string() << " fehlt, " << method.label
+                err << prefix << quoted_path(log) << " fehlt, " << method.label
                     << " wird ausgelassen\n";
                 continue;
             }
@@ -113,7 +121,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         }
         if (summaries.empty()) {
             err << prefix << "keine Protokolldatei (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat) in "
-                << options.folder.string() << " gefunden\n";
+                << quoted_path(options.folder) << " gefunden\n";
             return exit_bad_input;
         }
         mark_stale_logs(logs, summaries, err);

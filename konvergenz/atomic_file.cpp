@@ -2,18 +2,16 @@
 
 #include "interrupt.hpp"
 #include "posix_file.hpp"
+#include "runtime/output_path.hpp"
+#include "runtime/write_loop.hpp"
 
 #include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace konvergenz {
 namespace {
-
-// As many links as the kernel follows before it reports a loop.
-constexpr int max_links_followed = 40;
 
 // Short and fixed in length, so that it fits the file system's limit however long the
 // target's name is; hidden, and with ".tmp" at the end so that nobody takes it for a
@@ -23,7 +21,7 @@ constexpr int temporary_suffix_length = 4;  // ".tmp"
 
 [[noreturn]] void fail(const std::filesystem::path& target, std::string_view why)
 {
-    throw WriteError(target.string() + " lässt sich nicht schreiben: " + std::string(why));
+    throw WriteError(quoted_path(target) + " lässt sich nicht schreiben: " + std::string(why));
 }
 
 // Removes the temporary file unless it has been renamed into place.
@@ -67,42 +65,21 @@ mode_t mode_of_new_files()
     return 0666 & ~mask;
 }
 
-// Returns 0 or the errno of the failed write.
-int write_all(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;  // a stop signal is looked at before the rename
-        if (n <= 0) return n < 0 ? errno : EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
 }  // namespace
 
 std::filesystem::path resolve_output_file(const std::filesystem::path& path)
 {
-    std::filesystem::path file = path;
-    for (int links = 0;; ++links) {
-        struct stat info;
-        if (::lstat(file.c_str(), &info) != 0) {
-            if (errno == ENOENT) return file;  // a new file, or a link to one
-            fail(path, system_reason(errno));
-        }
-        if (!S_ISLNK(info.st_mode)) {
-            if (S_ISREG(info.st_mode)) return file;
-            const std::string what = file == path ? "es" : file.string();
-            fail(path, what + " ist " + std::string(file_type_name(info.st_mode)) +
-                           ", keine gewöhnliche Datei");
-        }
-        if (links == max_links_followed) fail(path, system_reason(ELOOP));
-        std::error_code ec;
-        const std::filesystem::path link = std::filesystem::read_symlink(file, ec);
-        if (ec) fail(path, system_reason(ec.value()));
-        // A relative link is relative to the folder it lies in.
-        file = link.is_absolute() ? link : file.parent_path() / link;
+    const runtime::OutputPath target = runtime::find_to_replace(path.string());
+    if (target.refusal != runtime::Refusal::none)
+        fail(path,
+             runtime::refusal_reason(runtime::phrases_for(runtime::Language::german), target));
+    if (target.error != 0) fail(path, system_reason(target.error));
+    if (target.exists && !S_ISREG(target.status.st_mode)) {
+        const std::string what = target.path == path ? "es" : quoted_path(target.path);
+        fail(path, what + " ist " + std::string(file_type_name(target.status.st_mode)) +
+                       ", keine gewöhnliche Datei");
     }
+    return target.path;
 }
 
 void write_file_atomically(const std::filesystem::path& target, std::string_view content)
@@ -117,7 +94,9 @@ void write_file_atomically(const std::filesystem::path& target, std::string_view
     TemporaryFile temp(folder);
     if (temp.error() != 0) fail(target, system_reason(temp.error()));
     if (::fchmod(temp.fd(), mode) != 0) fail(target, system_reason(errno));
-    if (const int error = write_all(temp.fd(), content); error != 0) {
+    // A write beyond the file-size limit fails with EFBIG (SIGXFSZ is ignored), and the
+    // temporary file goes like on any failure.
+    if (const int error = runtime::write_all(temp.fd(), content).error; error != 0) {
         fail(target, system_reason(error));
     }
     // On disk before the rename, so that a power cut leaves the old chart or the new

@@ -14,8 +14,9 @@ struct WriteError : std::runtime_error {
 // The file that writing to path replaces: path itself, or, if path is a symbolic
 // link, the file at the end of its chain of links, so that the link stays a link.
 // Throws WriteError if that is something other than a regular file (a folder, a
-// FIFO, a device, a socket), which is left as it is, or if the chain cannot be
-// followed (a loop).
+// FIFO, a device, a socket), which is left as it is, if the chain cannot be followed
+// (a loop), or if it may not be: a link of another user, or another user's file in a
+// shared sticky folder (the run-time layer's rules for shared folders).
 std::filesystem::path resolve_output_file(const std::filesystem::path& path);
 
 // Writes content to a new temporary file beside the resolved target and renames it

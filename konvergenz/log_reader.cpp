@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <system_error>
 
 namespace konvergenz {
@@ -69,10 +70,10 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
     // device can set it going.
     struct stat before;
     if (::stat(path_.c_str(), &before) != 0) {
-        throw LogError(path_.string() + " lässt sich nicht lesen: " + system_reason(errno));
+        throw LogError(quoted_path(path_) + " lässt sich nicht lesen: " + system_reason(errno));
     }
     const auto refuse = [this](mode_t mode) {
-        throw LogError(path_.string() + " ist " + std::string(file_type_name(mode)) +
+        throw LogError(quoted_path(path_) + " ist " + std::string(file_type_name(mode)) +
                        ", keine Protokolldatei; gelesen werden nur gewöhnliche Dateien");
     };
     if (!S_ISREG(before.st_mode)) refuse(before.st_mode);
@@ -83,20 +84,30 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
         fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        throw LogError(path_.string() + " lässt sich nicht öffnen: " + system_reason(errno));
+        throw LogError(quoted_path(path_) + " lässt sich nicht öffnen: " + system_reason(errno));
     }
     file_.reset(fd);
     // The name may have been given to another file in the meantime.
     struct stat opened;
     if (::fstat(fd, &opened) != 0) {
-        throw LogError(path_.string() + " lässt sich nicht lesen: " + system_reason(errno));
+        throw LogError(quoted_path(path_) + " lässt sich nicht lesen: " + system_reason(errno));
     }
     if (!S_ISREG(opened.st_mode)) refuse(opened.st_mode);
+    // A run of quarlen holds an exclusive lock on the log it writes. The shared lock is
+    // only a look and let go at once, so that a run starting meanwhile is not refused.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        if (errno == EWOULDBLOCK) {
+            throw LogError(quoted_path(path_) +
+                           " wird noch geschrieben: ein Lauf von quarlen ist nicht fertig");
+        }
+    } else {
+        ::flock(fd, LOCK_UN);
+    }
 
     std::string_view header;
     if (!read_line(header)) {
         if (cut_) fail("die Kopfzeile hat kein Zeilenende, das Protokoll ist abgeschnitten");
-        throw LogError(path_.string() + " ist leer, die Kopfzeile fehlt");
+        throw LogError(quoted_path(path_) + " ist leer, die Kopfzeile fehlt");
     }
     header_ = header;
     const std::size_t start = header.find_first_not_of(blanks);
@@ -116,7 +127,7 @@ std::size_t LogReader::fill()
             return static_cast<std::size_t>(n);
         }
         if (errno != EINTR) {
-            throw LogError(path_.string() + ": Lesefehler nach Zeile " +
+            throw LogError(quoted_path(path_) + ": Lesefehler nach Zeile " +
                            std::to_string(line_number_) + ": " + system_reason(errno));
         }
     }
@@ -152,7 +163,7 @@ bool LogReader::read_line(std::string_view& line)
         if (has_carriage_return(tail.substr(0, size - 1))) fail(carriage_return_only);
         begin_ = end_;
         cut_ = true;
-        warnings_.push_back(path_.string() + ", Zeile " + std::to_string(line_number_) +
+        warnings_.push_back(quoted_path(path_) + ", Zeile " + std::to_string(line_number_) +
                             ": ohne Zeilenende, wohl abgeschnitten; die Zeile wird ausgelassen");
         return false;
     }
@@ -189,7 +200,7 @@ void LogReader::fail_on_long_line(std::string_view head) const
 
 void LogReader::fail(std::string_view what) const
 {
-    throw LogError(path_.string() + ", Zeile " + std::to_string(line_number_) + ": " +
+    throw LogError(quoted_path(path_) + ", Zeile " + std::to_string(line_number_) + ": " +
                    std::string(what));
 }
 

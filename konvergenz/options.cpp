@@ -1,5 +1,7 @@
 #include "options.hpp"
 
+#include "runtime/messages.hpp"
+
 namespace konvergenz {
 namespace {
 
@@ -19,7 +21,7 @@ std::optional<std::string_view> option_value(std::span<const std::string_view> a
     }
     if (argument != short_name && argument != long_name) return std::nullopt;
     if (i + 1 == arguments.size()) {
-        throw OptionsError("zu " + std::string(argument) + " fehlt der Wert");
+        throw OptionsError("zu " + runtime::quoted(argument) + " fehlt der Wert");
     }
     return arguments[++i];
 }
@@ -49,11 +51,11 @@ Options parse_options(std::span<const std::string_view> arguments)
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
             options.output = *output;
         } else {
-            throw OptionsError("unbekanntes Argument \"" + std::string(argument) +
-                               "\" (Hilfe: konvergenz --help)");
+            throw OptionsError("unbekanntes Argument " + runtime::quoted(argument) +
+                               " (Hilfe: konvergenz --help)");
         }
         if (options.folder.empty() || (options.output && options.output->empty())) {
-            throw OptionsError("leerer Pfad bei " + std::string(argument));
+            throw OptionsError("leerer Pfad bei " + runtime::quoted(argument));
         }
     }
     return options;

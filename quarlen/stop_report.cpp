@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "runtime/log_file.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/program.hpp"
 #include "runtime/record.hpp"
@@ -18,7 +19,7 @@ std::string STEPS_AFTER(std::int32_t STEPS)
 
 // A terminal drops what is still queued for it when Ctrl-C comes, and a full pipe
 // takes nothing more, so the console may show fewer steps than the log: the message
-// says where the log ends.
+// says where the log ends. A FIFO log ends where its reader stopped taking lines.
 std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
                         std::string_view AUSGABE)
 {
@@ -29,14 +30,18 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
         return MESSAGE.append(" vor dem ersten Schritt; ")
             .append(FILE)
             .append(" enthält nur die Kopfzeile");
-    return MESSAGE.append(" nach ")
+    const auto LAST = static_cast<std::int64_t>(STEPS) - 1 -
+                      static_cast<std::int64_t>(runtime::lines_dropped_from_last_log());
+    MESSAGE.append(" nach ")
         .append(STEPS_AFTER(STEPS))
         .append(" bei x = ")
         .append(runtime::shortest(X))
-        .append("; letzter Schritt in ")
+        .append("; ");
+    if (LAST < 0) return MESSAGE.append(FILE).append(" enthält keinen Schritt");
+    return MESSAGE.append("letzter Schritt in ")
         .append(FILE)
         .append(": ")
-        .append(std::to_string(STEPS - 1));
+        .append(std::to_string(LAST));
 }
 
 }  // namespace

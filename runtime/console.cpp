@@ -56,7 +56,11 @@ template <class Real> void read_real(Real& value)
     for (;;) {
         flush();
         std::string problem;
-        switch (input().next()) {
+        const LineReader::Status status = input().next();
+        // A stop signal during the flush or the read ends the dialogue here, so that a
+        // line already waiting in the input cannot start the next stage.
+        if (interrupted()) fail(interrupted_status(), interruption());
+        switch (status) {
         case LineReader::Status::end:
             // A closed terminal reads as the end of input a moment before its SIGHUP
             // arrives (or never, when a shell leads the session and keeps it); that end

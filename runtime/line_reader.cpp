@@ -15,6 +15,9 @@ namespace runtime {
 
 LineReader::Status LineReader::next()
 {
+    if (std::exchange(skipping_, false)) {
+        if (const Status skipped = skip_rest_of_line(); skipped != Status::line) return skipped;
+    }
     std::size_t scanned = begin_;
     for (;;) {
         const char* const first = buffer_.data();
@@ -31,7 +34,14 @@ LineReader::Status LineReader::next()
             begin_ = 0;
         }
         scanned = end_;
-        if (end_ == buffer_.size()) return skip_rest_of_line();
+        // Too long as soon as MAX_LINE characters are followed by anything but '\n' or
+        // "\r\n": told at once, and the rest is skipped only if next() is called again,
+        // so that endless input (/dev/zero) is never read to its end.
+        if (end_ > MAX_LINE && (buffer_[MAX_LINE] != '\r' || end_ == buffer_.size())) {
+            skipping_ = true;
+            line_ = {buffer_.data(), HEAD};
+            return Status::too_long;
+        }
         const long n = fill();
         if (n < 0) return failure_;
         if (n == 0) {
@@ -53,26 +63,19 @@ LineReader::Status LineReader::take_line(std::size_t first, std::size_t length)
 
 LineReader::Status LineReader::skip_rest_of_line()
 {
-    // The buffer is full of one line. Its head is kept for the message; the rest is read
-    // into the space behind the head and thrown away until the line ends.
-    std::size_t rest = 0;  // input after the line's '\n', kept behind the head
+    // The buffer holds the beginning of a line too long for it, and no '\n'. It is
+    // thrown away, and more after it, up to the end of that line.
     for (;;) {
-        end_ = HEAD;
+        begin_ = end_ = 0;
         const long n = fill();
-        if (n < 0) return failure_;
-        if (n == 0) break;
-        const char* const chunk = buffer_.data() + HEAD;
-        const char* const newline = std::find(chunk, chunk + n, '\n');
-        if (newline != chunk + n) {
-            rest = static_cast<std::size_t>(chunk + n - (newline + 1));
-            std::memmove(buffer_.data() + HEAD, newline + 1, rest);
-            break;
+        if (n <= 0) return n < 0 ? failure_ : Status::end;
+        const char* const first = buffer_.data();
+        const char* const newline = std::find(first, first + n, '\n');
+        if (newline != first + n) {
+            begin_ = static_cast<std::size_t>(newline - first) + 1;
+            return Status::line;
         }
     }
-    line_ = {buffer_.data(), HEAD};
-    begin_ = HEAD;
-    end_ = HEAD + rest;
-    return Status::too_long;
 }
 
 long LineReader::fill()

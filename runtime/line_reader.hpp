@@ -1,6 +1,7 @@
 // Lines from a file descriptor, read in bounded memory: a line longer than MAX_LINE is
-// passed over to its end without being held whole, however long it is. The carriage
-// return of a DOS line end does not count towards the limit.
+// reported as soon as that is clear, and passed over to its end, without being held
+// whole, only when the next line is asked for. The carriage return of a DOS line end
+// does not count towards the limit.
 #pragma once
 
 #include <array>
@@ -33,6 +34,8 @@ private:
     long fill();
     // Waits until input can be read; false when Ctrl-C has been pressed.
     bool wait_for_input();
+    // Throws away the rest of a too long line: Status::line when the next line can be
+    // read, else the end of input or the failure.
     Status skip_rest_of_line();
     // The line [first, first + length) of the buffer, or its head when it is too long.
     Status take_line(std::size_t first, std::size_t length);
@@ -47,6 +50,7 @@ private:
     std::size_t begin_ = 0;  // unread input is [begin_, end_)
     std::size_t end_ = 0;
     std::string_view line_;
+    bool skipping_ = false;  // the last line was too long: its rest is still to be read
 };
 
 }  // namespace runtime

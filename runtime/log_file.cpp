@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "runtime/messages.hpp"
+#include "runtime/output_path.hpp"
 #include "runtime/program.hpp"
 #include "runtime/signals.hpp"
 
@@ -18,6 +20,8 @@ namespace {
 
 // The one log that is open, for the way out after a failure elsewhere.
 LogFile* open_log = nullptr;
+// Of the log closed last: the lines its reader never got.
+std::uint64_t last_log_lines_dropped = 0;
 
 // Sleeps for a tenth of a second; false at once when a stop signal has come or comes.
 // The signals are let through only inside ppoll, so that one arriving just before the
@@ -35,31 +39,19 @@ bool pause_unless_stopped()
     return !interrupted();
 }
 
-bool is_fifo(const std::string& path)
+// Opens `path` under the owner and link rules. A FIFO without a reader is tried again
+// every tenth of a second, as a plain open() would block until a reader comes and no
+// signal handler could end that wait safely; a stop signal ends the waiting (EINTR).
+OutputPath open_waiting_for_reader(const std::string& path)
 {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISFIFO(status.st_mode);
-}
-
-// The descriptor, or -1 with errno set (EINTR: a stop signal came while waiting).
-int open_for_writing(const std::string& path)
-{
-    // Opened without waiting: a plain open() of a FIFO blocks until a reader comes, and
-    // no signal handler can end that wait safely. So a FIFO without a reader is tried
-    // again every tenth of a second, and a stop signal ends the waiting.
     for (;;) {
-        const int fd =
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-        if (fd >= 0) {
-            // Writes wait for a slow reader as usual; write_all() ends them on a stop.
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-            return fd;
-        }
-        if (errno == EINTR) continue;
-        if (errno != ENXIO || !is_fifo(path)) return -1;
+        OutputPath target = open_to_write(path);
+        if (target.error != ENXIO || !target.exists || !S_ISFIFO(target.status.st_mode) ||
+            target.refusal != Refusal::none)
+            return target;
         if (!pause_unless_stopped()) {
-            errno = EINTR;
-            return -1;
+            target.error = EINTR;
+            return target;
         }
     }
 }
@@ -68,13 +60,30 @@ int open_for_writing(const std::string& path)
 
 LogFile::LogFile(std::string_view name)
 {
-    const std::string path(name);
-    const int fd = open_for_writing(path);
-    if (fd < 0 && errno == EINTR)
-        fail(interrupted_status(), quoted(name) + ": " + interruption() + " " +
-                                       std::string(phrases().waiting_for_reader));
-    if (fd < 0) fail_output(quoted(name), phrases().cannot_create, errno);
-    channel_.emplace(fd, quoted(name), false, OutputChannel::Sink::own_file);
+    // A stop signal that came at a prompt leaves the log of a stage not yet started as
+    // the previous run left it.
+    if (interrupted()) fail(interrupted_status(), interruption());
+    const std::string shown = quoted(name);
+    OutputPath target = open_waiting_for_reader(std::string(name));
+    if (target.refusal != Refusal::none)
+        fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().cannot_create) + ": " +
+                                            refusal_reason(phrases(), target));
+    if (target.error == EINTR)
+        fail(interrupted_status(),
+             shown + ": " + interruption() + " " + std::string(phrases().waiting_for_reader));
+    if (target.error != 0) fail_output(shown, phrases().cannot_create, target.error);
+    const int fd = target.file.get();
+    if (S_ISREG(target.status.st_mode)) {
+        // One run per log: the lock is taken before the file is emptied, and goes with
+        // the descriptor when the log is closed. Where a file system has no locks, the
+        // log is written without one.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().locked));
+        if (::ftruncate(fd, 0) != 0) fail_output(shown, phrases().cannot_create, errno);
+    }
+    // Writes wait for a slow reader as usual; the write loop ends them after a stop.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    channel_.emplace(target.file.release(), shown, false, OutputChannel::Sink::own_file);
     open_log = this;
 }
 
@@ -107,10 +116,13 @@ std::string LogFile::finish()
     } else if (close_error != 0) {
         failure = output_failure(channel_->name(), phrases().cannot_close, close_error);
     }
+    last_log_lines_dropped = channel_->lines_dropped();
     channel_.reset();
     open_log = nullptr;
     return failure;
 }
+
+std::uint64_t lines_dropped_from_last_log() { return last_log_lines_dropped; }
 
 void close_open_log_on_the_way_out()
 {

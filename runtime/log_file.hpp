@@ -3,11 +3,16 @@
 // At most one is open at a time; each iteration opens its own and closes it before
 // returning.
 //
+// Each log is opened under the owner and link rules of output_path.hpp, and a regular
+// file is locked (flock) while it is open, so that two runs in one folder never write
+// one log at once: the second one stops with status 3 and leaves it alone.
+//
 // The log holds whole records only, whatever happens: a write that fails part-way cuts
 // the file back to its last whole record, and a program that ends on a failure
 // elsewhere (standard output closed, say) writes the open log out first.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,8 +24,10 @@ namespace runtime {
 
 class LogFile {
 public:
-    // Opens `name`; a file that cannot be created ends the program with status 3. A FIFO
-    // is waited on until a reader opens it, or until a stop signal ends the program.
+    // Opens `name`, locks it and empties it; a file that cannot be created, may not be
+    // written or is locked by another run ends the program with status 3. A FIFO is
+    // waited on until a reader opens it, or until a stop signal ends the program. After
+    // a stop signal nothing is opened: the program ends with 128 + its number.
     explicit LogFile(std::string_view name);
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -45,6 +52,10 @@ private:
 
     std::optional<OutputChannel> channel_;
 };
+
+// The lines the log closed last never gave its reader: after a stop signal, a FIFO whose
+// reader took no more. 0 for a file.
+std::uint64_t lines_dropped_from_last_log();
 
 // Writes out and closes the log that is open, if one is, reporting a failure as a
 // message only: for the way out after a failure elsewhere.

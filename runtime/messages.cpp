@@ -21,6 +21,11 @@ constexpr Phrases GERMAN{
     .cannot_create = "kann nicht angelegt werden",
     .cannot_write = "kann nicht geschrieben werden",
     .cannot_close = "kann nicht geschlossen werden",
+    .foreign_link = "symbolische Verknüpfung eines anderen Benutzers (uid), ihr wird nicht gefolgt",
+    .foreign_file =
+        "Datei eines anderen Benutzers (uid) in einem gemeinsamen Ordner mit Sticky-Bit, "
+        "sie wird nicht überschrieben",
+    .locked = "ein anderer Lauf schreibt gerade in diese Datei",
     .unknown_argument = "unbekanntes Argument",
     .surplus_argument = "überzähliges Argument",
     .missing_value = "fehlender Wert zu",
@@ -44,6 +49,10 @@ constexpr Phrases ENGLISH{
     .cannot_create = "cannot be created",
     .cannot_write = "cannot be written",
     .cannot_close = "cannot be closed",
+    .foreign_link = "a symbolic link of another user (uid), which is not followed",
+    .foreign_file = "another user's file (uid) in a shared folder with the sticky bit, which is "
+                    "not overwritten",
+    .locked = "another run is writing this file",
     .unknown_argument = "unknown argument",
     .surplus_argument = "unexpected argument",
     .missing_value = "missing value for",

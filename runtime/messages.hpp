@@ -21,6 +21,10 @@ struct Phrases {
     std::string_view cannot_create;
     std::string_view cannot_write;
     std::string_view cannot_close;
+    // Why a path is not written; "(uid)" stands for the owner's number.
+    std::string_view foreign_link;
+    std::string_view foreign_file;
+    std::string_view locked;            // another run holds the log
     std::string_view unknown_argument;  // followed by the argument in quotes
     std::string_view surplus_argument;  // one after --help or --version
     std::string_view missing_value;     // followed by the option in quotes

@@ -2,42 +2,36 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstring>
-#include <poll.h>
 #include <unistd.h>
 #include <utility>
 
 #include "runtime/program.hpp"
 
 namespace runtime {
-namespace {
 
-// True when a write to `fd` would not wait, or would fail at once (a closed pipe).
-bool takes_more_now(int fd)
-{
-    pollfd out{.fd = fd, .events = POLLOUT, .revents = 0};
-    return ::poll(&out, 1, 0) > 0;
-}
-
-}  // namespace
-
-OutputChannel::OutputChannel(int fd, std::string name, bool flush_each_record, Sink sink)
+OutputChannel::OutputChannel(int fd, std::string name, bool flush_each_record, Sink sink,
+                             bool failure_ends_program)
     : fd_(fd), name_(std::move(name)), flush_each_record_(flush_each_record), sink_(sink),
+      failure_ends_program_(failure_ends_program),
       buffer_(std::make_unique_for_overwrite<char[]>(CAPACITY))
 {
 }
 
 void OutputChannel::write(std::string_view bytes)
 {
-    // Fill the buffer to the brim before writing it out, so blocks go out whole.
-    while (bytes.size() > CAPACITY - used_) {
-        const std::size_t room = CAPACITY - used_;
-        std::memcpy(buffer_.get() + used_, bytes.data(), room);
-        used_ = CAPACITY;
-        bytes.remove_prefix(room);
+    // A record goes into the buffer whole, so that a block ends at a line end and the
+    // rest of a line cut by a stop is always at hand to be finished.
+    if (bytes.size() > CAPACITY - used_) {
         flush();
+        // Text longer than the buffer goes through it in full blocks.
+        while (bytes.size() > CAPACITY) {
+            std::memcpy(buffer_.get(), bytes.data(), CAPACITY);
+            used_ = CAPACITY;
+            bytes.remove_prefix(CAPACITY);
+            flush();
+        }
     }
     std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
     used_ += bytes.size();
@@ -46,7 +40,7 @@ void OutputChannel::write(std::string_view bytes)
 
 void OutputChannel::flush()
 {
-    if (const int error = write_out(); error != 0)
+    if (const int error = write_out(); error != 0 && failure_ends_program_)
         fail_output(name_, phrases().cannot_write, error);
 }
 
@@ -54,10 +48,14 @@ int OutputChannel::flush_quietly() { return write_out(); }
 
 int OutputChannel::write_out()
 {
-    const std::size_t pending = std::exchange(used_, 0);
-    if (given_up_ || pending == 0) return 0;
-    const Written out = write_all(fd_, {buffer_.get(), pending});
-    if (const auto newline = std::string_view(buffer_.get(), out.bytes).rfind('\n');
+    const std::string_view block(buffer_.get(), std::exchange(used_, 0));
+    if (block.empty()) return 0;
+    if (given_up_) {
+        lines_dropped_ += static_cast<std::uint64_t>(std::count(block.begin(), block.end(), '\n'));
+        return 0;
+    }
+    const Written out = write_all(fd_, block, whole_ != written_);
+    if (const auto newline = block.substr(0, out.bytes).rfind('\n');
         newline != std::string_view::npos) {
         whole_ = written_ + newline + 1;
     }
@@ -67,33 +65,21 @@ int OutputChannel::write_out()
     // Whatever failed, the rest is dropped: trying it again on the way out would fail
     // again, or wait again.
     given_up_ = true;
+    const std::string_view rest = block.substr(out.bytes);
+    lines_dropped_ += static_cast<std::uint64_t>(std::count(rest.begin(), rest.end(), '\n'));
+    int error = out.error;
     if (sink_ == Sink::own_file) {
         // Written from offset 0, so the file's whole lines end at whole_. A pipe or a
         // device cannot be cut; ftruncate then fails, and there is nothing better to do.
         [[maybe_unused]] const int ignored = ::ftruncate(fd_, static_cast<off_t>(whole_));
-        return out.error == EINTR ? 0 : out.error;
+        if (error == EINTR) error = 0;
+    } else {
+        if (sink_ == Sink::terminal && error == EIO) std::raise(SIGHUP);  // unless ignored
+        // After a stop signal the signal's status tells what happened to the run.
+        if (error == EINTR || interrupted()) error = 0;
     }
-    if (sink_ == Sink::terminal && out.error == EIO) std::raise(SIGHUP);  // unless ignored
-    // After a stop signal the signal's status tells what happened to the run.
-    return out.error == EINTR || interrupted() ? 0 : out.error;
-}
-
-Written write_all(int fd, std::string_view bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        std::size_t chunk = bytes.size() - done;
-        if (interrupted()) {
-            if (!takes_more_now(fd)) return {done, EINTR};
-            // No more than PIPE_BUF: a pipe that has room takes that much without waiting.
-            chunk = std::min<std::size_t>(chunk, PIPE_BUF);
-        }
-        const ssize_t n = ::write(fd, bytes.data() + done, chunk);
-        if (n < 0 && errno == EINTR) continue;  // the next pass sees whether it was a stop
-        if (n <= 0) return {done, n < 0 ? errno : EIO};
-        done += static_cast<std::size_t>(n);
-    }
-    return {done, 0};
+    if (error_ == 0) error_ = error;
+    return error;
 }
 
 std::string output_failure(const std::string& name, std::string_view what, int error)

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/write_loop.hpp"
+
 namespace runtime {
 
 class OutputChannel {
@@ -26,14 +28,16 @@ public:
     };
 
     // `name` as messages show it, e.g. "\"bisec_f1.dat\"" or "Standardausgabe".
-    OutputChannel(int fd, std::string name, bool flush_each_record, Sink sink = Sink::shared);
+    // `failure_ends_program`: false when the caller reports a failure itself, later.
+    OutputChannel(int fd, std::string name, bool flush_each_record, Sink sink = Sink::shared,
+                  bool failure_ends_program = true);
     OutputChannel(const OutputChannel&) = delete;
     OutputChannel& operator=(const OutputChannel&) = delete;
 
     void write(std::string_view bytes);
 
     // Writes out the buffer. A failure ends the program with status 3, naming the file
-    // and the system's reason.
+    // and the system's reason, unless the channel was made to keep it for the caller.
     void flush();
 
     // The same, without ending the program: returns 0, or the errno of the failure.
@@ -41,6 +45,11 @@ public:
 
     int fd() const { return fd_; }
     const std::string& name() const { return name_; }
+    // The errno of the first failure that is to be reported, or 0.
+    int error() const { return error_; }
+    // Lines that never went out because the channel gave up (after a stop, on a reader
+    // that took no more), counted by their line ends.
+    std::uint64_t lines_dropped() const { return lines_dropped_; }
 
 private:
     static constexpr std::size_t CAPACITY = std::size_t{1} << 16;
@@ -52,24 +61,15 @@ private:
     std::string name_;
     bool flush_each_record_;
     Sink sink_;
+    bool failure_ends_program_;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::uint64_t written_ = 0;  // bytes written out so far
     std::uint64_t whole_ = 0;    // of those, the bytes up to the end of the last whole line
     bool given_up_ = false;      // after a failure: what comes later is dropped
+    int error_ = 0;
+    std::uint64_t lines_dropped_ = 0;
 };
-
-// What write_all() got out: the byte count, and 0 or the errno of the failure. EINTR
-// means it gave up after a stop signal, when the descriptor could take no more at once.
-struct Written {
-    std::size_t bytes;
-    int error;
-};
-
-// Writes all of `bytes` to `fd`, going on after a signal. Once a stop signal has come
-// it waits for no reader: a full pipe, a FIFO nobody empties or a stopped terminal is
-// given up, so that Ctrl-C, SIGTERM and SIGHUP always end the program.
-Written write_all(int fd, std::string_view bytes);
 
 // "<name>: <what>: <system reason>", the message for a failed output.
 std::string output_failure(const std::string& name, std::string_view what, int error);

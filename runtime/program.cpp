@@ -41,8 +41,10 @@ void start(std::string_view program_name, Language language)
 
     open_closed_standard_descriptors();
     signals::install();
-    // A closed pipe is reported as a failed write, with status 3, not a silent death.
+    // A closed pipe is reported as a failed write, with status 3, not a silent death;
+    // so is a file grown past the size limit (ulimit -f): the write fails with EFBIG.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 std::string_view program_name() { return program_name_; }
@@ -64,7 +66,7 @@ void warn(std::string_view message)
     std::string line;
     line.reserve(program_name_.size() + message.size() + 3);
     line.append(program_name_).append(": ").append(message).append("\n");
-    write_all(STDERR_FILENO, line);  // on failure there is nowhere left to complain to
+    write_line(STDERR_FILENO, line);  // on failure there is nowhere left to complain to
 }
 
 void fail(ExitStatus status, std::string_view message)

@@ -12,7 +12,7 @@ namespace runtime {
 // Called once before the program's first statement: names the program in its
 // messages, picks their language, opens any closed standard descriptor on /dev/null,
 // and takes over the stop signals (so that an iteration can stop cleanly after its
-// current step) and SIGPIPE (reported as a failed write).
+// current step), SIGPIPE and SIGXFSZ (reported as failed writes).
 void start(std::string_view program_name, Language language);
 
 // The name start() was given, as messages show it.

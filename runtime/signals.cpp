@@ -6,10 +6,12 @@ namespace {
 constexpr int STOP_SIGNALS[] = {SIGINT, SIGHUP, SIGTERM};
 
 volatile std::sig_atomic_t received_ = 0;
+volatile std::sig_atomic_t count_ = 0;
 
 extern "C" void on_stop_signal(int signal)
 {
     if (received_ == 0) received_ = signal;
+    if (count_ < 2) count_ = count_ + 1;
 }
 
 }  // namespace
@@ -29,6 +31,8 @@ void install()
 }
 
 int received() { return received_; }
+
+int count() { return count_; }
 
 sigset_t stop_set()
 {

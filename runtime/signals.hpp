@@ -16,6 +16,9 @@ void install();
 // The first stop signal that arrived, or 0.
 int received();
 
+// How many stop signals have arrived: a second one means the person will not wait.
+int count();
+
 // The three stop signals, for sigprocmask and ppoll: block them, then unblock them
 // atomically inside the wait, so that one arriving between a look at the flag and the
 // start of the wait still ends the wait.

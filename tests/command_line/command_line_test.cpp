@@ -126,15 +126,34 @@ TEST(DialoguePrograms, RefuseASecondArgument)
     }
 }
 
-TEST(DialoguePrograms, QuoteAnUnknownArgumentSafely)
+TEST(AllPrograms, QuoteArgumentsSafely)
 {
-    TempDir dir;
-    RunOptions options;
-    options.working_dir = dir.path();
-    options.args = {"\x1b[2J--x\ty"};
-    const RunResult r = test_support::run(QUARLEN_PATH, options);
-    EXPECT_EQ(r.exit_status, 2);
-    EXPECT_EQ(r.err, "quarlen: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: quarlen --help)\n");
+    // Messages stay one line, and nothing in them reaches the terminal as a command.
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        std::string message;
+    } cases[] = {
+        {QUARLEN_PATH,
+         {"\x1b[2J--x\ty"},
+         "quarlen: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: quarlen --help)\n"},
+        {KONVERGENZ_PATH,
+         {"\x1b[2J--x\ty"},
+         "konvergenz: unbekanntes Argument \"\\x1b[2J--x\\ty\" (Hilfe: konvergenz --help)\n"},
+        {KONVERGENZ_PATH,
+         {"-d", "no\nsuch"},
+         "konvergenz: Ordner \"no\\x0asuch\" nicht gefunden\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        TempDir dir;
+        RunOptions options;
+        options.working_dir = dir.path();
+        options.args = c.args;
+        const RunResult r = test_support::run(c.program, options);
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_EQ(r.err, c.message);
+    }
 }
 
 // Help that cannot be written is a failure like any lost output.

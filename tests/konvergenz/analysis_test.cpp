@@ -54,11 +54,11 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
         {"CRLF", "Startwert= 1\r\n0 1 2\r\n1 3 4\r\n", "Startwert=", 2, ""},
         {"header only", "Startwert= 0\n", "Startwert=", 0, ""},
         {"bisection header only", "Ausgangswerte - a= 0, b= 10\n", "Ausgangswerte", 0, ""},
-        {"empty file", "", "Startwert=", 0, "newto_f1.dat ist leer"},
-        {"no header", "0 1 2\n", "Startwert=", 0, "newto_f1.dat, Zeile 1: unerwartete Kopfzeile"},
-        {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: keine Schrittzeile"},
-        {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat, Zeile 4: keine Schrittzeile"},
-        {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat, Zeile 3: Schrittnummer 0, erwartet 1"},
+        {"empty file", "", "Startwert=", 0, "newto_f1.dat\" ist leer"},
+        {"no header", "0 1 2\n", "Startwert=", 0, "newto_f1.dat\", Zeile 1: unerwartete Kopfzeile"},
+        {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: keine Schrittzeile"},
+        {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat\", Zeile 4: keine Schrittzeile"},
+        {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: Schrittnummer 0, erwartet 1"},
     };
     for (const LogCase& c : cases) {
         SCOPED_TRACE(c.name);

@@ -76,7 +76,7 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     options.folder = dir.path();
     const Outcome r = run_on(options);
     ASSERT_EQ(r.status, exit_ok) << r.err;
-    EXPECT_EQ(r.err, "konvergenz: " + (dir / "bisec_f1.dat").string() + " fehlt, Bisektion wird ausgelassen\n");
+    EXPECT_EQ(r.err, "konvergenz: \"" + (dir / "bisec_f1.dat").string() + "\" fehlt, Bisektion wird ausgelassen\n");
     using Cells = std::vector<std::string>;
     EXPECT_EQ(row(r.out, "Newton-Verfahren"), (Cells{"4", "NaN", "Infinity", "0.01", "-", "2"}));
     EXPECT_EQ(row(r.out, "Fixpunktiteration"), (Cells{"0", "-", "-", "-", "-", "0"}));
@@ -106,21 +106,24 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
          [](const fs::path& f, Options&) {
              test_support::write_file(f / "newto_f1.dat", "Startwert= 0\n0 1 2\n1 x 2\n");
          },
-         exit_bad_input, "newto_f1.dat, Zeile 3: "},
+         exit_bad_input, "newto_f1.dat\", Zeile 3: "},
         {"no logs at all",
          [](const fs::path& f, Options&) {
              for (const char* log : {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"}) fs::remove(f / log);
          },
          exit_bad_input, "keine Protokolldatei"},
         {"no folder", [](const fs::path& f, Options& o) { o.folder = f / "fehlt"; }, exit_bad_input,
-         "fehlt nicht gefunden"},
+         "fehlt\" nicht gefunden"},
+        {"a folder name too long for the system",
+         [](const fs::path& f, Options& o) { o.folder = f / std::string(300, 'n'); }, exit_bad_input,
+         "nnn\": Dateiname zu lang"},
         {"chart into a missing folder", [](const fs::path& f, Options& o) { o.output = f / "fehlt/k.svg"; },
-         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben"},
         {"a folder in the chart's place",
          [](const fs::path& f, Options& o) { fs::create_directory(o.output.emplace(f / "k.svg")); },
-         exit_write_failed, "k.svg lässt sich nicht schreiben"},
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben"},
         {"the chart onto a log", [](const fs::path& f, Options& o) { o.output = f / "fixpk_f1.dat"; },
-         exit_write_failed, "fixpk_f1.dat lässt sich nicht schreiben: das ist das Protokoll "},
+         exit_write_failed, "fixpk_f1.dat\" lässt sich nicht schreiben: das ist das Protokoll "},
         {"a link to a log",
          [](const fs::path& f, Options& o) {
              fs::create_symlink("newto_f1.dat", o.output.emplace(f / "k.svg"));
@@ -200,7 +203,7 @@ TEST(Programs, KonvergenzChartsATypicalQuarlenRun) {
     // A chart under another name than *.svg is written all the same, with a warning.
     const auto png = test::run_in(dir.path(), KONVERGENZ_EXE, {"-overgleich.png", "-d."});
     EXPECT_EQ(png.exit_status, 0) << png.err;
-    EXPECT_EQ(png.err, "konvergenz: vergleich.png: der Name endet nicht auf .svg, die Datei erhält "
+    EXPECT_EQ(png.err, "konvergenz: \"vergleich.png\": der Name endet nicht auf .svg, die Datei erhält "
                        "aber ein SVG-Diagramm\n");
     EXPECT_EQ(read_file(dir / "vergleich.png").rfind("<?xml", 0), 0u);
 

@@ -52,11 +52,11 @@ TEST(LogReader, LeavesOutACutLastLineWithAWarningNamingFileAndLine)
     };
     const Case cases[] = {
         {"cut inside a real", header + '\n' + step0 + step1 + step2.substr(0, 44), 2,
-         3.9983156388887342, "newto_f1.dat, Zeile 4: ohne Zeilenende"},
+         3.9983156388887342, "newto_f1.dat\", Zeile 4: ohne Zeilenende"},
         {"cut after the step number", header + '\n' + step0 + step1.substr(0, 11), 1, 4.0,
-         "newto_f1.dat, Zeile 3: ohne Zeilenende"},
+         "newto_f1.dat\", Zeile 3: ohne Zeilenende"},
         {"cut between CR and LF", header + "\r\n0 1 2\r\n1 3 4\r", 1, 1.0,
-         "newto_f1.dat, Zeile 3: ohne Zeilenende"},
+         "newto_f1.dat\", Zeile 3: ohne Zeilenende"},
         {"header alone", header + '\n', 0, 0.0, ""},
         {"whole lines", header + '\n' + step0 + step1 + step2, 3, 3.9966554142084627, ""},
     };
@@ -76,7 +76,7 @@ TEST(LogReader, LeavesOutACutLastLineWithAWarningNamingFileAndLine)
     }
     const Outcome cut_header = read_log(header.substr(0, 20));
     EXPECT_TRUE(
-        contains(cut_header.error, "newto_f1.dat, Zeile 1: die Kopfzeile hat kein Zeilenende"))
+        contains(cut_header.error, "newto_f1.dat\", Zeile 1: die Kopfzeile hat kein Zeilenende"))
         << cut_header.error;
 }
 
@@ -88,8 +88,8 @@ TEST(LogReader, NamesAMissingFile)
         ADD_FAILURE() << "read a missing file";
     } catch (const LogError& e) {
         EXPECT_EQ(std::string(e.what()),
-                  (dir / "fehlt.dat").string() +
-                      " lässt sich nicht lesen: Datei oder Ordner nicht vorhanden");
+                  "\"" + (dir / "fehlt.dat").string() +
+                      "\" lässt sich nicht lesen: Datei oder Ordner nicht vorhanden");
     }
 }
 
@@ -126,7 +126,7 @@ TEST(LogReader, StepsCountFromZeroByOneWithinTheStepCounter)
             ASSERT_EQ(read.records.size(), 5u);
             EXPECT_EQ(read.records.back().step, 4);
         } else {
-            EXPECT_TRUE(contains(read.error, std::string("newto_f1.dat, ") + c.error))
+            EXPECT_TRUE(contains(read.error, std::string("newto_f1.dat\", ") + c.error))
                 << read.error;
         }
     }
@@ -167,7 +167,7 @@ TEST(LogReader, RejectsOverlongLinesAndLineEndsOfCarriageReturnsAlone)
             EXPECT_EQ(read.error, "");
             EXPECT_EQ(read.records.size(), 1u);
         } else {
-            EXPECT_TRUE(contains(read.error, std::string("newto_f1.dat, ") + c.error))
+            EXPECT_TRUE(contains(read.error, std::string("newto_f1.dat\", ") + c.error))
                 << read.error;
             EXPECT_TRUE(read.records.empty() || read.records.size() == 1u);
         }

@@ -5,8 +5,11 @@
 #include "app.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
+#include "tests/support/other_users.hpp"
 
 #include <gtest/gtest.h>
+
+#include <iostream>
 
 #include <array>
 #include <chrono>
@@ -16,9 +19,7 @@
 #include <fstream>
 #include <functional>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -89,6 +90,7 @@ struct Launch {
     std::function<void(pid_t)> before_start;  // the child waits until this returns
     std::function<void(pid_t)> while_running;
     milliseconds timeout{10000};
+    std::optional<long> file_size_limit;  // ulimit -f, in bytes
 };
 
 struct Ended {
@@ -155,6 +157,11 @@ Ended konvergenz_in(const fs::path& folder, const Launch& how)
         } else {
             ::close(1);
         }
+        if (how.file_size_limit) {
+            const rlimit limit{static_cast<rlim_t>(*how.file_size_limit),
+                               static_cast<rlim_t>(*how.file_size_limit)};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
+        }
         if (::chdir(folder.c_str()) != 0) _exit(126);
         ::execve(argv[0], argv.data(), envp.data());
         _exit(127);
@@ -194,15 +201,7 @@ std::string describe(const Ended& e)
 
 // ---- the chart file ----
 
-void make_socket(const fs::path& path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0) << path;
-    ::close(fd);
-}
+using test_support::make_socket;
 
 TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
 {
@@ -213,8 +212,9 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
         int status;
         const char* message;  // "" for none
         std::function<void(const fs::path&)> check;
-        bool table_printed = false;  // the chart failed only after the logs were read
+        bool table_printed = false;            // the chart failed only after the logs were read
         const char* working_folder = nullptr;  // where konvergenz runs; default: here
+        bool another_user = false;             // needs root, to give a file or link to another user
     };
     const std::string long_name = std::string(251, 'n') + ".svg";
     const Case cases[] = {
@@ -239,17 +239,17 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
              EXPECT_TRUE(is_chart(d / "andere/neu.svg"));
          }},
         {"a FIFO", [](const fs::path& d) { ::mkfifo((d / "k.svg").c_str(), 0600); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: es ist eine benannte Pipe (FIFO)",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: es ist eine benannte Pipe (FIFO)",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_fifo(d / "k.svg")); }},
         {"a socket", [](const fs::path& d) { make_socket(d / "k.svg"); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: es ist ein Socket",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: es ist ein Socket",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_socket(d / "k.svg")); }},
         {"a link to a FIFO",
          [](const fs::path& d) {
              ::mkfifo((d / "andere/fifo").c_str(), 0600);
              fs::create_symlink("andere/fifo", d / "k.svg");
          },
-         "k.svg", exit_write_failed, "andere/fifo ist eine benannte Pipe (FIFO)",
+         "k.svg", exit_write_failed, "andere/fifo\" ist eine benannte Pipe (FIFO)",
          [](const fs::path& d) {
              EXPECT_TRUE(fs::is_symlink(d / "k.svg"));
              EXPECT_TRUE(fs::is_fifo(d / "andere/fifo"));
@@ -259,7 +259,7 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
          [](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "k.svg")); }},
         {"a link into a missing folder",
          [](const fs::path& d) { fs::create_symlink("fehlt/k.svg", d / "k.svg"); }, "k.svg",
-         exit_write_failed, "k.svg lässt sich nicht schreiben: Datei oder Ordner nicht vorhanden",
+         exit_write_failed, "k.svg\" lässt sich nicht schreiben: Datei oder Ordner nicht vorhanden",
          [](const fs::path& d) { EXPECT_TRUE(fs::is_symlink(d / "k.svg")); }, true},
         {"a file where a folder should be", [](const fs::path& d) { write_file(d / "f", "x"); },
          "f/k.svg", exit_write_failed, "ein Teil des Pfades ist kein Ordner",
@@ -270,9 +270,34 @@ TEST(ChartPath, LinksAreFollowedAndWhatIsNoRegularFileIsLeftAsItIs)
         // may write to.
         {"run in /proc", [](const fs::path&) {}, "konvergenz.svg", exit_ok, "",
          [](const fs::path& d) { EXPECT_TRUE(is_chart(d / "konvergenz.svg")); }, false, "/proc"},
+        {"a link of another user",
+         [](const fs::path& d) {
+             write_file(d / "andere/ziel.svg", "alt");
+             fs::create_symlink("andere/ziel.svg", d / "k.svg");
+             test_support::give_to_another_user(d / "k.svg");
+         },
+         "k.svg", exit_write_failed,
+         "k.svg\" lässt sich nicht schreiben: symbolische Verknüpfung eines anderen Benutzers "
+         "(uid 65534), ihr wird nicht gefolgt",
+         [](const fs::path& d) { EXPECT_EQ(read_file(d / "andere/ziel.svg"), "alt"); }, false,
+         nullptr, true},
+        {"another user's chart in a sticky folder",
+         [](const fs::path& d) {
+             write_file(d / "k.svg", "alt");
+             test_support::give_to_another_user(d / "k.svg");
+             fs::permissions(d, fs::perms(01777));
+         },
+         "k.svg", exit_write_failed,
+         "k.svg\" lässt sich nicht schreiben: Datei eines anderen Benutzers (uid 65534) in einem "
+         "gemeinsamen Ordner mit Sticky-Bit",
+         [](const fs::path& d) { EXPECT_EQ(read_file(d / "k.svg"), "alt"); }, false, nullptr, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.another_user && ::geteuid() != 0) {
+            std::cout << "skipped " << c.name << ": only root can act as another user\n";
+            continue;
+        }
         const TempDir dir;
         write_logs(dir.path());
         fs::create_directory(dir / "andere");
@@ -330,17 +355,30 @@ TEST(ChartPath, ALinkPlantedAtATemporaryNameIsNotWrittenThrough)
 
 TEST(ChartPath, AFailingDiskLeavesTheOldChartAndNoTemporaryFile)
 {
-    for (const char* call : {"fchmod", "write", "fsync", "close", "rename"}) {
+    const std::string full = "kein Platz mehr auf dem Gerät";
+    const std::pair<std::string, std::string> cases[] = {
+        // the failing call, the reason
+        {"fchmod", full},
+        {"write", full},
+        {"fsync", full},
+        {"close", full},
+        {"rename", full},
+        {"ulimit -f", "Datei zu groß"},  // SIGXFSZ is ignored: the write fails with EFBIG
+    };
+    for (const auto& [call, reason] : cases) {
         SCOPED_TRACE(call);
         const TempDir dir;
         write_logs(dir.path());
         write_file(dir / "konvergenz.svg", "alt");
         Launch how;
-        how.shim = std::string("fail-") + call;
+        if (call == "ulimit -f") {
+            how.file_size_limit = 4096;  // room for the table and the messages
+        } else {
+            how.shim = "fail-" + call;
+        }
         const Ended ended = konvergenz_in(dir.path(), how);
         EXPECT_EQ(ended.status, 3) << describe(ended);
-        EXPECT_TRUE(contains(ended.err, "konvergenz.svg lässt sich nicht schreiben: kein Platz "
-                                        "mehr auf dem Gerät"))
+        EXPECT_TRUE(contains(ended.err, "konvergenz.svg\" lässt sich nicht schreiben: " + reason))
             << ended.err;
         EXPECT_EQ(read_file(dir / "konvergenz.svg"), "alt");
         EXPECT_EQ(temporary_files(dir.path()), std::vector<fs::path>{});
@@ -417,6 +455,7 @@ TEST(StandardOutput, AnEarlierFailureComesFirst)
 
 TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
 {
+    std::optional<test_support::HeldLock> held;  // as a run of quarlen holds its log
     struct Case {
         const char* name;
         std::function<void(const fs::path&)> place;  // puts something at the log's name
@@ -425,24 +464,30 @@ TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
     };
     const Case cases[] = {
         {"a FIFO", [](const fs::path& log) { ::mkfifo(log.c_str(), 0600); }, "",
-         "bisec_f1.dat ist eine benannte Pipe (FIFO), keine Protokolldatei"},
+         "bisec_f1.dat\" ist eine benannte Pipe (FIFO), keine Protokolldatei"},
         {"a link to /dev/zero", [](const fs::path& log) { fs::create_symlink("/dev/zero", log); },
-         "", "bisec_f1.dat ist ein Gerät, keine Protokolldatei"},
+         "", "bisec_f1.dat\" ist ein Gerät, keine Protokolldatei"},
         {"a socket", [](const fs::path& log) { make_socket(log); }, "",
-         "bisec_f1.dat ist ein Socket, keine Protokolldatei"},
+         "bisec_f1.dat\" ist ein Socket, keine Protokolldatei"},
         {"a folder", [](const fs::path& log) { fs::create_directory(log); }, "",
-         "bisec_f1.dat ist ein Ordner, keine Protokolldatei"},
+         "bisec_f1.dat\" ist ein Ordner, keine Protokolldatei"},
         {"a link loop", [](const fs::path& log) { fs::create_symlink(log.filename(), log); }, "",
-         "bisec_f1.dat lässt sich nicht lesen: zu viele Ebenen symbolischer Verknüpfungen"},
+         "bisec_f1.dat\" lässt sich nicht lesen: zu viele Ebenen symbolischer Verknüpfungen"},
         {"a log that cannot be opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fail-open-log", "bisec_f1.dat lässt sich nicht öffnen: keine Berechtigung"},
+         "fail-open-log", "bisec_f1.dat\" lässt sich nicht öffnen: keine Berechtigung"},
         {"a log that cannot be read",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fail-read-log", "bisec_f1.dat: Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
+         "fail-read-log", "bisec_f1.dat\": Lesefehler nach Zeile 0: Ein-/Ausgabefehler"},
+        {"a log that a run of quarlen still writes",
+         [&held](const fs::path& log) {
+             write_file(log, "Ausgangswerte - a= 0, b= 10\n");
+             held.emplace(log);
+         },
+         "", "bisec_f1.dat\" wird noch geschrieben"},
         {"a FIFO put in its place while it is opened",
          [](const fs::path& log) { write_file(log, "Ausgangswerte - a= 0, b= 10\n"); },
-         "fifo-on-open", "bisec_f1.dat ist eine benannte Pipe (FIFO), keine Protokolldatei"},
+         "fifo-on-open", "bisec_f1.dat\" ist eine benannte Pipe (FIFO), keine Protokolldatei"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -457,6 +502,7 @@ TEST(Reading, WhatIsNoRegularFileOrCannotBeReadIsRefusedAtOnce)
         EXPECT_EQ(ended.status, 2) << describe(ended);
         EXPECT_LT(ended.took.count(), 2000);
         EXPECT_TRUE(contains(ended.err, c.message)) << ended.err;
+        held.reset();
         EXPECT_FALSE(fs::exists(dir / "konvergenz.svg"));
     }
 }
@@ -491,7 +537,8 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     fs::resize_file(dir / "newto_f1.dat", std::uintmax_t{1} << 30);  // sparse: no disk used
     const Ended ended = konvergenz_in(dir.path(), {});
     EXPECT_EQ(ended.status, 2) << describe(ended);
-    EXPECT_TRUE(contains(ended.err, "newto_f1.dat, Zeile 1: länger als 256 Zeichen")) << ended.err;
+    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen"))
+        << ended.err;
     EXPECT_LT(ended.took.count(), 2000);
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
 }
@@ -508,7 +555,7 @@ TEST(Reading, ARunCutOffMidLineGivesTheFiguresOfItsWholeLines)
 
     const auto result = test::run_in(dir.path(), KONVERGENZ_EXE);
     ASSERT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(result.err, "konvergenz: ./fixpk_f1.dat, Zeile 181: ohne Zeilenende, wohl "
+    EXPECT_EQ(result.err, "konvergenz: \"./fixpk_f1.dat\", Zeile 181: ohne Zeilenende, wohl "
                           "abgeschnitten; die Zeile wird "
                           "ausgelassen\n");
     // The figures of step 178, the last whole line, read here from the text itself.
@@ -625,9 +672,9 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
         std::istringstream lines(r.err);
         for (std::string line; std::getline(lines, line);) {
             if (!contains(line, " ist älter als ")) continue;
-            EXPECT_TRUE(line.starts_with("konvergenz: " + dir.path().string() + '/')) << line;
+            EXPECT_TRUE(line.starts_with("konvergenz: \"" + dir.path().string() + '/')) << line;
             EXPECT_TRUE(contains(line, "stammt wohl aus einem früheren Lauf von quarlen")) << line;
-            named.push_back(fs::path(line.substr(12, line.find(' ', 12) - 12)).filename());
+            named.push_back(fs::path(line.substr(13, line.find('"', 13) - 13)).filename());
         }
         EXPECT_EQ(named, c.stale);
         EXPECT_TRUE(contains(r.out, "Fixpunktiteration")) << r.out;  // still used

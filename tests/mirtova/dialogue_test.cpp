@@ -17,13 +17,15 @@ using test_support::RunResult;
 
 const std::string PROMPT = "Please type in the starting value for calculation!\n";
 
-RunResult mirtova(const std::string& input, std::vector<std::string> args = {})
+RunResult mirtova(const std::string& input, std::vector<std::string> args = {},
+                  const char* stdin_path = nullptr)
 {
     test_support::TempDir dir;
     RunOptions options;
     options.working_dir = dir.path();
     options.input = input;
     options.args = std::move(args);
+    if (stdin_path) options.stdin_path = stdin_path;
     return run(MIRTOVA_PATH, options);
 }
 
@@ -98,6 +100,7 @@ struct BadInputCase {
     const char* name;
     const char* input;
     const char* message;
+    const char* stdin_path = nullptr;  // read instead of `input`
 };
 
 void PrintTo(const BadInputCase& c, std::ostream* os) { *os << c.name; }
@@ -106,7 +109,7 @@ class MirtovaBadInput : public testing::TestWithParam<BadInputCase> {};
 
 TEST_P(MirtovaBadInput, StopsWithStatusTwoAfterThePrompt)
 {
-    const RunResult r = mirtova(GetParam().input);
+    const RunResult r = mirtova(GetParam().input, {}, GetParam().stdin_path);
     EXPECT_EQ(r.exit_status, 2);
     EXPECT_EQ(r.out, PROMPT);
     EXPECT_EQ(r.err, std::string("mirtova: ") + GetParam().message + "\n");
@@ -118,7 +121,14 @@ INSTANTIATE_TEST_SUITE_P(
                     BadInputCase{"text", "zero\n",
                                  "not a number: \"zero\" (expected exactly one finite number per "
                                  "line, such as 2.5 or -1.5e3)"},
-                    BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""}),
+                    BadInputCase{"beyond_32_bits", "3.5e38\n", "number out of range: \"3.5e38\""},
+                    // Endless input ends: the rest of a line too long is not read.
+                    BadInputCase{"endless_input", "",
+                                 "input line too long: \"\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00"
+                                 "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00"
+                                 "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00"
+                                 "\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\"...",
+                                 "/dev/zero"}),
     [](const testing::TestParamInfo<BadInputCase>& info) { return info.param.name; });
 
 TEST(MirtovaInterrupt, StopSignalAtThePrompt)

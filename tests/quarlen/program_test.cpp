@@ -5,7 +5,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "tests/quarlen/quarlen_run.hpp"
+#include "tests/support/other_users.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -80,6 +83,7 @@ struct StopSignal {
     int signal;
     int status;
     std::string word;  // how the messages name the stop
+    int then = 0;      // a second signal sent at once: the first one's status counts
 };
 
 const StopSignal STOP_SIGNALS[] = {
@@ -113,6 +117,7 @@ struct BadInput {
     int status;
     std::string err;                   // all of stderr
     std::vector<std::string> written;  // the logs the run got to write
+    const char* stdin_path = nullptr;  // read instead of `input`
 };
 
 const BadInput BAD_INPUTS[] = {
@@ -143,6 +148,19 @@ const BadInput BAD_INPUTS[] = {
      2,
      "quarlen: Eingabezeile zu lang: \"" + std::string(40, '1') + "\"...\n",
      {}},
+    // Endless input ends: the rest of a line too long is not read when the run stops.
+    {"endless_input",
+     "",
+     2,
+     "quarlen: Eingabezeile zu lang: \"" +
+         [] {
+             std::string nul;
+             for (int i = 0; i < 40; ++i) nul += "\\x00";
+             return nul;
+         }() +
+         "\"...\n",
+     {},
+     "/dev/zero"},
     {"line_of_4097_characters",
      padded("1", 4097) + "\r\n0\n",
      2,
@@ -169,7 +187,9 @@ TEST(Quarlen, BadInputStopsTheScript)
         TempDir dir;
         // Logs from an earlier run: those of the stages not reached stay as they were.
         for (const char* log : LOGS) write_file(dir / log, "X");
-        const RunResult r = quarlen(dir, c.input);
+        RunOptions options;
+        if (c.stdin_path) options.stdin_path = c.stdin_path;
+        const RunResult r = quarlen(dir, c.input, options);
         EXPECT_EQ(r.exit_status, c.status);
         EXPECT_EQ(r.err, c.err);
         for (const char* log : LOGS) {
@@ -210,33 +230,121 @@ TEST(Quarlen, BreakdownAtMinusOne)
     EXPECT_EQ(r.out.substr(r.out.size() - record.size()), record);
 }
 
-TEST(Quarlen, UnwritableOutputEndsWithStatus3)
+TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
 {
+    // Each case in a folder holding the logs of an earlier run ("X"), and a file of the
+    // user's that a planted link may aim at.
     struct Case {
         const char* name;
         std::function<void(const TempDir&)> prepare;
-        bool stdout_full;
-        std::string message;
+        int status;
+        std::string message;  // the start of stderr
+        const char* kept;     // a log that keeps the earlier run's "X", or nullptr
+        bool stdout_full = false;
+        bool another_user = false;  // needs root, to give a file or link to another user
     };
+    const auto link = [](const char* to, const char* at) {
+        return [=](const TempDir& d) {
+            std::filesystem::remove(d / at);
+            std::filesystem::create_symlink(to, d / at);
+        };
+    };
+    const auto others = [](const char* at, const char* to) {
+        return [=](const TempDir& d) {
+            if (to) {
+                std::filesystem::remove(d / at);
+                std::filesystem::create_symlink(d / to, d / at);
+            }
+            test_support::give_to_another_user(d / at);
+            // A folder like /tmp, which everyone may write, with the sticky bit.
+            std::filesystem::permissions(d.path(), std::filesystem::perms(01777));
+        };
+    };
+    const std::string not_created = ": kann nicht angelegt werden: ";
+    std::optional<test_support::HeldLock> lock;
     const Case cases[] = {
         {"log_is_a_folder",
-         [](const TempDir& d) { std::filesystem::create_directory(d / "newto_f1.dat"); }, false,
-         "quarlen: \"newto_f1.dat\": kann nicht angelegt werden: "},
-        {"log_on_a_full_device",
-         [](const TempDir& d) { std::filesystem::create_symlink("/dev/full", d / "fixpk_f1.dat"); },
-         false, "quarlen: \"fixpk_f1.dat\": kann nicht geschrieben werden: "},
-        {"stdout_on_a_full_device", [](const TempDir&) {}, true,
-         "quarlen: Standardausgabe: kann nicht geschrieben werden: "},
+         [](const TempDir& d) {
+             std::filesystem::remove(d / "newto_f1.dat");
+             std::filesystem::create_directory(d / "newto_f1.dat");
+         },
+         3, "quarlen: \"newto_f1.dat\"" + not_created, nullptr},
+        {"log_is_a_socket",
+         [](const TempDir& d) {
+             std::filesystem::remove(d / "bisec_f1.dat");
+             test_support::make_socket(d / "bisec_f1.dat");
+         },
+         3, "quarlen: \"bisec_f1.dat\"" + not_created + "No such device or address (ENXIO)\n",
+         "newto_f1.dat"},
+        {"log_on_a_full_device", link("/dev/full", "fixpk_f1.dat"), 3,
+         "quarlen: \"fixpk_f1.dat\": kann nicht geschrieben werden: ", nullptr},
+        {"stdout_on_a_full_device", [](const TempDir&) {}, 3,
+         "quarlen: Standardausgabe: kann nicht geschrieben werden: ", nullptr, true},
+        // One run per log: another run holds it, and it is left alone.
+        {"log_written_by_another_run",
+         [&lock](const TempDir& d) { lock.emplace(d / "newto_f1.dat"); }, 3,
+         "quarlen: \"newto_f1.dat\": ein anderer Lauf schreibt gerade in diese Datei\n",
+         "newto_f1.dat"},
+        // Only regular files are locked: two runs may both write to /dev/null.
+        {"own_link_to_a_locked_device",
+         [&lock](const TempDir& d) {
+             std::filesystem::remove(d / "newto_f1.dat");
+             std::filesystem::create_symlink("/dev/null", d / "newto_f1.dat");
+             lock.emplace("/dev/null");
+         },
+         0, "", nullptr},
+        {"own_link_into_another_folder", link("andere/mine", "fixpk_f1.dat"), 0, "", nullptr},
+        {"link_of_another_user", others("newto_f1.dat", "mine"), 3,
+         "quarlen: \"newto_f1.dat\"" + not_created +
+             "symbolische Verknüpfung eines anderen Benutzers (uid 65534), ihr wird nicht "
+             "gefolgt\n",
+         "mine", false, true},
+        {"link_of_another_user_to_a_new_file", others("bisec_f1.dat", "new"), 3,
+         "quarlen: \"bisec_f1.dat\"" + not_created + "symbolische Verknüpfung", "newto_f1.dat",
+         false, true},
+        {"file_of_another_user_in_a_sticky_folder", others("fixpk_f1.dat", nullptr), 3,
+         "quarlen: \"fixpk_f1.dat\"" + not_created +
+             "Datei eines anderen Benutzers (uid 65534) in einem gemeinsamen Ordner mit "
+             "Sticky-Bit, sie wird nicht überschrieben\n",
+         "fixpk_f1.dat", false, true},
+        // Without the sticky bit, or when the folder is that user's, the file is written.
+        {"file_of_another_user_in_a_private_folder",
+         [](const TempDir& d) { test_support::give_to_another_user(d / "fixpk_f1.dat"); }, 0, "",
+         nullptr, false, true},
+        {"file_of_the_folders_owner_in_a_sticky_folder",
+         [&others](const TempDir& d) {
+             others("fixpk_f1.dat", nullptr)(d);
+             test_support::give_to_another_user(d.path());
+         },
+         0, "", nullptr, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.another_user && ::geteuid() != 0) {
+            std::cout << "skipped " << c.name << ": only root can act as another user\n";
+            continue;
+        }
         TempDir dir;
+        for (const char* log : LOGS) write_file(dir / log, "X");
+        write_file(dir / "mine", "X");
+        std::filesystem::create_directory(dir / "andere");
+        write_file(dir / "andere/mine", "X");
         c.prepare(dir);
         RunOptions options;
         if (c.stdout_full) options.stdout_path = "/dev/full";
         const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
-        EXPECT_EQ(r.exit_status, 3);
+        lock.reset();
+        EXPECT_EQ(r.exit_status, c.status);
         EXPECT_EQ(r.err.rfind(c.message, 0), 0u) << r.err;
+        if (c.kept) {
+            EXPECT_EQ(read_file(dir / c.kept), "X") << c.kept;
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir / "new"));
+        if (c.status == 0) {
+            EXPECT_EQ(read_file(dir / "fixpk_f1.dat"), golden("fixpk_f1.dat"));
+        }
+        const bool linked_here = std::string_view(c.name) == "own_link_into_another_folder";
+        EXPECT_EQ(read_file(dir / "andere/mine"), linked_here ? golden("fixpk_f1.dat") : "X");
     }
 }
 
@@ -273,48 +381,75 @@ TEST(Quarlen, GoldenRunsFromAnIndependentComputation)
     }
 }
 
+// The lines of `text` up to its last line end.
+std::string whole_lines(const std::string& text) { return text.substr(0, text.rfind('\n') + 1); }
+
 TEST(Quarlen, StopSignalDuringALongIteration)
 {
-    for (const StopSignal& stop : STOP_SIGNALS) {
-        SCOPED_TRACE(stop.name);
-        TempDir dir;
-        bool sent = false;
-        RunOptions options;
-        options.stdout_path = dir / "stdout";
-        options.timeout = 60000ms;
-        // Once the fixed-point log is well under way.
-        options.while_running = [&](pid_t pid, test_support::milliseconds) {
-            std::error_code no_file;
-            if (!sent && std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) > (1u << 20) &&
-                !no_file) {
-                ::kill(pid, stop.signal);
-                sent = true;
+    std::vector<StopSignal> stops(std::begin(STOP_SIGNALS), std::end(STOP_SIGNALS));
+    stops.push_back({"ctrl_c_then_sigterm", SIGINT, 130, "unterbrochen", SIGTERM});
+    // Standard output to a file, or with standard error to a pipe whose reader is slower
+    // than the program (`quarlen 2>&1 | less`).
+    for (const bool slow_pipe : {false, true}) {
+        for (const StopSignal& stop : stops) {
+            SCOPED_TRACE(std::string(stop.name) + (slow_pipe ? ", slow pipe" : ", file"));
+            TempDir dir;
+            bool sent = false;
+            RunOptions options;
+            if (slow_pipe) {
+                options.stdout_read_rate = 4096;
+                options.stderr_to_stdout = true;
+            } else {
+                options.stdout_path = dir / "stdout";
             }
-        };
-        const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
-        ASSERT_TRUE(sent) << "the run ended before it could be stopped";
-        EXPECT_EQ(r.exit_status, stop.status);
+            options.timeout = 60000ms;
+            // Once the fixed-point log is well under way.
+            options.while_running = [&](pid_t pid, test_support::milliseconds) {
+                std::error_code no_file;
+                if (!sent &&
+                    std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) > (1u << 20) &&
+                    !no_file) {
+                    ::kill(pid, stop.signal);
+                    if (stop.then != 0) ::kill(pid, stop.then);
+                    sent = true;
+                }
+            };
+            const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
+            ASSERT_TRUE(sent) << "the run ended before it could be stopped";
+            EXPECT_EQ(r.exit_status, stop.status);
 
-        const std::string log = read_file(dir / "fixpk_f1.dat");
-        const std::string records = log.substr(log.find('\n') + 1);
-        ASSERT_FALSE(records.empty());
-        EXPECT_EQ(whole_records(log), "");
-        // The console shows the very same records after the last prompt.
-        const std::string shown = after_last_prompt(read_file(dir / "stdout"));
-        EXPECT_TRUE(shown == records)
-            << shown.size() << " bytes on stdout, " << records.size() << " in the log";
-        EXPECT_LT(records.size() / RECORD, 4059232u);
-        // One message, counting the steps and naming the last one in the log.
-        const std::size_t steps = records.size() / RECORD;
-        EXPECT_EQ(r.err.rfind("quarlen: Fixpunktiteration " + stop.word + " nach " +
-                                  std::to_string(steps) + " Schritten bei x = ",
-                              0),
-                  0u)
-            << r.err;
-        const std::string tail =
-            "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(steps - 1) + "\n";
-        EXPECT_TRUE(r.err.ends_with(tail)) << r.err;
-        EXPECT_EQ(lines_of(r.err).size(), 1u) << "one line: " << r.err;
+            const std::string log = read_file(dir / "fixpk_f1.dat");
+            const std::string records = log.substr(log.find('\n') + 1);
+            ASSERT_FALSE(records.empty());
+            EXPECT_EQ(whole_records(log), "");
+            std::string shown = after_last_prompt(slow_pipe ? r.out : read_file(dir / "stdout"));
+            // The message is the last line, never lost and never cut.
+            const std::string err =
+                slow_pipe ? shown.substr(whole_lines(shown.substr(0, shown.size() - 1)).size())
+                          : r.err;
+            shown.resize(shown.size() - (slow_pipe ? err.size() : 0));
+            if (slow_pipe && stop.then != 0) {
+                // A second signal: the reader gets whole records, as many as it took.
+                EXPECT_EQ(records.compare(0, shown.size(), shown), 0);
+                EXPECT_EQ(shown.size() % RECORD, 0u);
+            } else {
+                // The reader gets the very same records as the log.
+                EXPECT_TRUE(shown == records)
+                    << shown.size() << " bytes on stdout, " << records.size() << " in the log";
+            }
+            EXPECT_LT(records.size() / RECORD, 4059232u);
+            // One message, counting the steps and naming the last one in the log.
+            const std::size_t steps = records.size() / RECORD;
+            EXPECT_EQ(err.rfind("quarlen: Fixpunktiteration " + stop.word + " nach " +
+                                    std::to_string(steps) + " Schritten bei x = ",
+                                0),
+                      0u)
+                << err;
+            const std::string tail =
+                "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(steps - 1) + "\n";
+            EXPECT_TRUE(err.ends_with(tail)) << err;
+            EXPECT_EQ(lines_of(err).size(), 1u) << "one line: " << err;
+        }
     }
 }
 
@@ -345,6 +480,52 @@ TEST(Quarlen, StopSignalAtAPrompt)
         EXPECT_TRUE(prompt_shown) << read_file(dir / "stdout");
         EXPECT_EQ(r.exit_status, stop.status);
         EXPECT_EQ(r.err, "quarlen: " + stop.word + "\n");
+    }
+}
+
+TEST(Quarlen, StopSignalAtAPromptWhoseOutputWaits)
+{
+    // The input is all there, and the prompt's flush before a read waits on a pipe
+    // nobody empties. The stop ends the run there: no further stage is started, so the
+    // logs of an earlier run stay, and no FIFO at a log name is opened; a line waiting in
+    // the input is not taken for an answer.
+    struct Case {
+        const char* name;
+        std::string input;
+        std::size_t read_first;  // of the full pipe, before the reader stops
+        bool fifo;               // at bisec_f1.dat, without a reader
+    };
+    const Case cases[] = {
+        {"at_the_first_prompt", "0\n10\n0\n4\n", 0, true},
+        {"at_the_first_prompt_before_a_wrong_line", "abc\n", 0, true},
+        // The first prompts fit; bisection's 351 steps do not, and "abc" is already read.
+        {"after_bisection_before_a_wrong_line", "0\n1e100\nabc\n", 4096, false},
+    };
+    for (const Case& c : cases) {
+        for (const StopSignal& stop : STOP_SIGNALS) {
+            SCOPED_TRACE(std::string(c.name) + ", " + stop.name);
+            TempDir dir;
+            for (const char* log : LOGS) write_file(dir / log, "X");
+            if (c.fifo) {
+                std::filesystem::remove(dir / "bisec_f1.dat");
+                ASSERT_EQ(::mkfifo((dir / "bisec_f1.dat").c_str(), 0600), 0);
+            }
+            RunOptions options;
+            options.stdout_full_at_start = true;
+            options.stdout_limit = c.read_first;
+            options.stall_stdout = true;
+            options.while_running = [&, sent = false](pid_t pid,
+                                                      test_support::milliseconds elapsed) mutable {
+                if (!sent && elapsed > 300ms) sent = ::kill(pid, stop.signal) == 0;
+            };
+            const RunResult r = quarlen(dir, c.input, options);
+            EXPECT_FALSE(r.timed_out);
+            EXPECT_EQ(r.exit_status, stop.status);
+            EXPECT_EQ(r.err, "quarlen: " + stop.word + "\n");
+            EXPECT_EQ(std::filesystem::is_fifo(dir / "bisec_f1.dat"), c.fifo);
+            for (const char* log : {"newto_f1.dat", "fixpk_f1.dat"})
+                EXPECT_EQ(read_file(dir / log), "X") << log;
+        }
     }
 }
 
@@ -455,32 +636,71 @@ TEST(Quarlen, StandardOutputClosedEarly)
 
 TEST(Quarlen, CtrlCWhileStandardOutputIsAFullPipe)
 {
+    struct Case {
+        const char* name;
+        const char* input;
+        // When the pipe has long been full: once the fixed-point log has this many bytes.
+        std::uintmax_t log_size;
+        std::size_t read_first;  // what the reader takes before it stops
+    };
+    const Case cases[] = {
+        // Twice, as an impatient person does, while the iteration waits.
+        {"during_the_iteration", "0\n10\n0\n900\n", 1, 0},
+        // 1505 records, the first 1057 in one block at 1678 bytes: the pipe takes the
+        // 50,000 bytes up to that block's end that the reader leaves, but not the 448
+        // records end() writes out.
+        {"while_the_end_writes_it_out", "0\n10\n0\n15\n", 37 + 1505 * RECORD,
+         1678 + 1057 * RECORD - 50000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        RunOptions options;
+        options.stdout_limit = c.read_first;  // then nobody reads: the pipe fills, a write waits
+        options.stall_stdout = true;
+        options.timeout = 30000ms;
+        int sent = 0;
+        std::optional<test_support::milliseconds> log_seen;
+        options.while_running = [&](pid_t pid, test_support::milliseconds elapsed) {
+            std::error_code no_file;
+            if (!log_seen &&
+                std::filesystem::file_size(dir / "fixpk_f1.dat", no_file) >= c.log_size && !no_file)
+                log_seen = elapsed;
+            if (log_seen && sent < 2 && elapsed > *log_seen + (sent + 1) * 500ms) {
+                ::kill(pid, SIGINT);
+                ++sent;
+            }
+        };
+        const RunResult r = quarlen(dir, c.input, options);
+        EXPECT_FALSE(r.timed_out);
+        EXPECT_GE(sent, 1);
+        EXPECT_EQ(r.exit_status, 130);
+        const std::string log = read_file(dir / "fixpk_f1.dat");
+        EXPECT_EQ(whole_records(log), "");
+        ASSERT_GT(records_in(log), 0u);
+        if (c.log_size > 1) {
+            EXPECT_EQ(r.err, "quarlen: unterbrochen\n");
+        } else {
+            EXPECT_TRUE(r.err.ends_with("; letzter Schritt in \"fixpk_f1.dat\": " +
+                                        std::to_string(records_in(log) - 1) + "\n"))
+                << r.err;
+        }
+    }
+}
+
+TEST(Quarlen, NonBlockingOutputIsWaitedOn)
+{
+    // As node.js hands over its pipes, with a reader slower than the program.
     TempDir dir;
     RunOptions options;
-    options.stdout_limit = 0;  // nobody reads: the pipe fills and a write waits
-    options.stall_stdout = true;
-    options.timeout = 30000ms;
-    int sent = 0;
-    std::optional<test_support::milliseconds> log_seen;
-    options.while_running = [&](pid_t pid, test_support::milliseconds elapsed) {
-        std::error_code no_file;
-        if (!log_seen && std::filesystem::exists(dir / "fixpk_f1.dat", no_file)) log_seen = elapsed;
-        // Long after the pipe has filled, twice, as an impatient person does.
-        if (log_seen && sent < 2 && elapsed > *log_seen + (sent + 1) * 500ms) {
-            ::kill(pid, SIGINT);
-            ++sent;
-        }
-    };
-    const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
-    EXPECT_FALSE(r.timed_out);
-    EXPECT_GE(sent, 1);
-    EXPECT_EQ(r.exit_status, 130);
+    options.nonblocking_output = true;
+    options.stdout_read_rate = 4096;
+    const RunResult r = quarlen(dir, "0\n10\n0\n18\n", options);
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
     const std::string log = read_file(dir / "fixpk_f1.dat");
-    EXPECT_EQ(whole_records(log), "");
-    ASSERT_GT(records_in(log), 0u);
-    EXPECT_TRUE(r.err.ends_with(
-        "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(records_in(log) - 1) + "\n"))
-        << r.err;
+    EXPECT_EQ(records_in(log), 2030u);
+    EXPECT_TRUE(after_last_prompt(r.out) == log.substr(log.find('\n') + 1));
 }
 
 TEST(Quarlen, LogOnAFullDisk)
@@ -569,21 +789,34 @@ TEST(Quarlen, FifoAtALogName)
         EXPECT_EQ(received, golden("newto_f1.dat"));
         EXPECT_EQ(read_file(dir / "fixpk_f1.dat"), golden("fixpk_f1.dat"));
     }
-    // A reader that stops reading: the log's writes wait, but not past a stop signal.
-    {
+    // A reader slower than the program, which after the stop reads on or takes nothing
+    // more until the program has ended: the log's writes wait for it, but not past a
+    // stop signal for a reader that takes nothing, and the message names the last step
+    // the reader got whole.
+    for (const bool reads_on : {true, false}) {
+        SCOPED_TRACE(reads_on ? "reads on" : "takes nothing more");
         TempDir dir;
         const auto fifo = dir / "fixpk_f1.dat";
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        std::atomic<bool> done = false;
+        std::atomic<bool> stalled = false;
+        std::string received;
         std::thread reader([&] {
             const int fd = ::open(fifo.c_str(), O_RDONLY);
-            while (!done) ::usleep(10000);
+            char chunk[4096];
+            for (;;) {
+                if (stalled) {
+                    ::usleep(10000);
+                    continue;
+                }
+                const ssize_t n = ::read(fd, chunk, sizeof chunk);
+                if (n <= 0) break;
+                received.append(chunk, static_cast<std::size_t>(n));
+                ::usleep(5000);
+            }
             ::close(fd);
         });
         RunOptions options;
         options.timeout = 30000ms;
-        // Once Newton's log is complete, the fixed-point iteration fills the FIFO in a
-        // moment; the signal comes well after that.
         std::optional<test_support::milliseconds> newton_done;
         options.while_running = [&, sent = false](pid_t pid,
                                                   test_support::milliseconds elapsed) mutable {
@@ -591,18 +824,33 @@ TEST(Quarlen, FifoAtALogName)
             if (!newton_done && std::filesystem::file_size(dir / "newto_f1.dat", no_file) ==
                                     golden("newto_f1.dat").size())
                 newton_done = elapsed;
-            if (!sent && newton_done && elapsed > *newton_done + 500ms)
+            if (!sent && newton_done && elapsed > *newton_done + 500ms) {
+                stalled = !reads_on;
                 sent = ::kill(pid, SIGTERM) == 0;
+            }
         };
         const RunResult r = quarlen(dir, "0\n10\n0\n900\n", options);
-        if (!done.exchange(true) && !std::filesystem::exists(dir / "bisec_f1.dat")) {
-            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));
+        stalled = false;  // what is left in the FIFO is read now
+        if (!std::filesystem::exists(dir / "newto_f1.dat")) {
+            ::close(::open(fifo.c_str(), O_WRONLY | O_NONBLOCK));  // lets the reader go
         }
         reader.join();
         EXPECT_FALSE(r.timed_out);
         EXPECT_EQ(r.exit_status, 143);
         EXPECT_EQ(r.err.rfind("quarlen: Fixpunktiteration unterbrochen (SIGTERM) nach ", 0), 0u)
             << r.err;
+        const std::string got = whole_lines(received);
+        ASSERT_GT(records_in(got), 0u);
+        EXPECT_EQ(whole_records(got), "");
+        const std::string last =
+            "; letzter Schritt in \"fixpk_f1.dat\": " + std::to_string(records_in(got) - 1) + "\n";
+        EXPECT_TRUE(r.err.ends_with(last)) << r.err << "the reader got " << records_in(got);
+        if (reads_on) {
+            EXPECT_EQ(received, got) << "a cut line";
+            EXPECT_NE(r.err.find(" nach " + std::to_string(records_in(got)) + " Schritten "),
+                      std::string::npos)
+                << r.err << "the reader got " << records_in(got);
+        }
     }
     // Without one, a stop signal still ends the wait.
     for (const StopSignal& stop : STOP_SIGNALS) {

@@ -1,10 +1,14 @@
 #include <cerrno>
+#include <chrono>
 #include <csignal>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 #include "runtime/log_file.hpp"
@@ -49,13 +53,30 @@ TEST(LogFile, RewritesFromTheBeginning)
     EXPECT_EQ(read_file(path), "new\n");
 }
 
+TEST(LogFileDeathTest, AfterAStopSignalNothingIsOpened)
+{
+    TempDir dir;
+    const auto path = dir / "log.dat";
+    test_support::write_file(path, "the previous run's\n");
+    EXPECT_EXIT(
+        {
+            std::signal(SIGTERM, SIG_DFL);
+            runtime::start("t", runtime::Language::german);
+            std::raise(SIGTERM);
+            runtime::LogFile log(path.string());
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(143), "t: unterbrochen \\(SIGTERM\\)");
+    EXPECT_EQ(read_file(path), "the previous run's\n");
+}
+
 // A limit on the file size stands in for a full disk: the write that crosses it is cut
 // short, and the log must be cut back to its last whole record.
 [[noreturn]] void write_records_to_a_small_disk(const std::string& path, long size)
 {
     const rlimit limit{static_cast<rlim_t>(size), static_cast<rlim_t>(size)};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_DFL);  // start() must make a write beyond it fail instead
     runtime::start("t", runtime::Language::german);
     runtime::LogFile log(path);
     for (int k = 0; k < 2000; ++k)
@@ -123,23 +144,74 @@ int stalled_pipe(std::size_t room, int& read_end)
     return fds[1];
 }
 
-[[noreturn]] void write_after_a_stop(std::size_t room)
+struct WriteCase {
+    const char* name;
+    int stops;            // stop signals that came before the write: 0, 1 or 2
+    bool nonblocking;     // the pipe in O_NONBLOCK mode
+    std::size_t room;     // free in the full pipe at the start: 0 or a page
+    int reader_after_ms;  // a reader empties the pipe from then on; -1: none
+    std::size_t written;  // what the loop gets out
+    int error;
+    int min_ms, max_ms;  // how long it takes
+};
+
+// Lines of 100 bytes: a page of 4096 bytes ends inside the 41st.
+constexpr std::size_t LINE = 100;
+
+[[noreturn]] void write_into_a_pipe(const WriteCase& c)
 {
     std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
     runtime::start("t", runtime::Language::english);
     int read_end = -1;
-    const int fd = stalled_pipe(room, read_end);
-    std::raise(SIGTERM);
-    ::alarm(5);  // a write that waits is ended by SIGALRM, which fails the test
-    const runtime::Written out = runtime::write_all(fd, std::string(100000, 'y'));
-    // What fitted went out; the rest was given up instead of waited for.
-    std::_Exit(out.error == EINTR && out.bytes == room ? 0 : 1);
+    const int fd = stalled_pipe(c.room, read_end);
+    if (c.nonblocking) ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    for (int i = 0; i < c.stops; ++i) std::raise(SIGTERM);
+    std::thread reader([&] {
+        if (c.reader_after_ms < 0) return;
+        ::usleep(static_cast<useconds_t>(c.reader_after_ms) * 1000);
+        char chunk[4096];
+        while (::read(read_end, chunk, sizeof chunk) > 0) {
+        }
+    });
+    ::alarm(10);  // a write that waits for ever is ended by SIGALRM, which fails the test
+    std::string lines;
+    for (int i = 0; i < 2000; ++i) lines += std::string(LINE - 1, 'y') + "\n";
+    const auto start = std::chrono::steady_clock::now();
+    const runtime::Written out = runtime::write_all(fd, lines);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+    ::close(fd);
+    if (c.reader_after_ms < 0) ::close(read_end);
+    reader.join();
+    const std::size_t expected = c.written == SIZE_MAX ? lines.size() : c.written;
+    std::fprintf(stderr, "wrote %zu, error %d, in %lld ms\n", out.bytes, out.error,
+                 static_cast<long long>(took));
+    std::_Exit(out.bytes == expected && out.error == c.error && took >= c.min_ms && took <= c.max_ms
+                   ? 0
+                   : 1);
 }
 
-TEST(WriteAllDeathTest, AfterAStopSignalNoWriteWaitsForAReader)
+TEST(WriteAllDeathTest, WaitsForAReaderAsLongAsItReadsAndFinishesACutLine)
 {
-    EXPECT_EXIT(write_after_a_stop(0), ::testing::ExitedWithCode(0), "");
-    EXPECT_EXIT(write_after_a_stop(4096), ::testing::ExitedWithCode(0), "");
+    const WriteCase cases[] = {
+        // clang-format off
+        {"non-blocking pipe, read later",        0, true,  0,    200, SIZE_MAX,   0,     150, 5000},
+        // After a stop, as long as the reader takes bytes.
+        {"stop, the reader reads on",            1, false, 0,    200, SIZE_MAX,   0,     150, 5000},
+        {"stop, nobody reads",                   1, false, 0,    -1,  0,          EINTR, 900, 5000},
+        // A second stop gives up at once, unless a line is cut: that is finished if
+        // the reader takes it within a second.
+        {"two stops, nobody reads",              2, false, 0,    -1,  0,          EINTR, 0,   500},
+        {"two stops, a cut line read later",     2, false, 4096, 300, 41 * LINE,  EINTR, 250, 3000},
+        {"two stops, a cut line never read",     2, false, 4096, -1,  4096,       EINTR, 900, 5000},
+        {"stop, a cut line never read",          1, false, 4096, -1,  4096,       EINTR, 1800, 6000},
+        // clang-format on
+    };
+    for (const WriteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT(write_into_a_pipe(c), ::testing::ExitedWithCode(0), "");
+    }
 }
 
 [[noreturn]] void channel_that_gave_up()

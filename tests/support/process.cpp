@@ -30,7 +30,6 @@ using Clock = std::chrono::steady_clock;
         const rlimit limit{static_cast<rlim_t>(*options.file_size_limit),
                            static_cast<rlim_t>(*options.file_size_limit)};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
-        std::signal(SIGXFSZ, SIG_IGN);  // a write beyond the limit fails instead of killing
     }
     for (const int fd : options.closed_descriptors) ::close(fd);
     if (::chdir(dir.c_str()) != 0) _exit(126);
@@ -69,10 +68,26 @@ RunResult run(const std::string& program, const RunOptions& options)
         if (out_file < 0) throw std::runtime_error("cannot open " + options.stdout_path->string());
     }
 
+    if (options.nonblocking_output) {
+        for (const int fd : {out[1], err[1]}) ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
+    if (options.stdout_full_at_start) {
+        ::fcntl(out[1], F_SETFL, O_NONBLOCK);
+        const std::string block(4096, 'x');
+        while (::write(out[1], block.data(), block.size()) > 0) {
+        }
+        ::fcntl(out[1], F_SETFL, options.nonblocking_output ? O_NONBLOCK : 0);
+    }
+    int in_file = -1;
+    if (options.stdin_path) {
+        in_file = ::open(options.stdin_path->c_str(), O_RDONLY | O_CLOEXEC);
+        if (in_file < 0) throw std::runtime_error("cannot open " + options.stdin_path->string());
+    }
+
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {
-        ::dup2(in[0], 0);
+        ::dup2(in_file >= 0 ? in_file : in[0], 0);
         ::dup2(out_file >= 0 ? out_file : out[1], 1);
         ::dup2(options.stderr_to_stdout ? 1 : err[1], 2);
         exec_child(program, options.args, options.working_dir, options);
@@ -81,6 +96,7 @@ RunResult run(const std::string& program, const RunOptions& options)
     ::close(out[1]);
     ::close(err[1]);
     if (out_file >= 0) ::close(out_file);
+    if (in_file >= 0) ::close(in_file);
     ::fcntl(in[1], F_SETFL, O_NONBLOCK);
 
     RunResult result;
@@ -111,6 +127,7 @@ RunResult run(const std::string& program, const RunOptions& options)
             polled[i] = {idle ? -1 : fds[i], static_cast<short>(i == 0 ? POLLOUT : POLLIN), 0};
         }
         ::poll(polled, 3, 5);
+        if (options.stdout_read_rate) ::usleep(5000);  // a reader slower than the program
         if (fds[0] >= 0 && (polled[0].revents & (POLLOUT | POLLERR | POLLHUP))) {
             const ssize_t n =
                 ::write(fds[0], options.input.data() + fed, options.input.size() - fed);
@@ -124,10 +141,11 @@ RunResult run(const std::string& program, const RunOptions& options)
         for (int i = 1; i < 3; ++i) {
             if (fds[i] < 0 || !(polled[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             std::size_t room = 1 << 16;
+            if (i == 1 && options.stdout_read_rate) room = *options.stdout_read_rate;
             if (i == 1 && options.stdout_limit)
                 room = std::min(room, *options.stdout_limit - result.out.size());
             char chunk[1 << 16];
-            const ssize_t n = ::read(fds[i], chunk, room);
+            const ssize_t n = ::read(fds[i], chunk, std::min(room, sizeof chunk));
             if (n > 0) {
                 (i == 1 ? result.out : result.err).append(chunk, static_cast<std::size_t>(n));
             } else if (n == 0 || errno != EINTR) {

@@ -35,6 +35,14 @@ struct RunOptions {
     // `head -c` does, or with `stall_stdout` keeps it open and full, reading no more.
     std::optional<std::size_t> stdout_limit;
     bool stall_stdout = false;
+    // A slow reader: at most this many bytes of standard output per round of about 5 ms.
+    std::optional<std::size_t> stdout_read_rate;
+    // Standard output and error as node.js hands them over: pipes in O_NONBLOCK mode.
+    bool nonblocking_output = false;
+    // Standard output's pipe is full before the program starts (with stdout_limit = 0
+    // and stall_stdout, it stays full).
+    bool stdout_full_at_start = false;
+    std::optional<std::filesystem::path> stdin_path;  // instead of the input bytes
     std::vector<int> ignored_signals;     // ignored when the program starts, as nohup does
     std::vector<int> closed_descriptors;  // of 0, 1, 2: closed when the program starts
     std::optional<long> file_size_limit;  // RLIMIT_FSIZE: writes beyond fail with EFBIG
