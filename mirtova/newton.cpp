@@ -2,6 +2,7 @@
 #include "mirtova/newton.hpp"
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "runtime/elementary.hpp"
@@ -20,16 +21,20 @@ void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
     if (WHY == runtime::Verdict::interrupted)
         runtime::fail(runtime::interrupted_status(),
                       "Newton iteration " + runtime::interruption() + AFTER);
-    runtime::warn("Newton iteration stopped" + AFTER +
-                  (WHY == runtime::Verdict::cycle ? ": the iterates repeat, it would never end"
-                                                  : ": the step counter cannot count further"));
+    const char* REASON = ": the step counter cannot count further";
+    if (WHY == runtime::Verdict::cycle) {
+        REASON = ": the iterates repeat, it would never end";
+    } else if (NR_STEPS < std::numeric_limits<std::int32_t>::max()) {
+        REASON = ": the step limit (-n/--max-steps) is reached";
+    }
+    runtime::warn("Newton iteration stopped" + AFTER + REASON);
     runtime::note_not_converged();
 }
 
-void REPORT_BREAKDOWN(std::int32_t NR_STEPS, float FROM, float XSTART)
+void REPORT_BREAKDOWN(std::int32_t NR_STEPS, float FROM, float XSTART, bool BUILT_IN)
 {
     std::string WHY =
-        std::isfinite(runtime::exponential(FROM))
+        !BUILT_IN || std::isfinite(runtime::exponential(FROM))
             ? "the step from x = " + runtime::shortest(FROM) + " gives " + runtime::shortest(XSTART)
             : "e^x overflows at x = " + runtime::shortest(FROM);
     runtime::warn("Newton iteration broke down in step " + std::to_string(NR_STEPS) + ": " + WHY);
@@ -38,10 +43,11 @@ void REPORT_BREAKDOWN(std::int32_t NR_STEPS, float FROM, float XSTART)
 
 }  // namespace
 
-void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT)
+void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
+               const SETTINGS& RUN)
 {
     NR_STEPS = 0;
-    runtime::IterationWatch<float> WATCH;
+    runtime::IterationWatch<float> WATCH(RUN.MAX_STEPS);
     float FROM = XSTART;  // the iterate the last step started from, for the messages
     bool TERMINATE = false;
     do {
@@ -54,11 +60,12 @@ void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         const float NEWTON_ZERO = XSTART - F(XSTART) / FDOT(XSTART);
         XSTART = NEWTON_ZERO;
         // Written so that a NaN, which compares false, ends the loop too.
-        TERMINATE = !(std::abs(F(XSTART)) >= ZERO_TOLERANCE);
+        TERMINATE = !(std::abs(F(XSTART)) >= RUN.TOLERANCE);
         ++NR_STEPS;
     } while (!TERMINATE);
 
-    if (!std::isfinite(XSTART) || std::isnan(F(XSTART))) REPORT_BREAKDOWN(NR_STEPS, FROM, XSTART);
+    if (!std::isfinite(XSTART) || std::isnan(F(XSTART)))
+        REPORT_BREAKDOWN(NR_STEPS, FROM, XSTART, RUN.BUILT_IN);
 }
 
 }  // namespace NEWTON

@@ -29,16 +29,17 @@ std::string WHY_NO_END(double A, double B, double X, RealFunction F)
 }  // namespace
 
 void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-           std::string_view AUSGABE)
+           std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
-    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B));
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
+              RUN.HEADER);
 
-    runtime::IterationWatch<std::array<double, 2>> WATCH;
+    runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     X = MIDPOINT(A, B);
-    while (BISEC_MEASURE(F(X)) > TOLERANCE) {
+    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         X = MIDPOINT(A, B);
         const double FX = F(X);

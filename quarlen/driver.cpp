@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string_view>
 
-#include "quarlen/functions.hpp"
 #include "quarlen/methods.hpp"
 #include "runtime/console.hpp"
 #include "runtime/record.hpp"
@@ -38,20 +37,21 @@ void ASK_TWO_STARTS(double& X0, double& X1)
 }
 
 using BRACKETING = void (*)(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-                            std::string_view AUSGABE);
+                            std::string_view AUSGABE, const METHODS::SETTINGS& RUN);
 
 // A and B are the interval as typed; the method narrows its own copy.
-void RUN_BRACKETING(BRACKETING METHOD, double A, double B, std::string_view AUSGABE)
+void RUN_BRACKETING(BRACKETING METHOD, double A, double B, const EQUATION::TYPED& E,
+                    std::string_view AUSGABE)
 {
     double X = 0;
     std::int32_t STEPS = 0;
-    METHOD(A, B, X, FUNCTIONS::F1, STEPS, AUSGABE);
+    METHOD(A, B, X, E.F, STEPS, AUSGABE, E.ON_F);
     runtime::console::write(runtime::Record().real(X).integer(STEPS));
 }
 
 }  // namespace
 
-void RUN(const std::vector<STAGE>& ORDER)
+void RUN(const std::vector<STAGE>& ORDER, const EQUATION::TYPED& E)
 {
     // The values as typed, each asked for once.
     double A = 0, B = 0;
@@ -72,42 +72,42 @@ void RUN(const std::vector<STAGE>& ORDER)
         switch (S) {
         case STAGE::BISEKTION:
             NEED_INTERVAL();
-            RUN_BRACKETING(METHODS::BISEC, A, B, "bisec_f1.dat");
+            RUN_BRACKETING(METHODS::BISEC, A, B, E, "bisec_f1.dat");
             break;
         case STAGE::REGULA_FALSI:
             NEED_INTERVAL();
-            RUN_BRACKETING(METHODS::REGULA_FALSI, A, B, "regfa_f1.dat");
+            RUN_BRACKETING(METHODS::REGULA_FALSI, A, B, E, "regfa_f1.dat");
             break;
         case STAGE::ILLINOIS:
             NEED_INTERVAL();
-            RUN_BRACKETING(METHODS::ILLINOIS, A, B, "illin_f1.dat");
+            RUN_BRACKETING(METHODS::ILLINOIS, A, B, E, "illin_f1.dat");
             break;
         case STAGE::NEWTON: {
             double X1N = 0;
             std::int32_t N1N = 0;
             ASK_START(X1N);
-            METHODS::NEWTON(X1N, N1N, FUNCTIONS::F1, FUNCTIONS::DF1, "newto_f1.dat");
+            METHODS::NEWTON(X1N, N1N, E.F, E.DF, "newto_f1.dat", E.ON_F_DF);
             break;
         }
         case STAGE::SEKANTE: {
             double X0S = 0, X1S = 0;
             std::int32_t N1S = 0;
             ASK_TWO_STARTS(X0S, X1S);
-            METHODS::SECANT(X0S, X1S, N1S, FUNCTIONS::F1, "sekan_f1.dat");
+            METHODS::SECANT(X0S, X1S, N1S, E.F, "sekan_f1.dat", E.ON_F);
             break;
         }
         case STAGE::FIXPUNKT: {
             NEED_XF();
             double X1F = XF;
             std::int32_t N1F = 0;
-            METHODS::FIX(X1F, FUNCTIONS::GF2, N1F, "fixpk_f1.dat");
+            METHODS::FIX(X1F, E.G, N1F, "fixpk_f1.dat", E.ON_G);
             break;
         }
         case STAGE::STEFFENSEN: {
             NEED_XF();
             double X1T = XF;
             std::int32_t N1T = 0;
-            METHODS::STEFFENSEN(X1T, FUNCTIONS::GF2, N1T, "steff_f1.dat");
+            METHODS::STEFFENSEN(X1T, E.G, N1T, "steff_f1.dat", E.ON_G);
             break;
         }
         }

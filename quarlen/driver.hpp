@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "quarlen/equation.hpp"
 #include "quarlen/stages.hpp"
 
 namespace DRIVER {
@@ -11,7 +12,7 @@ namespace DRIVER {
 // Bisection, regula falsi and Illinois share the interval; each starts from it as typed.
 // Newton's method and the secant method have starts of their own; the fixed-point
 // iteration and Steffensen's method share one. The bracketing stages write a result line
-// after their steps.
-void RUN(const std::vector<STAGES::STAGE>& ORDER);
+// after their steps. Each method runs on E's functions with E's settings for it.
+void RUN(const std::vector<STAGES::STAGE>& ORDER, const EQUATION::TYPED& E);
 
 }  // namespace DRIVER

@@ -11,17 +11,18 @@
 
 namespace METHODS {
 
-void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE)
+void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+         const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
-    LOG.write(runtime::Record().text("Startwert= ").real(XSTART));
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
-    runtime::IterationWatch<double> WATCH;
+    runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     // X = F(XSTART) serves both the test and the step: one evaluation per step.
     double X = F(XSTART);
-    while (FIX_MEASURE(X, XSTART) > TOLERANCE) {
+    while (FIX_MEASURE(X, XSTART) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
         LOG.write(STEP);

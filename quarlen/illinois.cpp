@@ -14,20 +14,21 @@
 namespace METHODS {
 
 void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-              std::string_view AUSGABE)
+              std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
-    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B));
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
+              RUN.HEADER);
 
     // The halving moves the next point off the end that regula falsi would never leave.
     double FA = F(A), FB = F(B);
     double KEPT = 0;  // the end the last step kept: -1 a, +1 b, 0 before the first step
-    runtime::IterationWatch<std::array<double, 5>> WATCH;
+    runtime::IterationWatch<std::array<double, 5>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     std::array<double, 4> ALT = {A, FA, B, FB};  // the last step's start, for the messages
     X = CHORD_POINT(A, FA, B, FB);
-    while (BISEC_MEASURE(F(X)) > TOLERANCE) {
+    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B, FA, FB, KEPT}, STEPS)) != runtime::Verdict::go) break;
         ALT = {A, FA, B, FB};
         X = CHORD_POINT(A, FA, B, FB);

@@ -1,27 +1,20 @@
-// quarlen: runs root-finding methods on the cubic F1 and the fixed-point form GF2 (by
-// default bisection, Newton's method and the fixed-point iteration), showing every step
-// on the console and in a log file per method.
-#include <string>
-#include <string_view>
-#include <vector>
-
+// quarlen: runs root-finding methods (by default bisection, Newton's method and the
+// fixed-point iteration) on the cubic F1 and the fixed-point form GF2, or on the
+// functions typed on the command line, showing every step on the console and in a log
+// file per method.
 #include "quarlen/driver.hpp"
-#include "quarlen/help.hpp"
-#include "quarlen/stages.hpp"
-#include "runtime/command_line.hpp"
+#include "quarlen/equation.hpp"
+#include "quarlen/options.hpp"
 #include "runtime/program.hpp"
 
 int main(int argc, char* argv[])
 {
     runtime::start("quarlen", runtime::Language::german);
-    std::string_view LISTE = STAGES::DEFAULT;
-    const runtime::ValueOption OPTIONS[] = {{'m', "verfahren", &LISTE}};
-    runtime::command_line(argc, argv, HELP, OPTIONS);
-
-    std::vector<STAGES::STAGE> ORDER;
-    if (const std::string WHY = STAGES::PARSE(LISTE, ORDER); !WHY.empty())
-        runtime::fail(runtime::ExitStatus::bad_input, WHY);
-    DRIVER::RUN(ORDER);
+    OPTIONS::CHOICES CHOSEN;
+    OPTIONS::READ(argc, argv, CHOSEN);
+    EQUATION::TYPED E;
+    EQUATION::SET_UP(CHOSEN, E);
+    DRIVER::RUN(CHOSEN.ORDER, E);
 
     return runtime::end();
 }

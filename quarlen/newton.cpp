@@ -12,18 +12,18 @@
 namespace METHODS {
 
 void NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction DF,
-            std::string_view AUSGABE)
+            std::string_view AUSGABE, const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
-    LOG.write(runtime::Record().text("Startwert= ").real(XSTART));
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
-    runtime::IterationWatch<double> WATCH;
+    runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     // A previous iterate 1 away makes the first test pass, unless XSTART is so large
     // (2^53 or more) that adding 1 changes nothing: then no step is taken at all.
     double ALT = XSTART + 1;
-    while (NEWTON_MEASURE(XSTART, ALT) > TOLERANCE) {
+    while (NEWTON_MEASURE(XSTART, ALT) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         ALT = XSTART;
         const double FX = F(XSTART);

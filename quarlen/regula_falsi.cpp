@@ -12,18 +12,20 @@
 #include "runtime/record.hpp"
 
 namespace METHODS {
+
 void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-                  std::string_view AUSGABE)
+                  std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
-    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B));
+    LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
+              RUN.HEADER);
 
-    runtime::IterationWatch<std::array<double, 2>> WATCH;
+    runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT_A = A, ALT_B = B;  // the ends the last step started from
     X = CHORD_POINT(A, F(A), B, F(B));
-    while (BISEC_MEASURE(F(X)) > TOLERANCE) {
+    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         ALT_A = A;
         ALT_B = B;

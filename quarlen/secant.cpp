@@ -12,18 +12,20 @@
 
 namespace METHODS {
 
-void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE)
+void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE,
+            const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
-    LOG.write(runtime::Record().text("Startwerte - x0= ").real(X0).text(", x1= ").real(X1));
+    LOG.write(runtime::Record().text("Startwerte - x0= ").real(X0).text(", x1= ").real(X1),
+              RUN.HEADER);
 
-    runtime::IterationWatch<std::array<double, 2>> WATCH;
+    runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT = X0;  // the x0 of the last step, for the messages
     // F(x0) is F(x1) of the step before: F is pure, so keeping it changes no bit.
     double FX0 = F(X0);
-    while (NEWTON_MEASURE(X1, X0) > TOLERANCE) {
+    while (NEWTON_MEASURE(X1, X0) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({X0, X1}, STEPS)) != runtime::Verdict::go) break;
         const double FX1 = F(X1);
         // No guard against F(x1) = F(x0): the infinity leads to a NaN, which ends the loop.

@@ -11,18 +11,19 @@
 
 namespace METHODS {
 
-void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE)
+void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+                const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
-    LOG.write(runtime::Record().text("Startwert= ").real(XSTART));
+    LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
-    runtime::IterationWatch<double> WATCH;
+    runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT = XSTART;  // the x the last step started from, for the messages
     // Y = F(XSTART) serves both the test and the step.
     double Y = F(XSTART);
-    while (FIX_MEASURE(Y, XSTART) > TOLERANCE) {
+    while (FIX_MEASURE(Y, XSTART) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         const double Z = F(Y);
         // No guard against a zero denominator: the infinity leads to a NaN, which ends the loop.

@@ -1,5 +1,6 @@
 #include "quarlen/stop_report.hpp"
 
+#include <limits>
 #include <string>
 
 #include "runtime/log_file.hpp"
@@ -57,7 +58,9 @@ void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STE
         runtime::fail(runtime::interrupted_status(), INTERRUPTED(METHOD, STEPS, X, AUSGABE));
     case runtime::Verdict::step_limit:
         MESSAGE += " angehalten" + AFTER + " bei x = " + runtime::shortest(X) +
-                   ": mehr Schritte kann der Schrittzähler nicht zählen";
+                   (STEPS < std::numeric_limits<std::int32_t>::max()
+                        ? ": die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht"
+                        : ": mehr Schritte kann der Schrittzähler nicht zählen");
         break;
     case runtime::Verdict::cycle:
         MESSAGE += " angehalten" + AFTER + ": ";

@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <getopt.h>
 #include <string>
-#include <vector>
 
 #include "runtime/console.hpp"
 #include "runtime/messages.hpp"
@@ -17,8 +16,9 @@
 namespace runtime {
 namespace {
 
-// getopt_long's code for --version, which has no short form.
-constexpr int VERSION = 1;
+// getopt_long's codes for the options without a short name: past every character.
+constexpr int VERSION_CODE = 256;
+constexpr int FIRST_LONG_ONLY_CODE = 257;
 
 [[noreturn]] void refuse(std::string_view what, std::string_view argument)
 {
@@ -40,44 +40,69 @@ constexpr int VERSION = 1;
     std::exit(end());
 }
 
+// The option a refusal names: a long one as typed (getopt has moved past it), a short
+// one by its letter, which may sit inside a group such as "-xh". A missing value can
+// only be missing at the end, after the option itself.
+std::string offending(char* argv[], int code, bool value_missing)
+{
+    const std::string_view last = optind > 0 ? argv[optind - 1] : "";
+    if ((value_missing || code == 0 || code >= VERSION_CODE) && last.starts_with("--"))
+        return std::string(last);
+    return std::string("-") + static_cast<char>(code);
+}
+
 }  // namespace
 
 std::string_view version() { return QUARLEN_VERSION; }
 
-void command_line(int argc, char* const argv[], std::string_view help,
-                  std::span<const ValueOption> options)
+std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view help,
+                                      std::span<const OptionDefinition> options)
 {
-    // '+': the options end at the first argument that is none, which is then refused;
-    // ':': a missing value is told apart from an unknown option.
-    std::string short_names = "+:h";
-    std::vector<option> long_names = {{"help", no_argument, nullptr, 'h'},
-                                      {"version", no_argument, nullptr, VERSION}};
-    for (const ValueOption& o : options) {
-        short_names.append({o.short_name, ':'});
-        long_names.push_back({o.long_name, required_argument, nullptr, o.short_name});
+    // "+": stop at the first argument that is no option; ":": report a missing value.
+    std::string short_options = "+:h";
+    std::vector<std::string> names;  // getopt wants them NUL-terminated
+    names.reserve(options.size());
+    std::vector<option> long_options;
+    long_options.push_back({"help", no_argument, nullptr, 'h'});
+    long_options.push_back({"version", no_argument, nullptr, VERSION_CODE});
+    for (std::size_t k = 0; k < options.size(); ++k) {
+        const OptionDefinition& definition = options[k];
+        const int code = definition.short_name != 0 ? definition.short_name
+                                                    : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+        if (definition.short_name != 0) short_options.append(1, definition.short_name).append(":");
+        names.emplace_back(definition.long_name);
+        long_options.push_back({names.back().c_str(), required_argument, nullptr, code});
     }
-    long_names.push_back({});
+    long_options.push_back({nullptr, 0, nullptr, 0});
 
-    opterr = 0;     // the messages are ours, in the dialogue's language
-    int asked = 0;  // 'h' or VERSION
+    std::vector<GivenOption> given;
+    int answer_with = 0;  // 'h' or VERSION_CODE, whichever came first
+    opterr = 0;           // the messages are ours, in the dialogue's language
+    optind = 0;           // from the start, even when called again
     for (;;) {
-        const int at = optind;  // the argument being read, for the message
-        const int code = getopt_long(argc, argv, short_names.c_str(), long_names.data(), nullptr);
+        const int code =
+            getopt_long(argc, argv, short_options.c_str(), long_options.data(), nullptr);
         if (code == -1) break;
-        if (code == '?') refuse(phrases().unknown_argument, argv[at]);
-        if (code == ':') refuse(phrases().missing_value, argv[at]);
-        if (code == 'h' || code == VERSION) {
-            if (asked != 0) refuse(phrases().surplus_argument, argv[at]);
-            asked = code;
+        if (code == '?') refuse(phrases().unknown_argument, offending(argv, optopt, false));
+        if (code == ':') refuse(phrases().missing_value, offending(argv, optopt, true));
+        if (code == 'h' || code == VERSION_CODE) {
+            if (answer_with == 0) answer_with = code;
+            continue;
         }
-        for (const ValueOption& o : options)
-            if (code == o.short_name) *o.value = optarg;
+        for (std::size_t k = 0; k < options.size(); ++k) {
+            const int expected = options[k].short_name != 0
+                                     ? options[k].short_name
+                                     : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+            if (code == expected) given.push_back({k, optarg});
+        }
     }
     if (optind < argc)
-        refuse(asked != 0 ? phrases().surplus_argument : phrases().unknown_argument, argv[optind]);
+        refuse(optind > 1 ? phrases().surplus_argument : phrases().unknown_argument, argv[optind]);
 
-    if (asked == VERSION) answer(std::string(program_name()).append(" ").append(version()));
-    if (asked == 'h') answer(help);
+    if (answer_with == VERSION_CODE)
+        answer(std::string(program_name()).append(" ").append(version()));
+    if (answer_with == 'h') answer(help);
+    return given;
 }
 
 }  // namespace runtime

@@ -102,6 +102,12 @@ template <class Real> void read_real(Real& value)
 
 void write(const Record& record) { output().write(record.line()); }
 
+void write(const Record& record, std::string_view tail)
+{
+    const std::string_view line = record.line();
+    output().write(std::string(line.substr(0, line.size() - 1)).append(tail).append("\n"));
+}
+
 void prompt(std::string_view text)
 {
     person_at_terminal();  // before the person can see the prompt and close the terminal

@@ -13,6 +13,8 @@
 namespace runtime::console {
 
 void write(const Record& record);
+// The record with `tail` added to its line: a text of any length after a short one.
+void write(const Record& record, std::string_view tail);
 
 // A prompt is a record of one text. The console keeps it, to ask again on a terminal.
 void prompt(std::string_view text);

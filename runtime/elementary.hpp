@@ -1,6 +1,11 @@
-// The exponential function and the integer powers the test functions are built from.
-// Powers are products, so they are defined for negative arguments and round exactly
-// as the written product does: cube(x) is (x * x) * x.
+// The exponential function and the integer powers the test functions are built from,
+// and the other elementary functions a typed formula may use. Powers are products, so
+// they are defined for negative arguments and round exactly as the written product
+// does: cube(x) is (x * x) * x.
+//
+// In 32 bits every function is formed in 64 bits and rounded once to 32, as the
+// exponential of the built-in 32-bit function is: closer to the true value than the
+// 32-bit library functions.
 #pragma once
 
 #include <cmath>
@@ -8,12 +13,57 @@
 namespace runtime {
 
 inline double exponential(double x) { return std::exp(x); }
-
-// Formed in 64 bits, then rounded once to 32: closer to e^x than a 32-bit exp.
 inline float exponential(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
 
 inline double square(double x) { return x * x; }
 inline float square(float x) { return x * x; }
 inline double cube(double x) { return x * x * x; }
+
+enum class Elementary { exp, log, sqrt, sin, cos, tan, asin, acos, atan, sinh, cosh, tanh, abs };
+
+// `log` is the natural logarithm.
+inline double elementary(Elementary function, double x)
+{
+    switch (function) {
+    case Elementary::exp:
+        return exponential(x);
+    case Elementary::log:
+        return std::log(x);
+    case Elementary::sqrt:
+        return std::sqrt(x);
+    case Elementary::sin:
+        return std::sin(x);
+    case Elementary::cos:
+        return std::cos(x);
+    case Elementary::tan:
+        return std::tan(x);
+    case Elementary::asin:
+        return std::asin(x);
+    case Elementary::acos:
+        return std::acos(x);
+    case Elementary::atan:
+        return std::atan(x);
+    case Elementary::sinh:
+        return std::sinh(x);
+    case Elementary::cosh:
+        return std::cosh(x);
+    case Elementary::tanh:
+        return std::tanh(x);
+    case Elementary::abs:
+        return std::abs(x);
+    }
+    return x;
+}
+
+inline float elementary(Elementary function, float x)
+{
+    return static_cast<float>(elementary(function, static_cast<double>(x)));
+}
+
+inline double power(double base, double exponent) { return std::pow(base, exponent); }
+inline float power(float base, float exponent)
+{
+    return static_cast<float>(std::pow(static_cast<double>(base), static_cast<double>(exponent)));
+}
 
 }  // namespace runtime

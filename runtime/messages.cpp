@@ -28,7 +28,11 @@ constexpr Phrases GERMAN{
     .locked = "ein anderer Lauf schreibt gerade in diese Datei",
     .unknown_argument = "unbekanntes Argument",
     .surplus_argument = "überzähliges Argument",
-    .missing_value = "Wert fehlt zu",
+    .missing_value = "fehlender Wert zu",
+    .bad_tolerance = "ungültige Toleranz",
+    .expected_tolerance = "erwartet wird eine endliche Zahl größer als 0, etwa 1e-10",
+    .bad_step_limit = "ungültige Höchstzahl der Schritte",
+    .expected_step_limit = "erwartet wird eine ganze Zahl von 1 bis 2147483647, nur aus Ziffern",
     .help = "Hilfe",
 };
 
@@ -52,6 +56,10 @@ constexpr Phrases ENGLISH{
     .unknown_argument = "unknown argument",
     .surplus_argument = "unexpected argument",
     .missing_value = "missing value for",
+    .bad_tolerance = "invalid tolerance",
+    .expected_tolerance = "expected a finite number greater than 0, such as 1e-10",
+    .bad_step_limit = "invalid step limit",
+    .expected_step_limit = "expected a whole number from 1 to 2147483647, in digits only",
     .help = "help",
 };
 

@@ -28,7 +28,11 @@ struct Phrases {
     std::string_view unknown_argument;  // followed by the argument in quotes
     std::string_view surplus_argument;  // one after --help or --version
     std::string_view missing_value;     // followed by the option in quotes
-    std::string_view help;              // "see: <program> --help"
+    std::string_view bad_tolerance;     // followed by the value in quotes
+    std::string_view expected_tolerance;
+    std::string_view bad_step_limit;  // followed by the value in quotes
+    std::string_view expected_step_limit;
+    std::string_view help;  // "see: <program> --help"
 };
 
 const Phrases& phrases_for(Language language);

@@ -49,6 +49,8 @@ void start(std::string_view program_name, Language language)
 
 std::string_view program_name() { return program_name_; }
 
+Language language() { return language_; }
+
 int end()
 {
     console::flush();

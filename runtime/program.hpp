@@ -18,6 +18,9 @@ void start(std::string_view program_name, Language language);
 // The name start() was given, as messages show it.
 std::string_view program_name();
 
+// The language of the program's dialogue and messages.
+Language language();
+
 // Writes out the console and returns the exit status of the run.
 int end();
 

@@ -176,4 +176,118 @@ TEST(DialoguePrograms, HelpOnAFullDeviceEndsWithStatusThree)
     }
 }
 
+// Options and values that cannot be used: one line on stderr naming what is wrong, status
+// 2, nothing on stdout, no file, before any number is asked for.
+TEST(DialoguePrograms, OptionErrors)
+{
+    struct Case {
+        const char* path;
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::string TOLERANCE = ": erwartet wird eine endliche Zahl größer als 0, etwa 1e-10\n";
+    const std::string STEPS =
+        ": erwartet wird eine ganze Zahl von 1 bis 2147483647, nur aus Ziffern\n";
+    const Case cases[] = {
+        {QUARLEN_PATH, {"-t", "0"}, "quarlen: ungültige Toleranz \"0\"" + TOLERANCE},
+        {QUARLEN_PATH, {"--toleranz=-1e-5"}, "quarlen: ungültige Toleranz \"-1e-5\"" + TOLERANCE},
+        {QUARLEN_PATH, {"-t", "inf"}, "quarlen: ungültige Toleranz \"inf\"" + TOLERANCE},
+        {QUARLEN_PATH, {"-t", "1e999"}, "quarlen: ungültige Toleranz \"1e999\"" + TOLERANCE},
+        {QUARLEN_PATH, {"-t", "abc"}, "quarlen: ungültige Toleranz \"abc\"" + TOLERANCE},
+        {QUARLEN_PATH, {"-n", "0"}, "quarlen: ungültige Höchstzahl der Schritte \"0\"" + STEPS},
+        {QUARLEN_PATH, {"-n", "+5"}, "quarlen: ungültige Höchstzahl der Schritte \"+5\"" + STEPS},
+        {QUARLEN_PATH, {"-n", "1e3"}, "quarlen: ungültige Höchstzahl der Schritte \"1e3\"" + STEPS},
+        {QUARLEN_PATH,
+         {"--max-schritte=2147483648"},
+         "quarlen: ungültige Höchstzahl der Schritte \"2147483648\"" + STEPS},
+        {QUARLEN_PATH,
+         {"--max-schritte", ""},
+         "quarlen: ungültige Höchstzahl der Schritte \"\"" + STEPS},
+        {QUARLEN_PATH, {"-f"}, "quarlen: fehlender Wert zu \"-f\" (Hilfe: quarlen --help)\n"},
+        {QUARLEN_PATH,
+         {"-g", "x", "--fixpunkt"},
+         "quarlen: fehlender Wert zu \"--fixpunkt\" (Hilfe: quarlen --help)\n"},
+        {QUARLEN_PATH,
+         {"--f", "x"},
+         "quarlen: unbekanntes Argument \"--f\" (Hilfe: quarlen --help)\n"},
+        {QUARLEN_PATH,
+         {"-f", "x", "4"},
+         "quarlen: überzähliges Argument \"4\" (Hilfe: quarlen --help)\n"},
+        {QUARLEN_PATH,
+         {"--ableitung", "2x"},
+         "quarlen: --ableitung ohne -f/--funktion: eine Ableitung braucht ihre Funktion\n"},
+        {QUARLEN_PATH,
+         {"-f", "x^2 - 2", "-g", "x +* 1"},
+         "quarlen: Formel für g(x) \"x +* 1\", Stelle 4: erwartet wird eine Zahl, x, pi, e, eine "
+         "Funktion, \"(\" oder \"-\", gefunden \"*\"\n"},
+        {QUARLEN_PATH,
+         {"--funktion="},
+         "quarlen: Formel für f(x) \"\": die Formel ist leer; erwartet wird ein Ausdruck in x, "
+         "etwa "
+         "x^2 - 2\n"},
+        {MIRTOVA_PATH,
+         {"-t", "1e-50"},
+         "mirtova: invalid tolerance \"1e-50\": expected a finite number greater than 0, such as "
+         "1e-10\n"},
+        {MIRTOVA_PATH,
+         {"--max-steps=-1"},
+         "mirtova: invalid step limit \"-1\": expected a whole number from 1 to 2147483647, in "
+         "digits only\n"},
+        {MIRTOVA_PATH,
+         {"--derivative", "x"},
+         "mirtova: --derivative without -f/--function: a derivative needs its function\n"},
+        {MIRTOVA_PATH,
+         {"--tolerance"},
+         "mirtova: missing value for \"--tolerance\" (help: mirtova --help)\n"},
+        {MIRTOVA_PATH,
+         {"-f", "x", "--derivative", "1 + )"},
+         "mirtova: formula for f'(x) \"1 + )\", character 5: expected a number, x, pi, e, a "
+         "function, "
+         "\"(\" or \"-\", found \")\"\n"},
+        {MIRTOVA_PATH,
+         {"-f", "1e39 * x"},
+         "mirtova: formula for f(x) \"1e39 * x\", character 1: number out of range: \"1e39\"\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        TempDir dir;
+        RunOptions options;
+        options.working_dir = dir.path();
+        options.args = c.args;
+        options.close_input = false;
+        options.timeout = std::chrono::milliseconds{5000};
+        const RunResult r = test_support::run(c.path, options);
+        EXPECT_EQ(r.exit_status, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, c.message);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+    }
+}
+
+// GNU style: a value after "=", in the next argument or right after a short option, and
+// long names shortened while they stay unique.
+TEST(DialoguePrograms, OptionSpellings)
+{
+    const std::vector<std::string> spellings[] = {
+        {"--funktion=x-4"},
+        {"--funktion", "x-4"},
+        {"-fx-4"},
+        {"-f", "x-4"},
+        {"--funk", "x-4"},
+        {"--abl=1", "-fx-4", "-t", "1e-4", "-n30"},
+        {"-t1e-4", "-n", "30", "-f", "x-4"},
+    };
+    for (const std::vector<std::string>& args : spellings) {
+        SCOPED_TRACE(args.front());
+        TempDir dir;
+        RunOptions options;
+        options.working_dir = dir.path();
+        options.args = args;
+        options.input = "0\n10\n0\n4\n";
+        const RunResult r = test_support::run(QUARLEN_PATH, options);
+        EXPECT_EQ(r.exit_status, 0) << r.err;
+        EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "f(x) = x-4");
+    }
+}
+
 }  // namespace

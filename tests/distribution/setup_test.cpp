@@ -164,6 +164,15 @@ const SetupCase CASES[] = {
      1,
      {"clang++", "xmllint", "groff"},
      {"GoogleTest", "C++20", "Ninja"}},
+    {"libfuzzer_missing",
+     "test",
+     [](Tools& t) {
+         for_testing(t);
+         t.with("clang++", "for a; do [[ $a == -fsanitize=fuzzer ]] && exit 1; done; exit 0");
+     },
+     1,
+     {"libFuzzer", "libclang-rt-dev"},
+     {"GoogleTest", "xmllint", "groff"}},
     {"groff_without_man_macros",
      "test",
      [](Tools& t) {

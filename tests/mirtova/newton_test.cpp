@@ -125,6 +125,44 @@ TEST(FindZeroCycle, RepeatingIteratesStopTheLoop)
     EXPECT_NE(message.find("the iterates repeat"), std::string::npos) << message;
 }
 
+// The test comes first: from 0 the fourth step meets it, so a limit of 4 is enough.
+// A typed function's breakdown is not put down to e^x.
+TEST(FindZero, StepLimitToleranceAndTypedFunctions)
+{
+    struct Case {
+        const char* name;
+        float start;
+        NEWTON::SETTINGS settings;
+        std::int32_t steps;
+        const char* message;  // the end of stderr; "" for none
+    };
+    const Case cases[] = {
+        {"converges_at_the_limit", 0.0f, {NEWTON::ZERO_TOLERANCE, 4, true}, 4, ""},
+        {"one_step_short",
+         0.0f,
+         {NEWTON::ZERO_TOLERANCE, 3, true},
+         3,
+         ": the step limit (-n/--max-steps) is reached\n"},
+        {"looser_tolerance", 0.0f, {0.1f, 100, true}, 2, ""},
+        {"typed_breakdown",
+         89.0f,
+         {NEWTON::ZERO_TOLERANCE, 100, false},
+         1,
+         "mirtova: Newton iteration broke down in step 1: the step from x = 89 gives NaN\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        runtime::start("mirtova", runtime::Language::english);
+        float x = c.start;
+        std::int32_t steps = 0;
+        testing::internal::CaptureStderr();
+        NEWTON::FIND_ZERO(x, steps, F1, F1DOT, c.settings);
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(*c.message == '\0' ? message.empty() : message.ends_with(c.message)) << message;
+        EXPECT_EQ(steps, c.steps);
+    }
+}
+
 // An F1DOT that sends SIGINT on its RAISE_AT-th evaluation, as Ctrl-C would then; it
 // is taken once per step, so the step in progress is finished first.
 int CALLS = 0;

@@ -4,10 +4,13 @@
 The arithmetic, the test functions, bisection, Newton's method and the fixed-point
 iteration are exact_reference's: every operation exact in rational arithmetic, rounded
 once to binary64. Regula falsi, Illinois, the secant method and Steffensen's method are
-written here in the order of evaluation the program documents.
+written here in the order of evaluation the program documents, on quarlen's functions or
+on a typed f with its fixed-point form g(x) = x + f(x), as the formula evaluator forms
+them.
 
 Writes, next to this script, for each run in RUNS:
   golden/verfahren/<run>/verfahren.txt   the list given with --verfahren
+  golden/verfahren/<run>/optionen.txt    further arguments, one a line (typed runs only)
   golden/verfahren/<run>/input.txt       the numbers typed
   golden/verfahren/<run>/stdout.txt      the console
   golden/verfahren/<run>/status.txt      the exit status
@@ -22,12 +25,41 @@ import shutil
 import exact_reference as ref
 from exact_reference import DF1, F1, GF2, HERE, TOLERANCE, Run, add, div, mul, number, record, sign, sub
 
+# ------------------------------------------------------------------ the equations
+
+
+class Equation:
+    """What a run solves: f for the bracketing methods and the secant method, g for
+    Steffensen's method, the tolerance, the arguments that give them, the lines the
+    dialogue starts with and what each log header adds."""
+
+    def __init__(self, f, g, tolerance, options=(), shown="", f_items="", g_items=""):
+        self.f, self.g, self.tolerance = f, g, tolerance
+        self.options, self.shown, self.f_items, self.g_items = list(options), shown, f_items, g_items
+
+
+BUILT_IN = Equation(F1, GF2, TOLERANCE)
+
+
+def typed_equation(formula, f, tolerance_text):
+    """-f formula alone, with -t: g(x) = x + f(x), evaluated as x + (f(x))."""
+    tolerance = number(tolerance_text)
+    items = f", Toleranz= {tolerance!r}"
+    return Equation(f, lambda x: add(x, f(x)), tolerance, ["-f", formula, "-t", tolerance_text],
+                    f"f(x) = {formula}\ng(x) = x + f(x)\n", f", f(x) = {formula}" + items,
+                    f", f(x) = {formula}, g(x) = x + f(x)" + items)
+
+
+# x^2 - 2: an integer exponent is a product of the base with itself.
+X2_MINUS_2 = typed_equation("x^2 - 2", lambda x: sub(mul(x, x), 2.0), "1e-10")
+
 # ------------------------------------------------------------------ the methods
 # Each returns its last point, its step count and what the runs' checks below look at.
 
 
-def chord_method(run, a, b, f, name, illinois):
-    log = record("Ausgangswerte - a= ", a, ", b= ", b)
+def chord_method(run, a, b, name, illinois, eq=BUILT_IN):
+    f = eq.f
+    log = record("Ausgangswerte - a= ", a, ", b= ", b, eq.f_items)
     fa, fb = f(a), f(b)
     kept, halvings, moved = 0, [], set()
     seen = set()
@@ -39,7 +71,7 @@ def chord_method(run, a, b, f, name, illinois):
         return sub(b, div(mul(f(b), sub(b, a)), sub(f(b), f(a))))
 
     x = point()
-    while abs(f(x)) > TOLERANCE:
+    while abs(f(x)) > eq.tolerance:
         state = (a, b, fa, fb, kept)
         assert state not in seen, "a repeating state: the program would stop it"
         seen.add(state)
@@ -66,11 +98,12 @@ def chord_method(run, a, b, f, name, illinois):
     return x, steps, {"moved": moved, "halvings": halvings}
 
 
-def secant(run, x0, x1, f, name):
-    log = record("Startwerte - x0= ", x0, ", x1= ", x1)
+def secant(run, x0, x1, name, eq=BUILT_IN):
+    f = eq.f
+    log = record("Startwerte - x0= ", x0, ", x1= ", x1, eq.f_items)
     seen = set()
     steps = 0
-    while abs(sub(x1, x0)) > TOLERANCE:
+    while abs(sub(x1, x0)) > eq.tolerance:
         assert (x0, x1) not in seen, "a repeating state: the program would stop it"
         seen.add((x0, x1))
         fx1 = f(x1)
@@ -85,13 +118,14 @@ def secant(run, x0, x1, f, name):
     return x1, steps, {}
 
 
-def steffensen(run, x, g, name):
-    log = record("Startwert= ", x)
+def steffensen(run, x, name, eq=BUILT_IN):
+    g = eq.g
+    log = record("Startwert= ", x, eq.g_items)
     seen = set()
     steps = 0
     iterates = [x]
     y = g(x)
-    while abs(sub(y, x)) > TOLERANCE:
+    while abs(sub(y, x)) > eq.tolerance:
         assert x not in seen, "a repeating state: the program would stop it"
         seen.add(x)
         z = g(y)
@@ -114,10 +148,13 @@ def steffensen(run, x, g, name):
 BRACKETING = {"bisektion": "bisec_f1.dat", "regula-falsi": "regfa_f1.dat", "illinois": "illin_f1.dat"}
 
 
-def whole_run(stages, inputs):
+def whole_run(stages, inputs, eq=BUILT_IN):
     """The run of `quarlen --verfahren stages` with `inputs` typed; each value is asked for
-    before the first stage that needs it. Returns the run and each stage's outcome."""
+    before the first stage that needs it. Returns the run and each stage's outcome. Only
+    the four methods written here take a typed equation."""
+    assert eq is BUILT_IN or not {"bisektion", "newton", "fixpunkt"} & set(stages.split(","))
     run = Run()
+    run.stdout = eq.shown
     typed = iter(number(text) for text in inputs)
     interval, fix_start, outcome = None, None, {}
     for stage in stages.split(","):
@@ -129,7 +166,7 @@ def whole_run(stages, inputs):
                 x, steps = ref.bisec(run, *interval, F1, BRACKETING[stage])
                 facts = {}
             else:
-                x, steps, facts = chord_method(run, *interval, F1, BRACKETING[stage], stage == "illinois")
+                x, steps, facts = chord_method(run, *interval, BRACKETING[stage], stage == "illinois", eq)
             run.stdout += record(x, steps)
             outcome[stage] = (x, steps, facts)
         elif stage == "newton":
@@ -137,7 +174,7 @@ def whole_run(stages, inputs):
             ref.newton(run, next(typed), F1, DF1, "newto_f1.dat")
         elif stage == "sekante":
             run.stdout += "Bitte zwei Startwerte eingeben:\nx0= \nx1= \n"
-            outcome[stage] = secant(run, next(typed), next(typed), F1, "sekan_f1.dat")
+            outcome[stage] = secant(run, next(typed), next(typed), "sekan_f1.dat", eq)
         else:
             if fix_start is None:
                 run.stdout += "Bitte Startwert eingeben\n"
@@ -145,7 +182,7 @@ def whole_run(stages, inputs):
             if stage == "fixpunkt":
                 ref.fix(run, fix_start, GF2, "fixpk_f1.dat")
             else:
-                outcome[stage] = steffensen(run, fix_start, GF2, "steff_f1.dat")
+                outcome[stage] = steffensen(run, fix_start, "steff_f1.dat", eq)
     assert next(typed, None) is None, "more numbers than the run asks for"
     return run, outcome
 
@@ -153,7 +190,7 @@ def whole_run(stages, inputs):
 NEW = "regula-falsi,illinois,sekante,steffensen"
 
 # The run the README compares all seven methods with; typical runs; runs that show each
-# method's character; breakdowns; starts that take no step.
+# method's character; breakdowns; starts that take no step; a typed equation.
 RUNS = {
     "sieben": ("bisektion,regula-falsi,illinois,newton,sekante,fixpunkt,steffensen",
                ("0", "10", "0", "0", "10", "0")),
@@ -162,6 +199,7 @@ RUNS = {
     "ohne_vorzeichenwechsel": ("sekante,illinois,regula-falsi", ("1e6", "2e6", "5", "10")),
     "zusammenbrueche": (NEW, ("5", "5", "1e103", "2e103", "-1")),
     "ohne_schritt": ("steffensen,sekante,fixpunkt", ("2000", "4", "4.00005")),
+    "getippt": (NEW, ("1", "2", "1", "2", "1"), X2_MINUS_2),
 }
 
 
@@ -203,17 +241,23 @@ def check_character(name, outcome):
         # Far out F1 is nearly x^3, and the secant gains only a fixed factor per step.
         _, steps, _ = outcome["sekante"]
         assert steps > 40, steps
+    if name == "getippt":
+        # Every method finds the root of x^2 - 2 (Steffensen's as the fixed point of x + f).
+        for stage, (x, _, _) in outcome.items():
+            assert abs(x - math.sqrt(2)) < 1e-9, (stage, x)
 
 
 def write_runs():
     target_root = HERE / "golden" / "verfahren"
     shutil.rmtree(target_root, ignore_errors=True)
-    for name, (stages, inputs) in RUNS.items():
-        run, outcome = whole_run(stages, inputs)
+    for name, (stages, inputs, *equation) in RUNS.items():
+        run, outcome = whole_run(stages, inputs, *equation)
         check_character(name, outcome)
         target = target_root / name
         target.mkdir(parents=True)
         (target / "verfahren.txt").write_text(stages + "\n")
+        if equation:
+            (target / "optionen.txt").write_text("".join(arg + "\n" for arg in equation[0].options))
         (target / "input.txt").write_text("\n".join(inputs) + "\n")
         (target / "status.txt").write_text(f"{run.status}\n")
         (target / "stdout.txt").write_text(run.stdout)

@@ -9,6 +9,7 @@ in the order the program documents, and the three methods run as the program run
 
 Writes, next to this script:
   exact_values.hpp        F1, DF1 and GF2 (and the correctly rounded e^-x) at awkward points
+  formula_values.hpp      typed formulas: value and exact derivative at awkward points
   golden/...              whole runs: input, console output and the three logs
 
 Run it from anywhere: python3 tests/quarlen/exact_reference.py
@@ -31,50 +32,61 @@ def finite(x):
     return not (math.isinf(x) or math.isnan(x))
 
 
-def rnd(q):
-    """The binary64 value nearest to the rational q, ties to even; +-inf on overflow."""
+def round_to(q, digits, lowest, highest):
+    """The real with `digits` significant bits nearest to the rational q, ties to even,
+    with exponents from `lowest` (subnormals) to `highest`; +-inf on overflow."""
     if q == 0:
         return 0.0
     sign = -1.0 if q < 0 else 1.0
     q = abs(q)
     n, d = q.numerator, q.denominator
-    # e such that 2^52 <= q / 2^e < 2^53, but not below the subnormal exponent.
-    e = n.bit_length() - d.bit_length() - 52
-    while Fraction(n, d) >= Fraction(2**53) * Fraction(2) ** e:
+    # e such that 2^(digits-1) <= q / 2^e < 2^digits, but not below the subnormal exponent.
+    e = n.bit_length() - d.bit_length() - (digits - 1)
+    while Fraction(n, d) >= Fraction(2**digits) * Fraction(2) ** e:
         e += 1
-    while Fraction(n, d) < Fraction(2**52) * Fraction(2) ** e:
+    while Fraction(n, d) < Fraction(2 ** (digits - 1)) * Fraction(2) ** e:
         e -= 1
-    e = max(e, -1074)
+    e = max(e, lowest)
     num, den = (n, d * 2**e) if e >= 0 else (n * 2 ** (-e), d)
     m, r = divmod(num, den)
     if 2 * r > den or (2 * r == den and m % 2 == 1):
         m += 1
-    if m == 2**53:
-        m, e = 2**52, e + 1
-    if e + 52 > 1023:
+    if m == 2**digits:
+        m, e = 2 ** (digits - 1), e + 1
+    if e + digits - 1 > highest:
         return sign * INF
-    return math.copysign(math.ldexp(m, e), sign)  # exact: m < 2^53
+    return math.copysign(math.ldexp(m, e), sign)  # exact: m < 2^digits
+
+
+def rnd(q):
+    """The binary64 value nearest to the rational q, ties to even; +-inf on overflow."""
+    return round_to(q, 53, -1074, 1023)
+
+
+def rnd32(q):
+    """The binary32 value nearest to the rational q (held in a Python float)."""
+    return round_to(q, 24, -149, 127)
 
 
 # Operations: exact rational arithmetic, one rounding. Infinities, NaN and zeros are
 # passed to Python's float operators, whose results there are exact.
-def add(x, y):
+def add(x, y, rnd=rnd):
     if not finite(x) or not finite(y) or (x == 0 and y == 0):
         return x + y
     return rnd(Fraction(x) + Fraction(y))
 
 
-def sub(x, y):
-    return add(x, -y)
+def sub(x, y, rnd=rnd):
+    return add(x, -y, rnd)
 
 
-def mul(x, y):
+def mul(x, y, rnd=rnd):
     if not finite(x) or not finite(y) or x == 0 or y == 0:
         return x * y
     return rnd(Fraction(x) * Fraction(y))
 
 
-def div(x, y):
+def div(x, y, rnd=rnd):
     if math.isnan(x) or math.isnan(y):
         return NAN
     if y == 0:
@@ -86,6 +98,22 @@ def div(x, y):
     return rnd(Fraction(x) / Fraction(y))
 
 
+def correctly_rounded(x, function):
+    """The Decimal method `function` ("exp", "ln", "sqrt") of the finite x, correctly
+    rounded to binary64."""
+    for digits in (60, 120):
+        with decimal.localcontext() as ctx:
+            ctx.prec = digits
+            ctx.Emax, ctx.Emin = 10**6, -(10**6)
+            value = Fraction(getattr(decimal.Decimal(x), function)())
+        # The decimal result is within half a unit of its last digit; the binary64
+        # value is settled when both ends of that interval round to it.
+        slack = value / 10 ** (digits - 1)
+        if rnd(value - slack) == rnd(value + slack):
+            return rnd(value)
+    raise ArithmeticError(f"{function}({x!r}) lies too near a rounding boundary")
+
+
 def exp(x):
     """e^x correctly rounded to binary64."""
     if math.isnan(x):
@@ -94,17 +122,27 @@ def exp(x):
         return INF if x > 0 else 0.0
     if x == 0:
         return 1.0
-    for digits in (60, 120):
-        with decimal.localcontext() as ctx:
-            ctx.prec = digits
-            ctx.Emax, ctx.Emin = 10**6, -(10**6)
-            value = Fraction(decimal.Decimal(x).exp())
-        # The decimal result is within half a unit of its last digit; the binary64
-        # value is settled when both ends of that interval round to it.
-        slack = value / 10 ** (digits - 1)
-        if rnd(value - slack) == rnd(value + slack):
-            return rnd(value)
-    raise ArithmeticError(f"exp({x!r}) lies too near a rounding boundary")
+    return correctly_rounded(x, "exp")
+
+
+def log(x):
+    """The natural logarithm correctly rounded to binary64."""
+    if math.isnan(x) or x < 0:
+        return NAN
+    if x == 0:
+        return -INF
+    if math.isinf(x) or x == 1:
+        return x if math.isinf(x) else 0.0
+    return correctly_rounded(x, "ln")
+
+
+def sqrt(x):
+    """The square root correctly rounded to binary64, as IEEE 754 demands of sqrt."""
+    if math.isnan(x) or x < 0:
+        return NAN
+    if x == 0 or math.isinf(x):
+        return x
+    return correctly_rounded(x, "sqrt")
 
 
 def number(text):
@@ -251,6 +289,159 @@ def write_points():
             print(f"{name}: {fault}: differs at {len(told)} points")
 
 
+# ------------------------------------------------------------------ typed formulas
+#
+# A typed formula's value and its derivative as the evaluator's rules define them:
+# forward-mode differentiation, every operation of value and derivative rounded once.
+# The rules, with a' the derivative of a:
+#   a + b, a - b    a' + b', a' - b'
+#   a * b           a'b + ab'
+#   a / b           q = a/b, then (a' - q b') / b
+#   a^n, n > 0      a * a * ... * a (left to right), n * a^(n-1) * a' (a^(n-1) the product
+#                   one factor short)
+#   a^-n            v = 1 / a^n, then (-(n a') v) / a
+#   exp, log, sqrt  exp(a) a', a' / a, a' / (2 sqrt(a))
+
+
+class Dual:
+    def __init__(self, value, derivative):
+        self.v, self.d = value, derivative
+
+
+def d_x(x):
+    return Dual(x, 1.0)
+
+
+def d_const(c):
+    return Dual(c, 0.0)
+
+
+def d_neg(a):
+    return Dual(-a.v, -a.d)
+
+
+def d_add(a, b, r=rnd):
+    return Dual(add(a.v, b.v, r), add(a.d, b.d, r))
+
+
+def d_sub(a, b, r=rnd):
+    return Dual(sub(a.v, b.v, r), sub(a.d, b.d, r))
+
+
+def d_mul(a, b, r=rnd):
+    return Dual(mul(a.v, b.v, r), add(mul(a.d, b.v, r), mul(a.v, b.d, r), r))
+
+
+def d_div(a, b, r=rnd):
+    q = div(a.v, b.v, r)
+    return Dual(q, div(sub(a.d, mul(q, b.d, r), r), b.v, r))
+
+
+def d_ipow(a, n, r=rnd):
+    m = abs(n)
+    shorter, product = 1.0, a.v
+    for _ in range(m - 1):
+        shorter, product = product, mul(product, a.v, r)
+    if n > 0:
+        return Dual(product, mul(mul(float(m), shorter, r), a.d, r))
+    inverse = div(1.0, product, r)
+    return Dual(inverse, div(mul(-mul(float(m), a.d, r), inverse, r), a.v, r))
+
+
+def d_exp(a, r=rnd):
+    # In 32 bits: e^x correctly rounded to 64 bits, then rounded once to 32.
+    value = exp(a.v) if r is rnd else rnd32(Fraction(exp(a.v))) if finite(exp(a.v)) else exp(a.v)
+    return Dual(value, mul(value, a.d, r))
+
+
+def d_log(a):
+    return Dual(log(a.v), div(a.d, a.v))
+
+
+def d_sqrt(a):
+    root = sqrt(a.v)
+    return Dual(root, div(a.d, mul(2.0, root)))
+
+
+def number32(text):
+    return rnd32(Fraction(text))
+
+
+# Each formula as typed, its value and derivative by the rules above, and the points:
+# roots, where the derivative vanishes, overflow, division by zero, tiny and subnormal
+# values, and the iterates of the runs in the README.
+FORMULAS = [
+    ("x^3 - 2x - 5",
+     lambda x: d_sub(d_sub(d_ipow(d_x(x), 3), d_mul(d_const(2.0), d_x(x))), d_const(5.0)),
+     ["2.0945514815423265", "0", "3", "-0.816496580927726", "0.816496580927726", "-1e103",
+      "1e103", "1e155", "7.5e-9", "-123.456"]),
+    ("x^3 + 100*x - 5*x^2 - 400",  # F1 typed, with its exact derivative
+     lambda x: d_sub(d_sub(d_add(d_ipow(d_x(x), 3), d_mul(d_const(100.0), d_x(x))),
+                           d_mul(d_const(5.0), d_ipow(d_x(x), 2))), d_const(400.0)),
+     ["0", "4", "4.1481481481481479", "4.1467237176896923", "-99.97", "10.1", "1e100",
+      "1e103", "1e155", "31000000.7"]),
+    ("exp(-x) - 0.1/(x + 1) + x",  # GF2 typed
+     lambda x: d_add(d_sub(d_exp(d_neg(d_x(x))), d_div(d_const(TENTH), d_add(d_x(x), d_const(1.0)))),
+                     d_x(x)),
+     ["4", "3.8958452186845141", "-1", "-0.9999999999999999", "-36.75", "-710", "745.1", "0"]),
+    ("x^-2 - 1/(x - 3)",
+     lambda x: d_sub(d_ipow(d_x(x), -2), d_div(d_const(1.0), d_sub(d_x(x), d_const(3.0)))),
+     ["1", "0", "3", "-0.5", "1e-160", "1e200", "2.9999999999999996", "7.3"]),
+    ("sqrt(x) * exp(-x) - 0.25",
+     lambda x: d_sub(d_mul(d_sqrt(d_x(x)), d_exp(d_neg(d_x(x)))), d_const(0.25)),
+     ["0", "0.5", "1", "4", "1e-320", "700", "800", "2.220446049250313e-16"]),
+    ("log(x)/x",
+     lambda x: d_div(d_log(d_x(x)), d_x(x)),
+     ["1", "2.718281828459045", "0.5", "10", "1e-300", "0", "1e308"]),
+]
+
+# mirtova's function and derivative typed, in 32 bits, where the dialogue's runs go.
+FLOAT_FORMULAS = [
+    ("exp(x) - x^2",
+     lambda x: d_sub(d_exp(d_x(x), rnd32), d_ipow(d_x(x), 2, rnd32), rnd32),
+     ["0", "-1", "-0.703467429", "-0.70346749", "5", "10", "88", "89", "-2e19", "1e-40"]),
+    ("exp(x) - 2*x",
+     lambda x: d_sub(d_exp(d_x(x), rnd32), d_mul(d_const(2.0), d_x(x), rnd32), rnd32),
+     ["0", "0.693147182", "-0.703467429", "5", "89"]),
+]
+
+
+def write_formula_values():
+    lines = [
+        "// Written by exact_reference.py from exact rational arithmetic; do not edit.",
+        "// Typed formulas: value and derivative at awkward points, each operation of the",
+        "// differentiation rules rounded once; e^x, log and sqrt correctly rounded.",
+        "#pragma once",
+        "",
+        "#include <limits>",
+        "",
+        "namespace formula_values {",
+        "",
+        "inline constexpr double INF = std::numeric_limits<double>::infinity();",
+        "inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();",
+        "",
+        "template <class Real> struct Point {",
+        "    const char* formula;",
+        "    const char* text;",
+        "    Real x, value, derivative;",
+        "};",
+        "",
+    ]
+    for table, formulas, read, real in (("Point<double> POINTS", FORMULAS, number, "{}"),
+                                        ("Point<float> FLOAT_POINTS", FLOAT_FORMULAS, number32,
+                                         "float({})")):
+        lines.append(f"inline constexpr {table}[] = {{")
+        for formula, function, points in formulas:
+            for text in points:
+                x = read(text)
+                d = function(x)
+                values = ", ".join(real.format(hex_literal(v)) for v in (x, d.v, d.d))
+                lines.append(f'    {{"{formula}", "{text}", {values}}},')
+        lines += ["};", ""]
+    lines += ["}  // namespace formula_values", ""]
+    (HERE / "formula_values.hpp").write_text("\n".join(lines))
+
+
 # ------------------------------------------------------------------ the methods
 
 
@@ -390,4 +581,5 @@ def write_runs():
 
 if __name__ == "__main__":
     write_points()
+    write_formula_values()
     write_runs()

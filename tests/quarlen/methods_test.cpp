@@ -88,6 +88,87 @@ std::string real_field(double x)
     return std::string(runtime::Record().real(x).line().substr(0, 25));
 }
 
+enum class Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
+
+// Calls METHOD as the driver does: a bracketing method on [A, B], leaving its point in X;
+// the secant method from A and B; the others from X. F for the methods on f, DF for
+// Newton's, G for the fixed point and Steffensen's.
+void call(Method method, double& a, double& b, double& x, std::int32_t& steps,
+          const std::string& log, RealFunction f, RealFunction df, RealFunction g,
+          const METHODS::SETTINGS& settings = {})
+{
+    switch (method) {
+    case Method::bisec:
+        return METHODS::BISEC(a, b, x, f, steps, log, settings);
+    case Method::newton:
+        return METHODS::NEWTON(x, steps, f, df, log, settings);
+    case Method::fix:
+        return METHODS::FIX(x, g, steps, log, settings);
+    case Method::regula_falsi:
+        return METHODS::REGULA_FALSI(a, b, x, f, steps, log, settings);
+    case Method::illinois:
+        return METHODS::ILLINOIS(a, b, x, f, steps, log, settings);
+    case Method::secant:
+        return METHODS::SECANT(a, b, steps, f, log, settings);
+    case Method::steffensen:
+        return METHODS::STEFFENSEN(x, g, steps, log, settings);
+    }
+}
+
+// ---------------------------------------------------------------- step limit, tolerance
+
+// The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
+// converged; one step fewer allowed, it stops with a message and the log keeps every step.
+TEST(Methods, StepLimitAndTolerance)
+{
+    using enum Method;
+    struct Case {
+        const char* name;
+        Method method;
+        METHODS::SETTINGS settings;
+        std::size_t records;
+        const char* message;  // the end of stderr; "" for none
+    };
+    const char* const LIMIT = ": die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht\n";
+    const Case cases[] = {
+        {"bisec_converges_at_the_limit", bisec, {METHODS::TOLERANCE, 21, ""}, 21, ""},
+        {"bisec_one_step_short", bisec, {METHODS::TOLERANCE, 20, ""}, 20, LIMIT},
+        {"newton_converges_at_the_limit", newton, {METHODS::TOLERANCE, 4, ""}, 4, ""},
+        {"newton_one_step_short", newton, {METHODS::TOLERANCE, 3, ""}, 3, LIMIT},
+        {"fix_converges_at_the_limit", fix, {METHODS::TOLERANCE, 180, ""}, 180, ""},
+        {"fix_one_step_short", fix, {METHODS::TOLERANCE, 179, ""}, 179, LIMIT},
+        // Step counts for another tolerance from exact_reference.py's methods.
+        {"fix_tolerance_tighter", fix, {1e-6, 1000, ", Toleranz= 1e-06"}, 461, ""},
+        {"newton_tolerance_looser", newton, {0.5, 1000, ""}, 2, ""},
+        // The four further methods from the README's run of all seven.
+        {"regula_falsi_converges_at_the_limit", regula_falsi, {METHODS::TOLERANCE, 18, ""}, 18, ""},
+        {"regula_falsi_one_step_short", regula_falsi, {METHODS::TOLERANCE, 17, ""}, 17, LIMIT},
+        {"illinois_converges_at_the_limit", illinois, {METHODS::TOLERANCE, 7, ""}, 7, ""},
+        {"illinois_one_step_short", illinois, {METHODS::TOLERANCE, 6, ""}, 6, LIMIT},
+        {"secant_converges_at_the_limit", secant, {METHODS::TOLERANCE, 6, ""}, 6, ""},
+        {"secant_one_step_short", secant, {METHODS::TOLERANCE, 5, ""}, 5, LIMIT},
+        {"steffensen_converges_at_the_limit", steffensen, {METHODS::TOLERANCE, 6, ""}, 6, ""},
+        {"steffensen_one_step_short", steffensen, {METHODS::TOLERANCE, 5, ""}, 5, LIMIT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        double a = 0, b = 10, x = c.method == fix ? 4 : 0;
+        std::int32_t steps = -1;
+        const Outcome o = run([&](const std::string& log) {
+            runtime::start("quarlen", runtime::Language::german);
+            call(c.method, a, b, x, steps, log, F1, DF1, GF2, c.settings);
+        });
+        ASSERT_EQ(o.problem, "");
+        EXPECT_EQ(o.steps.size(), c.records);
+        EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
+        EXPECT_TRUE(o.err.ends_with(c.message)) << o.err;
+        EXPECT_TRUE(o.header.ends_with(c.settings.HEADER)) << o.header;
+        if (c.method == fix && *c.message == '\0') {
+            EXPECT_LE(std::abs(GF2(x) - x), c.settings.TOLERANCE);
+        }
+    }
+}
+
 // ---------------------------------------------------------------- bisection
 
 double x_minus_1_5e308(const double& x) { return x - 1.5e308; }
@@ -458,7 +539,8 @@ TEST(Chord, Cases)
         SCOPED_TRACE(c.name);
         double a = c.a, b = c.b, x = -1;
         std::int32_t steps = -1;
-        const Outcome o = run([&](const std::string& log) { c.method(a, b, x, c.f, steps, log); });
+        const Outcome o =
+            run([&](const std::string& log) { c.method(a, b, x, c.f, steps, log, {}); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Ausgangswerte - a= " + real_field(c.a) + ", b= " + real_field(c.b));
         EXPECT_EQ(o.steps.size(), c.records);
@@ -599,43 +681,22 @@ double f1_then_sigterm(const double& x)
     return F1(x);
 }
 
-enum class Method { fix, newton, secant, steffensen, regula_falsi, illinois };
-
 [[noreturn]] void stopped_iteration(Method method, int raise_at, const std::string& log)
 {
     std::signal(SIGTERM, SIG_DFL);  // as a program started from a shell has it
     runtime::start("quarlen", runtime::Language::german);
     FdCapture discard(1, /*discard=*/true);
     RAISE_AT = raise_at;
-    double x = 4, b = 5, x1 = 5;
+    double a = 4, b = 5, x = 4;
     std::int32_t steps = 0;
-    switch (method) {
-    case Method::fix:
-        METHODS::FIX(x, gf2_then_sigterm, steps, log);
-        break;
-    case Method::newton:
-        METHODS::NEWTON(x, steps, F1, df1_then_sigterm, log);
-        break;
-    case Method::secant:
-        METHODS::SECANT(x, x1, steps, f1_then_sigterm, log);
-        break;
-    case Method::steffensen:
-        METHODS::STEFFENSEN(x, gf2_then_sigterm, steps, log);
-        break;
-    case Method::regula_falsi:
-        METHODS::REGULA_FALSI(x, b, x1, f1_then_sigterm, steps, log);
-        break;
-    case Method::illinois:
-        METHODS::ILLINOIS(x, b, x1, f1_then_sigterm, steps, log);
-        break;
-    }
+    call(method, a, b, x, steps, log, f1_then_sigterm, df1_then_sigterm, gf2_then_sigterm);
     std::_Exit(0);
 }
 
 TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
 {
-    // FIX evaluates g once before its first step and once after each; NEWTON takes DF
-    // once in each step. STEFFENSEN evaluates g once before its first step and twice in
+    // FIX evaluates g once before its first step and once after each; NEWTON takes F
+    // and DF once each in each step. STEFFENSEN evaluates g once before its first step and twice in
     // each; SECANT F once before and once in each; REGULA_FALSI F four times before
     // and five in each, ILLINOIS three before and one in each. The signal is seen
     // before the next step.

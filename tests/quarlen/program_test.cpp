@@ -15,6 +15,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "tests/quarlen/quarlen_run.hpp"
 #include "tests/support/other_users.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -27,20 +28,7 @@ using test_support::RunOptions;
 using test_support::RunResult;
 using test_support::TempDir;
 using test_support::write_file;
-
-const char* const LOGS[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"};
-
-std::string golden(const std::string& name)
-{
-    return read_file(std::string(GOLDEN_DIR) + "/" + name);
-}
-
-RunResult quarlen(const TempDir& dir, const std::string& input, RunOptions options = {})
-{
-    options.working_dir = dir.path();
-    options.input = input;
-    return test_support::run(QUARLEN_PATH, options);
-}
+using namespace quarlen_run;
 
 std::vector<std::string> lines_of(const std::string& text)
 {
@@ -894,13 +882,11 @@ TEST(Quarlen, PromptsComeBeforeMessages)
 
 // ---------------------------------------------------------------- --verfahren
 
-const char* const ALL_LOGS[] = {"bisec_f1.dat", "regfa_f1.dat", "illin_f1.dat", "newto_f1.dat",
-                                "sekan_f1.dat", "fixpk_f1.dat", "steff_f1.dat"};
-
 TEST(Verfahren, GoldenRunsFromAnIndependentComputation)
 {
     // Made by exact_methods.py in exact rational arithmetic, not by this program. Each
-    // folder names the stages, in their order, and holds the logs of those alone.
+    // folder names the stages, in their order, and any further options, and holds the
+    // logs of those stages alone.
     struct Run {
         const char* folder;
         std::string err;
@@ -923,6 +909,8 @@ TEST(Verfahren, GoldenRunsFromAnIndependentComputation)
          "quarlen: Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 4 und x1 = "
          "4.00005 liegen nicht weiter als die Toleranz auseinander, so dass der Test auf den "
          "Abstand zweier Iterierter schon vor dem ersten Schritt erfüllt ist\n"},
+        // The four methods on a typed f, with a tolerance of its own.
+        {"getippt", ""},
     };
     for (const Run& run : runs) {
         SCOPED_TRACE(run.folder);
@@ -930,17 +918,15 @@ TEST(Verfahren, GoldenRunsFromAnIndependentComputation)
         TempDir dir;
         // Logs from an earlier run: those of the stages not chosen stay as they were.
         for (const char* log : ALL_LOGS) write_file(dir / log, "X");
-        const std::string stages = golden(folder + "verfahren.txt");
-        RunOptions options;
-        options.args = {"--verfahren", stages.substr(0, stages.size() - 1)};
-        const RunResult r = quarlen(dir, golden(folder + "input.txt"), options);
+        const RunResult r =
+            quarlen(dir, golden(folder + "input.txt"), with_args(verfahren_args(folder)));
         EXPECT_EQ(std::to_string(r.exit_status) + "\n", golden(folder + "status.txt"));
         EXPECT_EQ(r.err, run.err);
         EXPECT_EQ(r.out, golden(folder + "stdout.txt"));
         for (const char* log : ALL_LOGS) {
-            const bool chosen =
-                std::filesystem::exists(std::string(GOLDEN_DIR) + "/" + folder + log);
-            EXPECT_EQ(read_file(dir / log), chosen ? golden(folder + log) : "X") << log;
+            EXPECT_EQ(read_file(dir / log),
+                      golden_exists(folder + log) ? golden(folder + log) : "X")
+                << log;
         }
     }
 }
@@ -1006,10 +992,10 @@ TEST(Verfahren, BadListIsRefusedBeforeAnythingIsAskedOrWritten)
         {"leading_comma",
          {"-m", ",newton"},
          "quarlen: --verfahren: ein Name fehlt in der Liste \",newton\"\n"},
-        {"no_value", {"-m"}, "quarlen: Wert fehlt zu \"-m\" (Hilfe: quarlen --help)\n"},
+        {"no_value", {"-m"}, "quarlen: fehlender Wert zu \"-m\" (Hilfe: quarlen --help)\n"},
         {"no_value_long",
          {"--verfahren"},
-         "quarlen: Wert fehlt zu \"--verfahren\" (Hilfe: quarlen --help)\n"},
+         "quarlen: fehlender Wert zu \"--verfahren\" (Hilfe: quarlen --help)\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

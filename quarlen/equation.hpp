@@ -1,0 +1,46 @@
+// The equation a run solves: the built-in functions F1, DF1 and GF2, or the formulas
+// typed on the command line, compiled once; and for each method its stopping test and
+// what its log's header adds.
+#pragma once
+
+#include <string>
+
+#include "quarlen/functions.hpp"
+#include "quarlen/methods.hpp"
+#include "quarlen/options.hpp"
+#include "runtime/expression.hpp"
+
+namespace EQUATION {
+
+// g(x) = x + f(x), the fixed-point form of a typed f.
+struct X_PLUS {
+    RealFunction F;
+    double operator()(const double& X) const { return X + F(X); }
+};
+
+// Its functions and settings refer to its own members, so it stays where it was made.
+struct TYPED {
+    TYPED() = default;
+    TYPED(const TYPED&) = delete;
+    TYPED& operator=(const TYPED&) = delete;
+
+    RealFunction F = FUNCTIONS::F1;
+    RealFunction DF = FUNCTIONS::DF1;
+    RealFunction G = FUNCTIONS::GF2;
+    METHODS::SETTINGS ON_F;     // a method on f: the bracketing ones and the secant
+    METHODS::SETTINGS ON_F_DF;  // on f and f': Newton
+    METHODS::SETTINGS ON_G;     // on g: the fixed-point iteration and Steffensen
+
+    runtime::Expression<double> F_FORMULA, DF_FORMULA, G_FORMULA;
+    runtime::ValueOf<double> F_VALUE{&F_FORMULA}, DF_VALUE{&DF_FORMULA}, G_VALUE{&G_FORMULA};
+    runtime::DerivativeOf<double> F_DERIVATIVE{&F_FORMULA};  // exact, from f's formula
+    X_PLUS G_FROM_F{F_VALUE};
+    std::string F_HEADER, F_DF_HEADER, G_HEADER;
+};
+
+// Compiles the formulas CHOSEN (a bad one ends the program with status 2), points the
+// functions and settings at them, and writes a line "f(x) = ..." for every function
+// that is not the built-in one, before the dialogue's first prompt.
+void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E);
+
+}  // namespace EQUATION

@@ -1,0 +1,144 @@
+// quarlen on an equation typed on the command line: the built-in functions typed give
+// the golden runs bit for bit, typed functions are shown before the first prompt and
+// named in the log headers, and the step limit ends a method as the program's own does.
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "tests/quarlen/quarlen_run.hpp"
+#include "tests/support/process.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+using namespace quarlen_run;
+using test_support::read_file;
+using test_support::RunResult;
+using test_support::TempDir;
+
+std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
+std::string after_first_line(const std::string& text) { return text.substr(text.find('\n') + 1); }
+
+const std::string F1 = "x^3 + 100*x - 5*x^2 - 400";
+const std::string DF1 = "3*x^2 - 10*x + 100";
+const std::string GF2 = "exp(-x) - 0.1/(x + 1) + x";
+
+// What the header of `log` adds when the three are typed: the function its method uses.
+std::string typed_items(const std::string& log)
+{
+    if (log == "newto_f1.dat") return ", f(x) = " + F1 + ", f'(x) = " + DF1;
+    if (log == "fixpk_f1.dat" || log == "steff_f1.dat") return ", g(x) = " + GF2;
+    return ", f(x) = " + F1;
+}
+
+// The default runs, and those of --verfahren on quarlen's own functions.
+TEST(TypedEquation, BuiltInFunctionsTypedGiveTheGoldenRuns)
+{
+    for (const std::string folder :
+         {"", "negative_ends/", "reversed_ends/", "far_starts/", "breakdowns/", "verfahren/sieben/",
+          "verfahren/typisch/", "verfahren/eigenart/", "verfahren/ohne_vorzeichenwechsel/",
+          "verfahren/zusammenbrueche/", "verfahren/ohne_schritt/"}) {
+        SCOPED_TRACE(folder);
+        const std::string input = folder.empty() ? "0\n10\n0\n4\n" : golden(folder + "input.txt");
+        std::vector<std::string> args;
+        if (folder.starts_with("verfahren/")) args = verfahren_args(folder);
+        TempDir plain, typed;
+        const RunResult built_in = quarlen(plain, input, with_args(args));
+        args.insert(args.end(), {"-f", F1, "--ableitung", DF1, "--fixpunkt=" + GF2});
+        const RunResult r = quarlen(typed, input, with_args(args));
+        EXPECT_EQ(r.exit_status, built_in.exit_status);
+        EXPECT_EQ(r.err, built_in.err);
+        EXPECT_EQ(r.out, "f(x) = " + F1 + "\nf'(x) = " + DF1 + "\ng(x) = " + GF2 + "\n" +
+                             golden(folder + "stdout.txt"));
+        for (const std::string log : ALL_LOGS) {
+            SCOPED_TRACE(log);
+            ASSERT_EQ(std::filesystem::exists(typed / log), golden_exists(folder + log));
+            if (!golden_exists(folder + log)) continue;
+            const std::string written = read_file(typed / log);
+            EXPECT_EQ(first_line(written), first_line(golden(folder + log)) + typed_items(log));
+            EXPECT_EQ(after_first_line(written), after_first_line(golden(folder + log)));
+        }
+    }
+}
+
+// f alone: Newton's derivative exact from f's formula, the fixed-point iteration on
+// g(x) = x + f(x); the tolerance named in every header.
+TEST(TypedEquation, FunctionAloneWithTolerance)
+{
+    TempDir dir;
+    const RunResult r =
+        quarlen(dir, "0\n1\n0.5\n0.5\n", with_args({"--funktion", " cos(x) - x\t", "-t1e-10"}));
+    EXPECT_EQ(r.exit_status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out.substr(0, r.out.find("a= ")),
+              "f(x) = cos(x) - x\ng(x) = x + f(x)\nBitte Intervallgrenzen eingeben:\n");
+    EXPECT_TRUE(first_line(read_file(dir / "bisec_f1.dat"))
+                    .ends_with("b=    1.0000000000000000e+00, f(x) = cos(x) - x, Toleranz= 1e-10"));
+    EXPECT_TRUE(first_line(read_file(dir / "newto_f1.dat"))
+                    .ends_with(", f(x) = cos(x) - x, Toleranz= 1e-10"));
+    EXPECT_TRUE(first_line(read_file(dir / "fixpk_f1.dat"))
+                    .ends_with(", f(x) = cos(x) - x, g(x) = x + f(x), Toleranz= 1e-10"));
+
+    // Newton's second iterate from 0.5 is 0.5 - f(0.5)/f'(0.5) with f'(x) = -sin(x) - 1
+    // exactly as the differentiation rules form it, no difference quotient.
+    const double x0 = 0.5;
+    const double f0 = std::cos(x0) - x0;
+    const double df0 = -std::sin(x0) * 1.0 - 1.0;
+    const std::string newton = read_file(dir / "newto_f1.dat");
+    const std::string second = newton.substr(newton.find("\n          1") + 1, 61);
+    EXPECT_EQ(std::strtod(second.c_str() + 11, nullptr), x0 - f0 / df0) << second;
+
+    // The fixed point of cos, reached with |g(x) - x| at most 1e-10.
+    const std::string fix = read_file(dir / "fixpk_f1.dat");
+    const std::string last = fix.substr(fix.size() - 62);
+    const double x = std::strtod(last.c_str() + 11, nullptr);
+    const double g = std::strtod(last.c_str() + 36, nullptr);
+    EXPECT_NEAR(g, 0.7390851332151607, 1e-9);
+    EXPECT_GT(std::abs(g - x), 1e-10)
+        << "the last record shows the step to the iterate that met it";
+}
+
+// A method whose test passes after exactly N steps has converged; one that needs more
+// stops after N with a message, its log whole up to there, and the run goes on.
+TEST(TypedEquation, StepLimitStopsAMethodAndTheRunGoesOn)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::string input;
+        const char* folder;  // of the golden run without the limit
+        std::string err;
+        std::vector<std::pair<const char*, int>> records;  // in each log
+    };
+    const std::string LIMIT = ": die Höchstzahl der Schritte (-n/--max-schritte) ist erreicht\n";
+    const Case cases[] = {
+        {{"--max-schritte", "21"},
+         "0\n10\n0\n4\n",
+         "",
+         "quarlen: Fixpunktiteration angehalten nach 21 Schritten bei x = 3.969313460429842" +
+             LIMIT,
+         {{"bisec_f1.dat", 21}, {"newto_f1.dat", 4}, {"fixpk_f1.dat", 21}}},
+        {{"-m", "regula-falsi,sekante,steffensen", "-n6"},
+         "0\n10\n0\n10\n0\n",
+         "verfahren/sieben/",
+         "quarlen: Regula falsi angehalten nach 6 Schritten bei x = 4.1292009006442765" + LIMIT,
+         {{"regfa_f1.dat", 6}, {"sekan_f1.dat", 6}, {"steff_f1.dat", 6}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        TempDir dir;
+        const RunResult r = quarlen(dir, c.input, with_args(c.args));
+        EXPECT_EQ(r.exit_status, 1);
+        EXPECT_EQ(r.err, c.err);
+        for (const auto& [log, records] : c.records) {
+            SCOPED_TRACE(log);
+            const std::string written = read_file(dir / log);
+            EXPECT_EQ(golden(c.folder + std::string(log)).compare(0, written.size(), written), 0);
+            EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), records + 1);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,242 @@
+// Typed formulas: values and exact derivatives against an independent computation,
+// precedence and grouping, every kind of bad formula with its position, and the limits.
+#include "runtime/expression.hpp"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <numbers>
+#include <string>
+
+#include "runtime/function_ref.hpp"
+#include "tests/quarlen/formula_values.hpp"
+
+namespace {
+
+using runtime::FormulaProblem;
+
+template <class Real> bool same_bits(Real a, Real b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+template <class Real> runtime::Expression<Real> compiled(const std::string& text)
+{
+    runtime::Expression<Real> expression;
+    const runtime::FormulaError error = runtime::compile(text, expression);
+    EXPECT_FALSE(error) << text << ": problem " << static_cast<int>(error.problem) << " at "
+                        << error.position;
+    return expression;
+}
+
+template <class Real> void expect_exact(const formula_values::Point<Real>& p)
+{
+    SCOPED_TRACE(std::string(p.formula) + " at " + p.text);
+    const runtime::Expression<Real> f = compiled<Real>(p.formula);
+    const runtime::Dual<Real> both = f.value_and_derivative(p.x);
+    EXPECT_TRUE(same_bits(f.value(p.x), p.value)) << f.value(p.x) << " != " << p.value;
+    EXPECT_TRUE(same_bits(both.value, p.value)) << both.value << " != " << p.value;
+    EXPECT_TRUE(same_bits(both.derivative, p.derivative))
+        << both.derivative << " != " << p.derivative;
+}
+
+TEST(Formula, ValuesAndDerivativesFromExactArithmetic)
+{
+    for (const auto& point : formula_values::POINTS) expect_exact(point);
+}
+
+TEST(Formula, In32BitsEachOperationIsRoundedTo32Bits)
+{
+    for (const auto& point : formula_values::FLOAT_POINTS) expect_exact(point);
+}
+
+struct Grouping {
+    const char* name;
+    const char* formula;
+    double x;
+    double (*expected)(double x);
+};
+
+// Written with -ffp-contract=off like the program: each operation rounded on its own.
+const Grouping GROUPINGS[] = {
+    {"power_groups_to_the_right", "2^3^2", 0, [](double) { return 512.0; }},
+    {"unary_minus_below_power", "-x^2", 3, [](double) { return -9.0; }},
+    {"number_has_no_sign", "-2^2", 0, [](double) { return -4.0; }},
+    {"minus_in_the_exponent", "2^-x", 2, [](double x) { return std::pow(2.0, -x); }},
+    {"power_above_product", "2x^2", 3, [](double) { return 18.0; }},
+    {"product_and_quotient_to_the_left", "1/2x", 4, [](double) { return 2.0; }},
+    {"differences_to_the_left", "x-1-1", 0, [](double) { return -2.0; }},
+    {"quotients_to_the_left", "x/2/2", 1, [](double) { return 0.25; }},
+    {"unary_minus_above_product", "-x*2", 3, [](double) { return -6.0; }},
+    {"minus_minus", "x--x", 3, [](double) { return 6.0; }},
+    {"sums_not_reassociated", "0.1 + 0.2 + x", 0.3, [](double x) { return (0.1 + 0.2) + x; }},
+    {"no_fused_multiply_add", "x*x - 0.01", 0.1, [](double x) { return x * x - 0.01; }},
+    {"integer_exponent_is_a_product", "x^3", 1.3, [](double x) { return x * x * x; }},
+    {"negative_integer_exponent", "x^-3", 1.3, [](double x) { return 1 / (x * x * x); }},
+    {"parenthesised_negative_exponent", "x^(-3)", 1.3, [](double x) { return 1 / (x * x * x); }},
+    {"real_exponent_uses_pow", "x^3.0", 1.3, [](double x) { return std::pow(x, 3.0); }},
+    {"exponent_65_uses_pow", "x^65", 1.3, [](double x) { return std::pow(x, 65.0); }},
+    {"exponent_64_is_a_product", "x^64", 1.3,
+     [](double x) {
+         double p = x;
+         for (int k = 1; k < 64; ++k) p = p * x;
+         return p;
+     }},
+    {"zeroth_power", "x^0", 0, [](double) { return 1.0; }},
+    {"e_power_uses_pow", "e^x", 1.3, [](double x) { return std::pow(std::numbers::e, x); }},
+    {"number_before_x", "5x", 3, [](double) { return 15.0; }},
+    {"number_before_constant", "2pi", 0, [](double) { return 2 * std::numbers::pi; }},
+    {"number_before_function", "2exp(x)", 1.3, [](double x) { return 2 * std::exp(x); }},
+    {"number_before_parenthesis", "2(x+1)", 1, [](double) { return 4.0; }},
+    {"blanks_between_tokens", " 2 x ^ 2\t", 3, [](double) { return 18.0; }},
+    {"exponent_part", "2.5e-1 + 25d-1", 0, [](double) { return 2.75; }},
+    {"point_without_digits_after", "4.", 0, [](double) { return 4.0; }},
+    {"functions", "log(exp(x)) + sqrt(abs(-4))", 1.5, [](double) { return 3.5; }},
+    {"trigonometry_as_the_library",
+     "sin(x) + cos(x) * tan(x) - asin(x/2) / acos(x/2) + atan(x) * sinh(x) - cosh(x) / tanh(x)",
+     1.3,
+     [](double x) {
+         return ((std::sin(x) + std::cos(x) * std::tan(x)) - std::asin(x / 2) / std::acos(x / 2) +
+                 std::atan(x) * std::sinh(x)) -
+                std::cosh(x) / std::tanh(x);
+     }},
+};
+
+TEST(Formula, PrecedenceAndGrouping)
+{
+    for (const Grouping& g : GROUPINGS) {
+        SCOPED_TRACE(g.name);
+        const auto f = compiled<double>(g.formula);
+        EXPECT_TRUE(same_bits(f.value(g.x), g.expected(g.x)))
+            << f.value(g.x) << " != " << g.expected(g.x);
+    }
+    // The points tell a product from pow, and e^x from exp(x).
+    EXPECT_NE(1.3 * 1.3 * 1.3, std::pow(1.3, 3.0));
+    EXPECT_NE(std::exp(1.3), std::pow(std::numbers::e, 1.3));
+}
+
+struct BadFormula {
+    const char* name;
+    std::string formula;
+    FormulaProblem problem;
+    std::size_t position;
+    const char* found;
+};
+
+const std::string DEEP = std::string(201, '(').append("x").append(201, ')');
+std::string tower(int xs)
+{
+    std::string text = "x";
+    for (int k = 1; k < xs; ++k) text += "^x";
+    return text;
+}
+
+const BadFormula BAD_FORMULAS[] = {
+    {"empty", "", FormulaProblem::empty, 1, ""},
+    {"blanks_only", " \t ", FormulaProblem::empty, 1, ""},
+    {"unknown_name", "sinn(x)", FormulaProblem::unknown_name, 1, "sinn"},
+    {"unknown_variable", "2y + 1", FormulaProblem::unknown_name, 2, "y"},
+    {"names_are_lower_case", "X", FormulaProblem::unknown_name, 1, "X"},
+    {"open_parenthesis_left_open", "2*(x+1", FormulaProblem::close_expected, 7, ""},
+    {"function_left_open", "sin(x", FormulaProblem::close_expected, 6, ""},
+    {"close_without_open", "x+1)", FormulaProblem::unmatched_close, 4, ")"},
+    {"missing_operand_at_the_end", "x +", FormulaProblem::operand_expected, 4, ""},
+    {"missing_first_operand", "*2", FormulaProblem::operand_expected, 1, "*"},
+    {"two_operators", "x+*2", FormulaProblem::operand_expected, 3, "*"},
+    {"empty_parentheses", "()", FormulaProblem::operand_expected, 2, ")"},
+    {"function_without_argument", "sin()", FormulaProblem::operand_expected, 5, ")"},
+    {"unary_plus", "+x", FormulaProblem::operand_expected, 1, "+"},
+    {"number_after_x", "x 2", FormulaProblem::operator_expected, 3, "2"},
+    {"number_after_product", "2x 3", FormulaProblem::operator_expected, 4, "3"},
+    {"function_after_function", "sin(x)cos(x)", FormulaProblem::operator_expected, 7, "cos"},
+    {"parenthesis_after_x", "x(x+1)", FormulaProblem::operator_expected, 2, "("},
+    {"exponent_without_digits", "2e", FormulaProblem::exponent_digits, 3, "2e"},
+    {"exponent_sign_without_digits", "1e+", FormulaProblem::exponent_digits, 4, "1e+"},
+    {"e_power_after_a_number", "3e^x", FormulaProblem::exponent_digits, 3, "3e"},
+    {"decimal_comma", "2,5", FormulaProblem::unknown_character, 2, ","},
+    {"superscript_two", "x²", FormulaProblem::unknown_character, 2, "²"},
+    {"greek_letter", "π", FormulaProblem::unknown_character, 1, "π"},
+    {"line_end", "x\n+1", FormulaProblem::unknown_character, 2, "\n"},
+    {"function_without_parenthesis", "sin x", FormulaProblem::open_expected, 5, "x"},
+    {"function_name_at_the_end", "2 * exp", FormulaProblem::open_expected, 8, ""},
+    {"number_too_large", "x + 1e999", FormulaProblem::out_of_range, 5, "1e999"},
+    {"number_too_small", "1e-400x", FormulaProblem::out_of_range, 1, "1e-400"},
+    {"too_deep", DEEP, FormulaProblem::too_deep, 201, "("},
+    {"functions_count_as_levels", std::string("exp(").append(DEEP), FormulaProblem::too_deep, 204,
+     "("},
+    {"tower_too_high", tower(257), FormulaProblem::too_many_pending, 2 * 257 - 1, "x"},
+    {"too_long", std::string("x").append(4096, ' '), FormulaProblem::too_long, 0, ""},
+};
+
+TEST(Formula, BadFormulasSayWhereAndWhat)
+{
+    for (const BadFormula& bad : BAD_FORMULAS) {
+        SCOPED_TRACE(bad.name);
+        runtime::Expression<double> f = compiled<double>("x");
+        const runtime::FormulaError error = runtime::compile(bad.formula, f);
+        EXPECT_EQ(error.problem, bad.problem);
+        EXPECT_EQ(error.position, bad.position);
+        EXPECT_EQ(error.found, bad.found);
+        EXPECT_EQ(f.text(), "x") << "a failed compile leaves the expression as it was";
+    }
+}
+
+TEST(Formula, LimitsAreReachedWithoutACrash)
+{
+    const std::string deepest = std::string(199, '(') + "sin(x" + std::string(200, ')');
+    const std::string longest = "x" + std::string(4095, ' ');
+    const std::string minus_chain = std::string(4095, '-') + "x";
+    EXPECT_EQ(compiled<double>(deepest).value(0.5), std::sin(0.5));
+    EXPECT_EQ(compiled<double>(longest).value(0.5), 0.5);
+    EXPECT_EQ(compiled<double>(minus_chain).value(0.5), -0.5);
+    EXPECT_EQ(compiled<double>(tower(256)).value(1.0), 1.0);
+}
+
+TEST(Formula, InThirtyTwoBitsNumbersAreRoundedOnce)
+{
+    EXPECT_EQ(compiled<float>("0.1").value(0), 0.1f);
+    runtime::Expression<float> f;
+    const runtime::FormulaError error = runtime::compile("1e39 + x", f);
+    EXPECT_EQ(error.problem, FormulaProblem::out_of_range);
+    EXPECT_EQ(compiled<double>("1e39 + x").value(0), 1e39);
+}
+
+TEST(Formula, MessagesNameTheFormulaThePositionAndWhatWasExpected)
+{
+    runtime::Expression<double> f;
+    const struct {
+        const char* formula;
+        runtime::Language language;
+        const char* message;
+    } cases[] = {
+        {"x^2 +", runtime::Language::german,
+         "Formel für f(x) \"x^2 +\", Stelle 6 (Ende): erwartet wird eine Zahl, x, pi, e, eine "
+         "Funktion, \"(\" oder \"-\""},
+        {"x 2", runtime::Language::english,
+         "formula for f(x) \"x 2\", character 3: expected +, -, *, /, ^, \")\" or the end of the "
+         "formula, found \"2\""},
+        {"(x", runtime::Language::german,
+         "Formel für f(x) \"(x\", Stelle 3 (Ende): erwartet wird \")\" zu \"(\" an Stelle 1"},
+        {"", runtime::Language::english,
+         "formula for f(x) \"\": the formula is empty; expected an expression in x, such as "
+         "x^2 - 2"},
+    };
+    for (const auto& c : cases) {
+        const runtime::FormulaError error = runtime::compile(c.formula, f);
+        EXPECT_EQ(runtime::describe(error, "f(x)", c.formula, c.language), c.message);
+    }
+}
+
+TEST(Formula, AMethodTakesAFormulaLikeAFunction)
+{
+    const runtime::Expression<double> f = compiled<double>("x^2 - 2");
+    const runtime::ValueOf<double> value{&f};
+    const runtime::DerivativeOf<double> derivative{&f};
+    const runtime::FunctionRef<double> refs[] = {value, derivative,
+                                                 [](const double& x) { return x + 1; }};
+    EXPECT_EQ(refs[0](3), 7);
+    EXPECT_EQ(refs[1](3), 6);
+    EXPECT_EQ(refs[2](3), 4) << "a lambda without captures is kept as a function";
+}
+
+}  // namespace
