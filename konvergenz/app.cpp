@@ -3,6 +3,7 @@
 #include "atomic_file.hpp"
 #include "chart_guard.hpp"
 #include "csv_table.hpp"
+#include "function_names.hpp"
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
@@ -58,13 +59,22 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
     std::vector<ChartSeries> series;
     for (const MethodSummary& summary : summaries) {
         const Method& method = *summary.method;
-        series.push_back({method.label, method.colour, summary.chart_points,
+        series.push_back({method.label,
+                          method.colour,
+                          summary.chart_points,
                           summary.start_values.value_or(std::vector<NamedValue>{}),
                           summary.judged_error(),
                           summary.estimate.is_bound && !summary.result_error,
-                          note_words(run_notes(summary, stopping_tolerance)),
-                          summary.stats.steps() > 0, method.marker, method.dashes,
-                          method.plotted_as});
+                          note_words(run_notes(summary)),
+                          summary.stats.steps() > 0,
+                          method.marker,
+                          method.dashes,
+                          method.plotted_as,
+                          {},
+                          summary.tolerance});
+        for (const NamedFunction& f : named_functions(summary)) {
+            if (f.formula) series.back().functions.push_back(std::string(f.name) + " = " + f.text);
+        }
     }
     return series;
 }
@@ -120,10 +130,12 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             } else if (errno == ENOENT) {
                 present.emplace_back();
             } else {
-                throw LogError(quoted_path(log) + " lässt sich nicht lesen: " + system_reason(errno));
+                throw LogError(quoted_path(log) +
+                               " lässt sich nicht lesen: " + system_reason(errno));
             }
         }
-        if (std::none_of(present.begin(), present.end(), [](const auto& p) { return p.has_value(); })) {
+        if (std::none_of(present.begin(), present.end(),
+                         [](const auto& p) { return p.has_value(); })) {
             err << prefix << "keine Protokolldatei (";
             for (const Method& method : all_methods)
                 err << method.log_file << (&method == &all_methods.back() ? "" : ", ");
@@ -156,9 +168,9 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         mark_stale_logs(logs, summaries, err);
 
         if (options.csv) {
-            print_csv_table(out, summaries, stopping_tolerance);
+            print_csv_table(out, summaries);
         } else {
-            print_summary_table(out, summaries, stopping_tolerance);
+            print_summary_table(out, summaries);
         }
         out.flush();
         if (options.no_chart) return exit_ok;

@@ -50,8 +50,8 @@ ErrorEstimate estimate_error(const Method& method,
         return result;
     case ErrorRule::halving_bound:
         if (interval) {
-            bound = bisection_bound((*start_values)[0].value, (*start_values)[1].value,
-                                    last->step, last->x);
+            bound = bisection_bound((*start_values)[0].value, (*start_values)[1].value, last->step,
+                                    last->x);
         }
         break;
     case ErrorRule::bracket_bound:

@@ -1,6 +1,7 @@
 #include "log_analysis.hpp"
 
 #include "log_reader.hpp"
+#include "run_equation.hpp"
 
 #include <cmath>
 
@@ -35,13 +36,25 @@ void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogE
 }  // namespace
 
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
-                          const std::optional<RunSetting>& setting, std::size_t max_chart_points)
+                          Judging judging, std::size_t max_chart_points)
 {
     LogReader reader(log_path, method.header_keyword);
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;
     summary.method = &method;
-    summary.start_values = parse_start_values(method.inputs, reader.header());
+    const std::optional<LogHeader> header = parse_header(method.inputs, reader.header());
+    // Compiled before the records are read, so that a bad formula stops a long log at once.
+    std::optional<RunEquation> equation;
+    if (header) {
+        summary.start_values = header->inputs;
+        summary.equation = header->equation;
+        summary.tolerance = header->equation.tolerance.value_or(METHODS::TOLERANCE);
+        try {
+            if (judging == Judging::replay) equation.emplace(header->equation);
+        } catch (const FormulaInHeader& e) {
+            throw LogError(quoted_path(log_path) + ", Zeile 1: " + e.what());
+        }
+    }
 
     LogRecord record;
     LogEnd end;
@@ -60,7 +73,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     summary.warnings = reader.warnings();
     summary.cut = reader.cut();
     summary.estimate = estimate_error(method, summary.start_values, summary.stats, bracket);
-    if (setting) judge_the_end(summary, *setting, end);
+    if (equation) judge_the_end(summary, equation->setting(), end);
     if (summary.unfinished) summary.estimate.limit.reset();
     return summary;
 }

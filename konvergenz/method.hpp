@@ -8,7 +8,15 @@
 namespace konvergenz {
 
 // In the order of all_methods below.
-enum class MethodKind { bisection, regula_falsi, illinois, newton, secant, fixed_point, steffensen };
+enum class MethodKind {
+    bisection,
+    regula_falsi,
+    illinois,
+    newton,
+    secant,
+    fixed_point,
+    steffensen
+};
 
 // What a log's header names besides its keyword.
 enum class HeaderInputs {
@@ -42,9 +50,10 @@ struct Method {
     std::string_view dashes;  // the series line's stroke-dasharray; "" for a solid line
     ReplayFunction replay;    // makes its stopping test again where the run ended
     ErrorRule error_rule;
-    // A record holds x_k and the next iterate x_k+1 rather than F(x_k); the chart shows
-    // their distance, and the chart's subtitle says so with this phrase.
-    bool logs_next_iterate;
+    // Iterates g(x) rather than solving f(x) = 0. A record then holds x_k and the next
+    // iterate x_k+1 rather than F(x_k); the chart shows their distance, and the chart's
+    // subtitle says so with this phrase.
+    bool on_g;
     std::string_view plotted_as;
     // Whether the order of convergence p says anything. Bisection halves its interval
     // each step, but |f| at its midpoints falls and rises without any order; Illinois
@@ -65,8 +74,8 @@ inline constexpr std::array<Method, 7> all_methods{{
      "Regula falsi", "regula_falsi", "#E69F00", Marker::triangle_up, "9 3", replay_chord,
      ErrorRule::bracket_bound, false, "", true, false},
     {MethodKind::illinois, "illin_f1.dat", "Ausgangswerte", HeaderInputs::interval,
-     "Illinois-Verfahren", "illinois", "#56B4E9", Marker::triangle_down, "9 3 2 3",
-     replay_chord, ErrorRule::bracket_bound, false, "", false, false},
+     "Illinois-Verfahren", "illinois", "#56B4E9", Marker::triangle_down, "9 3 2 3", replay_chord,
+     ErrorRule::bracket_bound, false, "", false, false},
     {MethodKind::newton, "newto_f1.dat", "Startwert=", HeaderInputs::start, "Newton-Verfahren",
      "newton", "#D55E00", Marker::square, "", replay_newton, ErrorRule::secant, false, "", true,
      true},
@@ -75,20 +84,20 @@ inline constexpr std::array<Method, 7> all_methods{{
      ErrorRule::secant, false, "", true, false},
     {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", HeaderInputs::start,
      "Fixpunktiteration", "fixpunkt", "#009E73", Marker::diamond, "", replay_fixed_point,
-     ErrorRule::secant, true, "bei der Fixpunktiteration f(x) = g(x) \u2212 x", true, true},
+     ErrorRule::secant, true, "bei der Fixpunktiteration |g(x) \u2212 x|", true, true},
     {MethodKind::steffensen, "steff_f1.dat", "Startwert=", HeaderInputs::start,
-     "Steffensen-Verfahren", "steffensen", "#000000", Marker::cross, "6 2 1 2",
-     replay_steffensen, ErrorRule::next_iterate, true,
-     "beim Steffensen-Verfahren der Abstand der zwei Iterierten eines Schritts", true, false},
+     "Steffensen-Verfahren", "steffensen", "#000000", Marker::cross, "6 2 1 2", replay_steffensen,
+     ErrorRule::next_iterate, true, "beim Steffensen-Verfahren der Abstand zweier Iterierter", true,
+     false},
 }};
 
 inline const Method& method_of(MethodKind kind) { return all_methods[static_cast<int>(kind)]; }
 
 // f(x_k) from one log record, with its sign: the record's third item, or where that is
-// the next iterate, the step to it (for the fixed point g(x) - x = f(x)).
+// the next iterate, the step to it (for the fixed point g(x) - x).
 inline double function_value(const Method& method, double x, double third_item)
 {
-    return method.logs_next_iterate ? third_item - x : third_item;
+    return method.on_g ? third_item - x : third_item;
 }
 
 }  // namespace konvergenz

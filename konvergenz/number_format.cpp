@@ -35,6 +35,8 @@ std::string format_real(double value, std::chars_format style, int precision)
     return to_text(value, style, precision);
 }
 
+std::string format_real(double value, std::chars_format style) { return to_text(value, style); }
+
 std::string german_real(double value, int significant_digits)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));

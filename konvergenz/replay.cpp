@@ -85,7 +85,8 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         Replay replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance};
         // A chord through points far apart can take a tiny step far from the root; the
         // step after it, from points close together, shows how far x2 is off.
-        replay.result_error = finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, run.f(x2)) - x2));
+        replay.result_error =
+            finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, run.f(x2)) - x2));
         return replay;
     }
     if (inputs.size() != 2) return std::nullopt;
@@ -112,7 +113,9 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
 std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
                                         std::span<const double> inputs)
 {
-    const auto step = [&run](double x, double y) { return METHODS::STEFFENSEN_STEP(x, y, run.g(y)); };
+    const auto step = [&run](double x, double y) {
+        return METHODS::STEFFENSEN_STEP(x, y, run.g(y));
+    };
     // The record's second item is the iterate the next test is made at, and the result.
     if (end.last) {
         const double x = end.last->third_item;

@@ -2,7 +2,8 @@
 
 #include "log_reader.hpp"
 
-#include <functional>
+#include "quarlen/real_function.hpp"
+
 #include <optional>
 #include <span>
 #include <utility>
@@ -10,12 +11,13 @@
 
 namespace konvergenz {
 
-// The functions and the tolerance of the run a log comes from.
+// The functions and the tolerance of the run a log comes from; the functions are
+// quarlen's own or refer to a RunEquation.
 struct RunSetting {
-    std::function<double(double)> f;   // the bracketing methods, Newton's and the secant method
-    std::function<double(double)> df;  // Newton's method
-    std::function<double(double)> g;   // the fixed-point iteration and Steffensen's method
-    double tolerance = 0.0;
+    RealFunction f;   // the bracketing methods, Newton's and the secant method
+    RealFunction df;  // Newton's method
+    RealFunction g;   // the fixed-point iteration and Steffensen's method
+    double tolerance;
 };
 
 // quarlen's own: F1, DF1, GF2 and its tolerance, taken from quarlen's module.

@@ -41,8 +41,8 @@ inline const RunNoteText& text_of(RunNote note)
     return run_note_texts[static_cast<std::size_t>(note)];
 }
 
-// The notes that apply to a run, in the order above.
-std::vector<RunNote> run_notes(const MethodSummary& summary, double tolerance);
+// The notes that apply to a run, in the order above, judged against its own tolerance.
+std::vector<RunNote> run_notes(const MethodSummary& summary);
 
 bool has_note(const std::vector<RunNote>& notes, RunNote note);
 

@@ -1,5 +1,6 @@
 #include "summary_table.hpp"
 
+#include "function_names.hpp"
 #include "number_format.hpp"
 #include "run_notes.hpp"
 #include "runtime/record.hpp"
@@ -60,7 +61,7 @@ std::size_t display_width(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-Row table_row(const MethodSummary& summary, double tolerance)
+Row table_row(const MethodSummary& summary)
 {
     const ConvergenceStats& s = summary.stats;
     const ErrorEstimate& e = summary.estimate;
@@ -77,7 +78,7 @@ Row table_row(const MethodSummary& summary, double tolerance)
             error,
             format(e.limit, std::chars_format::scientific, 15),
             std::to_string(s.non_finite()),
-            note_words(run_notes(summary, tolerance))};
+            note_words(run_notes(summary))};
 }
 
 void print_row(std::ostream& out, const Row& cells,
@@ -168,6 +169,50 @@ void print_figure_note(std::ostream& out, std::string_view term, const std::stri
     out << line << '\n';
 }
 
+// The functions and tolerances of the runs, in the column of terms: a text that all the
+// methods it applies to share once, else each text with its methods.
+void print_run_terms(std::ostream& out, const std::vector<MethodSummary>& summaries)
+{
+    struct Use {
+        std::string text;
+        std::vector<std::string_view> labels;
+    };
+    std::vector<std::pair<std::string_view, std::vector<Use>>> terms{
+        {"f(x)", {}}, {"f'(x)", {}}, {"g(x)", {}}, {"Toleranz", {}}};
+    const auto add = [&terms](std::string_view term, const std::string& text,
+                              std::string_view label) {
+        auto& uses = std::find_if(terms.begin(), terms.end(), [&](const auto& t) {
+                         return t.first == term;
+                     })->second;
+        const auto use =
+            std::find_if(uses.begin(), uses.end(), [&](const Use& u) { return u.text == text; });
+        if (use == uses.end()) {
+            uses.push_back({text, {label}});
+        } else if (use->labels.back() != label) {
+            use->labels.push_back(label);
+        }
+    };
+    for (const MethodSummary& summary : summaries) {
+        for (const NamedFunction& f : named_functions(summary))
+            add(f.name, f.text, summary.method->label);
+        add("Toleranz", runtime::shortest(summary.tolerance), summary.method->label);
+    }
+    for (const auto& [term, uses] : terms) {
+        std::string text;
+        for (const Use& use : uses) {
+            if (!text.empty()) text += "; ";
+            text += use.text;
+            if (uses.size() == 1) continue;
+            text += " (";
+            for (std::size_t i = 0; i < use.labels.size(); ++i)
+                text += (i > 0 ? ", " : "") + std::string(use.labels[i]);
+            text += ')';
+        }
+        // A formula stays whole on its line.
+        if (!text.empty()) out << term << std::string(11 - term.size(), ' ') << text << '\n';
+    }
+}
+
 // Two significant digits are enough to say how far off a result is.
 std::string rough(double value) { return format_real(value, std::chars_format::scientific, 1); }
 
@@ -186,8 +231,8 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
     // last point lies.
     std::string how_far;
     if (far && summary.estimate.is_bound && !of_result) {
-        how_far = "die Klammer um die Nullstelle ist noch " + rough(*summary.judged_error()) +
-                  " breit";
+        how_far =
+            "die Klammer um die Nullstelle ist noch " + rough(*summary.judged_error()) + " breit";
     } else if (far) {
         how_far = std::string(no_step || of_result ? "das Ergebnis" : "die letzte Iterierte") +
                   " liegt noch etwa " + rough(*summary.judged_error()) +
@@ -224,8 +269,7 @@ std::string start_values_text(const std::optional<std::vector<NamedValue>>& star
     return text;
 }
 
-void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& summaries,
-                         double tolerance)
+void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& summaries)
 {
     std::vector<Row> rows;
     Row headings;
@@ -233,7 +277,7 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     rows.push_back(headings);
     bool any_notes = false;
     for (const MethodSummary& summary : summaries) {
-        rows.push_back(table_row(summary, tolerance));
+        rows.push_back(table_row(summary));
         any_notes = any_notes || !rows.back().back().empty();
     }
 
@@ -246,6 +290,7 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     const std::size_t shown = any_notes ? columns.size() : columns.size() - 1;
     for (const Row& row : rows) print_row(out, row, widths, shown);
 
+    print_run_terms(out, summaries);
     out << "q          Faktor |f(x_k+1)| / |f(x_k)| je Schritt am Ende (Median der letzten "
         << ConvergenceStats::factor_window << " Quotienten)\n";
     for (const FigureNote& note : figure_notes()) {
@@ -256,10 +301,10 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
         print_figure_note(out, note.term, text);
     }
 
-    const std::string tolerance_text = format_real(tolerance, std::chars_format::scientific, 0);
     for (const MethodSummary& summary : summaries) {
         const ErrorEstimate& e = summary.estimate;
-        const std::string said = sentence(summary, run_notes(summary, tolerance), tolerance_text);
+        const std::string said =
+            sentence(summary, run_notes(summary), runtime::shortest(summary.tolerance));
         if (!said.empty()) out << said << '\n';
         if (e.contradicting_estimate) {
             out << footnote_mark << ' ' << summary.method->label

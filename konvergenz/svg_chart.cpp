@@ -122,18 +122,34 @@ struct Chart {
 };
 
 // The estimated error is marked where the stopping test misleads: the series
-// ended below the tolerance line, but its last iterate is far from the root.
-bool marks_error(const ChartSeries& s, double tolerance)
+// ended below its tolerance line, but its last iterate is far from the root.
+bool marks_error(const ChartSeries& s, double chart_tolerance)
 {
-    return far_beyond_tolerance(s.estimated_error, tolerance);
+    return far_beyond_tolerance(s.estimated_error, s.tolerance.value_or(chart_tolerance));
 }
 
-// The axis encloses the values and the tolerance, never an estimated error: one mark
+// The tolerances of the series' runs, each once, in ascending order.
+std::vector<double> tolerances_of(const std::vector<ChartSeries>& series, double chart_tolerance)
+{
+    std::vector<double> tolerances{chart_tolerance};
+    if (!series.empty()) tolerances.clear();
+    for (const ChartSeries& s : series) tolerances.push_back(s.tolerance.value_or(chart_tolerance));
+    std::sort(tolerances.begin(), tolerances.end());
+    tolerances.erase(std::unique(tolerances.begin(), tolerances.end()), tolerances.end());
+    return tolerances;
+}
+
+// The axis encloses the values and the tolerances, never an estimated error: one mark
 // far off would squeeze every series into a strip.
-Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
+Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>& tolerances)
 {
     std::optional<long long> min_step;
+    // The smallest tolerance gets a decade to spare around it; the others count as values.
     std::optional<double> smallest_positive, largest;
+    for (std::size_t i = 1; i < tolerances.size(); ++i) {
+        smallest_positive = std::min(smallest_positive.value_or(tolerances[i]), tolerances[i]);
+        largest = std::max(largest.value_or(tolerances[i]), tolerances[i]);
+    }
     std::vector<long long> last_steps;
     Chart chart;
     for (const ChartSeries& s : series) {
@@ -149,7 +165,8 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
             }
         }
     }
-    chart.decades = make_decade_axis(smallest_positive, largest, tolerance, chart.has_zero);
+    chart.decades =
+        make_decade_axis(smallest_positive, largest, tolerances.front(), chart.has_zero);
 
     std::sort(last_steps.begin(), last_steps.end(), std::greater<>());
     const long long first = min_step.value_or(0);
@@ -455,7 +472,7 @@ void append_legend(std::string& svg, const std::vector<ChartSeries>& series,
 // beside it. An error beyond the axis is drawn at its edge, with an arrow pointing
 // out.
 void append_error_marks(std::string& svg, const Chart& chart,
-                        const std::vector<ChartSeries>& series, double tolerance)
+                        const std::vector<ChartSeries>& series, double chart_tolerance)
 {
     constexpr double font_size = 12;
     struct Label {
@@ -463,7 +480,7 @@ void append_error_marks(std::string& svg, const Chart& chart,
     };
     std::vector<Label> placed;
     for (const ChartSeries& s : series) {
-        if (!marks_error(s, tolerance)) continue;
+        if (!marks_error(s, chart_tolerance)) continue;
         const ChartPoint* last = s.points.empty() ? nullptr : &s.points.back();
         const long long step = last ? last->step : 0;
         // The first panel that shows the last step: the zoomed one for a short
@@ -485,12 +502,13 @@ void append_error_marks(std::string& svg, const Chart& chart,
         }
         if (beyond == 0) {
             svg += "<line class=\"estimate\" x1=\"" + number(x - 7) + "\" y1=\"" + number(y) +
-                   "\" x2=\"" + number(x + 7) + "\" y2=\"" + number(y) + "\" stroke-width=\"2.4\"/>";
+                   "\" x2=\"" + number(x + 7) + "\" y2=\"" + number(y) +
+                   "\" stroke-width=\"2.4\"/>";
         } else {
             const double back = beyond > 0 ? 9 : -9;  // from the tip into the plot
             svg += "<path class=\"beyond-axis\" d=\"M" + number(x) + ' ' + number(y) + "l-5 " +
-                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) +
-                   "M" + number(x) + ' ' + number(y) + "v" + number(2 * back) +
+                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) + "M" +
+                   number(x) + ' ' + number(y) + "v" + number(2 * back) +
                    "\" stroke-width=\"2\" stroke-linecap=\"round\"/>";
         }
         const std::string label =
@@ -522,11 +540,20 @@ std::string xml_escaped(std::string_view text)
     std::string escaped;
     for (const char c : text) {
         switch (c) {
-        case '<': escaped += "&lt;"; break;
-        case '>': escaped += "&gt;"; break;
-        case '&': escaped += "&amp;"; break;
-        case '"': escaped += "&quot;"; break;
-        default: escaped += c;
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
         }
     }
     return escaped;
@@ -579,7 +606,8 @@ std::vector<std::string> subtitle_lines(const std::vector<SubtitlePiece>& pieces
 
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance)
 {
-    const Chart chart = lay_out(series, tolerance);
+    const std::vector<double> tolerances = tolerances_of(series, tolerance);
+    const Chart chart = lay_out(series, tolerances);
     std::vector<std::string> labels;
     for (const ChartSeries& s : series) labels.push_back(legend_label(s));
     const LegendLayout legend = lay_out_legend(labels, chart.has_zero);
@@ -588,12 +616,15 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
         {"Betrag des Funktionswerts " + std::string(residual_symbol) +
              " je Schritt k, logarithmisch",
          "Betrag des Funktionswerts |f(xk)| je Schritt k, logarithmisch"}};
+    const auto add = [&pieces](std::string_view text) {
+        const bool said = std::any_of(pieces.begin(), pieces.end(),
+                                      [&](const SubtitlePiece& p) { return p.plain == text; });
+        if (!text.empty() && !said) pieces.push_back(plain_piece(text));
+    };
     for (const ChartSeries& s : series) {
-        const bool said = std::any_of(pieces.begin(), pieces.end(), [&](const SubtitlePiece& p) {
-            return p.plain == s.plotted_as;
-        });
-        if (!s.plotted_as.empty() && !said) pieces.push_back(plain_piece(s.plotted_as));
+        for (const std::string& function : s.functions) add(function);
     }
+    for (const ChartSeries& s : series) add(s.plotted_as);
     const std::vector<std::string> subtitle = subtitle_lines(pieces);
 
     // Lines of the subtitle and rows of the legend beyond the first push everything below
@@ -615,15 +646,15 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
                 "font-size=\"20\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
     for (std::size_t i = 0; i < subtitle.size(); ++i) {
         append_text(svg, plot_left,
-                    subtitle_baseline + static_cast<double>(i) * subtitle_line_height,
-                    subtitle[i], "fill=\"" + std::string(muted_colour) + '"');
+                    subtitle_baseline + static_cast<double>(i) * subtitle_line_height, subtitle[i],
+                    "fill=\"" + std::string(muted_colour) + '"');
     }
     svg += '\n';
 
     if (shift > 0) svg += "<g transform=\"translate(0 " + number(shift) + ")\">\n";
     for (const Panel& panel : chart.panels) append_frame_and_grid(svg, chart, panel);
     append_panel_series(svg, chart, series);
-    append_tolerance(svg, chart, tolerance);
+    for (const double t : tolerances) append_tolerance(svg, chart, t);
     append_error_marks(svg, chart, series, tolerance);
     append_y_axis(svg, chart);
     append_x_axis(svg, chart);

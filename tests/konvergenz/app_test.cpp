@@ -121,6 +121,13 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
          exit_bad_input,
          "keine Protokolldatei (bisec_f1.dat, regfa_f1.dat, illin_f1.dat, newto_f1.dat, "
          "sekan_f1.dat, fixpk_f1.dat, steff_f1.dat) in "},
+        {"a formula in a header that does not compile",
+         [](const fs::path& f, Options&) {
+             test_support::write_file(f / "newto_f1.dat", "Startwert= 0, f(x) = x +\n0 0 -400\n");
+         },
+         exit_bad_input,
+         "newto_f1.dat\", Zeile 1: Formel für f(x) \"x +\", Stelle 4 (Ende): erwartet wird eine "
+         "Zahl"},
         {"no folder", [](const fs::path& f, Options& o) { o.folder = f / "fehlt"; }, exit_bad_input,
          "fehlt\" nicht gefunden"},
         {"a folder name too long for the system",

@@ -95,7 +95,8 @@ inline std::string golden_log(const std::string& folder, const std::string& log,
     const std::string text =
         test_support::read_file(std::filesystem::path(QUARLEN_GOLDEN_DIR) / folder / log);
     std::size_t end = text.find('\n');
-    for (std::size_t i = 0; i < keep && end != std::string::npos; ++i) end = text.find('\n', end + 1);
+    for (std::size_t i = 0; i < keep && end != std::string::npos; ++i)
+        end = text.find('\n', end + 1);
     return end == std::string::npos ? text : text.substr(0, end + 1);
 }
 

@@ -3,6 +3,7 @@
 // full, gone or closed, logs that are no files, stop signals while it waits, and logs
 // left over from an earlier run.
 #include "app.hpp"
+#include "log_reader.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
 #include "tests/support/other_users.hpp"
@@ -537,7 +538,8 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     fs::resize_file(dir / "newto_f1.dat", std::uintmax_t{1} << 30);  // sparse: no disk used
     const Ended ended = konvergenz_in(dir.path(), {});
     EXPECT_EQ(ended.status, 2) << describe(ended);
-    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen"))
+    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als " +
+                                        std::to_string(LogReader::max_header) + " Zeichen"))
         << ended.err;
     EXPECT_LT(ended.took.count(), 2000);
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
