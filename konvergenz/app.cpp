@@ -3,6 +3,7 @@
 #include "atomic_file.hpp"
 #include "chart_guard.hpp"
 #include "csv_table.hpp"
+#include "function_names.hpp"
 #include "interrupt.hpp"
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
@@ -11,7 +12,9 @@
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <optional>
 #include <sys/stat.h>
 #include <system_error>
 #include <vector>
@@ -55,13 +58,30 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
 {
     std::vector<ChartSeries> series;
     for (const MethodSummary& summary : summaries) {
-        series.push_back({summary.method->label, summary.method->colour, summary.chart_points,
+        const Method& method = *summary.method;
+        series.push_back({method.label,
+                          method.colour,
+                          summary.chart_points,
                           summary.start_values.value_or(std::vector<NamedValue>{}),
-                          summary.estimate.error,
-                          note_words(run_notes(summary, stopping_tolerance)),
-                          summary.stats.steps() > 0});
+                          summary.judged_error(),
+                          summary.estimate.is_bound && !summary.result_error,
+                          note_words(run_notes(summary)),
+                          summary.stats.steps() > 0,
+                          method.marker,
+                          method.dashes,
+                          method.plotted_as,
+                          {},
+                          summary.tolerance});
+        for (const NamedFunction& f : named_functions(summary)) {
+            if (f.formula) series.back().functions.push_back(std::string(f.name) + " = " + f.text);
+        }
     }
     return series;
+}
+
+std::filesystem::path log_path(const Options& options, const Method& method)
+{
+    return options.folder / method.log_file;
 }
 
 // A chart path that cannot take a chart, or would take the place of a log, is refused
@@ -99,37 +119,58 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         const std::filesystem::path chart = options.chart_path();
         if (!options.no_chart) check_chart_path(options, err);
 
+        // Looked at first: which logs are missing is named only once it is known whether
+        // quarlen ran with --verfahren.
+        std::vector<std::optional<LogFile>> present;
+        for (const Method& method : all_methods) {
+            const std::filesystem::path log = log_path(options, method);
+            struct stat info;
+            if (::stat(log.c_str(), &info) == 0) {
+                present.push_back(LogFile{log, info.st_mtim});
+            } else if (errno == ENOENT) {
+                present.emplace_back();
+            } else {
+                throw LogError(quoted_path(log) +
+                               " lässt sich nicht lesen: " + system_reason(errno));
+            }
+        }
+        if (std::none_of(present.begin(), present.end(),
+                         [](const auto& p) { return p.has_value(); })) {
+            err << prefix << "keine Protokolldatei (";
+            for (const Method& method : all_methods)
+                err << method.log_file << (&method == &all_methods.back() ? "" : ", ");
+            err << ") in " << quoted_path(options.folder) << " gefunden\n";
+            return exit_bad_input;
+        }
+        // A log of a further method shows that quarlen ran with --verfahren, where leaving
+        // out a stage is a choice, not worth a word.
+        bool chosen_stages = false;
+        for (std::size_t i = 0; i < all_methods.size(); ++i)
+            chosen_stages = chosen_stages || (present[i] && !all_methods[i].default_stage);
+
         std::vector<MethodSummary> summaries;
         std::vector<LogFile> logs;
-        for (const Method& method : all_methods) {
-            const std::filesystem::path log = options.folder / method.log_file;
-            struct stat info;
-            if (::stat(log.c_str(), &info) != 0) {
-                if (errno != ENOENT) {
-                    throw LogError(quoted_path(log) +
-                                   " lässt sich nicht lesen: " + system_reason(errno));
+        for (std::size_t i = 0; i < all_methods.size(); ++i) {
+            const Method& method = all_methods[i];
+            if (!present[i]) {
+                if (method.default_stage && !chosen_stages) {
+                    err << prefix << quoted_path(log_path(options, method)) << " fehlt, "
+                        << method.label << " wird ausgelassen\n";
                 }
-                err << prefix << quoted_path(log) << " fehlt, " << method.label
-                    << " wird ausgelassen\n";
                 continue;
             }
-            summaries.push_back(analyse_log(log, method));
+            summaries.push_back(analyse_log(present[i]->path, method));
             for (const std::string& warning : summaries.back().warnings) {
                 err << prefix << warning << '\n';
             }
-            logs.push_back({log, info.st_mtim});
-        }
-        if (summaries.empty()) {
-            err << prefix << "keine Protokolldatei (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat) in "
-                << quoted_path(options.folder) << " gefunden\n";
-            return exit_bad_input;
+            logs.push_back(*present[i]);
         }
         mark_stale_logs(logs, summaries, err);
 
         if (options.csv) {
-            print_csv_table(out, summaries, stopping_tolerance);
+            print_csv_table(out, summaries);
         } else {
-            print_summary_table(out, summaries, stopping_tolerance);
+            print_summary_table(out, summaries);
         }
         out.flush();
         if (options.no_chart) return exit_ok;

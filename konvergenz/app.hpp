@@ -16,7 +16,7 @@ enum ExitStatus : int {
     exit_interrupted = static_cast<int>(runtime::ExitStatus::interrupted),  // Ctrl-C
 };
 
-// The stopping tolerance quarlen uses; drawn as a line in the chart.
+// quarlen's own stopping tolerance, for a chart without a run that names one.
 inline constexpr double stopping_tolerance = METHODS::TOLERANCE;
 
 // Reads the logs in options.folder, prints the table to out, writes the

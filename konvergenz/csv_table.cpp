@@ -1,5 +1,6 @@
 #include "csv_table.hpp"
 
+#include "function_names.hpp"
 #include "number_format.hpp"
 #include "run_notes.hpp"
 
@@ -16,8 +17,7 @@ std::string field(std::optional<double> value)
 
 }  // namespace
 
-void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summaries,
-                     double tolerance)
+void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summaries)
 {
     out << csv_header << '\n';
     for (const MethodSummary& summary : summaries) {
@@ -33,8 +33,9 @@ void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summar
         out << summary.method->key << ',' << s.steps() << ',' << field(s.last_iterate()) << ','
             << field(s.last_residual()) << ',' << field(s.final_factor()) << ',' << field(order)
             << ',' << field(summary.estimate.error) << ',' << field(summary.estimate.limit) << ','
-            << start_values << ',' << s.non_finite() << ','
-            << note_codes(run_notes(summary, tolerance)) << '\n';
+            << start_values << ',' << s.non_finite() << ',' << note_codes(run_notes(summary)) << ','
+            << format_real(summary.tolerance, std::chars_format::general) << ','
+            << function_text(summary) << '\n';
     }
 }
 

@@ -28,17 +28,38 @@ std::optional<double> bisection_bound(double a, double b, long long n, double x_
     return std::max(std::ldexp(width, -halvings), spacing);
 }
 
-ErrorEstimate estimate_error(MethodKind kind,
+ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
-                             const ConvergenceStats& stats)
+                             const ConvergenceStats& stats, const RecordBracket& bracket)
 {
     ErrorEstimate result;
     const auto& last = stats.last();
     if (!last) return result;
     std::optional<SecantEstimate> secant;
     if (stats.previous()) secant = secant_estimate(*stats.previous(), *last);
+    const bool interval = start_values && start_values->size() == 2;
 
-    if (kind != MethodKind::bisection) {
+    std::optional<double> bound;
+    switch (method.error_rule) {
+    case ErrorRule::next_iterate:
+        // The record's f is the step to the next iterate.
+        if (std::isfinite(last->f) && std::isfinite(last->x + last->f)) {
+            result.error = std::fabs(last->f);
+            result.limit = last->x + last->f;
+        }
+        return result;
+    case ErrorRule::halving_bound:
+        if (interval) {
+            bound = bisection_bound((*start_values)[0].value, (*start_values)[1].value, last->step,
+                                    last->x);
+        }
+        break;
+    case ErrorRule::bracket_bound:
+        if (interval) bound = bracket.bound((*start_values)[0].value, (*start_values)[1].value);
+        // Without a bracket the points are judged as those of an open method.
+        if (bound) break;
+        [[fallthrough]];
+    case ErrorRule::secant:
         if (secant) {
             result.error = secant->error;
             result.limit = secant->limit;
@@ -46,13 +67,11 @@ ErrorEstimate estimate_error(MethodKind kind,
         return result;
     }
 
-    if (start_values && start_values->size() == 2) {
-        result.error = bisection_bound((*start_values)[0].value, (*start_values)[1].value,
-                                       last->step, last->x);
-    }
+    result.error = bound;
+    result.is_bound = bound.has_value();
     if (!secant) return result;
-    if (result.error && secant->error > bound_contradiction_factor * *result.error) {
-        // The midpoints do not close in on a root; where F's tangent would
+    if (bound && secant->error > bound_contradiction_factor * *bound) {
+        // The points do not close in on a root; where F's tangent would
         // cross zero is no estimate of anything they approach.
         result.contradicting_estimate = secant->error;
         return result;

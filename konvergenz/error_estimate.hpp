@@ -3,6 +3,7 @@
 #include "convergence_stats.hpp"
 #include "log_header.hpp"
 #include "method.hpp"
+#include "record_bracket.hpp"
 
 #include <optional>
 #include <vector>
@@ -18,11 +19,15 @@ namespace konvergenz {
 // In the fixed-point log f(x_k) = g(x_k) - x_k = x_k+1 - x_k, and the step is
 // Aitken's extrapolation x* ~ x_k - (x_k - x_k-1)(x_k+1 - x_k) / (x_k+1 - 2 x_k + x_k-1).
 //
+// Steffensen's record holds the next iterate, a step of order 2 that lands far nearer
+// x* than x_k: x* ~ x_k+1, |x_k - x*| ~ |x_k+1 - x_k|.
+//
 // Bisection: the midpoint x_n of step n lies within
 //
 //     |b - a| / 2^(n+1)
 //
-// of a root, provided F changes sign in [a, b].
+// of a root, provided F changes sign in [a, b]. Regula falsi and Illinois: the last
+// point lies within the bracket the records' signs give (see RecordBracket).
 
 struct SecantEstimate {
     double error;  // |x1 - x*|
@@ -37,21 +42,23 @@ std::optional<SecantEstimate> secant_estimate(const Sample& earlier, const Sampl
 // shrinking the interval. Nullopt for a non-finite interval or midpoint.
 std::optional<double> bisection_bound(double a, double b, long long n, double x_n);
 
-// A secant estimate this many times the bisection bound says that the bound
+// A secant estimate this many times a bracketing method's bound says that the bound
 // does not hold: F does not change sign in [a, b].
 inline constexpr double bound_contradiction_factor = 100;
 
 // The figures of one row of the table.
 struct ErrorEstimate {
-    std::optional<double> error;  // |x_last - x*|; for bisection the bound
+    std::optional<double> error;  // |x_last - x*|; for a bracketing method the bound
     std::optional<double> limit;  // x*
-    // Bisection: the secant estimate, where it contradicts the bound.
+    // A bracketing method: the secant estimate, where it contradicts the bound.
     std::optional<double> contradicting_estimate;
+    bool is_bound = false;  // the error is a bound rather than an estimate
 };
 
-ErrorEstimate estimate_error(MethodKind kind,
+// By the method's rule. `bracket` holds the signs of the same records as `stats`.
+ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
-                             const ConvergenceStats& stats);
+                             const ConvergenceStats& stats, const RecordBracket& bracket);
 
 // True when an estimated error exceeds the stopping tolerance more than tenfold:
 // the iteration stopped, but its result is still that far from the root.

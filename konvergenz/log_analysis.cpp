@@ -1,6 +1,7 @@
 #include "log_analysis.hpp"
 
 #include "log_reader.hpp"
+#include "run_equation.hpp"
 
 #include <cmath>
 
@@ -9,49 +10,70 @@ namespace {
 
 // The stopping test made again where the run ended; for a log without a step, the error
 // of the start estimated from the steps it would have taken.
-void judge_the_end(MethodSummary& summary, const RunSetting& setting,
-                   const std::optional<LogRecord>& last)
+void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogEnd& end)
 {
     std::vector<double> inputs;
     for (const NamedValue& v : summary.start_values.value_or(std::vector<NamedValue>{}))
         inputs.push_back(v.value);
-    const std::optional<Replay> replay = summary.method->replay(setting, last, inputs);
+    const Method& method = *summary.method;
+    const std::optional<Replay> replay = method.replay(setting, end, inputs);
     if (!replay) return;
     summary.unfinished = !replay->met;
-    if (last || replay->first_steps.empty()) return;
+    summary.result_error = replay->result_error;
+    if (end.last || replay->first_steps.empty()) return;
     ConvergenceStats replayed;
-    for (const LogRecord& r : replay->first_steps)
-        replayed.add(r.step, r.x, function_value(summary.method->kind, r.x, r.third_item));
-    summary.estimate = estimate_error(summary.method->kind, summary.start_values, replayed);
-    // A secant step from the start says how far off it is, not where the root lies.
+    RecordBracket bracket;
+    for (const LogRecord& r : replay->first_steps) {
+        const double f = function_value(method, r.x, r.third_item);
+        replayed.add(r.step, r.x, f);
+        bracket.add(r.x, f);
+    }
+    summary.estimate = estimate_error(method, summary.start_values, replayed, bracket);
+    // A step from the start says how far off it is, not where the root lies.
     summary.estimate.limit.reset();
 }
 
 }  // namespace
 
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
-                          const std::optional<RunSetting>& setting, std::size_t max_chart_points)
+                          Judging judging, std::size_t max_chart_points)
 {
     LogReader reader(log_path, method.header_keyword);
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;
     summary.method = &method;
-    summary.start_values = parse_start_values(method.kind, reader.header());
+    const std::optional<LogHeader> header = parse_header(method.inputs, reader.header());
+    // Compiled before the records are read, so that a bad formula stops a long log at once.
+    std::optional<RunEquation> equation;
+    if (header) {
+        summary.start_values = header->inputs;
+        summary.equation = header->equation;
+        summary.tolerance = header->equation.tolerance.value_or(METHODS::TOLERANCE);
+        try {
+            if (judging == Judging::replay) equation.emplace(header->equation);
+        } catch (const FormulaInHeader& e) {
+            throw LogError(quoted_path(log_path) + ", Zeile 1: " + e.what());
+        }
+    }
 
     LogRecord record;
-    std::optional<LogRecord> last;
+    LogEnd end;
+    RecordBracket bracket;
+    const bool bracketing = method.error_rule == ErrorRule::bracket_bound;
     while (reader.next(record)) {
-        const double f = function_value(method.kind, record.x, record.third_item);
+        const double f = function_value(method, record.x, record.third_item);
         summary.stats.add(record.step, record.x, f);
+        if (bracketing) bracket.add(record.x, f);
         const double residual = std::fabs(f);
         if (std::isfinite(residual)) downsampler.add({record.step, residual});
-        last = record;
+        end.before_last = end.last;
+        end.last = record;
     }
     summary.chart_points = downsampler.points();
     summary.warnings = reader.warnings();
     summary.cut = reader.cut();
-    summary.estimate = estimate_error(method.kind, summary.start_values, summary.stats);
-    if (setting) judge_the_end(summary, *setting, last);
+    summary.estimate = estimate_error(method, summary.start_values, summary.stats, bracket);
+    if (equation) judge_the_end(summary, equation->setting(), end);
     if (summary.unfinished) summary.estimate.limit.reset();
     return summary;
 }

@@ -1,6 +1,7 @@
 #include "log_header.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace konvergenz {
@@ -29,6 +30,15 @@ public:
         return value;
     }
 
+    // A formula holds no comma, so it runs to the next one; without the blanks around it.
+    std::string_view up_to_comma()
+    {
+        skip_blanks();
+        const std::string_view text = rest_.substr(0, rest_.find(','));
+        rest_.remove_prefix(text.size());
+        return text.substr(0, text.find_last_not_of(" \t") + 1);
+    }
+
     bool at_end()
     {
         skip_blanks();
@@ -47,23 +57,50 @@ private:
 
 }  // namespace
 
-std::optional<std::vector<NamedValue>> parse_start_values(MethodKind kind, std::string_view header)
+std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view header)
 {
     HeaderScanner scan(header);
-    if (kind == MethodKind::bisection) {
-        if (!scan.expect("Ausgangswerte") || !scan.expect("-") || !scan.expect("a=")) {
+    LogHeader parsed;
+    if (inputs == HeaderInputs::start) {
+        if (!scan.expect("Startwert=")) return std::nullopt;
+        const auto start = scan.real();
+        if (!start) return std::nullopt;
+        parsed.inputs = {{"x0", *start}};
+    } else {
+        const bool interval = inputs == HeaderInputs::interval;
+        const std::string_view first = interval ? "a" : "x0", second = interval ? "b" : "x1";
+        if (!scan.expect(interval ? "Ausgangswerte" : "Startwerte") || !scan.expect("-") ||
+            !scan.expect(first) || !scan.expect("=")) {
             return std::nullopt;
         }
-        const auto a = scan.real();
-        if (!a || !scan.expect(",") || !scan.expect("b=")) return std::nullopt;
-        const auto b = scan.real();
-        if (!b || !scan.at_end()) return std::nullopt;
-        return std::vector<NamedValue>{{"a", *a}, {"b", *b}};
+        const auto one = scan.real();
+        if (!one || !scan.expect(",") || !scan.expect(second) || !scan.expect("=")) {
+            return std::nullopt;
+        }
+        const auto two = scan.real();
+        if (!two) return std::nullopt;
+        parsed.inputs = {{first, *one}, {second, *two}};
     }
-    if (!scan.expect("Startwert=")) return std::nullopt;
-    const auto start = scan.real();
-    if (!start || !scan.at_end()) return std::nullopt;
-    return std::vector<NamedValue>{{"x0", *start}};
+
+    // What quarlen adds for a run on typed formulas, each item once.
+    TypedEquation& typed = parsed.equation;
+    while (!scan.at_end()) {
+        if (!scan.expect(",")) return std::nullopt;
+        if (scan.expect("Toleranz=")) {
+            const auto tolerance = scan.real();
+            if (typed.tolerance || !tolerance || !std::isfinite(*tolerance) || !(*tolerance > 0))
+                return std::nullopt;
+            typed.tolerance = tolerance;
+            continue;
+        }
+        std::optional<std::string>* formula = scan.expect("f(x)")    ? &typed.f
+                                              : scan.expect("f'(x)") ? &typed.df
+                                              : scan.expect("g(x)")  ? &typed.g
+                                                                     : nullptr;
+        if (!formula || *formula || !scan.expect("=")) return std::nullopt;
+        *formula = std::string(scan.up_to_comma());
+    }
+    return parsed;
 }
 
 }  // namespace konvergenz

@@ -3,6 +3,7 @@
 #include "method.hpp"
 
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -10,15 +11,34 @@ namespace konvergenz {
 
 // One input of a run as its log's header names it.
 struct NamedValue {
-    std::string_view name;  // "a", "b" or "x0"
+    std::string_view name;  // "a", "b", "x0" or "x1"
     double value;
 };
 
-// The run's inputs from a log's header line: the interval ends a and b from
-// "Ausgangswerte - a= <real>, b= <real>", the start value x0 from
-// "Startwert= <real>". Blanks between the items may vary; the reals are read
-// as quarlen writes them, "Infinity", "-Infinity" and "NaN" included.
-// Nullopt if the line does not have that form.
-std::optional<std::vector<NamedValue>> parse_start_values(MethodKind kind, std::string_view header);
+// What a header adds after the inputs where quarlen ran on typed formulas: each function
+// the method used, as typed, and the tolerance. Nullopt where the header names none, and
+// the built-in function or tolerance was used.
+struct TypedEquation {
+    std::optional<std::string> f;
+    std::optional<std::string> df;
+    std::optional<std::string> g;  // "x + f(x)" where quarlen formed it from f
+    std::optional<double> tolerance;
+};
+
+inline constexpr std::string_view g_from_f = "x + f(x)";
+
+struct LogHeader {
+    std::vector<NamedValue> inputs;
+    TypedEquation equation;
+};
+
+// A log's header line: the interval ends a and b from "Ausgangswerte - a= <real>, b= <real>",
+// the secant method's starts x0 and x1 from "Startwerte - x0= <real>, x1= <real>", the
+// start value x0 from "Startwert= <real>"; then, each at most once, ", f(x) = <formula>",
+// ", f'(x) = <formula>", ", g(x) = <formula>" and ", Toleranz= <real>". Blanks between
+// the items may vary; the reals are read as quarlen writes them, "Infinity",
+// "-Infinity" and "NaN" included, and a tolerance must be finite and positive. Nullopt
+// if the line does not have the form.
+std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view header);
 
 }  // namespace konvergenz

@@ -105,7 +105,7 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
     }
 
     std::string_view header;
-    if (!read_line(header)) {
+    if (!read_line(header, max_header)) {
         if (cut_) fail("die Kopfzeile hat kein Zeilenende, das Protokoll ist abgeschnitten");
         throw LogError(quoted_path(path_) + " ist leer, die Kopfzeile fehlt");
     }
@@ -133,7 +133,7 @@ std::size_t LogReader::fill()
     }
 }
 
-bool LogReader::read_line(std::string_view& line)
+bool LogReader::read_line(std::string_view& line, std::size_t limit)
 {
     for (;;) {
         const char* const pending = buffer_.get() + begin_;
@@ -141,15 +141,15 @@ bool LogReader::read_line(std::string_view& line)
         if (const void* found = std::memchr(pending, '\n', size)) {
             const auto length = static_cast<std::size_t>(static_cast<const char*>(found) - pending);
             ++line_number_;
-            if (length > max_line) fail_on_long_line({pending, length});
+            if (length > limit) fail_on_long_line({pending, length}, limit);
             begin_ += length + 1;
             line = {pending, length};
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // CR LF
             return true;
         }
-        if (size > max_line) {
+        if (size > limit) {
             ++line_number_;
-            fail_on_long_line({pending, size});
+            fail_on_long_line({pending, size}, limit);
         }
         std::memmove(buffer_.get(), pending, size);
         begin_ = 0;
@@ -191,10 +191,10 @@ bool LogReader::next(LogRecord& record)
     return true;
 }
 
-void LogReader::fail_on_long_line(std::string_view head) const
+void LogReader::fail_on_long_line(std::string_view head, std::size_t limit) const
 {
     if (has_carriage_return(head)) fail(carriage_return_only);
-    fail("länger als " + std::to_string(max_line) +
+    fail("länger als " + std::to_string(limit) +
          " Zeichen; die Zeilen eines Protokolls von quarlen sind kürzer");
 }
 

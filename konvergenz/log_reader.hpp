@@ -1,6 +1,7 @@
 #pragma once
 
 #include "posix_file.hpp"
+#include "runtime/expression.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,8 +41,11 @@ std::optional<LogRecord> parse_record(std::string_view line);
 // numbers must count 0, 1, 2, ... as quarlen's step counter does.
 class LogReader {
 public:
-    // quarlen's step lines have 61 characters and its headers fewer than 100.
+    // quarlen's step lines have 61 characters. Its headers have fewer than 100 but for
+    // the formulas of a run on typed ones: f and f' in Newton's, each up to the formula
+    // limit, with a tolerance and their names.
     static constexpr std::size_t max_line = 256;
+    static constexpr std::size_t max_header = 2 * runtime::FORMULA_MAX_LENGTH + max_line;
     // quarlen counts its steps in a 32-bit signed integer.
     static constexpr long long max_step = std::numeric_limits<std::int32_t>::max();
 
@@ -69,8 +73,8 @@ public:
 
 private:
     [[noreturn]] void fail(std::string_view what) const;
-    [[noreturn]] void fail_on_long_line(std::string_view head) const;
-    bool read_line(std::string_view& line);
+    [[noreturn]] void fail_on_long_line(std::string_view head, std::size_t limit) const;
+    bool read_line(std::string_view& line, std::size_t limit = max_line);
     std::size_t fill();
 
     std::filesystem::path path_;

@@ -7,36 +7,97 @@
 
 namespace konvergenz {
 
-enum class MethodKind { bisection, newton, fixed_point };
+// In the order of all_methods below.
+enum class MethodKind {
+    bisection,
+    regula_falsi,
+    illinois,
+    newton,
+    secant,
+    fixed_point,
+    steffensen
+};
 
-// One of the three root-finding methods whose log quarlen writes.
+// What a log's header names besides its keyword.
+enum class HeaderInputs {
+    interval,    // "Ausgangswerte - a= <real>, b= <real>"
+    two_starts,  // "Startwerte - x0= <real>, x1= <real>"
+    start,       // "Startwert= <real>"
+};
+
+// How the error of the last iterate is estimated (see error_estimate.hpp).
+enum class ErrorRule {
+    secant,         // a secant step through the last two records
+    halving_bound,  // bisection: |b - a| / 2^(n+1)
+    bracket_bound,  // the distance to the other end of the bracket the records' signs give
+    next_iterate,   // the distance to the next iterate, which the record holds
+};
+
+// The shape of a series' markers; each method has its own, so that the series stay apart
+// in grey scale too.
+enum class Marker { circle, triangle_up, triangle_down, square, plus, diamond, cross };
+
+// One of the root-finding methods whose log quarlen writes.
 struct Method {
     MethodKind kind;
     std::string_view log_file;        // file name quarlen gives the log
     std::string_view header_keyword;  // the log's header line starts with this
-    std::string_view label;           // German name for chart and table
-    std::string_view colour;          // series colour in the chart
-    std::string_view key;             // the method's name in the CSV table
-    ReplayFunction replay;            // makes its stopping test again where the run ended
-    // Whether the order of convergence p says anything: bisection halves its interval
-    // each step, but |f| at its midpoints falls and rises without any order.
+    HeaderInputs inputs;
+    std::string_view label;   // German name for chart and table
+    std::string_view key;     // the method's name in the CSV table
+    std::string_view colour;  // series colour in the chart
+    Marker marker;
+    std::string_view dashes;  // the series line's stroke-dasharray; "" for a solid line
+    ReplayFunction replay;    // makes its stopping test again where the run ended
+    ErrorRule error_rule;
+    // Iterates g(x) rather than solving f(x) = 0. A record then holds x_k and the next
+    // iterate x_k+1 rather than F(x_k); the chart shows their distance, and the chart's
+    // subtitle says so with this phrase.
+    bool on_g;
+    std::string_view plotted_as;
+    // Whether the order of convergence p says anything. Bisection halves its interval
+    // each step, but |f| at its midpoints falls and rises without any order; Illinois
+    // alternates chord steps with steps that barely change |f|, so that three successive
+    // values give figures in the hundreds.
     bool shows_order;
+    bool default_stage;  // one of the stages quarlen runs without --verfahren
 };
 
-// Order of the table rows and of the legend. Colours from the Okabe-Ito
-// palette, which stays distinct for colour-blind readers.
-inline constexpr std::array<Method, 3> all_methods{{
-    {MethodKind::bisection, "bisec_f1.dat", "Ausgangswerte", "Bisektion", "#0072B2", "bisektion",
-     replay_bisection, false},
-    {MethodKind::newton, "newto_f1.dat", "Startwert=", "Newton-Verfahren", "#D55E00", "newton",
-     replay_newton, true},
-    {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", "Fixpunktiteration", "#009E73",
-     "fixpunkt", replay_fixed_point, true},
+// Order of the table rows and of the legend, the order quarlen lists its stages in.
+// Colours from the Okabe-Ito palette, which stays distinct for colour-blind readers;
+// where two come close in grey scale, markers and dashes set them apart.
+inline constexpr std::array<Method, 7> all_methods{{
+    {MethodKind::bisection, "bisec_f1.dat", "Ausgangswerte", HeaderInputs::interval, "Bisektion",
+     "bisektion", "#0072B2", Marker::circle, "", replay_bisection, ErrorRule::halving_bound, false,
+     "", false, true},
+    {MethodKind::regula_falsi, "regfa_f1.dat", "Ausgangswerte", HeaderInputs::interval,
+     "Regula falsi", "regula_falsi", "#E69F00", Marker::triangle_up, "9 3", replay_chord,
+     ErrorRule::bracket_bound, false, "", true, false},
+    {MethodKind::illinois, "illin_f1.dat", "Ausgangswerte", HeaderInputs::interval,
+     "Illinois-Verfahren", "illinois", "#56B4E9", Marker::triangle_down, "9 3 2 3", replay_chord,
+     ErrorRule::bracket_bound, false, "", false, false},
+    {MethodKind::newton, "newto_f1.dat", "Startwert=", HeaderInputs::start, "Newton-Verfahren",
+     "newton", "#D55E00", Marker::square, "", replay_newton, ErrorRule::secant, false, "", true,
+     true},
+    {MethodKind::secant, "sekan_f1.dat", "Startwerte", HeaderInputs::two_starts,
+     "Sekantenverfahren", "sekante", "#CC79A7", Marker::plus, "3 2", replay_secant,
+     ErrorRule::secant, false, "", true, false},
+    {MethodKind::fixed_point, "fixpk_f1.dat", "Startwert=", HeaderInputs::start,
+     "Fixpunktiteration", "fixpunkt", "#009E73", Marker::diamond, "", replay_fixed_point,
+     ErrorRule::secant, true, "bei der Fixpunktiteration |g(x) \u2212 x|", true, true},
+    {MethodKind::steffensen, "steff_f1.dat", "Startwert=", HeaderInputs::start,
+     "Steffensen-Verfahren", "steffensen", "#000000", Marker::cross, "6 2 1 2", replay_steffensen,
+     ErrorRule::next_iterate, true, "beim Steffensen-Verfahren der Abstand zweier Iterierter", true,
+     false},
 }};
 
-// f(x_k) from one log record, with its sign. Bisection and Newton log F(x)
-// as the third item; the fixed-point log holds x and g(x) instead, and there
-// f = g(x) - x.
-double function_value(MethodKind kind, double x, double third_item);
+inline const Method& method_of(MethodKind kind) { return all_methods[static_cast<int>(kind)]; }
+
+// f(x_k) from one log record, with its sign: the record's third item, or where that is
+// the next iterate, the step to it (for the fixed point g(x) - x).
+inline double function_value(const Method& method, double x, double third_item)
+{
+    return method.on_g ? third_item - x : third_item;
+}
 
 }  // namespace konvergenz

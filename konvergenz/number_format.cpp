@@ -35,6 +35,8 @@ std::string format_real(double value, std::chars_format style, int precision)
     return to_text(value, style, precision);
 }
 
+std::string format_real(double value, std::chars_format style) { return to_text(value, style); }
+
 std::string german_real(double value, int significant_digits)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));
@@ -53,6 +55,7 @@ std::string german_real(double value, int significant_digits)
     if (e == std::string::npos) return text;
 
     const int exponent = std::stoi(plain.substr(e + 1));
+    if (exponent == 0) return text;  // 5,9 rather than 5,9·10⁰
     if (text != "1" && text != std::string(minus_sign) + "1") {
         text += "\xC2\xB7";  // middle dot
     } else {

@@ -65,8 +65,11 @@ std::string usage_text()
 {
     return "Aufruf: konvergenz [-d ORDNER] [-o DATEI] [--csv] [--kein-diagramm]\n"
            "\n"
-           "Vergleicht Bisektion, Newton-Verfahren und Fixpunktiteration anhand der\n"
-           "Protokolle von quarlen (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat; es genügt eines).\n"
+           "Vergleicht die Verfahren von quarlen anhand ihrer Protokolle: Bisektion,\n"
+           "Newton-Verfahren und Fixpunktiteration (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat)\n"
+           "und, wo quarlen sie gerechnet hat, Regula falsi, Illinois-, Sekanten- und\n"
+           "Steffensen-Verfahren (regfa_f1.dat, illin_f1.dat, sekan_f1.dat, steff_f1.dat);\n"
+           "es genügt eines.\n"
            "Zeichnet |f(x_k)| je Schritt logarithmisch in ein SVG-Diagramm und gibt eine\n"
            "Tabelle mit Startwerten, Schrittzahl, letzter Iterierter, Faktor q am Ende,\n"
            "geschätzter Konvergenzordnung, geschätztem Fehler der letzten Iterierten und\n"

@@ -4,6 +4,8 @@
 #include "quarlen/methods.hpp"
 #include "quarlen/stopping_tests.hpp"
 
+#include <cmath>
+
 namespace konvergenz {
 
 RunSetting quarlen_setting()
@@ -11,25 +13,46 @@ RunSetting quarlen_setting()
     return {FUNCTIONS::F1, FUNCTIONS::DF1, FUNCTIONS::GF2, METHODS::TOLERANCE};
 }
 
+namespace {
+
+std::optional<double> finite_or_none(double value)
+{
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
 // What a record holds is taken from it, so that only what it lacks is evaluated.
 
-std::optional<Replay> replay_bisection(const RunSetting& run, const std::optional<LogRecord>& last,
+std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
                                        std::span<const double> inputs)
 {
     // The test after a step is made at that step's own midpoint, which the record shows.
-    if (last) return Replay{METHODS::BISEC_MEASURE(last->third_item) <= run.tolerance, {}};
+    if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
     if (inputs.size() != 2) return std::nullopt;
     const double x = METHODS::MIDPOINT(inputs[0], inputs[1]);
     const double fx = run.f(x);
     return Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}};
 }
 
-std::optional<Replay> replay_newton(const RunSetting& run, const std::optional<LogRecord>& last,
+std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
+                                   std::span<const double> inputs)
+{
+    if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
+    if (inputs.size() != 2) return std::nullopt;
+    const double a = inputs[0], b = inputs[1];
+    const double x = METHODS::CHORD_POINT(a, run.f(a), b, run.f(b));
+    const double fx = run.f(x);
+    return Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}};
+}
+
+std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
                                     std::span<const double> inputs)
 {
-    if (last) {
+    if (const auto& last = end.last) {
         const double next = METHODS::NEWTON_STEP(last->x, last->third_item, run.df(last->x));
-        return Replay{METHODS::NEWTON_MEASURE(next, last->x) <= run.tolerance, {}};
+        return Replay{METHODS::NEWTON_MEASURE(next, last->x) <= run.tolerance};
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
@@ -41,19 +64,70 @@ std::optional<Replay> replay_newton(const RunSetting& run, const std::optional<L
                   {{0, x0, f0}, {1, x1, run.f(x1)}}};
 }
 
-std::optional<Replay> replay_fixed_point(const RunSetting& run,
-                                         const std::optional<LogRecord>& last,
+std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
+                                    std::span<const double> inputs)
+{
+    // A record holds x1 and F(x1); the step also needs x0 and F(x0), which the record
+    // before holds, or for the first step the header's x0.
+    if (const auto& last = end.last) {
+        double x0, f0;
+        if (end.before_last) {
+            x0 = end.before_last->x;
+            f0 = end.before_last->third_item;
+        } else if (inputs.size() == 2) {
+            x0 = inputs[0];
+            f0 = run.f(x0);
+        } else {
+            return std::nullopt;
+        }
+        const double x1 = last->x, f1 = last->third_item;
+        const double x2 = METHODS::SECANT_STEP(x0, f0, x1, f1);
+        Replay replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance};
+        // A chord through points far apart can take a tiny step far from the root; the
+        // step after it, from points close together, shows how far x2 is off.
+        replay.result_error =
+            finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, run.f(x2)) - x2));
+        return replay;
+    }
+    if (inputs.size() != 2) return std::nullopt;
+    const double x0 = inputs[0], x1 = inputs[1];
+    // The starts as the records of two steps: a secant through them sizes the error of x1.
+    return Replay{METHODS::NEWTON_MEASURE(x1, x0) <= run.tolerance,
+                  {{0, x0, run.f(x0)}, {1, x1, run.f(x1)}}};
+}
+
+std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,
                                          std::span<const double> inputs)
 {
     // The record's g(x) is the iterate the next test is made at.
-    if (last) {
-        const double x = last->third_item;
-        return Replay{METHODS::FIX_MEASURE(run.g(x), x) <= run.tolerance, {}};
+    if (end.last) {
+        const double x = end.last->third_item;
+        return Replay{METHODS::FIX_MEASURE(run.g(x), x) <= run.tolerance};
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double x1 = run.g(x0);
     return Replay{METHODS::FIX_MEASURE(x1, x0) <= run.tolerance, {{0, x0, x1}, {1, x1, run.g(x1)}}};
+}
+
+std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
+                                        std::span<const double> inputs)
+{
+    const auto step = [&run](double x, double y) {
+        return METHODS::STEFFENSEN_STEP(x, y, run.g(y));
+    };
+    // The record's second item is the iterate the next test is made at, and the result.
+    if (end.last) {
+        const double x = end.last->third_item;
+        const double y = run.g(x);
+        Replay replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance};
+        replay.result_error = finite_or_none(std::fabs(step(x, y) - x));
+        return replay;
+    }
+    if (inputs.size() != 1) return std::nullopt;
+    const double x0 = inputs[0];
+    const double y0 = run.g(x0);
+    return Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}}};
 }
 
 }  // namespace konvergenz

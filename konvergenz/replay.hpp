@@ -2,47 +2,73 @@
 
 #include "log_reader.hpp"
 
-#include <functional>
+#include "quarlen/real_function.hpp"
+
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace konvergenz {
 
-// The functions and the tolerance of the run a log comes from.
+// The functions and the tolerance of the run a log comes from; the functions are
+// quarlen's own or refer to a RunEquation.
 struct RunSetting {
-    std::function<double(double)> f;   // bisection and Newton's method
-    std::function<double(double)> df;  // Newton's method
-    std::function<double(double)> g;   // the fixed-point iteration
-    double tolerance = 0.0;
+    RealFunction f;   // the bracketing methods, Newton's and the secant method
+    RealFunction df;  // Newton's method
+    RealFunction g;   // the fixed-point iteration and Steffensen's method
+    double tolerance;
 };
 
 // quarlen's own: F1, DF1, GF2 and its tolerance, taken from quarlen's module.
 RunSetting quarlen_setting();
 
+// The last two records of a log, where it has them.
+struct LogEnd {
+    std::optional<LogRecord> before_last;
+    std::optional<LogRecord> last;
+};
+
 // A log shows the iterate each step started from, but not always the test that ended
-// the run: Newton's method and the fixed-point iteration make it at the next iterate.
-// A replay makes that test again, from the last record with the run's functions in
-// quarlen's order of evaluation, so that it comes to the same bits.
+// the run: Newton's, the secant and Steffensen's method and the fixed-point iteration
+// make it at the next iterate. A replay makes that test again, from the last records
+// with the run's functions in quarlen's order of evaluation, so that it comes to the
+// same bits.
 struct Replay {
-    bool met = false;  // the stopping test holds where the run ended
+    explicit Replay(bool met_there, std::vector<LogRecord> steps = {})
+        : met(met_there), first_steps(std::move(steps))
+    {
+    }
+
+    bool met;  // the stopping test holds where the run ended
     // For a log without a step: the records its first steps would have had, replayed
     // from the start values, so that the start can be judged.
     std::vector<LogRecord> first_steps;
+    // Where the run's result lies a step beyond the last record's iterate and that step
+    // can land far nearer the root, or far from it while it is small (Steffensen's and the
+    // secant method): the result's distance to one more step replayed from it, its
+    // estimated error.
+    std::optional<double> result_error;
 };
 
-// Each method's replay: from its last record, or, without one, from the inputs its
-// header names (a and b, or x0). Nullopt where there is neither.
-using ReplayFunction = std::optional<Replay> (*)(const RunSetting& run,
-                                                 const std::optional<LogRecord>& last,
+// Each method's replay: from its last records, or, without one, from the inputs its
+// header names (a and b, x0 and x1, or x0). Nullopt where there is neither.
+using ReplayFunction = std::optional<Replay> (*)(const RunSetting& run, const LogEnd& end,
                                                  std::span<const double> inputs);
 
-std::optional<Replay> replay_bisection(const RunSetting& run, const std::optional<LogRecord>& last,
+std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
                                        std::span<const double> inputs);
-std::optional<Replay> replay_newton(const RunSetting& run, const std::optional<LogRecord>& last,
+// Regula falsi and Illinois: their first point is the same chord, and each tests |F| at
+// the point its record shows.
+std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
+                                   std::span<const double> inputs);
+std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
                                     std::span<const double> inputs);
-std::optional<Replay> replay_fixed_point(const RunSetting& run,
-                                         const std::optional<LogRecord>& last,
+std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
+                                    std::span<const double> inputs);
+std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,
                                          std::span<const double> inputs);
+std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
+                                        std::span<const double> inputs);
 
 }  // namespace konvergenz

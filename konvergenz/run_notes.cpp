@@ -20,12 +20,12 @@ std::string joined(const std::vector<RunNote>& notes, std::string_view RunNoteTe
 
 }  // namespace
 
-std::vector<RunNote> run_notes(const MethodSummary& summary, double tolerance)
+std::vector<RunNote> run_notes(const MethodSummary& summary)
 {
     const ConvergenceStats& stats = summary.stats;
     std::vector<RunNote> notes;
     if (summary.unfinished) notes.push_back(RunNote::unfinished);
-    if (far_beyond_tolerance(summary.estimate.error, tolerance))
+    if (far_beyond_tolerance(summary.judged_error(), summary.tolerance))
         notes.push_back(RunNote::far_from_root);
     if (summary.estimate.contradicting_estimate) notes.push_back(RunNote::bound_contradicted);
     if (summary.cut) notes.push_back(RunNote::cut);

@@ -14,7 +14,7 @@ namespace konvergenz {
 enum class RunNote {
     unfinished,          // its last step, replayed, fails the stopping test
     far_from_root,       // its estimated error is more than ten times the tolerance
-    bound_contradicted,  // bisection: the secant estimate contradicts the bound (the '*')
+    bound_contradicted,  // bracketing: the secant estimate contradicts the bound (the '*')
     cut,                 // a cut last line was left out
     stale,               // the log is older than an earlier stage's log
     no_finite_values,    // none of its values of |f| is finite
@@ -41,8 +41,8 @@ inline const RunNoteText& text_of(RunNote note)
     return run_note_texts[static_cast<std::size_t>(note)];
 }
 
-// The notes that apply to a run, in the order above.
-std::vector<RunNote> run_notes(const MethodSummary& summary, double tolerance);
+// The notes that apply to a run, in the order above, judged against its own tolerance.
+std::vector<RunNote> run_notes(const MethodSummary& summary);
 
 bool has_note(const std::vector<RunNote>& notes, RunNote note);
 

@@ -1,5 +1,6 @@
 #include "summary_table.hpp"
 
+#include "function_names.hpp"
 #include "number_format.hpp"
 #include "run_notes.hpp"
 #include "runtime/record.hpp"
@@ -10,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace konvergenz {
 namespace {
@@ -58,7 +61,7 @@ std::size_t display_width(const std::string& text)
         std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-Row table_row(const MethodSummary& summary, double tolerance)
+Row table_row(const MethodSummary& summary)
 {
     const ConvergenceStats& s = summary.stats;
     const ErrorEstimate& e = summary.estimate;
@@ -75,7 +78,7 @@ Row table_row(const MethodSummary& summary, double tolerance)
             error,
             format(e.limit, std::chars_format::scientific, 15),
             std::to_string(s.non_finite()),
-            note_words(run_notes(summary, tolerance))};
+            note_words(run_notes(summary))};
 }
 
 void print_row(std::ostream& out, const Row& cells,
@@ -91,15 +94,124 @@ void print_row(std::ostream& out, const Row& cells,
     out << line << '\n';
 }
 
-// What the figures after q mean, below the table.
-constexpr std::string_view figure_notes =
-    R"(p          Konvergenzordnung aus den letzten drei Werten von |f|; keine bei der Bisektion:
-           sie halbiert ihr Intervall je Schritt, |f| folgt dabei keiner Ordnung
-Fehler     geschätzter Abstand der letzten Iterierten von der Nullstelle: |f| geteilt durch
-           die Steigung der Sekante über die letzten zwei Schritte; bei der Bisektion die
-           Schranke |b - a| / 2^(n+1), gültig wenn F in [a, b] das Vorzeichen wechselt
-Grenzwert  die letzte Iterierte, um einen Sekantenschritt verbessert
-)";
+// What the figures after q mean, below the table: each term, then what it means, with
+// what applies only to some methods where one of them is in the table.
+struct FigureNote {
+    std::string_view term;
+    std::string_view meaning;
+    std::vector<std::pair<MethodKind, std::string_view>> particular;
+};
+
+const std::array<FigureNote, 3>& figure_notes()
+{
+    static const std::array<FigureNote, 3> notes{{
+        {"p",
+         "Konvergenzordnung aus den letzten drei Werten von |f|",
+         {{MethodKind::bisection, "keine bei der Bisektion: sie halbiert ihr Intervall je "
+                                  "Schritt, |f| folgt dabei keiner Ordnung"},
+          {MethodKind::illinois, "keine beim Illinois-Verfahren: Schritte, die |f| kaum "
+                                 "verkleinern, wechseln mit großen, drei Werte zeigen keine "
+                                 "Ordnung"}}},
+        {"Fehler",
+         "geschätzter Abstand der letzten Iterierten von der Nullstelle: |f| geteilt durch "
+         "die Steigung der Sekante über die letzten zwei Schritte",
+         {{MethodKind::bisection, "bei der Bisektion die Schranke |b - a| / 2^(n+1), gültig "
+                                  "wenn F in [a, b] das Vorzeichen wechselt"},
+          {MethodKind::regula_falsi, "bei Regula falsi und dem Illinois-Verfahren die Breite "
+                                     "der Klammer: der Abstand zum letzten Punkt, an dem F das "
+                                     "andere Vorzeichen hat, sonst zum unbewegten Ende von [a, b]"},
+          {MethodKind::steffensen, "beim Steffensen-Verfahren der Abstand zur nächsten "
+                                   "Iterierten"}}},
+        {"Grenzwert",
+         "die letzte Iterierte, um einen Sekantenschritt verbessert",
+         {{MethodKind::steffensen, "beim Steffensen-Verfahren die nächste Iterierte"}}},
+    }};
+    return notes;
+}
+
+// The note for regula falsi speaks for Illinois too.
+bool in_table(const std::vector<MethodSummary>& summaries, MethodKind kind)
+{
+    return std::any_of(summaries.begin(), summaries.end(), [kind](const MethodSummary& s) {
+        return s.method->kind == kind ||
+               (kind == MethodKind::regula_falsi && s.method->kind == MethodKind::illinois);
+    });
+}
+
+// The term in a column of its own, the text wrapped at word boundaries beside it.
+void print_figure_note(std::ostream& out, std::string_view term, const std::string& text)
+{
+    constexpr std::size_t indent = 11, width = 92;
+    std::string line(term);
+    line.resize(indent, ' ');
+    std::size_t used = indent;
+    bool first_word = true;
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find(' ', pos);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(pos, end - pos);
+        const std::size_t length = display_width(word);
+        if (!first_word && used + 1 + length > width) {
+            out << line << '\n';
+            line.assign(indent, ' ');
+            used = indent;
+            first_word = true;
+        }
+        if (!first_word) {
+            line += ' ';
+            ++used;
+        }
+        line += word;
+        used += length;
+        first_word = false;
+        pos = end + 1;
+    }
+    out << line << '\n';
+}
+
+// The functions and tolerances of the runs, in the column of terms: a text that all the
+// methods it applies to share once, else each text with its methods.
+void print_run_terms(std::ostream& out, const std::vector<MethodSummary>& summaries)
+{
+    struct Use {
+        std::string text;
+        std::vector<std::string_view> labels;
+    };
+    std::vector<std::pair<std::string_view, std::vector<Use>>> terms{
+        {"f(x)", {}}, {"f'(x)", {}}, {"g(x)", {}}, {"Toleranz", {}}};
+    const auto add = [&terms](std::string_view term, const std::string& text,
+                              std::string_view label) {
+        auto& uses = std::find_if(terms.begin(), terms.end(), [&](const auto& t) {
+                         return t.first == term;
+                     })->second;
+        const auto use =
+            std::find_if(uses.begin(), uses.end(), [&](const Use& u) { return u.text == text; });
+        if (use == uses.end()) {
+            uses.push_back({text, {label}});
+        } else if (use->labels.back() != label) {
+            use->labels.push_back(label);
+        }
+    };
+    for (const MethodSummary& summary : summaries) {
+        for (const NamedFunction& f : named_functions(summary))
+            add(f.name, f.text, summary.method->label);
+        add("Toleranz", runtime::shortest(summary.tolerance), summary.method->label);
+    }
+    for (const auto& [term, uses] : terms) {
+        std::string text;
+        for (const Use& use : uses) {
+            if (!text.empty()) text += "; ";
+            text += use.text;
+            if (uses.size() == 1) continue;
+            text += " (";
+            for (std::size_t i = 0; i < use.labels.size(); ++i)
+                text += (i > 0 ? ", " : "") + std::string(use.labels[i]);
+            text += ')';
+        }
+        // A formula stays whole on its line.
+        if (!text.empty()) out << term << std::string(11 - term.size(), ' ') << text << '\n';
+    }
+}
 
 // Two significant digits are enough to say how far off a result is.
 std::string rough(double value) { return format_real(value, std::chars_format::scientific, 1); }
@@ -109,15 +221,25 @@ std::string rough(double value) { return format_real(value, std::chars_format::s
 std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& notes,
                      const std::string& tolerance_text)
 {
-    const ErrorEstimate& e = summary.estimate;
     const bool no_step = summary.stats.steps() == 0;
     const bool far = has_note(notes, RunNote::far_from_root);
+    // The result of Steffensen's and the secant method lies a step beyond the last
+    // iterate; it is judged by a step replayed from it.
+    const bool of_result = summary.result_error.has_value();
     const std::string label(summary.method->label);
-    const std::string how_far =
-        far ? std::string(summary.method->kind == MethodKind::bisection ? "bis zu " : "etwa ") +
-                  rough(*e.error) + " von der Nullstelle entfernt"
-            : "";
-    const std::string result = no_step ? "das Ergebnis" : "die letzte Iterierte";
+    // A bracketing method's bound says how wide its bracket still is, not where in it the
+    // last point lies.
+    std::string how_far;
+    if (far && summary.estimate.is_bound && !of_result) {
+        how_far =
+            "die Klammer um die Nullstelle ist noch " + rough(*summary.judged_error()) + " breit";
+    } else if (far) {
+        how_far = std::string(no_step || of_result ? "das Ergebnis" : "die letzte Iterierte") +
+                  " liegt noch etwa " + rough(*summary.judged_error()) +
+                  " von der Nullstelle entfernt";
+    }
+    const std::string replayed =
+        no_step || of_result ? " (geschätzt aus einem nachgerechneten Schritt)" : "";
     if (has_note(notes, RunNote::unfinished)) {
         const std::string criterion = "das Abbruchkriterium (Toleranz " + tolerance_text + ")";
         return label + ": Toleranz nicht erreicht: " +
@@ -126,16 +248,12 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
                         : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
                               criterion + " nicht") +
                "; der Lauf wurde unterbrochen, angehalten oder brach ab" +
-               (far ? ", und " + result + " liegt noch " + how_far : "") + ".";
+               (far ? ", und " + how_far + replayed : "") + ".";
     }
     if (!far) return "";
-    if (no_step) {
-        return label + ": Das Abbruchkriterium prüft gegen die Toleranz " + tolerance_text +
-               " und war schon vor dem ersten Schritt erfüllt, doch das Ergebnis liegt noch " +
-               how_far + " (geschätzt aus einem nachgerechneten Schritt).";
-    }
     return label + ": Das Abbruchkriterium prüft gegen die Toleranz " + tolerance_text +
-           ", doch die letzte Iterierte liegt noch " + how_far + ".";
+           (no_step ? " und war schon vor dem ersten Schritt erfüllt" : "") + ", doch " + how_far +
+           replayed + ".";
 }
 
 }  // namespace
@@ -151,8 +269,7 @@ std::string start_values_text(const std::optional<std::vector<NamedValue>>& star
     return text;
 }
 
-void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& summaries,
-                         double tolerance)
+void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& summaries)
 {
     std::vector<Row> rows;
     Row headings;
@@ -160,7 +277,7 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     rows.push_back(headings);
     bool any_notes = false;
     for (const MethodSummary& summary : summaries) {
-        rows.push_back(table_row(summary, tolerance));
+        rows.push_back(table_row(summary));
         any_notes = any_notes || !rows.back().back().empty();
     }
 
@@ -173,14 +290,21 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     const std::size_t shown = any_notes ? columns.size() : columns.size() - 1;
     for (const Row& row : rows) print_row(out, row, widths, shown);
 
+    print_run_terms(out, summaries);
     out << "q          Faktor |f(x_k+1)| / |f(x_k)| je Schritt am Ende (Median der letzten "
-        << ConvergenceStats::factor_window << " Quotienten)\n"
-        << figure_notes;
+        << ConvergenceStats::factor_window << " Quotienten)\n";
+    for (const FigureNote& note : figure_notes()) {
+        std::string text(note.meaning);
+        for (const auto& [kind, words] : note.particular) {
+            if (in_table(summaries, kind)) text += "; " + std::string(words);
+        }
+        print_figure_note(out, note.term, text);
+    }
 
-    const std::string tolerance_text = format_real(tolerance, std::chars_format::scientific, 0);
     for (const MethodSummary& summary : summaries) {
         const ErrorEstimate& e = summary.estimate;
-        const std::string said = sentence(summary, run_notes(summary, tolerance), tolerance_text);
+        const std::string said =
+            sentence(summary, run_notes(summary), runtime::shortest(summary.tolerance));
         if (!said.empty()) out << said << '\n';
         if (e.contradicting_estimate) {
             out << footnote_mark << ' ' << summary.method->label

@@ -33,7 +33,9 @@ constexpr double plot_inset = 8;
 // When one series runs this many times longer than all others (the
 // fixed-point iteration from a far start), the others would be squeezed
 // into a sliver at k = 0; a second, narrower panel then shows their steps.
-constexpr long long zoom_ratio = 20;
+// At 12 the fixed-point iteration's 302 steps from 0 beside six methods of at
+// most 21 steps get one; its 180 steps from 4 beside bisection's 21 do not.
+constexpr long long zoom_ratio = 12;
 constexpr double zoom_share = 0.28;  // of the plot width
 constexpr double panel_gap = 30;
 
@@ -120,18 +122,34 @@ struct Chart {
 };
 
 // The estimated error is marked where the stopping test misleads: the series
-// ended below the tolerance line, but its last iterate is far from the root.
-bool marks_error(const ChartSeries& s, double tolerance)
+// ended below its tolerance line, but its last iterate is far from the root.
+bool marks_error(const ChartSeries& s, double chart_tolerance)
 {
-    return far_beyond_tolerance(s.estimated_error, tolerance);
+    return far_beyond_tolerance(s.estimated_error, s.tolerance.value_or(chart_tolerance));
 }
 
-// The axis encloses the values and the tolerance, never an estimated error: one mark
+// The tolerances of the series' runs, each once, in ascending order.
+std::vector<double> tolerances_of(const std::vector<ChartSeries>& series, double chart_tolerance)
+{
+    std::vector<double> tolerances{chart_tolerance};
+    if (!series.empty()) tolerances.clear();
+    for (const ChartSeries& s : series) tolerances.push_back(s.tolerance.value_or(chart_tolerance));
+    std::sort(tolerances.begin(), tolerances.end());
+    tolerances.erase(std::unique(tolerances.begin(), tolerances.end()), tolerances.end());
+    return tolerances;
+}
+
+// The axis encloses the values and the tolerances, never an estimated error: one mark
 // far off would squeeze every series into a strip.
-Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
+Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>& tolerances)
 {
     std::optional<long long> min_step;
+    // The smallest tolerance gets a decade to spare around it; the others count as values.
     std::optional<double> smallest_positive, largest;
+    for (std::size_t i = 1; i < tolerances.size(); ++i) {
+        smallest_positive = std::min(smallest_positive.value_or(tolerances[i]), tolerances[i]);
+        largest = std::max(largest.value_or(tolerances[i]), tolerances[i]);
+    }
     std::vector<long long> last_steps;
     Chart chart;
     for (const ChartSeries& s : series) {
@@ -147,7 +165,8 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
             }
         }
     }
-    chart.decades = make_decade_axis(smallest_positive, largest, tolerance, chart.has_zero);
+    chart.decades =
+        make_decade_axis(smallest_positive, largest, tolerances.front(), chart.has_zero);
 
     std::sort(last_steps.begin(), last_steps.end(), std::greater<>());
     const long long first = min_step.value_or(0);
@@ -168,21 +187,39 @@ Chart lay_out(const std::vector<ChartSeries>& series, double tolerance)
     return chart;
 }
 
-// Circle, square, diamond: the series differ in shape as well as colour.
-void append_marker(std::string& svg, std::size_t shape, double x, double y, std::string_view colour)
+// The series differ in the shape of their markers as well as in colour, so that they stay
+// apart in grey scale. Each shape fits a box of about 10 units around (x, y).
+void append_marker(std::string& svg, Marker shape, double x, double y, std::string_view colour)
 {
     const std::string style =
         " fill=\"" + std::string(colour) + "\" stroke=\"#fff\" stroke-width=\"1\"/>";
-    switch (shape % 3) {
-    case 0:
+    const std::string at = number(x) + ' ' + number(y);
+    const auto path = [&](std::string_view start_offset, std::string_view outline,
+                          std::string_view extra = {}) {
+        svg += "<path d=\"M" + number(x) + ' ' + number(y) + std::string(start_offset) +
+               std::string(outline) + "z\"" + std::string(extra) + style;
+    };
+    switch (shape) {
+    case Marker::circle:
         svg += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\"" + style;
         break;
-    case 1:
+    case Marker::square:
         svg += "<rect x=\"" + number(x - 3.5) + "\" y=\"" + number(y - 3.5) +
                "\" width=\"7\" height=\"7\"" + style;
         break;
-    default:
-        svg += "<path d=\"M" + number(x) + ' ' + number(y - 5) + "l5 5-5 5-5-5z\"" + style;
+    case Marker::diamond:
+        path("m0-5", "l5 5-5 5-5-5");
+        break;
+    case Marker::triangle_up:
+        path("m0-5.5", "l5.2 8.8h-10.4");
+        break;
+    case Marker::triangle_down:
+        path("m0 5.5", "l5.2-8.8h-10.4");
+        break;
+    case Marker::plus:
+    case Marker::cross:
+        path("m-1.6-5", "h3.2v3.4h3.4v3.2h-3.4v3.4h-3.2v-3.4h-3.4v-3.2h3.4",
+             shape == Marker::cross ? " transform=\"rotate(45 " + at + ")\"" : "");
         break;
     }
 }
@@ -292,14 +329,19 @@ std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<Cha
     return {points.begin(), past == points.end() ? past : past + 1};
 }
 
-void append_series(std::string& svg, const Chart& chart, const Panel& panel, const ChartSeries& s,
-                   std::size_t shape)
+// The attribute that dashes a series' line, if it has dashes.
+std::string dash_attribute(const ChartSeries& s)
+{
+    return s.dashes.empty() ? "" : " stroke-dasharray=\"" + std::string(s.dashes) + '"';
+}
+
+void append_series(std::string& svg, const Chart& chart, const Panel& panel, const ChartSeries& s)
 {
     const auto points = points_for(panel, s.points);
     if (points.empty()) return;
     svg += "<g class=\"series\" data-label=\"" + std::string(s.label) + "\">";
     svg += "<polyline fill=\"none\" stroke=\"" + std::string(s.colour) +
-           "\" stroke-width=\"1.8\" stroke-linejoin=\"round\" points=\"";
+           "\" stroke-width=\"1.8\" stroke-linejoin=\"round\"" + dash_attribute(s) + " points=\"";
     for (const ChartPoint& p : points) {
         svg += number(Chart::to_x(panel, p.step)) + ',' + number(chart.to_y(p.value)) + ' ';
     }
@@ -315,7 +357,7 @@ void append_series(std::string& svg, const Chart& chart, const Panel& panel, con
     if (markers) {
         for (const ChartPoint& p : points) {
             if (p.step > panel.steps.last) break;
-            append_marker(svg, shape, Chart::to_x(panel, p.step), chart.to_y(p.value), s.colour);
+            append_marker(svg, s.marker, Chart::to_x(panel, p.step), chart.to_y(p.value), s.colour);
         }
     }
     svg += "</g>\n";
@@ -339,7 +381,7 @@ void append_panel_series(std::string& svg, const Chart& chart,
                number(plot_top - 6) + "\" width=\"" + number(panel.right - panel.left) +
                "\" height=\"" + number(plot_bottom - plot_top + 12) + "\"/></clipPath>\n";
         svg += "<g clip-path=\"url(#" + id + ")\">\n";
-        for (const std::size_t s : drawing_order) append_series(svg, chart, panel, series[s], s);
+        for (const std::size_t s : drawing_order) append_series(svg, chart, panel, series[s]);
         svg += "</g>\n";
     }
 }
@@ -361,8 +403,10 @@ std::string legend_label(const ChartSeries& s)
     std::string label(s.label);
     for (const NamedValue& input : s.inputs) {
         label += ", ";
-        label +=
-            input.name == "x0" ? "x\xE2\x82\x80" : std::string(input.name);  // x with subscript 0
+        // x with subscript 0 or 1
+        label += input.name == "x0"   ? "x\xE2\x82\x80"
+                 : input.name == "x1" ? "x\xE2\x82\x81"
+                                      : std::string(input.name);
         label += " = " + german_real(input.value);
     }
     std::string notes = s.points.empty() && !s.has_records ? "keine Werte" : "";
@@ -397,24 +441,27 @@ LegendLayout lay_out_legend(const std::vector<std::string>& labels, bool has_zer
     return layout;
 }
 
+// top: the first row's baseline.
 void append_legend(std::string& svg, const std::vector<ChartSeries>& series,
-                   const std::vector<std::string>& labels, const LegendLayout& layout)
+                   const std::vector<std::string>& labels, const LegendLayout& layout, double top)
 {
     svg += "<g class=\"legend\" fill=\"" + std::string(text_colour) + "\">";
     for (std::size_t i = 0; i < series.size(); ++i) {
         const ChartSeries& s = series[i];
         const auto [x, row] = layout.entries[i];
-        const double baseline = legend_baseline + row * legend_row_height;
+        const double baseline = top + row * legend_row_height;
         const double y = baseline - 4.5;  // middle of the text
-        svg += "<g stroke=\"" + std::string(s.colour) + "\" stroke-width=\"2.2\">";
+        svg += "<g stroke=\"" + std::string(s.colour) + "\" stroke-width=\"2.2\"" +
+               dash_attribute(s) + ">";
         append_line(svg, x, y, x + 28, y);
         svg += "</g>";
-        if (s.points.size() <= max_points_with_markers) append_marker(svg, i, x + 14, y, s.colour);
+        if (s.points.size() <= max_points_with_markers)
+            append_marker(svg, s.marker, x + 14, y, s.colour);
         append_text(svg, x + 36, baseline, labels[i]);
     }
     if (layout.entries.size() > series.size()) {
         const auto [x, row] = layout.entries.back();
-        append_text(svg, x, legend_baseline + row * legend_row_height, zero_note,
+        append_text(svg, x, top + row * legend_row_height, zero_note,
                     "fill=\"" + std::string(muted_colour) + '"');
     }
     svg += "</g>\n";
@@ -425,7 +472,7 @@ void append_legend(std::string& svg, const std::vector<ChartSeries>& series,
 // beside it. An error beyond the axis is drawn at its edge, with an arrow pointing
 // out.
 void append_error_marks(std::string& svg, const Chart& chart,
-                        const std::vector<ChartSeries>& series, double tolerance)
+                        const std::vector<ChartSeries>& series, double chart_tolerance)
 {
     constexpr double font_size = 12;
     struct Label {
@@ -433,7 +480,7 @@ void append_error_marks(std::string& svg, const Chart& chart,
     };
     std::vector<Label> placed;
     for (const ChartSeries& s : series) {
-        if (!marks_error(s, tolerance)) continue;
+        if (!marks_error(s, chart_tolerance)) continue;
         const ChartPoint* last = s.points.empty() ? nullptr : &s.points.back();
         const long long step = last ? last->step : 0;
         // The first panel that shows the last step: the zoomed one for a short
@@ -455,15 +502,18 @@ void append_error_marks(std::string& svg, const Chart& chart,
         }
         if (beyond == 0) {
             svg += "<line class=\"estimate\" x1=\"" + number(x - 7) + "\" y1=\"" + number(y) +
-                   "\" x2=\"" + number(x + 7) + "\" y2=\"" + number(y) + "\" stroke-width=\"2.4\"/>";
+                   "\" x2=\"" + number(x + 7) + "\" y2=\"" + number(y) +
+                   "\" stroke-width=\"2.4\"/>";
         } else {
             const double back = beyond > 0 ? 9 : -9;  // from the tip into the plot
             svg += "<path class=\"beyond-axis\" d=\"M" + number(x) + ' ' + number(y) + "l-5 " +
-                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) +
-                   "M" + number(x) + ' ' + number(y) + "v" + number(2 * back) +
+                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) + "M" +
+                   number(x) + ' ' + number(y) + "v" + number(2 * back) +
                    "\" stroke-width=\"2\" stroke-linecap=\"round\"/>";
         }
-        const std::string label = "gesch\xC3\xA4tzter Fehler " + german_real(error, 2);
+        const std::string label =
+            (s.error_is_bound ? "Klammerbreite " : "gesch\xC3\xA4tzter Fehler ") +
+            german_real(error, 2);
         const double width = estimated_width(label, font_size);
         const bool room_on_left = x - 12 - width >= panel->left + 4;
         const double left = room_on_left ? x - 12 - width : x + 12;
@@ -484,16 +534,103 @@ void append_error_marks(std::string& svg, const Chart& chart,
     }
 }
 
+// Text as XML character data: a function typed by the user may hold anything.
+std::string xml_escaped(std::string_view text)
+{
+    std::string escaped;
+    for (const char c : text) {
+        switch (c) {
+        case '<':
+            escaped += "&lt;";
+            break;
+        case '>':
+            escaped += "&gt;";
+            break;
+        case '&':
+            escaped += "&amp;";
+            break;
+        case '"':
+            escaped += "&quot;";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+constexpr double subtitle_baseline = 56;
+constexpr double subtitle_line_height = 20;
+
+// A piece of the subtitle: as drawn, and as plain text to size it.
+struct SubtitlePiece {
+    std::string markup;
+    std::string plain;
+};
+
+SubtitlePiece plain_piece(std::string_view text) { return {xml_escaped(text), std::string(text)}; }
+
+// The subtitle's lines: its pieces separated by "; ", a piece that would run past the
+// page's edge put on a further line, and one too long for any line cut short with "…".
+std::vector<std::string> subtitle_lines(const std::vector<SubtitlePiece>& pieces)
+{
+    constexpr double room = page_width - 16 - plot_left;
+    constexpr double font_size = 13;
+    std::vector<std::string> lines;
+    std::string plain;
+    for (const SubtitlePiece& piece : pieces) {
+        const std::string joined = plain.empty() ? piece.plain : plain + "; " + piece.plain;
+        if (!lines.empty() && !plain.empty() && estimated_width(joined, font_size) <= room) {
+            lines.back() += "; " + piece.markup;
+            plain = joined;
+            continue;
+        }
+        plain = piece.plain;
+        std::string markup = piece.markup;
+        if (estimated_width(plain, font_size) > room) {
+            // As many characters as leave room for the ellipsis, never cut inside one.
+            const auto keep = static_cast<std::size_t>(room / estimated_width("x", font_size)) - 1;
+            std::size_t end = 0;
+            for (std::size_t characters = 0; end < plain.size(); ++end) {
+                if ((plain[end] & 0xC0) != 0x80 && characters++ == keep) break;
+            }
+            markup = xml_escaped(plain.substr(0, end)) + "\u2026";
+            plain = plain.substr(0, end) + "\u2026";
+        }
+        lines.push_back(markup);
+    }
+    return lines;
+}
+
 }  // namespace
 
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance)
 {
-    const Chart chart = lay_out(series, tolerance);
+    const std::vector<double> tolerances = tolerances_of(series, tolerance);
+    const Chart chart = lay_out(series, tolerances);
     std::vector<std::string> labels;
     for (const ChartSeries& s : series) labels.push_back(legend_label(s));
     const LegendLayout legend = lay_out_legend(labels, chart.has_zero);
-    // Rows of the legend beyond the first push everything below them down.
-    const double shift = (legend.rows - 1) * legend_row_height;
+
+    std::vector<SubtitlePiece> pieces{
+        {"Betrag des Funktionswerts " + std::string(residual_symbol) +
+             " je Schritt k, logarithmisch",
+         "Betrag des Funktionswerts |f(xk)| je Schritt k, logarithmisch"}};
+    const auto add = [&pieces](std::string_view text) {
+        const bool said = std::any_of(pieces.begin(), pieces.end(),
+                                      [&](const SubtitlePiece& p) { return p.plain == text; });
+        if (!text.empty() && !said) pieces.push_back(plain_piece(text));
+    };
+    for (const ChartSeries& s : series) {
+        for (const std::string& function : s.functions) add(function);
+    }
+    for (const ChartSeries& s : series) add(s.plotted_as);
+    const std::vector<std::string> subtitle = subtitle_lines(pieces);
+
+    // Lines of the subtitle and rows of the legend beyond the first push everything below
+    // them down.
+    const double subtitle_shift = static_cast<double>(subtitle.size() - 1) * subtitle_line_height;
+    const double shift = subtitle_shift + (legend.rows - 1) * legend_row_height;
     const double height = page_height + shift;
 
     std::string svg;
@@ -507,22 +644,22 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
     append_text(svg, plot_left, 34, "Konvergenz der Verfahren",
                 "font-size=\"20\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
-    append_text(svg, plot_left, 56,
-                "Betrag des Funktionswerts " + std::string(residual_symbol) +
-                    " je Schritt k, logarithmisch; bei der Fixpunktiteration f(x) = g(x) " +
-                    std::string(minus_sign) + " x",
-                "fill=\"" + std::string(muted_colour) + '"');
+    for (std::size_t i = 0; i < subtitle.size(); ++i) {
+        append_text(svg, plot_left,
+                    subtitle_baseline + static_cast<double>(i) * subtitle_line_height, subtitle[i],
+                    "fill=\"" + std::string(muted_colour) + '"');
+    }
     svg += '\n';
 
     if (shift > 0) svg += "<g transform=\"translate(0 " + number(shift) + ")\">\n";
     for (const Panel& panel : chart.panels) append_frame_and_grid(svg, chart, panel);
     append_panel_series(svg, chart, series);
-    append_tolerance(svg, chart, tolerance);
+    for (const double t : tolerances) append_tolerance(svg, chart, t);
     append_error_marks(svg, chart, series, tolerance);
     append_y_axis(svg, chart);
     append_x_axis(svg, chart);
     if (shift > 0) svg += "</g>\n";
-    append_legend(svg, series, labels, legend);
+    append_legend(svg, series, labels, legend, legend_baseline + subtitle_shift);
     svg += "</svg>\n";
     return svg;
 }

@@ -14,28 +14,36 @@ std::string ITEM(std::string_view NAME, std::string_view TEXT)
 
 }  // namespace
 
+void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G)
+{
+    if (F) {
+        E.F = E.F_VALUE;
+        E.DF = E.F_DERIVATIVE;
+        E.G = E.G_FROM_F;
+    }
+    if (DF) E.DF = E.DF_VALUE;
+    if (G) E.G = E.G_VALUE;
+}
+
 void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E)
 {
     if (CHOSEN.F) runtime::formula_option("f(x)", *CHOSEN.F, E.F_FORMULA);
     if (CHOSEN.DF) runtime::formula_option("f'(x)", *CHOSEN.DF, E.DF_FORMULA);
     if (CHOSEN.G) runtime::formula_option("g(x)", *CHOSEN.G, E.G_FORMULA);
 
+    USE_FORMULAS(E, CHOSEN.F.has_value(), CHOSEN.DF.has_value(), CHOSEN.G.has_value());
+
     std::string F_ITEM, DF_ITEM, G_ITEM, TOLERANCE_ITEM;
     if (CHOSEN.F) {
-        E.F = E.F_VALUE;
-        E.DF = E.F_DERIVATIVE;
-        E.G = E.G_FROM_F;
         F_ITEM = ITEM("f(x)", *CHOSEN.F);
         G_ITEM = F_ITEM + ", g(x) = x + f(x)";
         runtime::show_formula("f(x)", *CHOSEN.F);
     }
     if (CHOSEN.DF) {
-        E.DF = E.DF_VALUE;
         DF_ITEM = ITEM("f'(x)", *CHOSEN.DF);
         runtime::show_formula("f'(x)", *CHOSEN.DF);
     }
     if (CHOSEN.G) {
-        E.G = E.G_VALUE;
         G_ITEM = ITEM("g(x)", *CHOSEN.G);
         runtime::show_formula("g(x)", *CHOSEN.G);
     } else if (CHOSEN.F) {

@@ -38,6 +38,12 @@ struct TYPED {
     std::string F_HEADER, F_DF_HEADER, G_HEADER;
 };
 
+// Points E's functions at the formulas compiled into it, where F, DF, G say that f, f'
+// or g was typed: a typed f gives f, its exact derivative and g = x + f(x); a typed f'
+// or g takes the place of those. konvergenz sets up a run's equation from its log's
+// header so, too.
+void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G);
+
 // Compiles the formulas CHOSEN (a bad one ends the program with status 2), points the
 // functions and settings at them, and writes a line "f(x) = ..." for every function
 // that is not the built-in one, before the dialogue's first prompt.

@@ -5,6 +5,7 @@
 #include "quarlen/chord_report.hpp"
 #include "quarlen/methods.hpp"
 #include "quarlen/sign.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
@@ -26,11 +27,11 @@ void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STE
     runtime::IterationWatch<std::array<double, 5>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     std::array<double, 4> ALT = {A, FA, B, FB};  // the last step's start, for the messages
-    X = B - FB * (B - A) / (FB - FA);
-    while (std::abs(F(X)) > RUN.TOLERANCE) {
+    X = CHORD_POINT(A, FA, B, FB);
+    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B, FA, FB, KEPT}, STEPS)) != runtime::Verdict::go) break;
         ALT = {A, FA, B, FB};
-        X = B - FB * (B - A) / (FB - FA);
+        X = CHORD_POINT(A, FA, B, FB);
         const double FX = F(X);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
         LOG.write(STEP);

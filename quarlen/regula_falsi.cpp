@@ -5,17 +5,13 @@
 #include "quarlen/chord_report.hpp"
 #include "quarlen/methods.hpp"
 #include "quarlen/sign.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
 
 namespace METHODS {
-namespace {
-
-double CHORD_ZERO(double A, double B, RealFunction F) { return B - F(B) * (B - A) / (F(B) - F(A)); }
-
-}  // namespace
 
 void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
                   std::string_view AUSGABE, const SETTINGS& RUN)
@@ -28,12 +24,12 @@ void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t&
     runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT_A = A, ALT_B = B;  // the ends the last step started from
-    X = CHORD_ZERO(A, B, F);
-    while (std::abs(F(X)) > RUN.TOLERANCE) {
+    X = CHORD_POINT(A, F(A), B, F(B));
+    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         ALT_A = A;
         ALT_B = B;
-        X = CHORD_ZERO(A, B, F);
+        X = CHORD_POINT(A, F(A), B, F(B));
         const double FX = F(X);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
         LOG.write(STEP);

@@ -4,6 +4,7 @@
 
 #include "quarlen/methods.hpp"
 #include "quarlen/stop_report.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
@@ -24,11 +25,11 @@ void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::st
     double ALT = X0;  // the x0 of the last step, for the messages
     // F(x0) is F(x1) of the step before: F is pure, so keeping it changes no bit.
     double FX0 = F(X0);
-    while (std::abs(X1 - X0) > RUN.TOLERANCE) {
+    while (NEWTON_MEASURE(X1, X0) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({X0, X1}, STEPS)) != runtime::Verdict::go) break;
         const double FX1 = F(X1);
         // No guard against F(x1) = F(x0): the infinity leads to a NaN, which ends the loop.
-        const double X2 = X1 - FX1 * (X1 - X0) / (FX1 - FX0);
+        const double X2 = SECANT_STEP(X0, FX0, X1, FX1);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(X1).real(FX1);
         runtime::console::write(STEP);
         LOG.write(STEP);

@@ -3,6 +3,7 @@
 
 #include "quarlen/methods.hpp"
 #include "quarlen/stop_report.hpp"
+#include "quarlen/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
@@ -22,12 +23,11 @@ void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string
     double ALT = XSTART;  // the x the last step started from, for the messages
     // Y = F(XSTART) serves both the test and the step.
     double Y = F(XSTART);
-    while (std::abs(Y - XSTART) > RUN.TOLERANCE) {
+    while (FIX_MEASURE(Y, XSTART) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
         const double Z = F(Y);
-        const double D = Y - XSTART;
         // No guard against a zero denominator: the infinity leads to a NaN, which ends the loop.
-        const double X = XSTART - D * D / ((Z - Y) - D);
+        const double X = STEFFENSEN_STEP(XSTART, Y, Z);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
         LOG.write(STEP);
         runtime::console::write(STEP);

@@ -16,16 +16,35 @@ inline double MIDPOINT(double A, double B)
     return std::isfinite(SUM) ? SUM / 2 : A / 2 + B / 2;
 }
 
-// Bisection: |F| at the midpoint, FX = F(X).
+// Bisection, regula falsi and Illinois: |F| at the new point, FX = F(X).
 inline double BISEC_MEASURE(double FX) { return std::abs(FX); }
+
+// Regula falsi and Illinois: where the chord through (A, FA) and (B, FB) meets the axis.
+inline double CHORD_POINT(double A, double FA, double B, double FB)
+{
+    return B - FB * (B - A) / (FB - FA);
+}
 
 // Newton's step from X, with FX = F(X) and DFX = DF(X).
 inline double NEWTON_STEP(double X, double FX, double DFX) { return X - FX / DFX; }
 
-// Newton: how far the iterate X lies from the one before, ALT.
+// Newton and the secant method: how far the iterate X lies from the one before, ALT.
 inline double NEWTON_MEASURE(double X, double ALT) { return std::abs(X - ALT); }
 
-// Fixed point: |g(X) - X|, with GX = g(X) evaluated first.
+// The secant step from X0, X1 with FX0 = F(X0), FX1 = F(X1).
+inline double SECANT_STEP(double X0, double FX0, double X1, double FX1)
+{
+    return X1 - FX1 * (X1 - X0) / (FX1 - FX0);
+}
+
+// Fixed point and Steffensen: |g(X) - X|, with GX = g(X) evaluated first.
 inline double FIX_MEASURE(double GX, double X) { return std::abs(GX - X); }
+
+// Steffensen's step from X, with Y = g(X) and Z = g(Y).
+inline double STEFFENSEN_STEP(double X, double Y, double Z)
+{
+    const double D = Y - X;
+    return X - D * D / ((Z - Y) - D);
+}
 
 }  // namespace METHODS

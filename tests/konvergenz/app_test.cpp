@@ -85,6 +85,13 @@ TEST(Run, CountsNonFiniteValuesLeavesThemOutOfTheChartAndSkipsMissingLogs) {
     // From 4 the test is not met before a step: the run ended before its first.
     EXPECT_NE(svg.find("Fixpunktiteration, x\u2080 = 4 (keine Werte, Toleranz nicht erreicht)"),
               std::string::npos);
+
+    // A log of a further method shows that quarlen ran with --verfahren: a stage left out
+    // is then a choice and goes unmentioned.
+    test::write_log(dir / "steff_f1.dat", "Startwert= 4\n", {});
+    const Outcome chosen = run_on(options);
+    ASSERT_EQ(chosen.status, exit_ok) << chosen.err;
+    EXPECT_EQ(chosen.err, "");
 }
 
 void write_good_logs(const fs::path& folder) {
@@ -111,7 +118,16 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
          [](const fs::path& f, Options&) {
              for (const char* log : {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"}) fs::remove(f / log);
          },
-         exit_bad_input, "keine Protokolldatei"},
+         exit_bad_input,
+         "keine Protokolldatei (bisec_f1.dat, regfa_f1.dat, illin_f1.dat, newto_f1.dat, "
+         "sekan_f1.dat, fixpk_f1.dat, steff_f1.dat) in "},
+        {"a formula in a header that does not compile",
+         [](const fs::path& f, Options&) {
+             test_support::write_file(f / "newto_f1.dat", "Startwert= 0, f(x) = x +\n0 0 -400\n");
+         },
+         exit_bad_input,
+         "newto_f1.dat\", Zeile 1: Formel für f(x) \"x +\", Stelle 4 (Ende): erwartet wird eine "
+         "Zahl"},
         {"no folder", [](const fs::path& f, Options& o) { o.folder = f / "fehlt"; }, exit_bad_input,
          "fehlt\" nicht gefunden"},
         {"a folder name too long for the system",

@@ -22,6 +22,7 @@ TEST(GermanReal, DecimalCommaTypographicMinusAndRaisedExponents)
         {995.3, 2, "1,0\u00B710\u00B3"},
         {-3.5e-300, 2, "\u22123,5\u00B710\u207B\u00B3\u2070\u2070"},
         {900, 0, "900"},
+        {5.853, 2, "5,9"},  // no power for the units
         {2.5, 0, "2,5"},
         {-0.001, 0, "\u22120,001"},
         {1e20, 0, "10\u00B2\u2070"},

@@ -1,10 +1,12 @@
 #include "chart_axes.hpp"
+#include "method.hpp"
 #include "quarlen_log.hpp"
 #include "svg_chart.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 namespace konvergenz {
 namespace {
@@ -62,6 +64,9 @@ TEST(SvgChart, IsWellFormedWithLinesMarkersAndLegend) {
     const ChartCase cases[] = {
         {"similar lengths", decaying(21, 0.5), newton, decaying(180, 0.95), 1, 3, 21 + 4 + 2,
          {"Bisektion", "Newton-Verfahren", "Fixpunktiteration", "Toleranz"}},
+        // As the fixed-point iteration from 0 beside the other six methods.
+        {"short series zoomed beside 302 steps", decaying(21, 0.5), newton, decaying(302, 0.97), 2,
+         6, 21 + 4 + 2, {"Schritt 0\u201320", "alle Schritte"}},
         {"short series zoomed beside 4 million steps", decaying(21, 0.5), newton, decaying(2000, 0.95, 2000),
          2, 6, 21 + 4 + 2, {"4\u202F000\u202F000", "Schritt 0\u201320", "alle Schritte"}},
         {"series without values", {}, newton, {}, 1, 1, 4 + 3, {"Bisektion (keine Werte)"}},
@@ -81,6 +86,64 @@ TEST(SvgChart, IsWellFormedWithLinesMarkersAndLegend) {
         for (const char* text : c.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
         EXPECT_LT(svg.size(), 200'000u);
     }
+}
+
+// Seven methods stay apart for colour-blind readers and in grey scale: each has its own
+// colour and marker, and a long series without markers its own line.
+TEST(SvgChart, EachMethodHasItsOwnColourMarkerAndLine) {
+    std::set<std::string_view> colours;
+    std::set<Marker> markers;
+    std::set<std::pair<std::string_view, std::string_view>> lines;
+    std::vector<ChartSeries> series;
+    for (const Method& m : all_methods) {
+        colours.insert(m.colour);
+        markers.insert(m.marker);
+        lines.emplace(m.colour, m.dashes);
+        series.push_back({m.label, m.colour, decaying(4, 0.1)});
+        series.back().marker = m.marker;
+        series.back().dashes = m.dashes;
+    }
+    EXPECT_EQ(colours.size(), all_methods.size());
+    EXPECT_EQ(markers.size(), all_methods.size());
+    const std::string svg = render_chart_svg(series, 1e-4);
+    EXPECT_EQ(test::xmllint_errors(svg), "");
+    // Four markers on each series and one in its legend entry.
+    EXPECT_EQ(count_of(svg, "stroke=\"#fff\""), 5 * all_methods.size());
+    for (const Method& m : all_methods) {
+        if (m.dashes.empty()) continue;
+        // On the series' line and on its legend sample.
+        EXPECT_EQ(count_of(svg, "stroke-dasharray=\"" + std::string(m.dashes) + '"'), 2u)
+            << m.label;
+    }
+    EXPECT_EQ(count_of(svg, "rotate(45"), 5u);  // the cross is a turned plus
+}
+
+TEST(SvgChart, SubtitleSaysWhatIsPlottedAndTakesFurtherLinesOrShortensAPhrase) {
+    ChartSeries fixed_point{"Fixpunktiteration", "#009E73", decaying(5, 0.5)};
+    fixed_point.plotted_as = method_of(MethodKind::fixed_point).plotted_as;
+    const std::string one_line = render_chart_svg({fixed_point}, 1e-4);
+    EXPECT_NE(one_line.find("logarithmisch; bei der Fixpunktiteration |g(x) \u2212 x|</text>"),
+              std::string::npos);
+    EXPECT_NE(one_line.find("height=\"620\""), std::string::npos);
+
+    ChartSeries steffensen{"Steffensen-Verfahren", "#000000", decaying(5, 0.5)};
+    steffensen.plotted_as = method_of(MethodKind::steffensen).plotted_as;
+    const std::string two_lines = render_chart_svg({fixed_point, steffensen, fixed_point}, 1e-4);
+    EXPECT_NE(two_lines.find("y=\"76\" fill=\"#666\">beim Steffensen-Verfahren der Abstand"),
+              std::string::npos);
+    EXPECT_NE(two_lines.find("height=\"640\""), std::string::npos);
+    EXPECT_EQ(count_of(two_lines, "bei der Fixpunktiteration"), 1u);  // said once
+
+    // Anything a phrase holds is text, and one too long for a line ends in an ellipsis.
+    const std::string long_phrase = "f(x) = x<2 & " + std::string(300, 'x');
+    steffensen.plotted_as = long_phrase;
+    const std::string shortened = render_chart_svg({steffensen}, 1e-4);
+    EXPECT_EQ(test::xmllint_errors(shortened), "");
+    const std::size_t start = shortened.find("f(x) = x&lt;2 &amp; x");
+    ASSERT_NE(start, std::string::npos);
+    const std::string line = shortened.substr(start, shortened.find("</text>", start) - start);
+    EXPECT_TRUE(line.ends_with("x\u2026")) << line;
+    EXPECT_LT(line.size(), 120u);
 }
 
 TEST(SvgChart, DrawsZerosOnTheBottomEdgeAndSaysSo) {

@@ -4,6 +4,7 @@
 #include "log_analysis.hpp"
 #include "log_header.hpp"
 #include "quarlen_log.hpp"
+#include "runtime/record.hpp"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,7 @@ MethodSummary analyse(MethodKind kind, const std::string& header, const Records&
     const Method& method = all_methods[static_cast<std::size_t>(kind)];
     const test_support::TempDir dir;
     test::write_log(dir / std::string(method.log_file), header, records);
-    return analyse_log(dir / std::string(method.log_file), method, std::nullopt);
+    return analyse_log(dir / std::string(method.log_file), method, Judging::none);
 }
 
 struct KnownRootCase {
@@ -181,6 +182,45 @@ TEST(ErrorEstimate, IsLeftOutWhereTheLogCannotTellOrGivenWhereItCan)
          {{0, 1, 1.5}, {1, 1.5, 1.5}, {2, 1.5, 1.5}},
          0.0,
          1.5},
+        // The bracket from the records' signs: the other end is the latest point with the
+        // other sign, or the end of [a, b] the points move towards, or for one the farther.
+        {"regula falsi: the end 4 never moved",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, 1, -1}, {1, 1.5, -0.5}},
+         2.5,
+         2.0},
+        {"regula falsi: points of both signs",
+         MethodKind::regula_falsi,
+         bisection_header(4, 0),
+         {{0, 1, -1}, {1, 3, 1}, {2, 2, 0.5}},
+         1.0,
+         1.0},
+        {"Illinois: one point, the farther end",
+         MethodKind::illinois,
+         bisection_header(0, 4),
+         {{0, 1, -1}},
+         3.0,
+         std::nullopt},
+        // Chords that meet the axis outside [a, b] bracket nothing: the secant estimate.
+        {"regula falsi beyond the interval",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, -1, 1}, {1, -2, 3}},
+         1.5,
+         -0.5},
+        {"regula falsi: a NaN point",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, 1, -1}, {1, nan, nan}},
+         std::nullopt,
+         std::nullopt},
+        {"Steffensen: the next iterate",
+         MethodKind::steffensen,
+         "Startwert= 1\n",
+         {{0, 1, 1.5}, {1, 1.5, 1.625}},
+         0.125,
+         1.625},
     };
     for (const UnknowableCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,7 +245,21 @@ struct HeaderCase {
     MethodKind kind;
     std::string header;
     std::vector<double> values;  // empty: not understood
+    std::string typed = "";      // the items after them, "|" between
 };
+
+std::string items_of(const TypedEquation& typed)
+{
+    std::string items;
+    const auto add = [&items](const std::string& item) {
+        items += (items.empty() ? "" : "|") + item;
+    };
+    if (typed.f) add("f(x) = " + *typed.f);
+    if (typed.df) add("f'(x) = " + *typed.df);
+    if (typed.g) add("g(x) = " + *typed.g);
+    if (typed.tolerance) add("Toleranz= " + runtime::shortest(*typed.tolerance));
+    return items;
+}
 
 TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
 {
@@ -242,18 +296,45 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
         {"a and b swapped", MethodKind::bisection, "Ausgangswerte - b= 0, a= 10", {}},
         {"decimal comma", MethodKind::bisection, "Ausgangswerte - a= 0,5, b= 10", {}},
         {"other method's header", MethodKind::newton, "Ausgangswerte - a= 0, b= 10", {}},
+        {"secant method",
+         MethodKind::secant,
+         "Startwerte - x0= " + test::real(0) + ", x1= " + test::real(10),
+         {0, 10}},
+        {"secant starts for Newton's method", MethodKind::newton, "Startwerte - x0= 0, x1= 10", {}},
+        {"one secant start", MethodKind::secant, "Startwerte - x0= 0", {}},
+        {"interval for the secant method", MethodKind::secant, "Ausgangswerte - a= 0, b= 10", {}},
+        // What quarlen adds for typed formulas, as its equation module writes it.
+        {"typed f and a tolerance", MethodKind::bisection,
+         "Ausgangswerte - a= " + test::real(0) + ", b= " + test::real(2) +
+             ", f(x) = x^2 - 2, Toleranz= 1e-10",
+         {0, 2}, "f(x) = x^2 - 2|Toleranz= 1e-10"},
+        {"f and f' for Newton's method", MethodKind::newton,
+         "Startwert= 1, f(x) = x^2 - 2, f'(x) = 2x", {1}, "f(x) = x^2 - 2|f'(x) = 2x"},
+        {"g formed from f", MethodKind::fixed_point,
+         "Startwert= 1, f(x) = cos(x) - x, g(x) = x + f(x), Toleranz= 2.5e-07", {1},
+         "f(x) = cos(x) - x|g(x) = x + f(x)|Toleranz= 2.5e-07"},
+        {"the secant method's starts and f", MethodKind::secant,
+         "Startwerte - x0= 0, x1= 1, f(x) = exp(x) - 3x", {0, 1}, "f(x) = exp(x) - 3x"},
+        {"an unknown item", MethodKind::newton, "Startwert= 1, h(x) = x", {}},
+        {"an item twice", MethodKind::newton, "Startwert= 1, f(x) = x, f(x) = x", {}},
+        {"a tolerance of 0", MethodKind::newton, "Startwert= 1, Toleranz= 0", {}},
+        {"a tolerance not a number", MethodKind::newton, "Startwert= 1, Toleranz= NaN", {}},
+        {"no comma before an item", MethodKind::newton, "Startwert= 1 f(x) = x", {}},
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto parsed = parse_start_values(c.kind, c.header);
-        ASSERT_EQ(parsed.has_value(), !c.values.empty());
-        if (!parsed) continue;
-        ASSERT_EQ(parsed->size(), c.values.size());
+        const auto header = parse_header(method_of(c.kind).inputs, c.header);
+        ASSERT_EQ(header.has_value(), !c.values.empty());
+        if (!header) continue;
+        const auto& parsed = header->inputs;
+        ASSERT_EQ(parsed.size(), c.values.size());
+        EXPECT_EQ(items_of(header->equation), c.typed);
         for (std::size_t i = 0; i < c.values.size(); ++i) {
-            const double got = (*parsed)[i].value;
+            const double got = parsed[i].value;
             EXPECT_TRUE(got == c.values[i] || (std::isnan(got) && std::isnan(c.values[i]))) << i;
-            EXPECT_EQ((*parsed)[i].name,
-                      c.kind == MethodKind::bisection ? (i == 0 ? "a" : "b") : "x0");
+            EXPECT_EQ(parsed[i].name, method_of(c.kind).inputs == HeaderInputs::interval
+                                             ? (i == 0 ? "a" : "b")
+                                             : (i == 0 ? "x0" : "x1"));
         }
     }
 }

@@ -135,18 +135,25 @@ TEST(LogReader, StepsCountFromZeroByOneWithinTheStepCounter)
 TEST(LogReader, RejectsOverlongLinesAndLineEndsOfCarriageReturnsAlone)
 {
     const std::string blanks(256 - 5, ' ');
+    // A header may hold two formulas of the longest length quarlen takes.
+    const std::string header_limit =
+        "länger als " + std::to_string(LogReader::max_header) + " Zeichen";
+    const auto header_of = [](std::size_t length) {
+        const std::string start = "Startwert= 1, f(x) = x";
+        return start + std::string(length - start.size(), ' ') + '\n' + step0;
+    };
     struct Case {
         const char* name;
         std::string text;
-        const char* error;  // "" for none
+        std::string error;  // "" for none
     };
     const Case cases[] = {
         {"step line of 256 characters", header + '\n' + blanks + "0 1 2\n", ""},
         {"step line of 257 characters", header + '\n' + blanks + " 0 1 2\n",
          "Zeile 2: länger als 256 Zeichen"},
-        {"overlong header", "Startwert=" + std::string(300, ' ') + "4\n",
-         "Zeile 1: länger als 256 Zeichen"},
-        {"NUL bytes, no line end", std::string(200'000, '\0'), "Zeile 1: länger als 256 Zeichen"},
+        {"header at its limit", header_of(LogReader::max_header), ""},
+        {"overlong header", header_of(LogReader::max_header + 1), "Zeile 1: " + header_limit},
+        {"NUL bytes, no line end", std::string(200'000, '\0'), "Zeile 1: " + header_limit},
         {"NUL bytes after a step", header + '\n' + step0 + std::string(100'000, '\0'),
          "Zeile 3: länger als 256 Zeichen"},
         {"CR only, short", header + "\r0 1 2\r1 3 4\r", "Zeile 1: Zeilenende nur aus CR"},
@@ -163,11 +170,11 @@ TEST(LogReader, RejectsOverlongLinesAndLineEndsOfCarriageReturnsAlone)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const Outcome read = read_log(c.text);
-        if (*c.error == '\0') {
+        if (c.error.empty()) {
             EXPECT_EQ(read.error, "");
             EXPECT_EQ(read.records.size(), 1u);
         } else {
-            EXPECT_TRUE(contains(read.error, std::string("newto_f1.dat\", ") + c.error))
+            EXPECT_TRUE(contains(read.error, "newto_f1.dat\", " + c.error))
                 << read.error;
             EXPECT_TRUE(read.records.empty() || read.records.size() == 1u);
         }

@@ -87,6 +87,19 @@ inline Records bisection_run(const Function& f, double a, double b, long long ma
     return records;
 }
 
+// A log of a quarlen run under tests/quarlen/golden, whose values were computed in exact
+// arithmetic, independently of quarlen; with `keep`, only its header and first records.
+inline std::string golden_log(const std::string& folder, const std::string& log,
+                              std::size_t keep = std::string::npos)
+{
+    const std::string text =
+        test_support::read_file(std::filesystem::path(QUARLEN_GOLDEN_DIR) / folder / log);
+    std::size_t end = text.find('\n');
+    for (std::size_t i = 0; i < keep && end != std::string::npos; ++i)
+        end = text.find('\n', end + 1);
+    return end == std::string::npos ? text : text.substr(0, end + 1);
+}
+
 inline std::string bisection_header(double a, double b)
 {
     return "Ausgangswerte - a= " + real(a) + ", b= " + real(b) + '\n';

@@ -3,6 +3,7 @@
 // full, gone or closed, logs that are no files, stop signals while it waits, and logs
 // left over from an earlier run.
 #include "app.hpp"
+#include "log_reader.hpp"
 #include "options.hpp"
 #include "quarlen_log.hpp"
 #include "tests/support/other_users.hpp"
@@ -537,7 +538,8 @@ TEST(Reading, AGigabyteOfNulBytesIsRejectedAtOnceInLittleMemory)
     fs::resize_file(dir / "newto_f1.dat", std::uintmax_t{1} << 30);  // sparse: no disk used
     const Ended ended = konvergenz_in(dir.path(), {});
     EXPECT_EQ(ended.status, 2) << describe(ended);
-    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als 256 Zeichen"))
+    EXPECT_TRUE(contains(ended.err, "newto_f1.dat\", Zeile 1: länger als " +
+                                        std::to_string(LogReader::max_header) + " Zeichen"))
         << ended.err;
     EXPECT_LT(ended.took.count(), 2000);
     EXPECT_LT(ended.peak_memory_kib, 200 * 1024);  // also with the sanitizers' shadow memory
@@ -642,24 +644,27 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
 {
     struct Case {
         const char* name;
-        std::array<int, 3> age;  // seconds before now: bisec, newto, fixpk; -1: no such log
+        std::array<int, 4> age;  // seconds before now: bisec, newto, fixpk, steff; -1: no such log
         std::vector<std::string> stale;
     };
     const Case cases[] = {
-        {"in the order quarlen writes them", {30, 20, 10}, {}},
-        {"all written in the same instant", {10, 10, 10}, {}},
-        {"the run stopped after bisection", {10, 20, 20}, {"newto_f1.dat", "fixpk_f1.dat"}},
-        {"the run stopped after Newton's method", {20, 10, 30}, {"fixpk_f1.dat"}},
-        {"only Newton's log is old", {10, 30, 5}, {"newto_f1.dat"}},
-        {"no bisection log", {-1, 10, 20}, {"fixpk_f1.dat"}},
+        {"in the order quarlen writes them", {30, 20, 10, -1}, {}},
+        {"all written in the same instant", {10, 10, 10, -1}, {}},
+        {"the run stopped after bisection", {10, 20, 20, -1}, {"newto_f1.dat", "fixpk_f1.dat"}},
+        {"the run stopped after Newton's method", {20, 10, 30, -1}, {"fixpk_f1.dat"}},
+        {"only Newton's log is old", {10, 30, 5, -1}, {"newto_f1.dat"}},
+        {"no bisection log", {-1, 10, 20, -1}, {"fixpk_f1.dat"}},
+        {"Steffensen's method from an earlier run", {30, 20, 10, 40}, {"steff_f1.dat"}},
+        {"Steffensen's method after the others", {30, 20, 10, 5}, {}},
     };
-    const char* logs[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat"};
+    const char* logs[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat", "steff_f1.dat"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const TempDir dir;
         write_logs(dir.path());
+        test::write_log(dir / "steff_f1.dat", "Startwert= 4\n", {{0, 4, 3.9}});
         const auto now = fs::file_time_type::clock::now();
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             if (c.age[i] < 0) {
                 fs::remove(dir / logs[i]);
             } else {
