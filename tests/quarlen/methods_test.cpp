@@ -697,7 +697,7 @@ TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
 {
     // FIX evaluates g once before its first step and once after each; NEWTON takes F
     // and DF once each in each step. STEFFENSEN evaluates g once before its first step and twice in
-    // each; SECANT F once before and once in each; REGULA_FALSI F four times before
+    // each; SECANT F once before and once in each; REGULA_FALSI F three times before
     // and five in each, ILLINOIS three before and one in each. The signal is seen
     // before the next step.
     struct Case {
