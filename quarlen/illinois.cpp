@@ -1,6 +1,5 @@
 // Illinois: x = b - FB(b - a)/(FB - FA); FB or FA is halved at an end kept twice in a row.
 #include <array>
-#include <cmath>
 
 #include "quarlen/chord_report.hpp"
 #include "quarlen/methods.hpp"
