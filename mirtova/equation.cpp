@@ -1,8 +1,6 @@
 #include "mirtova/equation.hpp"
 
-#include "runtime/console.hpp"
 #include "runtime/option_values.hpp"
-#include "runtime/record.hpp"
 
 namespace EQUATION {
 

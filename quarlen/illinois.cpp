@@ -1,6 +1,5 @@
 // Illinois: x = b - FB(b - a)/(FB - FA); FB or FA is halved at an end kept twice in a row.
 #include <array>
-#include <cmath>
 
 #include "quarlen/chord_report.hpp"
 #include "quarlen/methods.hpp"
@@ -28,11 +27,12 @@ void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STE
     runtime::Verdict WHY = runtime::Verdict::go;
     std::array<double, 4> ALT = {A, FA, B, FB};  // the last step's start, for the messages
     X = CHORD_POINT(A, FA, B, FB);
-    while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
+    double FX = F(X);  // serves the test and the step: one evaluation per step
+    while (BISEC_MEASURE(FX) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B, FA, FB, KEPT}, STEPS)) != runtime::Verdict::go) break;
         ALT = {A, FA, B, FB};
         X = CHORD_POINT(A, FA, B, FB);
-        const double FX = F(X);
+        FX = F(X);
         const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
         LOG.write(STEP);
         runtime::console::write(STEP);
@@ -60,7 +60,7 @@ void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STE
     }
     LOG.close();
 
-    REPORT_CHORD_END("Illinois-Verfahren", WHY, STEPS, X, F(X), ALT, AUSGABE);
+    REPORT_CHORD_END("Illinois-Verfahren", WHY, STEPS, X, FX, ALT, AUSGABE);
 }
 
 }  // namespace METHODS

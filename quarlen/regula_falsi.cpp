@@ -1,6 +1,5 @@
 // Regula falsi: x = b - F(b)(b - a)/(F(b) - F(a)); keep the part of [a, b] where F changes sign.
 #include <array>
-#include <cmath>
 
 #include "quarlen/chord_report.hpp"
 #include "quarlen/methods.hpp"

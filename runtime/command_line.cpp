@@ -62,16 +62,17 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
     std::string short_options = "+:h";
     std::vector<std::string> names;  // getopt wants them NUL-terminated
     names.reserve(options.size());
+    const auto code_of = [&](std::size_t k) {
+        return options[k].short_name != 0 ? int{options[k].short_name}
+                                          : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
+    };
     std::vector<option> long_options;
     long_options.push_back({"help", no_argument, nullptr, 'h'});
     long_options.push_back({"version", no_argument, nullptr, VERSION_CODE});
     for (std::size_t k = 0; k < options.size(); ++k) {
-        const OptionDefinition& definition = options[k];
-        const int code = definition.short_name != 0 ? definition.short_name
-                                                    : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
-        if (definition.short_name != 0) short_options.append(1, definition.short_name).append(":");
-        names.emplace_back(definition.long_name);
-        long_options.push_back({names.back().c_str(), required_argument, nullptr, code});
+        if (options[k].short_name != 0) short_options.append(1, options[k].short_name).append(":");
+        names.emplace_back(options[k].long_name);
+        long_options.push_back({names.back().c_str(), required_argument, nullptr, code_of(k)});
     }
     long_options.push_back({nullptr, 0, nullptr, 0});
 
@@ -89,12 +90,8 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
             if (answer_with == 0) answer_with = code;
             continue;
         }
-        for (std::size_t k = 0; k < options.size(); ++k) {
-            const int expected = options[k].short_name != 0
-                                     ? options[k].short_name
-                                     : FIRST_LONG_ONLY_CODE + static_cast<int>(k);
-            if (code == expected) given.push_back({k, optarg});
-        }
+        for (std::size_t k = 0; k < options.size(); ++k)
+            if (code == code_of(k)) given.push_back({k, optarg});
     }
     if (optind < argc)
         refuse(optind > 1 ? phrases().surplus_argument : phrases().unknown_argument, argv[optind]);

@@ -102,11 +102,7 @@ template <class Real> void read_real(Real& value)
 
 void write(const Record& record) { output().write(record.line()); }
 
-void write(const Record& record, std::string_view tail)
-{
-    const std::string_view line = record.line();
-    output().write(std::string(line.substr(0, line.size() - 1)).append(tail).append("\n"));
-}
+void write(const Record& record, std::string_view tail) { output().write(record.line_with(tail)); }
 
 void prompt(std::string_view text)
 {

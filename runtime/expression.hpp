@@ -88,9 +88,8 @@ public:
     Real value(Real x) const;
     Dual<Real> value_and_derivative(Real x) const;
 
-    // The formula as typed, and its compiled form.
+    // The formula as typed.
     const std::string& text() const { return text_; }
-    const std::vector<Instruction<Real>>& code() const { return code_; }
 
 private:
     template <class R>

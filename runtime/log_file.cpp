@@ -92,12 +92,6 @@ LogFile::~LogFile()
     if (channel_) close();
 }
 
-void LogFile::write(const Record& record, std::string_view tail)
-{
-    const std::string_view line = record.line();
-    channel_->write(std::string(line.substr(0, line.size() - 1)).append(tail).append("\n"));
-}
-
 void LogFile::close()
 {
     if (const std::string failure = finish(); !failure.empty())

@@ -36,7 +36,10 @@ public:
     void write(const Record& record) { channel_->write(record.line()); }
 
     // The record with `tail` added to its line: a header with items of any length.
-    void write(const Record& record, std::string_view tail);
+    void write(const Record& record, std::string_view tail)
+    {
+        channel_->write(record.line_with(tail));
+    }
 
     // Writes out and closes the file; a failure ends the program with status 3, so a
     // run never ends well over a truncated log.

@@ -31,8 +31,6 @@ struct OutputPath {
     int error = 0;  // the errno of a failed call (ENXIO: a FIFO without a reader, or a socket)
     Refusal refusal = Refusal::none;
     uid_t owner = 0;  // for a refusal: the owner of the link or file
-
-    bool usable() const { return error == 0 && refusal == Refusal::none; }
 };
 
 // Opens `path` for writing under the rules above, with O_NOCTTY and O_NONBLOCK (a FIFO

@@ -101,6 +101,11 @@ Record& Record::real(float value)
     return *this;
 }
 
+std::string Record::line_with(std::string_view tail) const
+{
+    return std::string(buffer_.data(), length_).append(tail).append("\n");
+}
+
 std::string shortest(double value) { return shortest_text(value); }
 std::string shortest(float value) { return shortest_text(value); }
 

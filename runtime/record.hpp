@@ -46,6 +46,8 @@ public:
 
     // The finished line, '\n' included.
     std::string_view line() const { return {buffer_.data(), length_ + 1}; }
+    // The line with `tail` before its '\n': a text of any length after the items.
+    std::string line_with(std::string_view tail) const;
 
 private:
     void end_at(char* end);

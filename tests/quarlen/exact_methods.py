@@ -254,17 +254,10 @@ def write_runs():
         run, outcome = whole_run(stages, inputs, *equation)
         check_character(name, outcome)
         target = target_root / name
-        target.mkdir(parents=True)
+        ref.write_run(target, run, inputs, name)
         (target / "verfahren.txt").write_text(stages + "\n")
         if equation:
             (target / "optionen.txt").write_text("".join(arg + "\n" for arg in equation[0].options))
-        (target / "input.txt").write_text("\n".join(inputs) + "\n")
-        (target / "status.txt").write_text(f"{run.status}\n")
-        (target / "stdout.txt").write_text(run.stdout)
-        for log_name, log in run.logs.items():
-            (target / log_name).write_text(log)
-        print(f"{name}: status {run.status}, " +
-              ", ".join(f"{n} {log.count(chr(10)) - 1} steps" for n, log in run.logs.items()))
 
 
 if __name__ == "__main__":

@@ -564,19 +564,23 @@ RUNS = {
 }
 
 
+def write_run(target, run, inputs, label):
+    """Writes `run` into the folder `target`: the numbers typed and the exit status (unless
+    `inputs` is None), the console and the logs; then prints `label` with the step counts."""
+    target.mkdir(parents=True, exist_ok=True)
+    if inputs is not None:
+        (target / "input.txt").write_text("\n".join(inputs) + "\n")
+        (target / "status.txt").write_text(f"{run.status}\n")
+    (target / "stdout.txt").write_text(run.stdout)
+    for name, log in run.logs.items():
+        (target / name).write_text(log)
+    print(f"{label}: status {run.status}, " +
+          ", ".join(f"{n} {log.count(chr(10)) - 1} steps" for n, log in run.logs.items()))
+
+
 def write_runs():
     for folder, inputs in RUNS.items():
-        run = whole_run(*inputs)
-        target = HERE / "golden" / folder
-        target.mkdir(parents=True, exist_ok=True)
-        if folder:
-            (target / "input.txt").write_text("\n".join(inputs) + "\n")
-            (target / "status.txt").write_text(f"{run.status}\n")
-        (target / "stdout.txt").write_text(run.stdout)
-        for name, log in run.logs.items():
-            (target / name).write_text(log)
-        print(f"run {inputs}: status {run.status}, " +
-              ", ".join(f"{n} {log.count(chr(10)) - 1} steps" for n, log in run.logs.items()))
+        write_run(HERE / "golden" / folder, whole_run(*inputs), inputs if folder else None, f"run {inputs}")
 
 
 if __name__ == "__main__":

@@ -659,26 +659,15 @@ TEST(Steffensen, Cases)
 
 // ---------------------------------------------------------------- stop signals
 
-// A g that sends SIGTERM on its RAISE_AT-th evaluation, as `kill` would at that moment.
+// FUNCTION, sending SIGTERM on the RAISE_AT-th evaluation of any of the three, as `kill`
+// would at that moment.
 int CALLS = 0;
 int RAISE_AT = 0;
 
-double gf2_then_sigterm(const double& x)
+template <RealFunction::Plain FUNCTION> double then_sigterm(const double& x)
 {
     if (++CALLS == RAISE_AT) std::raise(SIGTERM);
-    return GF2(x);
-}
-
-double df1_then_sigterm(const double& x)
-{
-    if (++CALLS == RAISE_AT) std::raise(SIGTERM);
-    return DF1(x);
-}
-
-double f1_then_sigterm(const double& x)
-{
-    if (++CALLS == RAISE_AT) std::raise(SIGTERM);
-    return F1(x);
+    return FUNCTION(x);
 }
 
 [[noreturn]] void stopped_iteration(Method method, int raise_at, const std::string& log)
@@ -689,7 +678,7 @@ double f1_then_sigterm(const double& x)
     RAISE_AT = raise_at;
     double a = 4, b = 5, x = 4;
     std::int32_t steps = 0;
-    call(method, a, b, x, steps, log, f1_then_sigterm, df1_then_sigterm, gf2_then_sigterm);
+    call(method, a, b, x, steps, log, then_sigterm<F1>, then_sigterm<DF1>, then_sigterm<GF2>);
     std::_Exit(0);
 }
 
@@ -697,7 +686,7 @@ TEST(StopSignalDeathTest, TheMessageNamesTheLastStepInTheLog)
 {
     // FIX evaluates g once before its first step and once after each; NEWTON takes F
     // and DF once each in each step. STEFFENSEN evaluates g once before its first step and twice in
-    // each; SECANT F once before and once in each; REGULA_FALSI F four times before
+    // each; SECANT F once before and once in each; REGULA_FALSI F three times before
     // and five in each, ILLINOIS three before and one in each. The signal is seen
     // before the next step.
     struct Case {

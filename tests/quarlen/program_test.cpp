@@ -943,9 +943,7 @@ TEST(Verfahren, TheDefaultListGivesTodaysRun)
     for (const std::vector<std::string>& args : calls) {
         SCOPED_TRACE(args.front());
         TempDir dir;
-        RunOptions options;
-        options.args = args;
-        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", with_args(args));
         EXPECT_EQ(r.exit_status, 0);
         EXPECT_EQ(r.err, "");
         EXPECT_EQ(r.out, golden("stdout.txt"));
@@ -1000,9 +998,7 @@ TEST(Verfahren, BadListIsRefusedBeforeAnythingIsAskedOrWritten)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        RunOptions options;
-        options.args = c.args;
-        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", options);
+        const RunResult r = quarlen(dir, "0\n10\n0\n4\n", with_args(c.args));
         EXPECT_EQ(r.exit_status, 2);
         EXPECT_EQ(r.err, c.err);
         EXPECT_EQ(r.out, "");
