@@ -11,17 +11,14 @@
 
 namespace konvergenz {
 
-// The functions and the tolerance of the run a log comes from; the functions are
-// quarlen's own or refer to a RunEquation.
+// The functions and the tolerance of the run a log comes from; the functions refer to
+// a RunEquation.
 struct RunSetting {
     RealFunction f;   // the bracketing methods, Newton's and the secant method
     RealFunction df;  // Newton's method
     RealFunction g;   // the fixed-point iteration and Steffensen's method
     double tolerance;
 };
-
-// quarlen's own: F1, DF1, GF2 and its tolerance, taken from quarlen's module.
-RunSetting quarlen_setting();
 
 // The last two records of a log, where it has them.
 struct LogEnd {
