@@ -48,7 +48,7 @@ struct Method {
     std::string_view colour;  // series colour in the chart
     Marker marker;
     std::string_view dashes;  // the series line's stroke-dasharray; "" for a solid line
-    ReplayFunction replay;    // makes its stopping test again where the run ended
+    ReplayFunction* replay;   // makes its stopping test again where the run ended
     ErrorRule error_rule;
     // Iterates g(x) rather than solving f(x) = 0. A record then holds x_k and the next
     // iterate x_k+1 rather than F(x_k); the chart shows their distance, and the chart's

@@ -50,22 +50,12 @@ struct Replay {
 
 // Each method's replay: from its last records, or, without one, from the inputs its
 // header names (a and b, x0 and x1, or x0). Nullopt where there is neither.
-using ReplayFunction = std::optional<Replay> (*)(const RunSetting& run, const LogEnd& end,
-                                                 std::span<const double> inputs);
+using ReplayFunction = std::optional<Replay>(const RunSetting& run, const LogEnd& end,
+                                             std::span<const double> inputs);
 
-std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
-                                       std::span<const double> inputs);
-// Regula falsi and Illinois: their first point is the same chord, and each tests |F| at
-// the point its record shows.
-std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
-                                   std::span<const double> inputs);
-std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
-                                    std::span<const double> inputs);
-std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
-                                    std::span<const double> inputs);
-std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,
-                                         std::span<const double> inputs);
-std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
-                                        std::span<const double> inputs);
+// Regula falsi and Illinois share replay_chord: their first point is the same chord, and
+// each tests |F| at the point its record shows.
+ReplayFunction replay_bisection, replay_chord, replay_newton, replay_secant, replay_fixed_point,
+    replay_steffensen;
 
 }  // namespace konvergenz
