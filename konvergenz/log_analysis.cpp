@@ -38,7 +38,7 @@ void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogE
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
                           Judging judging, std::size_t max_chart_points)
 {
-    LogReader reader(log_path, method.header_keyword);
+    LogReader reader(log_path, header_keyword(method.inputs));
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;
     summary.method = &method;
