@@ -73,7 +73,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     summary.warnings = reader.warnings();
     summary.cut = reader.cut();
     summary.estimate = estimate_error(method, summary.start_values, summary.stats, bracket);
-    if (equation) judge_the_end(summary, equation->setting(), end);
+    if (equation) judge_the_end(summary, equation->setting(summary.tolerance), end);
     if (summary.unfinished) summary.estimate.limit.reset();
     return summary;
 }

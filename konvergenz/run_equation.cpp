@@ -18,7 +18,6 @@ bool compiled(std::string_view name, const std::optional<std::string>& text,
 }  // namespace
 
 RunEquation::RunEquation(const TypedEquation& typed)
-    : tolerance_(typed.tolerance.value_or(METHODS::TOLERANCE))
 {
     const bool f = compiled("f(x)", typed.f, typed_.F_FORMULA);
     const bool df = compiled("f'(x)", typed.df, typed_.DF_FORMULA);
