@@ -3,6 +3,7 @@
 #include "chart_axes.hpp"
 #include "error_estimate.hpp"
 #include "number_format.hpp"
+#include "runtime/record.hpp"
 
 #include <algorithm>
 #include <array>
@@ -308,11 +309,8 @@ void append_tolerance(std::string& svg, const Chart& chart, double tolerance)
     svg += "</g>\n";
 
     const int exponent = static_cast<int>(std::lround(std::log10(tolerance)));
-    std::array<char, 32> buffer;
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), tolerance);
-    const std::string value = std::pow(10.0, exponent) == tolerance
-                                  ? power_of_ten(exponent)
-                                  : std::string(buffer.data(), written.ptr);
+    const std::string value = std::pow(10.0, exponent) == tolerance ? power_of_ten(exponent)
+                                                                    : runtime::shortest(tolerance);
     svg += "<g fill=\"#444\" font-size=\"12\">";
     append_text(svg, plot_right + 8, y - 3, "Toleranz");
     append_text(svg, plot_right + 8, y + 13, value);
