@@ -38,7 +38,7 @@ void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogE
 MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& method,
                           Judging judging, std::size_t max_chart_points)
 {
-    LogReader reader(log_path, method.header_keyword);
+    LogReader reader(log_path, header_keyword(method.inputs));
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;
     summary.method = &method;
@@ -73,7 +73,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     summary.warnings = reader.warnings();
     summary.cut = reader.cut();
     summary.estimate = estimate_error(method, summary.start_values, summary.stats, bracket);
-    if (equation) judge_the_end(summary, equation->setting(), end);
+    if (equation) judge_the_end(summary, equation->setting(summary.tolerance), end);
     if (summary.unfinished) summary.estimate.limit.reset();
     return summary;
 }

@@ -61,18 +61,15 @@ std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view head
 {
     HeaderScanner scan(header);
     LogHeader parsed;
+    if (!scan.expect(header_keyword(inputs))) return std::nullopt;
     if (inputs == HeaderInputs::start) {
-        if (!scan.expect("Startwert=")) return std::nullopt;
         const auto start = scan.real();
         if (!start) return std::nullopt;
         parsed.inputs = {{"x0", *start}};
     } else {
         const bool interval = inputs == HeaderInputs::interval;
         const std::string_view first = interval ? "a" : "x0", second = interval ? "b" : "x1";
-        if (!scan.expect(interval ? "Ausgangswerte" : "Startwerte") || !scan.expect("-") ||
-            !scan.expect(first) || !scan.expect("=")) {
-            return std::nullopt;
-        }
+        if (!scan.expect("-") || !scan.expect(first) || !scan.expect("=")) return std::nullopt;
         const auto one = scan.real();
         if (!one || !scan.expect(",") || !scan.expect(second) || !scan.expect("=")) {
             return std::nullopt;

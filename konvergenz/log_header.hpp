@@ -23,9 +23,10 @@ struct TypedEquation {
     std::optional<std::string> df;
     std::optional<std::string> g;  // "x + f(x)" where quarlen formed it from f
     std::optional<double> tolerance;
-};
 
-inline constexpr std::string_view g_from_f = "x + f(x)";
+    // Whether g is quarlen's own for a typed f, not a formula.
+    bool g_formed_from_f() const { return f && g == "x + f(x)"; }
+};
 
 struct LogHeader {
     std::vector<NamedValue> inputs;

@@ -26,17 +26,21 @@ template <typename Number> bool parse_whole(std::string_view token, Number& valu
     return ec == std::errc{} && ptr == end;
 }
 
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
 // Splits line into exactly N blank-separated tokens; false if there are more or fewer.
+// Each character is compared with the two blanks directly: find_first_of would search
+// the set of blanks once for every character of every record.
 template <std::size_t N>
 bool split_exactly(std::string_view line, std::array<std::string_view, N>& tokens)
 {
     std::size_t count = 0;
-    std::size_t pos = line.find_first_not_of(blanks);
-    while (pos != std::string_view::npos) {
+    auto pos = std::find_if_not(line.begin(), line.end(), is_blank);
+    while (pos != line.end()) {
         if (count == N) return false;
-        const std::size_t end = std::min(line.find_first_of(blanks, pos), line.size());
-        tokens[count++] = line.substr(pos, end - pos);
-        pos = line.find_first_not_of(blanks, end);
+        const auto end = std::find_if(pos, line.end(), is_blank);
+        tokens[count++] = std::string_view(pos, end);
+        pos = std::find_if_not(end, line.end(), is_blank);
     }
     return count == N;
 }

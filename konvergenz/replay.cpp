@@ -1,17 +1,10 @@
 #include "replay.hpp"
 
-#include "quarlen/functions.hpp"
-#include "quarlen/methods.hpp"
 #include "quarlen/stopping_tests.hpp"
 
 #include <cmath>
 
 namespace konvergenz {
-
-RunSetting quarlen_setting()
-{
-    return {FUNCTIONS::F1, FUNCTIONS::DF1, FUNCTIONS::GF2, METHODS::TOLERANCE};
-}
 
 namespace {
 

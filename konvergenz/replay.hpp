@@ -11,17 +11,14 @@
 
 namespace konvergenz {
 
-// The functions and the tolerance of the run a log comes from; the functions are
-// quarlen's own or refer to a RunEquation.
+// The functions and the tolerance of the run a log comes from; the functions refer to
+// a RunEquation.
 struct RunSetting {
     RealFunction f;   // the bracketing methods, Newton's and the secant method
     RealFunction df;  // Newton's method
     RealFunction g;   // the fixed-point iteration and Steffensen's method
     double tolerance;
 };
-
-// quarlen's own: F1, DF1, GF2 and its tolerance, taken from quarlen's module.
-RunSetting quarlen_setting();
 
 // The last two records of a log, where it has them.
 struct LogEnd {
@@ -53,22 +50,12 @@ struct Replay {
 
 // Each method's replay: from its last records, or, without one, from the inputs its
 // header names (a and b, x0 and x1, or x0). Nullopt where there is neither.
-using ReplayFunction = std::optional<Replay> (*)(const RunSetting& run, const LogEnd& end,
-                                                 std::span<const double> inputs);
+using ReplayFunction = std::optional<Replay>(const RunSetting& run, const LogEnd& end,
+                                             std::span<const double> inputs);
 
-std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
-                                       std::span<const double> inputs);
-// Regula falsi and Illinois: their first point is the same chord, and each tests |F| at
-// the point its record shows.
-std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
-                                   std::span<const double> inputs);
-std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
-                                    std::span<const double> inputs);
-std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
-                                    std::span<const double> inputs);
-std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,
-                                         std::span<const double> inputs);
-std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
-                                        std::span<const double> inputs);
+// Regula falsi and Illinois share replay_chord: their first point is the same chord, and
+// each tests |F| at the point its record shows.
+ReplayFunction replay_bisection, replay_chord, replay_newton, replay_secant, replay_fixed_point,
+    replay_steffensen;
 
 }  // namespace konvergenz

@@ -18,12 +18,10 @@ bool compiled(std::string_view name, const std::optional<std::string>& text,
 }  // namespace
 
 RunEquation::RunEquation(const TypedEquation& typed)
-    : tolerance_(typed.tolerance.value_or(METHODS::TOLERANCE))
 {
     const bool f = compiled("f(x)", typed.f, typed_.F_FORMULA);
     const bool df = compiled("f'(x)", typed.df, typed_.DF_FORMULA);
-    // "x + f(x)" is quarlen's own form of g for a typed f, not a formula.
-    const bool g = !(f && typed.g == g_from_f) && compiled("g(x)", typed.g, typed_.G_FORMULA);
+    const bool g = !typed.g_formed_from_f() && compiled("g(x)", typed.g, typed_.G_FORMULA);
     EQUATION::USE_FORMULAS(typed_, f, df, g);
 }
 

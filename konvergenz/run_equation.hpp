@@ -19,11 +19,10 @@ struct FormulaInHeader : std::runtime_error {
 inline constexpr std::string_view builtin_f = "x\u00B3 \u2212 5x\u00B2 + 100x \u2212 400";
 inline constexpr std::string_view builtin_g = "x + e^(\u2212x) \u2212 0.1/(x + 1)";
 
-// The functions and the tolerance of the run a log comes from, as its header names them:
-// the formulas compiled once with quarlen's evaluator and set up as quarlen sets them up
-// (a typed f also gives f' exactly and g = x + f(x)), quarlen's own functions and
-// tolerance where the header names none. It stays where it was made: the functions
-// refer to its members.
+// The functions of the run a log comes from, as its header names them: the formulas
+// compiled once with quarlen's evaluator and set up as quarlen sets them up (a typed f
+// also gives f' exactly and g = x + f(x)), quarlen's own functions where the header
+// names none. It stays where it was made: the functions refer to its members.
 class RunEquation {
 public:
     // Throws FormulaInHeader.
@@ -31,11 +30,13 @@ public:
     RunEquation(const RunEquation&) = delete;
     RunEquation& operator=(const RunEquation&) = delete;
 
-    RunSetting setting() const { return {typed_.F, typed_.DF, typed_.G, tolerance_}; }
+    RunSetting setting(double tolerance) const
+    {
+        return {typed_.F, typed_.DF, typed_.G, tolerance};
+    }
 
 private:
     EQUATION::TYPED typed_;
-    double tolerance_;
 };
 
 }  // namespace konvergenz

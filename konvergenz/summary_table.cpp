@@ -144,26 +144,23 @@ void print_figure_note(std::ostream& out, std::string_view term, const std::stri
     constexpr std::size_t indent = 11, width = 92;
     std::string line(term);
     line.resize(indent, ' ');
-    std::size_t used = indent;
-    bool first_word = true;
+    std::size_t used = indent;  // columns, as the words may hold umlauts
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t end = text.find(' ', pos);
         if (end == std::string::npos) end = text.size();
         const std::string word = text.substr(pos, end - pos);
         const std::size_t length = display_width(word);
-        if (!first_word && used + 1 + length > width) {
+        if (used > indent && used + 1 + length > width) {
             out << line << '\n';
             line.assign(indent, ' ');
             used = indent;
-            first_word = true;
         }
-        if (!first_word) {
+        if (used > indent) {
             line += ' ';
             ++used;
         }
         line += word;
         used += length;
-        first_word = false;
         pos = end + 1;
     }
     out << line << '\n';

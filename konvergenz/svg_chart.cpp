@@ -3,6 +3,7 @@
 #include "chart_axes.hpp"
 #include "error_estimate.hpp"
 #include "number_format.hpp"
+#include "runtime/record.hpp"
 
 #include <algorithm>
 #include <array>
@@ -131,8 +132,8 @@ bool marks_error(const ChartSeries& s, double chart_tolerance)
 // The tolerances of the series' runs, each once, in ascending order.
 std::vector<double> tolerances_of(const std::vector<ChartSeries>& series, double chart_tolerance)
 {
-    std::vector<double> tolerances{chart_tolerance};
-    if (!series.empty()) tolerances.clear();
+    if (series.empty()) return {chart_tolerance};
+    std::vector<double> tolerances;
     for (const ChartSeries& s : series) tolerances.push_back(s.tolerance.value_or(chart_tolerance));
     std::sort(tolerances.begin(), tolerances.end());
     tolerances.erase(std::unique(tolerances.begin(), tolerances.end()), tolerances.end());
@@ -196,8 +197,8 @@ void append_marker(std::string& svg, Marker shape, double x, double y, std::stri
     const std::string at = number(x) + ' ' + number(y);
     const auto path = [&](std::string_view start_offset, std::string_view outline,
                           std::string_view extra = {}) {
-        svg += "<path d=\"M" + number(x) + ' ' + number(y) + std::string(start_offset) +
-               std::string(outline) + "z\"" + std::string(extra) + style;
+        svg += "<path d=\"M" + at + std::string(start_offset) + std::string(outline) + "z\"" +
+               std::string(extra) + style;
     };
     switch (shape) {
     case Marker::circle:
@@ -308,11 +309,8 @@ void append_tolerance(std::string& svg, const Chart& chart, double tolerance)
     svg += "</g>\n";
 
     const int exponent = static_cast<int>(std::lround(std::log10(tolerance)));
-    std::array<char, 32> buffer;
-    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), tolerance);
-    const std::string value = std::pow(10.0, exponent) == tolerance
-                                  ? power_of_ten(exponent)
-                                  : std::string(buffer.data(), written.ptr);
+    const std::string value = std::pow(10.0, exponent) == tolerance ? power_of_ten(exponent)
+                                                                    : runtime::shortest(tolerance);
     svg += "<g fill=\"#444\" font-size=\"12\">";
     append_text(svg, plot_right + 8, y - 3, "Toleranz");
     append_text(svg, plot_right + 8, y + 13, value);
@@ -506,9 +504,9 @@ void append_error_marks(std::string& svg, const Chart& chart,
                    "\" stroke-width=\"2.4\"/>";
         } else {
             const double back = beyond > 0 ? 9 : -9;  // from the tip into the plot
-            svg += "<path class=\"beyond-axis\" d=\"M" + number(x) + ' ' + number(y) + "l-5 " +
-                   number(back) + "M" + number(x) + ' ' + number(y) + "l5 " + number(back) + "M" +
-                   number(x) + ' ' + number(y) + "v" + number(2 * back) +
+            const std::string tip = "M" + number(x) + ' ' + number(y);
+            svg += "<path class=\"beyond-axis\" d=\"" + tip + "l-5 " + number(back) + tip + "l5 " +
+                   number(back) + tip + "v" + number(2 * back) +
                    "\" stroke-width=\"2\" stroke-linecap=\"round\"/>";
         }
         const std::string label =

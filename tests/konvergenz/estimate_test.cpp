@@ -28,7 +28,7 @@ using test::start_header;
 // The logs here come from functions other than quarlen's, so nothing is replayed.
 MethodSummary analyse(MethodKind kind, const std::string& header, const Records& records)
 {
-    const Method& method = all_methods[static_cast<std::size_t>(kind)];
+    const Method& method = method_of(kind);
     const test_support::TempDir dir;
     test::write_log(dir / std::string(method.log_file), header, records);
     return analyse_log(dir / std::string(method.log_file), method, Judging::none);

@@ -652,7 +652,7 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
     };
     for (const DoubtCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const Method& method = all_methods[static_cast<std::size_t>(c.kind)];
+        const Method& method = method_of(c.kind);
         const std::string label(method.label);
         const test_support::TempDir dir;
         c.write_logs(dir.path());
