@@ -3,6 +3,7 @@
 #include "function_names.hpp"
 #include "number_format.hpp"
 #include "run_notes.hpp"
+#include "runtime/messages.hpp"
 #include "runtime/record.hpp"
 
 #include <algorithm>
@@ -54,13 +55,6 @@ constexpr std::array<Column, 11> columns{{
 
 using Row = std::array<std::string, columns.size()>;
 
-// Characters as the terminal shows them: UTF-8 continuation bytes take no column.
-std::size_t display_width(const std::string& text)
-{
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
-}
-
 Row table_row(const MethodSummary& summary)
 {
     const ConvergenceStats& s = summary.stats;
@@ -87,7 +81,7 @@ void print_row(std::ostream& out, const Row& cells,
     std::string line;
     for (std::size_t i = 0; i < shown; ++i) {
         if (i > 0) line += "  ";
-        const std::string padding(widths[i] - display_width(cells[i]), ' ');
+        const std::string padding(widths[i] - runtime::characters(cells[i]), ' ');
         line += columns[i].left_aligned ? cells[i] + padding : padding + cells[i];
     }
     line.erase(line.find_last_not_of(' ') + 1);
@@ -149,7 +143,7 @@ void print_figure_note(std::ostream& out, std::string_view term, const std::stri
         std::size_t end = text.find(' ', pos);
         if (end == std::string::npos) end = text.size();
         const std::string word = text.substr(pos, end - pos);
-        const std::size_t length = display_width(word);
+        const std::size_t length = runtime::characters(word);
         if (used > indent && used + 1 + length > width) {
             out << line << '\n';
             line.assign(indent, ' ');
@@ -281,7 +275,7 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
     std::array<std::size_t, columns.size()> widths{};
     for (const Row& row : rows) {
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            widths[i] = std::max(widths[i], display_width(row[i]));
+            widths[i] = std::max(widths[i], runtime::characters(row[i]));
         }
     }
     const std::size_t shown = any_notes ? columns.size() : columns.size() - 1;

@@ -3,6 +3,7 @@
 #include "chart_axes.hpp"
 #include "error_estimate.hpp"
 #include "number_format.hpp"
+#include "runtime/messages.hpp"
 #include "runtime/record.hpp"
 
 #include <algorithm>
@@ -388,9 +389,7 @@ void append_panel_series(std::string& svg, const Chart& chart,
 // legend entries and labels, and it needs no font metrics.
 double estimated_width(std::string_view text, double font_size)
 {
-    const auto characters =
-        std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
-    return static_cast<double>(characters) * font_size * 0.6;
+    return static_cast<double>(runtime::characters(text)) * font_size * 0.6;
 }
 
 constexpr double legend_font_size = 13;

@@ -75,9 +75,7 @@ std::string describe(const FormulaError& error, std::string_view name, std::stri
     const Words& say = language == Language::german ? GERMAN : ENGLISH;
     std::string message(say.formula_for);
     message.append(name).append(" ").append(quoted(text, 60));
-    std::size_t characters = 0;
-    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    const bool at_end = error.position > characters;
+    const bool at_end = error.position > characters(text);
     if (error.problem != FormulaProblem::too_long && error.problem != FormulaProblem::empty) {
         message.append(say.position).append(std::to_string(error.position));
         if (at_end) message.append(say.at_end);

@@ -1,5 +1,6 @@
 #include "runtime/messages.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -124,6 +125,13 @@ std::string quoted(std::string_view text, std::size_t limit)
     }
     out += text.size() > limit ? "\"..." : "\"";
     return out;
+}
+
+std::size_t characters(std::string_view text)
+{
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
 }
 
 }  // namespace runtime

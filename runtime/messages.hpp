@@ -46,4 +46,8 @@ std::string system_reason(Language language, int error);
 // it, control characters and bytes outside ASCII written as escapes (\t, \x00, \xc3).
 std::string quoted(std::string_view text, std::size_t limit = 40);
 
+// The characters of UTF-8 text, as a terminal shows them: continuation bytes take no
+// column.
+std::size_t characters(std::string_view text);
+
 }  // namespace runtime
