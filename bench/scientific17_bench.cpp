@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "quarlen/functions.hpp"
+#include "rootfinding/functions.hpp"
 #include "runtime/scientific17.hpp"
 
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "options.hpp"
-#include "quarlen/methods.hpp"
+#include "rootfinding/methods.hpp"
 #include "runtime/exit_status.hpp"
 
 #include <ostream>

@@ -5,7 +5,7 @@
 #include "error_estimate.hpp"
 #include "log_header.hpp"
 #include "method.hpp"
-#include "quarlen/methods.hpp"
+#include "rootfinding/methods.hpp"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "record_bracket.hpp"
 
-#include "quarlen/sign.hpp"
+#include "rootfinding/sign.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "replay.hpp"
 
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/stopping_tests.hpp"
 
 #include <cmath>
 

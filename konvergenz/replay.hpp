@@ -2,7 +2,7 @@
 
 #include "log_reader.hpp"
 
-#include "quarlen/real_function.hpp"
+#include "rootfinding/real_function.hpp"
 
 #include <optional>
 #include <span>

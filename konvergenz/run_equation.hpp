@@ -3,7 +3,7 @@
 #include "log_header.hpp"
 #include "replay.hpp"
 
-#include "quarlen/equation.hpp"
+#include "rootfinding/equation.hpp"
 
 #include <stdexcept>
 #include <string_view>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "quarlen/methods.hpp"
+#include "rootfinding/methods.hpp"
 #include "runtime/console.hpp"
 #include "runtime/record.hpp"
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "quarlen/equation.hpp"
 #include "quarlen/stages.hpp"
+#include "rootfinding/equation.hpp"
 
 namespace DRIVER {
 

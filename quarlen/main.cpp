@@ -3,7 +3,7 @@
 // functions typed on the command line, showing every step on the console and in a log
 // file per method.
 #include "quarlen/driver.hpp"
-#include "quarlen/equation.hpp"
+#include "quarlen/equation_setup.hpp"
 #include "quarlen/options.hpp"
 #include "runtime/program.hpp"
 

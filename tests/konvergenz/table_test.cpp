@@ -6,7 +6,7 @@
 #include "error_estimate.hpp"
 #include "log_analysis.hpp"
 #include "options.hpp"
-#include "quarlen/functions.hpp"
+#include "rootfinding/functions.hpp"
 #include "runtime/expression.hpp"
 #include "quarlen_log.hpp"
 

@@ -1,6 +1,6 @@
 // The three methods called directly. They write their step records to fd 1 and their
 // messages to fd 2, which each run here captures, and their logs into a fresh folder.
-#include "quarlen/methods.hpp"
+#include "rootfinding/methods.hpp"
 
 #include <algorithm>
 #include <cfloat>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "quarlen/functions.hpp"
+#include "rootfinding/functions.hpp"
 #include "runtime/console.hpp"
 #include "runtime/program.hpp"
 #include "tests/support/fd_capture.hpp"

@@ -1,10 +1,10 @@
 // Regula falsi: x = b - F(b)(b - a)/(F(b) - F(a)); keep the part of [a, b] where F changes sign.
 #include <array>
 
-#include "quarlen/chord_report.hpp"
-#include "quarlen/methods.hpp"
-#include "quarlen/sign.hpp"
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/chord_report.hpp"
+#include "rootfinding/methods.hpp"
+#include "rootfinding/sign.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"

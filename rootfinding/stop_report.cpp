@@ -1,4 +1,4 @@
-#include "quarlen/stop_report.hpp"
+#include "rootfinding/stop_report.hpp"
 
 #include <limits>
 #include <string>

@@ -1,9 +1,9 @@
-#include "quarlen/chord_report.hpp"
+#include "rootfinding/chord_report.hpp"
 
 #include <cmath>
 #include <string>
 
-#include "quarlen/stop_report.hpp"
+#include "rootfinding/stop_report.hpp"
 #include "runtime/record.hpp"
 
 namespace METHODS {

@@ -1,9 +1,9 @@
 // Steffensen's method: x(k+1) = x - d*d/((g(g(x)) - g(x)) - d) with d = g(x) - x.
 #include <cmath>
 
-#include "quarlen/methods.hpp"
-#include "quarlen/stop_report.hpp"
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/methods.hpp"
+#include "rootfinding/stop_report.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"

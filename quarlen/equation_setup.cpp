@@ -1,4 +1,4 @@
-#include "quarlen/equation.hpp"
+#include "quarlen/equation_setup.hpp"
 
 #include "runtime/option_values.hpp"
 #include "runtime/record.hpp"
@@ -13,17 +13,6 @@ std::string ITEM(std::string_view NAME, std::string_view TEXT)
 }
 
 }  // namespace
-
-void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G)
-{
-    if (F) {
-        E.F = E.F_VALUE;
-        E.DF = E.F_DERIVATIVE;
-        E.G = E.G_FROM_F;
-    }
-    if (DF) E.DF = E.DF_VALUE;
-    if (G) E.G = E.G_VALUE;
-}
 
 void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E)
 {

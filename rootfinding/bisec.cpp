@@ -2,10 +2,10 @@
 #include <array>
 #include <cmath>
 
-#include "quarlen/methods.hpp"
-#include "quarlen/sign.hpp"
-#include "quarlen/stop_report.hpp"
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/methods.hpp"
+#include "rootfinding/sign.hpp"
+#include "rootfinding/stop_report.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"

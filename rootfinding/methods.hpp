@@ -15,7 +15,7 @@
 #include <limits>
 #include <string_view>
 
-#include "quarlen/real_function.hpp"
+#include "rootfinding/real_function.hpp"
 
 namespace METHODS {
 

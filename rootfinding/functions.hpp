@@ -3,7 +3,7 @@
 // x^2 and x^3 are products, so every value is reproducible to the last bit.
 #pragma once
 
-#include "quarlen/real_function.hpp"
+#include "rootfinding/real_function.hpp"
 
 namespace FUNCTIONS {
 

@@ -1,13 +1,12 @@
-// The equation a run solves: the built-in functions F1, DF1 and GF2, or the formulas
-// typed on the command line, compiled once; and for each method its stopping test and
-// what its log's header adds.
+// The equation a run solves: the built-in functions F1, DF1 and GF2, or formulas typed
+// by the user, compiled once; and for each method its stopping test and what its log's
+// header adds.
 #pragma once
 
 #include <string>
 
-#include "quarlen/functions.hpp"
-#include "quarlen/methods.hpp"
-#include "quarlen/options.hpp"
+#include "rootfinding/functions.hpp"
+#include "rootfinding/methods.hpp"
 #include "runtime/expression.hpp"
 
 namespace EQUATION {
@@ -40,13 +39,8 @@ struct TYPED {
 
 // Points E's functions at the formulas compiled into it, where F, DF, G say that f, f'
 // or g was typed: a typed f gives f, its exact derivative and g = x + f(x); a typed f'
-// or g takes the place of those. konvergenz sets up a run's equation from its log's
-// header so, too.
+// or g takes the place of those. quarlen sets up the equation it was given so, and
+// konvergenz the equation a log's header names.
 void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G);
-
-// Compiles the formulas CHOSEN (a bad one ends the program with status 2), points the
-// functions and settings at them, and writes a line "f(x) = ..." for every function
-// that is not the built-in one, before the dialogue's first prompt.
-void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E);
 
 }  // namespace EQUATION

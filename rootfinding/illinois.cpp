@@ -1,10 +1,10 @@
 // Illinois: x = b - FB(b - a)/(FB - FA); FB or FA is halved at an end kept twice in a row.
 #include <array>
 
-#include "quarlen/chord_report.hpp"
-#include "quarlen/methods.hpp"
-#include "quarlen/sign.hpp"
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/chord_report.hpp"
+#include "rootfinding/methods.hpp"
+#include "rootfinding/sign.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"

@@ -1,4 +1,4 @@
-#include "quarlen/functions.hpp"
+#include "rootfinding/functions.hpp"
 
 #include "runtime/elementary.hpp"
 

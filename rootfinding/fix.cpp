@@ -1,9 +1,9 @@
 // Fixed-point iteration: x(k+1) = F(x(k)), where a fixed point of F is sought.
 #include <cmath>
 
-#include "quarlen/methods.hpp"
-#include "quarlen/stop_report.hpp"
-#include "quarlen/stopping_tests.hpp"
+#include "rootfinding/methods.hpp"
+#include "rootfinding/stop_report.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
