@@ -5,8 +5,8 @@
 #include "runtime/output_path.hpp"
 #include "runtime/write_loop.hpp"
 
-#include <cstdlib>
 #include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 
@@ -15,25 +15,33 @@ namespace {
 
 // Short and fixed in length, so that it fits the file system's limit however long the
 // target's name is; hidden, and with ".tmp" at the end so that nobody takes it for a
-// chart. mkostemps replaces the X's.
+// chart. The X's become random letters and digits.
 constexpr std::string_view temporary_name = ".konvergenz-XXXXXX.tmp";
-constexpr int temporary_suffix_length = 4;  // ".tmp"
 
 [[noreturn]] void fail(const std::filesystem::path& target, std::string_view why)
 {
     throw WriteError(quoted_path(target) + " lässt sich nicht schreiben: " + std::string(why));
 }
 
-// Removes the temporary file unless it has been renamed into place.
+// A new file under an unpredictable name in `folder`, created only where no file or link
+// has that name, and removed unless it has been renamed into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::filesystem::path& folder) : path_(folder / temporary_name)
+    explicit TemporaryFile(int folder) : folder_(folder)
     {
-        std::string name = path_.string();
-        // O_EXCL is implied: an existing name, a link or a dangling link, is never opened.
-        file_.reset(::mkostemps(name.data(), temporary_suffix_length, O_CLOEXEC));
+        constexpr std::string_view letters =
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        std::random_device random;
+        std::uniform_int_distribution<std::size_t> pick(0, letters.size() - 1);
+        for (int tries = 0; tries < 100; ++tries) {
+            name_ = temporary_name;
+            for (char& c : name_)
+                if (c == 'X') c = letters[pick(random)];
+            file_.reset(::openat(folder_, name_.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+            if (file_.get() >= 0 || errno != EEXIST) break;
+        }
         error_ = file_.get() < 0 ? errno : 0;
-        path_ = name;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -41,18 +49,19 @@ public:
     {
         if (error_ != 0) return;  // the name is not ours
         file_.reset();
-        if (!kept_) ::unlink(path_.c_str());
+        if (!kept_) ::unlinkat(folder_, name_.c_str(), 0);
     }
 
     // 0, or the errno of the failed creation.
     int error() const { return error_; }
     int fd() const { return file_.get(); }
     int close() { return file_.close(); }
-    const std::filesystem::path& path() const { return path_; }
+    const std::string& name() const { return name_; }
     void keep() { kept_ = true; }
 
 private:
-    std::filesystem::path path_;
+    int folder_;
+    std::string name_;
     FileDescriptor file_;
     int error_ = 0;
     bool kept_ = false;
@@ -65,11 +74,10 @@ mode_t mode_of_new_files()
     return 0666 & ~mask;
 }
 
-}  // namespace
-
-std::filesystem::path resolve_output_file(const std::filesystem::path& path)
+// Where writing to `path` puts the file, under the run-time layer's rules.
+runtime::OutputPath place_to_replace(const std::filesystem::path& path)
 {
-    const runtime::OutputPath target = runtime::find_to_replace(path.string());
+    runtime::OutputPath target = runtime::find_to_replace(path.string());
     if (target.refusal != runtime::Refusal::none)
         fail(path,
              runtime::refusal_reason(runtime::phrases_for(runtime::Language::german), target));
@@ -79,17 +87,23 @@ std::filesystem::path resolve_output_file(const std::filesystem::path& path)
         fail(path, what + " ist " + std::string(file_type_name(target.status.st_mode)) +
                        ", keine gewöhnliche Datei");
     }
-    return target.path;
+    return target;
+}
+
+}  // namespace
+
+std::filesystem::path resolve_output_file(const std::filesystem::path& path)
+{
+    return place_to_replace(path).path;
 }
 
 void write_file_atomically(const std::filesystem::path& target, std::string_view content)
 {
-    const std::filesystem::path file = resolve_output_file(target);
-    struct stat existing;
-    const mode_t mode =
-        ::stat(file.c_str(), &existing) == 0 ? existing.st_mode & 0777 : mode_of_new_files();
-    // In the target's own folder, as a rename cannot cross file systems.
-    const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+    const runtime::OutputPath place = place_to_replace(target);
+    const mode_t mode = place.exists ? place.status.st_mode & 0777 : mode_of_new_files();
+    // In the target's own folder, as a rename cannot cross file systems; reached through
+    // the folder the rules let through, whatever its path leads to meanwhile.
+    const int folder = place.folder.get();
 
     TemporaryFile temp(folder);
     if (temp.error() != 0) fail(target, system_reason(temp.error()));
@@ -105,7 +119,8 @@ void write_file_atomically(const std::filesystem::path& target, std::string_view
     if (const int error = temp.close(); error != 0) fail(target, system_reason(error));
     throw_if_interrupted();
 
-    if (::rename(temp.path().c_str(), file.c_str()) != 0) fail(target, system_reason(errno));
+    if (::renameat(folder, temp.name().c_str(), folder, place.name.c_str()) != 0)
+        fail(target, system_reason(errno));
     temp.keep();
 }
 

@@ -1,5 +1,7 @@
 #include "checked_output.hpp"
 
+#include <cerrno>
+
 #include "app.hpp"
 #include "interrupt.hpp"
 #include "posix_file.hpp"
@@ -23,6 +25,9 @@ int close_standard_output(runtime::OutputChannel& out, int error_at_start, int s
         return interrupted_status();
     }
     if (error == 0) return status;
+    // A reader that has gone (`konvergenz | head`) took what it wanted: a quiet end, as
+    // Unix tools make it.
+    if (error == EPIPE) return static_cast<int>(runtime::ExitStatus::reader_gone);
     const runtime::Phrases& say = runtime::phrases_for(runtime::Language::german);
     err << "konvergenz: " << say.standard_output << ' ' << say.cannot_write << ": "
         << system_reason(error) << '\n';

@@ -1,5 +1,6 @@
 #include "runtime/command_line.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <getopt.h>
 #include <string>
@@ -20,10 +21,11 @@ namespace {
 constexpr int VERSION_CODE = 256;
 constexpr int FIRST_LONG_ONLY_CODE = 257;
 
-[[noreturn]] void refuse(std::string_view what, std::string_view argument)
+[[noreturn]] void refuse(std::string_view what, std::string_view argument,
+                         std::string_view detail = "")
 {
     std::string message(what);
-    message.append(" ").append(quoted(argument)).append(" (").append(phrases().help);
+    message.append(" ").append(quoted(argument)).append(detail).append(" (").append(phrases().help);
     message.append(": ").append(program_name()).append(" --help)");
     fail(ExitStatus::bad_input, message);
 }
@@ -49,6 +51,25 @@ std::string offending(char* argv[], int code, bool value_missing)
     if ((value_missing || code == 0 || code >= VERSION_CODE) && last.starts_with("--"))
         return std::string(last);
     return std::string("-") + static_cast<char>(code);
+}
+
+// For a long option getopt refused: ": fits --a, --b" when it is short for more than
+// one (getopt's own message would be English), else "".
+std::string ambiguity(std::string_view argument, const std::vector<option>& long_options)
+{
+    if (!argument.starts_with("--")) return "";
+    const std::string_view typed = argument.substr(2, argument.find('=') - 2);
+    std::vector<std::string_view> fitting;
+    for (const option& o : long_options)
+        if (o.name != nullptr && !typed.empty() && std::string_view(o.name).starts_with(typed))
+            fitting.push_back(o.name);
+    if (fitting.size() < 2) return "";
+    std::sort(fitting.begin(), fitting.end());
+    std::string detail = ": ";
+    detail.append(phrases().fits);
+    for (std::size_t k = 0; k < fitting.size(); ++k)
+        detail.append(k == 0 ? " --" : ", --").append(fitting[k]);
+    return detail;
 }
 
 }  // namespace
@@ -84,7 +105,12 @@ std::vector<GivenOption> command_line(int argc, char* argv[], std::string_view h
         const int code =
             getopt_long(argc, argv, short_options.c_str(), long_options.data(), nullptr);
         if (code == -1) break;
-        if (code == '?') refuse(phrases().unknown_argument, offending(argv, optopt, false));
+        if (code == '?') {
+            const std::string argument = offending(argv, optopt, false);
+            const std::string detail = ambiguity(argument, long_options);
+            refuse(detail.empty() ? phrases().unknown_argument : phrases().ambiguous_option,
+                   argument, detail);
+        }
         if (code == ':') refuse(phrases().missing_value, offending(argv, optopt, true));
         if (code == 'h' || code == VERSION_CODE) {
             if (answer_with == 0) answer_with = code;

@@ -1,6 +1,7 @@
 // The command line of quarlen and mirtova, read GNU style with getopt_long: every
 // option takes a value, given as "--name=VALUE", "--name VALUE", "-xVALUE" or
-// "-x VALUE"; a long name may be shortened as long as it stays unique. Both answer
+// "-x VALUE"; a long name may be shortened as long as it stays unique (one that fits
+// several is refused as ambiguous, naming them, in the dialogue's language). Both answer
 // --help and --version as command-line tools do, and refuse anything else. With no
 // argument the dialogue runs as it always has.
 #pragma once

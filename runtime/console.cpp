@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "runtime/line_reader.hpp"
@@ -116,5 +117,17 @@ void read(float& value) { read_real(value); }
 
 void flush() { output().flush(); }
 void flush_quietly() { output().flush_quietly(); }
+
+bool ends_cut_where(int fd)
+{
+    if (!output().ends_inside_a_line()) return false;
+    struct stat out {};
+    struct stat other {};
+    if (::fstat(STDOUT_FILENO, &out) != 0 || ::fstat(fd, &other) != 0 ||
+        out.st_dev != other.st_dev || out.st_ino != other.st_ino)
+        return false;
+    output().line_ended_elsewhere();
+    return true;
+}
 
 }  // namespace runtime::console

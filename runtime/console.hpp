@@ -29,4 +29,9 @@ void read(float& value);
 void flush();
 void flush_quietly();
 
+// Whether standard output ends inside a record cut short after a stop and `fd` writes to
+// the same pipe, terminal or file (2>&1). The caller then writes a line end to `fd`
+// first, which ends that record for the console too.
+bool ends_cut_where(int fd);
+
 }  // namespace runtime::console

@@ -11,6 +11,7 @@ enum class ExitStatus : int {
     // Stopped by a signal: 128 + its number, as the shells report it.
     hung_up = 129,      // SIGHUP: the terminal was closed
     interrupted = 130,  // SIGINT: Ctrl-C
+    reader_gone = 141,  // SIGPIPE: the reader of standard output has gone (| head)
     terminated = 143,   // SIGTERM: kill, timeout, a shutdown
 };
 

@@ -34,15 +34,10 @@ constexpr std::array<std::pair<std::string_view, Elementary>, 13> FUNCTIONS{{
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 // Positions count characters, not bytes, so that they match what the user sees.
 std::size_t position_of(std::string_view text, std::size_t offset)
 {
-    std::size_t characters = 1;
-    for (std::size_t k = 0; k < offset && k < text.size(); ++k)
-        if (!is_continuation(text[k])) ++characters;
-    return characters;
+    return characters(text.substr(0, offset)) + 1;
 }
 
 enum class Token {
@@ -111,7 +106,7 @@ public:
                 break;
             default:
                 lexeme.token = Token::unknown;
-                while (at_ < text_.size() && is_continuation(text_[at_])) ++at_;
+                at_ = lexeme.begin + character_bytes(text_.substr(lexeme.begin));
             }
         }
         lexeme.end = at_;

@@ -76,9 +76,13 @@ LogFile::LogFile(std::string_view name)
     if (S_ISREG(target.status.st_mode)) {
         // One run per log: the lock is taken before the file is emptied, and goes with
         // the descriptor when the log is closed. Where a file system has no locks, the
-        // log is written without one.
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-            fail(ExitStatus::output_failed, shown + ": " + std::string(phrases().locked));
+        // log is written without one. A reader (konvergenz) holds a shared lock while it
+        // reads, so a shared lock that can still be had means the log is being read.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            const bool read = ::flock(fd, LOCK_SH | LOCK_NB) == 0;
+            fail(ExitStatus::output_failed,
+                 shown + ": " + std::string(read ? phrases().being_read : phrases().locked));
+        }
         if (::ftruncate(fd, 0) != 0) fail_output(shown, phrases().cannot_create, errno);
     }
     // Writes wait for a slow reader as usual; the write loop ends them after a stop.

@@ -5,11 +5,14 @@
 //
 // Each log is opened under the owner and link rules of output_path.hpp, and a regular
 // file is locked (flock) while it is open, so that two runs in one folder never write
-// one log at once: the second one stops with status 3 and leaves it alone.
+// one log at once: the second one stops with status 3 and leaves it alone. So does a run
+// that finds the log being read (konvergenz holds a shared lock while it reads), and
+// it says so.
 //
 // The log holds whole records only, whatever happens: a write that fails part-way cuts
 // the file back to its last whole record, and a program that ends on a failure
-// elsewhere (standard output closed, say) writes the open log out first.
+// elsewhere, or on a reader of standard output that has gone, writes the open log out
+// first.
 #pragma once
 
 #include <cstdint>
@@ -25,9 +28,10 @@ namespace runtime {
 class LogFile {
 public:
     // Opens `name`, locks it and empties it; a file that cannot be created, may not be
-    // written or is locked by another run ends the program with status 3. A FIFO is
-    // waited on until a reader opens it, or until a stop signal ends the program. After
-    // a stop signal nothing is opened: the program ends with 128 + its number.
+    // written, is locked by another run or is being read ends the program with status 3.
+    // A FIFO is waited on until a reader opens it, or until a stop signal ends the
+    // program. After a stop signal nothing is opened: the program ends with 128 + its
+    // number.
     explicit LogFile(std::string_view name);
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;

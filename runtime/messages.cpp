@@ -1,6 +1,5 @@
 #include "runtime/messages.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -27,11 +26,16 @@ constexpr Phrases GERMAN{
         "Datei eines anderen Benutzers (uid) in einem gemeinsamen Ordner mit Sticky-Bit, "
         "sie wird nicht überschrieben",
     .locked = "ein anderer Lauf schreibt gerade in diese Datei",
+    .being_read = "die Datei wird gerade gelesen, etwa von konvergenz",
     .unknown_argument = "unbekanntes Argument",
     .surplus_argument = "überzähliges Argument",
     .missing_value = "fehlender Wert zu",
+    .ambiguous_option = "mehrdeutige Option",
+    .fits = "passt zu",
     .bad_tolerance = "ungültige Toleranz",
     .expected_tolerance = "erwartet wird eine endliche Zahl größer als 0, etwa 1e-10",
+    .range_of_reals = "Zahl außerhalb des Bereichs der (bits)-Bit-Gleitkommazahlen des "
+                      "Programms, etwa (min) bis (max)",
     .bad_step_limit = "ungültige Höchstzahl der Schritte",
     .expected_step_limit = "erwartet wird eine ganze Zahl von 1 bis 2147483647, nur aus Ziffern",
     .help = "Hilfe",
@@ -54,11 +58,16 @@ constexpr Phrases ENGLISH{
     .foreign_file = "another user's file (uid) in a shared folder with the sticky bit, which is "
                     "not overwritten",
     .locked = "another run is writing this file",
+    .being_read = "the file is being read, by konvergenz perhaps",
     .unknown_argument = "unknown argument",
     .surplus_argument = "unexpected argument",
     .missing_value = "missing value for",
+    .ambiguous_option = "ambiguous option",
+    .fits = "it fits",
     .bad_tolerance = "invalid tolerance",
     .expected_tolerance = "expected a finite number greater than 0, such as 1e-10",
+    .range_of_reals = "number out of the range of the program's (bits)-bit reals, about (min) "
+                      "to (max)",
     .bad_step_limit = "invalid step limit",
     .expected_step_limit = "expected a whole number from 1 to 2147483647, in digits only",
     .help = "help",
@@ -127,11 +136,26 @@ std::string quoted(std::string_view text, std::size_t limit)
     return out;
 }
 
+std::size_t character_bytes(std::string_view text)
+{
+    if (text.empty()) return 0;
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const std::size_t length = lead < 0xC0   ? 1
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF8 ? 4
+                                             : 1;
+    std::size_t k = 1;
+    while (k < length && k < text.size() && (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80)
+        ++k;
+    return k;
+}
+
 std::size_t characters(std::string_view text)
 {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    std::size_t count = 0;
+    for (; !text.empty(); ++count) text.remove_prefix(character_bytes(text));
+    return count;
 }
 
 }  // namespace runtime

@@ -25,11 +25,16 @@ struct Phrases {
     std::string_view foreign_link;
     std::string_view foreign_file;
     std::string_view locked;            // another run holds the log
+    std::string_view being_read;        // a reader holds the log (konvergenz)
     std::string_view unknown_argument;  // followed by the argument in quotes
     std::string_view surplus_argument;  // one after --help or --version
     std::string_view missing_value;     // followed by the option in quotes
+    std::string_view ambiguous_option;  // followed by the option in quotes
+    std::string_view fits;              // followed by the options it may be short for
     std::string_view bad_tolerance;     // followed by the value in quotes
     std::string_view expected_tolerance;
+    // A number beyond the program's reals; "(bits)", "(min)", "(max)" stand for theirs.
+    std::string_view range_of_reals;
     std::string_view bad_step_limit;  // followed by the value in quotes
     std::string_view expected_step_limit;
     std::string_view help;  // "see: <program> --help"
@@ -46,8 +51,13 @@ std::string system_reason(Language language, int error);
 // it, control characters and bytes outside ASCII written as escapes (\t, \x00, \xc3).
 std::string quoted(std::string_view text, std::size_t limit = 40);
 
+// The bytes of the character that begins UTF-8 text: a lead byte and the continuation
+// bytes it announces, or one byte alone (ASCII, or a byte that begins no character, such
+// as a stray continuation byte, which a terminal shows as a character of its own).
+std::size_t character_bytes(std::string_view text);
+
 // The characters of UTF-8 text, as a terminal shows them: continuation bytes take no
-// column.
+// column of their own, unless they stray outside a character.
 std::size_t characters(std::string_view text);
 
 }  // namespace runtime

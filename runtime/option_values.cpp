@@ -1,7 +1,9 @@
 #include "runtime/option_values.hpp"
 
 #include <charconv>
-#include <cmath>
+#include <climits>
+#include <cstdio>
+#include <limits>
 #include <string>
 
 #include "runtime/console.hpp"
@@ -18,12 +20,36 @@ namespace {
     fail(ExitStatus::bad_input, message);
 }
 
+
+// "<what> of the program's reals, about <smallest> to <largest>": the positive numbers
+// Real holds, subnormal ones included.
+template <class Real> std::string range_of_reals()
+{
+    const auto shown = [](Real bound) {
+        char text[16];
+        std::snprintf(text, sizeof text, "%.2g", static_cast<double>(bound));
+        return std::string(text);
+    };
+    std::string range(phrases().range_of_reals);
+    const auto put = [&range](std::string_view marker, const std::string& text) {
+        range.replace(range.find(marker), marker.size(), text);
+    };
+    put("(bits)", std::to_string(sizeof(Real) * CHAR_BIT));
+    put("(min)", shown(std::numeric_limits<Real>::denorm_min()));
+    put("(max)", shown(std::numeric_limits<Real>::max()));
+    return range;
+}
+
 }  // namespace
 
 template <class Real> Real tolerance_option(std::string_view value)
 {
     Real tolerance = 0;
-    if (parse_number(value, tolerance) != NumberError::none || !(tolerance > 0))
+    const NumberError error = parse_number(value, tolerance);
+    // 1e-400 is a finite number too small for the program's reals, not "not finite".
+    if (error == NumberError::out_of_range)
+        refuse(phrases().bad_tolerance, value, range_of_reals<Real>());
+    if (error != NumberError::none || !(tolerance > 0))
         refuse(phrases().bad_tolerance, value, phrases().expected_tolerance);
     return tolerance;
 }

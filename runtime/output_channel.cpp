@@ -40,8 +40,12 @@ void OutputChannel::write(std::string_view bytes)
 
 void OutputChannel::flush()
 {
-    if (const int error = write_out(); error != 0 && failure_ends_program_)
-        fail_output(name_, phrases().cannot_write, error);
+    write_out();
+    // The first failure, also one a quiet flush met before.
+    if (error_ == 0 || !failure_ends_program_) return;
+    // A pipe whose reader has gone is the end the reader asked for, not a failure.
+    if (error_ == EPIPE && sink_ != Sink::own_file) end_as_the_reader_has_gone();
+    fail_output(name_, phrases().cannot_write, error_);
 }
 
 int OutputChannel::flush_quietly() { return write_out(); }

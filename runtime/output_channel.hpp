@@ -37,7 +37,8 @@ public:
     void write(std::string_view bytes);
 
     // Writes out the buffer. A failure ends the program with status 3, naming the file
-    // and the system's reason, unless the channel was made to keep it for the caller.
+    // and the system's reason, unless the channel was made to keep it for the caller;
+    // a reader of standard output that has gone ends it quietly with 141.
     void flush();
 
     // The same, without ending the program: returns 0, or the errno of the failure.
@@ -50,6 +51,11 @@ public:
     // Lines that never went out because the channel gave up (after a stop, on a reader
     // that took no more), counted by their line ends.
     std::uint64_t lines_dropped() const { return lines_dropped_; }
+    // Whether what went out ends inside a line: a record cut short after a stop.
+    bool ends_inside_a_line() const { return whole_ != written_; }
+    // The line cut short has been ended by a line end written to the same file through
+    // another descriptor (standard error, 2>&1).
+    void line_ended_elsewhere() { whole_ = written_; }
 
 private:
     static constexpr std::size_t CAPACITY = std::size_t{1} << 16;

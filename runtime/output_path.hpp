@@ -1,11 +1,13 @@
 // Where a program may write when other users share its folder (/tmp, a course folder
 // with the sticky bit) or when root runs it in someone else's folder. The rules hold
 // whatever the kernel's protected_symlinks and protected_regular say:
-// - a symbolic link at the name is followed only when the caller owns it, so nobody
-//   can point the caller's output at a file of the caller's (or create one);
+// - a symbolic link is followed only when the caller owns it, or root (who could write
+//   anywhere anyway), or, in a sticky folder that others may write, the folder's owner;
+//   so nobody else can point the caller's output at a file of the caller's (or create
+//   one). This holds for every link on the way, in the folders of the path as at its
+//   name: the path is walked one part at a time, never handed to the kernel whole;
 // - in a sticky folder that others may write, an existing file is written only when
 //   the caller or the folder's owner owns it.
-// The same goes for every link in a chain, and for the file at its end.
 #pragma once
 
 #include <string>
@@ -24,8 +26,10 @@ enum class Refusal {
 };
 
 struct OutputPath {
-    FileDescriptor file;  // open_to_write(): the file, open for writing, not truncated
-    std::string path;     // the file at the end of the links
+    FileDescriptor file;    // open_to_write(): the file, open for writing, not truncated
+    FileDescriptor folder;  // the folder that holds it (O_PATH), reached as the rules allow
+    std::string name;       // its name in `folder`
+    std::string path;       // the file at the end of the links, as a path
     bool exists = false;  // whether it existed; then `status` describes it
     struct stat status {};
     int error = 0;  // the errno of a failed call (ENXIO: a FIFO without a reader, or a socket)
@@ -39,7 +43,9 @@ struct OutputPath {
 OutputPath open_to_write(const std::string& path);
 
 // The same rules for a file that is replaced rather than written into (a temporary file
-// renamed over it): follows the links and looks at what is at their end, opening nothing.
+// renamed over it): follows the links and looks at what is at their end, opening only
+// the folder that holds it. The caller makes and renames its files through `folder`,
+// so that nothing on the way can be swapped for a link once it has been looked at.
 OutputPath find_to_replace(const std::string& path);
 
 // Why `refused` was refused, in the words of `say`, for "<name>: <what>: <why>".

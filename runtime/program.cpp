@@ -41,8 +41,9 @@ void start(std::string_view program_name, Language language)
 
     open_closed_standard_descriptors();
     signals::install();
-    // A closed pipe is reported as a failed write, with status 3, not a silent death;
-    // so is a file grown past the size limit (ulimit -f): the write fails with EFBIG.
+    // A closed pipe fails the write with EPIPE instead of killing the program, so that
+    // the open log is written out first; a file grown past the size limit (ulimit -f)
+    // fails it with EFBIG, and is reported.
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 }
@@ -64,7 +65,9 @@ void warn(std::string_view message)
 {
     console::flush_quietly();
     std::string line;
-    line.reserve(program_name_.size() + message.size() + 3);
+    line.reserve(program_name_.size() + message.size() + 4);
+    // After a record cut short on a pipe both share (2>&1), on a line of its own.
+    if (console::ends_cut_where(STDERR_FILENO)) line.append("\n");
     line.append(program_name_).append(": ").append(message).append("\n");
     write_line(STDERR_FILENO, line);  // on failure there is nowhere left to complain to
 }
@@ -74,6 +77,12 @@ void fail(ExitStatus status, std::string_view message)
     close_open_log_on_the_way_out();
     warn(message);
     std::exit(static_cast<int>(status));
+}
+
+void end_as_the_reader_has_gone()
+{
+    close_open_log_on_the_way_out();
+    std::exit(static_cast<int>(ExitStatus::reader_gone));
 }
 
 bool interrupted() { return signals::received() != 0; }

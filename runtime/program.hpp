@@ -12,7 +12,8 @@ namespace runtime {
 // Called once before the program's first statement: names the program in its
 // messages, picks their language, opens any closed standard descriptor on /dev/null,
 // and takes over the stop signals (so that an iteration can stop cleanly after its
-// current step), SIGPIPE and SIGXFSZ (reported as failed writes).
+// current step), SIGPIPE (a closed pipe ends the program only once its log is written
+// out) and SIGXFSZ (reported as a failed write).
 void start(std::string_view program_name, Language language);
 
 // The name start() was given, as messages show it.
@@ -34,6 +35,10 @@ void warn(std::string_view message);
 // warn(message), then end the program at once with `status`. A log that is open is
 // written out and closed first, so that it holds every whole record.
 [[noreturn]] void fail(ExitStatus status, std::string_view message);
+
+// The reader of standard output has gone (`quarlen | head`): the program ends quietly,
+// as Unix tools do, with 141 (128 + SIGPIPE), once the open log is written out.
+[[noreturn]] void end_as_the_reader_has_gone();
 
 // A stop signal (Ctrl-C, SIGHUP, SIGTERM) has arrived. Read once per step by the
 // iterations.

@@ -51,13 +51,9 @@ Ready wait_until_writable(int fd, bool patient, int stop_limit)
     return ready;
 }
 
-// After giving up at `done`: finishes the line cut there, if the reader takes it in time.
-Written finish_line(int fd, std::string_view bytes, std::size_t done, bool inside_a_line)
+// Writes `bytes` from `done` up to `end` if the reader takes them in time.
+Written finish(int fd, std::string_view bytes, std::size_t done, std::size_t end)
 {
-    const bool cut = done == 0 ? inside_a_line : bytes[done - 1] != '\n';
-    if (!cut) return {done, EINTR};
-    const std::size_t newline = bytes.find('\n', done);
-    const std::size_t end = newline == std::string_view::npos ? bytes.size() : newline + 1;
     while (done < end) {
         if (wait_until_writable(fd, true, 0) != Ready::yes) break;
         // No more than PIPE_BUF: a pipe that has room takes that much without waiting.
@@ -70,6 +66,15 @@ Written finish_line(int fd, std::string_view bytes, std::size_t done, bool insid
         }
     }
     return {done, done == bytes.size() ? 0 : EINTR};
+}
+
+// After giving up at `done`: finishes the line cut there, if the reader takes it in time.
+Written finish_line(int fd, std::string_view bytes, std::size_t done, bool inside_a_line)
+{
+    const bool cut = done == 0 ? inside_a_line : bytes[done - 1] != '\n';
+    if (!cut) return {done, EINTR};
+    const std::size_t newline = bytes.find('\n', done);
+    return finish(fd, bytes, done, newline == std::string_view::npos ? bytes.size() : newline + 1);
 }
 
 }  // namespace
@@ -104,7 +109,7 @@ Written write_all(int fd, std::string_view bytes, bool inside_a_line)
 
 Written write_line(int fd, std::string_view line)
 {
-    if (signals::count() > 0) return finish_line(fd, line, 0, true);
+    if (signals::count() > 0) return finish(fd, line, 0, line.size());
     return write_all(fd, line, true);
 }
 

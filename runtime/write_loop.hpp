@@ -25,9 +25,10 @@ struct Written {
 // ended inside a line.
 Written write_all(int fd, std::string_view bytes, bool inside_a_line = false);
 
-// One whole line, such as a message: written as write_all() writes, and after a stop
-// signal waited for like the end of a cut record, up to about a second of a reader that
-// takes nothing, however many stop signals come.
+// One whole line, such as a message (with the line end that ends a cut record before
+// it): written as write_all() writes, and after a stop signal waited for like the end of
+// a cut record, up to about a second of a reader that takes nothing, however many stop
+// signals come.
 Written write_line(int fd, std::string_view line);
 
 }  // namespace runtime

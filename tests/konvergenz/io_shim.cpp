@@ -153,13 +153,14 @@ int close(int fd)
     return -1;
 }
 
-int rename(const char* from, const char* to)
+int renameat(int from_folder, const char* from, int to_folder, const char* to)
 {
     if (mode_is("fail-rename") && ends_with(from, ".tmp")) {
         errno = ENOSPC;
         return -1;
     }
-    return next<int(const char*, const char*)>("rename")(from, to);
+    return next<int(int, const char*, int, const char*)>("renameat")(from_folder, from, to_folder,
+                                                                     to);
 }
 
 }  // extern "C"

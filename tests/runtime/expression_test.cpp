@@ -157,6 +157,8 @@ const BadFormula BAD_FORMULAS[] = {
     {"superscript_two", "x²", FormulaProblem::unknown_character, 2, "²"},
     {"greek_letter", "π", FormulaProblem::unknown_character, 1, "π"},
     {"line_end", "x\n+1", FormulaProblem::unknown_character, 2, "\n"},
+    // A continuation byte outside a character is a character of its own.
+    {"stray_continuation_bytes", "x\x80\x80", FormulaProblem::unknown_character, 2, "\x80"},
     {"function_without_parenthesis", "sin x", FormulaProblem::open_expected, 5, "x"},
     {"function_name_at_the_end", "2 * exp", FormulaProblem::open_expected, 8, ""},
     {"number_too_large", "x + 1e999", FormulaProblem::out_of_range, 5, "1e999"},
@@ -220,6 +222,10 @@ TEST(Formula, MessagesNameTheFormulaThePositionAndWhatWasExpected)
         {"", runtime::Language::english,
          "formula for f(x) \"\": the formula is empty; expected an expression in x, such as "
          "x^2 - 2"},
+        // At its own position, which is no end of the formula.
+        {"x + \x80", runtime::Language::german,
+         "Formel für f(x) \"x + \\x80\", Stelle 5: unerwartetes Zeichen \"\\x80\"; erlaubt sind "
+         "Zahlen mit Dezimalpunkt, x, pi, e, Funktionen, + - * / ^, Klammern und Leerzeichen"},
     };
     for (const auto& c : cases) {
         const runtime::FormulaError error = runtime::compile(c.formula, f);

@@ -1,19 +1,25 @@
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
+#include "runtime/console.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/output_channel.hpp"
+#include "runtime/output_path.hpp"
 #include "runtime/program.hpp"
+#include "tests/support/other_users.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace {
@@ -117,10 +123,15 @@ TEST(LogFileDeathTest, AFailedCloseEndsWithStatus3)
     EXPECT_EXIT(
         {
             runtime::start("t", runtime::Language::german);
-            const int next = ::dup(0);  // the descriptor the log will get
-            ::close(next);
             runtime::LogFile log(path);
-            ::close(next);  // gone behind the log's back: its close() fails
+            // The log's descriptor, gone behind its back: its close() fails.
+            const std::string file = std::filesystem::canonical(path).string();
+            for (int fd = 3; fd < 64; ++fd) {
+                char target[4096] = {};
+                const std::string link = "/proc/self/fd/" + std::to_string(fd);
+                if (::readlink(link.c_str(), target, sizeof target - 1) > 0 && file == target)
+                    ::close(fd);
+            }
             log.close();
             std::_Exit(0);
         },
@@ -155,6 +166,18 @@ struct WriteCase {
     int min_ms, max_ms;  // how long it takes
 };
 
+// CPU time the process has used, in milliseconds.
+long cpu_ms()
+{
+    timespec used{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return used.tv_sec * 1000 + used.tv_nsec / 1'000'000;
+}
+
+// What a wait may cost: a loop that spins on a full pipe burns all the time it waits
+// (200 ms for a reader that sleeps so long).
+constexpr long MAX_CPU_MS = 50;
+
 // Lines of 100 bytes: a page of 4096 bytes ends inside the 41st.
 constexpr std::size_t LINE = 100;
 
@@ -177,7 +200,9 @@ constexpr std::size_t LINE = 100;
     std::string lines;
     for (int i = 0; i < 2000; ++i) lines += std::string(LINE - 1, 'y') + "\n";
     const auto start = std::chrono::steady_clock::now();
+    const long cpu_at_start = cpu_ms();
     const runtime::Written out = runtime::write_all(fd, lines);
+    const long cpu = cpu_ms() - cpu_at_start;
     const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
                           std::chrono::steady_clock::now() - start)
                           .count();
@@ -185,9 +210,10 @@ constexpr std::size_t LINE = 100;
     if (c.reader_after_ms < 0) ::close(read_end);
     reader.join();
     const std::size_t expected = c.written == SIZE_MAX ? lines.size() : c.written;
-    std::fprintf(stderr, "wrote %zu, error %d, in %lld ms\n", out.bytes, out.error,
-                 static_cast<long long>(took));
-    std::_Exit(out.bytes == expected && out.error == c.error && took >= c.min_ms && took <= c.max_ms
+    std::fprintf(stderr, "wrote %zu, error %d, in %lld ms, %ld ms of CPU\n", out.bytes, out.error,
+                 static_cast<long long>(took), cpu);
+    std::_Exit(out.bytes == expected && out.error == c.error && took >= c.min_ms &&
+                       took <= c.max_ms && cpu <= MAX_CPU_MS
                    ? 0
                    : 1);
 }
@@ -211,6 +237,54 @@ TEST(WriteAllDeathTest, WaitsForAReaderAsLongAsItReadsAndFinishesACutLine)
     for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EXIT(write_into_a_pipe(c), ::testing::ExitedWithCode(0), "");
+    }
+}
+
+// After a stop, a record cut short on standard output and then the stop messages, read
+// later by a reader of the pipe standard output is (2>&1) or of a pipe of their own.
+[[noreturn]] void messages_after_a_cut_record(bool shared_pipe)
+{
+    std::signal(SIGTERM, SIG_DFL);
+    runtime::start("t", runtime::Language::english);
+    int read_end = -1;
+    const int fd = stalled_pipe(4096, read_end);
+    int errors[2];
+    if (::pipe(errors) != 0) std::_Exit(2);
+    ::dup2(fd, STDOUT_FILENO);
+    ::dup2(shared_pipe ? fd : errors[1], STDERR_FILENO);
+    ::close(fd);
+    ::close(errors[1]);
+    std::raise(SIGTERM);
+    std::raise(SIGTERM);  // a second stop: only a cut line is waited for, a second at most
+    std::string got;
+    std::thread reader([&] {
+        ::usleep(1500 * 1000);  // past the wait for the cut line, within the message's
+        char chunk[4096];
+        for (ssize_t n; (n = ::read(read_end, chunk, sizeof chunk)) > 0;)
+            got.append(chunk, static_cast<std::size_t>(n));
+    });
+    ::alarm(10);
+    for (int i = 0; i < 50; ++i)
+        runtime::console::write(runtime::Record().text(std::string(LINE - 1, 'y')));
+    runtime::console::flush_quietly();  // 40 lines and 96 bytes of the 41st get out
+    runtime::warn("one");
+    runtime::warn("two");
+    ::close(STDOUT_FILENO);
+    ::close(STDERR_FILENO);
+    reader.join();
+    char apart[64] = {};
+    const ssize_t n = ::read(errors[0], apart, sizeof apart - 1);
+    const std::string cut = std::string(LINE - 1, 'y') + "\n" + std::string(96, 'y');
+    const bool right = shared_pipe ? got.ends_with(cut + "\nt: one\nt: two\n")
+                                   : got.ends_with(cut) && n > 0 && apart == std::string_view("t: one\nt: two\n");
+    std::_Exit(right ? 0 : 1);
+}
+
+TEST(ConsoleDeathTest, AStopMessageAfterACutRecordStartsALineOfItsOwn)
+{
+    for (const bool shared_pipe : {true, false}) {
+        SCOPED_TRACE(shared_pipe ? "2>&1" : "standard error apart");
+        EXPECT_EXIT(messages_after_a_cut_record(shared_pipe), ::testing::ExitedWithCode(0), "");
     }
 }
 
@@ -238,6 +312,73 @@ TEST(WriteAllDeathTest, WaitsForAReaderAsLongAsItReadsAndFinishesACutLine)
 TEST(OutputChannelDeathTest, WritesNothingMoreOnceItGaveUp)
 {
     EXPECT_EXIT(channel_that_gave_up(), ::testing::ExitedWithCode(0), "");
+}
+
+[[noreturn]] void flush_after_a_quiet_failure(bool reader_gone)
+{
+    runtime::start("t", runtime::Language::german);
+    int fds[2] = {-1, ::open("/dev/full", O_WRONLY)};
+    if (reader_gone && ::pipe(fds) == 0) ::close(fds[0]);
+    runtime::OutputChannel channel(fds[1], "Standardausgabe", false);
+    channel.write("lost\n");
+    channel.flush_quietly();
+    channel.flush();
+    std::_Exit(0);
+}
+
+// A failure a quiet flush met (before a message) ends the program at the next flush: a
+// full device with status 3, a reader that has gone (`| head`) quietly with 141.
+TEST(OutputChannelDeathTest, AFailureAQuietFlushMetEndsTheNextFlush)
+{
+    const struct {
+        bool reader_gone;  // else /dev/full
+        int status;
+        const char* message;
+    } cases[] = {{false, 3, "^t: Standardausgabe: kann nicht geschrieben werden"}, {true, 141, "^$"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reader_gone ? "reader gone" : "/dev/full");
+        EXPECT_EXIT(flush_after_a_quiet_failure(c.reader_gone), ::testing::ExitedWithCode(c.status),
+                    c.message);
+    }
+}
+
+// The rules for links as a user other than root meets them: a link of root is followed
+// (root could write anywhere anyway), on the way as at the name; a third user's is not.
+[[noreturn]] void open_as_another_user(const std::filesystem::path& path, uid_t refused_for)
+{
+    if (::setgid(test_support::OTHER_USER) != 0 || ::setuid(test_support::OTHER_USER) != 0)
+        std::_Exit(2);
+    const runtime::OutputPath target = runtime::open_to_write(path);
+    const bool refused = target.refusal == runtime::Refusal::foreign_link;
+    std::fprintf(stderr, "error %d, refused %d for uid %d\n", target.error, refused,
+                 static_cast<int>(target.owner));
+    const bool right = refused_for != 0 ? refused && target.owner == refused_for
+                                        : !refused && target.error == 0 && target.file.get() >= 0;
+    std::_Exit(right ? 0 : 1);
+}
+
+TEST(OutputPathDeathTest, LinksOfRootAreFollowedThoseOfAThirdUserAreNot)
+{
+    if (::geteuid() != 0) GTEST_SKIP() << "only root can act as another user";
+    namespace fs = std::filesystem;
+    const uid_t third = test_support::OTHER_USER - 1;
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms(0755));
+    fs::create_directory(dir / "offen");
+    fs::permissions(dir / "offen", fs::perms(0777));
+    fs::create_symlink("offen", dir / "von_root");
+    fs::create_symlink("offen/k", dir / "k_von_root");
+    fs::create_symlink("offen", dir / "vom_dritten");
+    ASSERT_EQ(::lchown((dir / "vom_dritten").c_str(), third, third), 0);
+    const struct {
+        const char* path;
+        uid_t refused_for;  // the owner of the link refused, or 0
+    } cases[] = {{"von_root/k", 0}, {"k_von_root", 0}, {"vom_dritten/k", third}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EXIT(open_as_another_user(dir / c.path, c.refused_for), ::testing::ExitedWithCode(0),
+                    "");
+    }
 }
 
 }  // namespace

@@ -15,10 +15,10 @@ bool give_to_another_user(const std::filesystem::path& path)
     return ::geteuid() == 0 && ::lchown(path.c_str(), OTHER_USER, OTHER_USER) == 0;
 }
 
-HeldLock::HeldLock(const std::filesystem::path& path)
+HeldLock::HeldLock(const std::filesystem::path& path, bool shared)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC))
 {
-    if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+    if (fd_ < 0 || ::flock(fd_, (shared ? LOCK_SH : LOCK_EX) | LOCK_NB) != 0)
         throw std::runtime_error("cannot lock " + path.string());
 }
 

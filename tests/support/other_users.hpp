@@ -1,5 +1,5 @@
 // What other users and other runs leave in a shared folder: files and links that belong
-// to someone else, a log another run holds locked, a UNIX socket.
+// to someone else, a log another run holds locked or reads, a UNIX socket.
 #pragma once
 
 #include <filesystem>
@@ -14,10 +14,11 @@ inline constexpr uid_t OTHER_USER = 65534;
 // false otherwise, and the caller skips what needs it. CI runs as root.
 bool give_to_another_user(const std::filesystem::path& path);
 
-// Holds an exclusive flock on `path`, as a run writing that log does, until destroyed.
+// Holds an exclusive flock on `path`, as a run writing that log does, or a shared one,
+// as a reader of it does, until destroyed.
 class HeldLock {
 public:
-    explicit HeldLock(const std::filesystem::path& path);
+    explicit HeldLock(const std::filesystem::path& path, bool shared = false);
     HeldLock(const HeldLock&) = delete;
     HeldLock& operator=(const HeldLock&) = delete;
     ~HeldLock();

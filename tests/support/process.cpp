@@ -84,6 +84,11 @@ RunResult run(const std::string& program, const RunOptions& options)
         if (in_file < 0) throw std::runtime_error("cannot open " + options.stdin_path->string());
     }
 
+    if (options.stdout_limit == 0 && !options.stall_stdout) {
+        ::close(out[0]);  // the reader is gone before the program starts
+        out[0] = -1;
+    }
+
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork");
     if (pid == 0) {

@@ -32,7 +32,8 @@ struct RunOptions {
     std::function<void(pid_t, milliseconds)> while_running;
 
     // The reader of standard output stops after this many bytes: it closes the pipe, as
-    // `head -c` does, or with `stall_stdout` keeps it open and full, reading no more.
+    // `head -c` does (at 0, before the program starts), or with `stall_stdout` keeps it
+    // open and full, reading no more.
     std::optional<std::size_t> stdout_limit;
     bool stall_stdout = false;
     // A slow reader: at most this many bytes of standard output per round of about 5 ms.
