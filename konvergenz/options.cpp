@@ -88,7 +88,8 @@ std::string usage_text()
            "\n"
            "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll oder falscher Aufruf,\n"
            "3 Diagramm oder Standardausgabe nicht schreibbar, 129, 130, 143 durch SIGHUP,\n"
-           "Strg-C (SIGINT) oder SIGTERM unterbrochen.\n"
+           "Strg-C (SIGINT) oder SIGTERM unterbrochen, 141 ohne Meldung, wenn der Leser\n"
+           "der Standardausgabe fort ist (| head).\n"
            "\n"
            "Ausführlich: man konvergenz\n";
 }

@@ -34,5 +34,6 @@ inline constexpr std::string_view HELP =
     "  2              unusable or missing input, a bad argument\n"
     "  3              standard output could not be written\n"
     "  129, 130, 143  stopped by SIGHUP, Ctrl-C (SIGINT), SIGTERM\n"
+    "  141            the reader of standard output has gone (| head), no message\n"
     "\n"
     "In full: man mirtova\n";

@@ -56,5 +56,6 @@ inline constexpr std::string_view HELP =
     "  2              unbrauchbare oder fehlende Eingabe, falsches Argument\n"
     "  3              Protokolldatei oder Standardausgabe nicht schreibbar\n"
     "  129, 130, 143  beendet durch SIGHUP, Strg-C (SIGINT), SIGTERM\n"
+    "  141            der Leser der Standardausgabe ist fort (| head), ohne Meldung\n"
     "\n"
     "Ausführlich: man quarlen\n";
