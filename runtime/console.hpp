@@ -29,4 +29,7 @@ void read(float& value);
 void flush();
 void flush_quietly();
 
+// Whether standard output is a terminal, so that a person watches the run.
+bool on_terminal();
+
 }  // namespace runtime::console
