@@ -12,6 +12,7 @@ void SET_UP(const OPTIONS::CHOICES& CHOSEN, TYPED& E)
         E.F = E.F_VALUE;
         E.FDOT = E.F_DERIVATIVE;
         E.RUN.BUILT_IN = false;
+        E.RUN.UNDERFLOWS = E.F_TRACKED;
         runtime::show_formula("f(x)", *CHOSEN.F);
     }
     if (CHOSEN.FDOT) {

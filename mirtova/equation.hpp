@@ -18,11 +18,12 @@ struct TYPED {
 
     NEWTON::RealFunction F = FUNCTIONS::F1;
     NEWTON::RealFunction FDOT = FUNCTIONS::F1DOT;
-    NEWTON::SETTINGS RUN;
+    NEWTON::SETTINGS RUN{.UNDERFLOWS = FUNCTIONS::F1_UNDERFLOWS};
 
     runtime::Expression<float> F_FORMULA, FDOT_FORMULA;
     runtime::ValueOf<float> F_VALUE{&F_FORMULA}, FDOT_VALUE{&FDOT_FORMULA};
     runtime::DerivativeOf<float> F_DERIVATIVE{&F_FORMULA};  // exact, from f's formula
+    runtime::UnderflowOf<float> F_TRACKED{&F_FORMULA};
 };
 
 // Compiles the formulas CHOSEN (a bad one ends the program with status 2), points the

@@ -22,9 +22,12 @@ int main(int argc, char* argv[])
 
     runtime::console::prompt("Please type in the starting value for calculation!");
     runtime::console::read(START);
-    NEWTON::FIND_ZERO(START, STEPS, E.F, E.FDOT, E.RUN);
-    runtime::console::write(runtime::Record().text("zero, number of steps"));
-    runtime::console::write(runtime::Record().real(START).integer(STEPS));
+    // After a breakdown START holds no number that could pass for a root; the message
+    // says where the iteration left the reals.
+    if (NEWTON::FIND_ZERO(START, STEPS, E.F, E.FDOT, E.RUN)) {
+        runtime::console::write(runtime::Record().text("zero, number of steps"));
+        runtime::console::write(runtime::Record().real(START).integer(STEPS));
+    }
 
     return runtime::end();
 }

@@ -9,11 +9,31 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/program.hpp"
 #include "runtime/record.hpp"
+#include "runtime/underflow_tracking.hpp"
 
 namespace NEWTON {
 namespace {
 
-void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
+// Where the iterates repeat beside a root: the least |F| of the 32-bit reals up to 16
+// places either side of X, when F changes sign among them and none meets TOLERANCE, so
+// that no 32-bit real there can; otherwise 0.
+float LEAST_NEAR_A_ROOT(float X, RealFunction F, float TOLERANCE)
+{
+    float AT = X;
+    for (int K = 0; K < 16; ++K) AT = std::nextafter(AT, -std::numeric_limits<float>::infinity());
+    float LEAST = std::numeric_limits<float>::infinity();
+    bool NEGATIVE = false, POSITIVE = false;
+    for (int K = 0; K <= 32; ++K, AT = std::nextafter(AT, std::numeric_limits<float>::infinity())) {
+        const float FX = F(AT);
+        if (!(std::abs(FX) >= TOLERANCE)) return 0;
+        LEAST = std::min(LEAST, std::abs(FX));
+        (FX < 0 ? NEGATIVE : POSITIVE) = true;
+    }
+    return NEGATIVE && POSITIVE ? LEAST : 0;
+}
+
+void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART, RealFunction F,
+                 RealFunction FDOT, const SETTINGS& RUN)
 {
     const std::string AFTER = " after " + std::to_string(NR_STEPS) +
                               (NR_STEPS == 1 ? " step" : " steps") +
@@ -21,9 +41,21 @@ void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
     if (WHY == runtime::Verdict::interrupted)
         runtime::fail(runtime::interrupted_status(),
                       "Newton iteration " + runtime::interruption() + AFTER);
-    const char* REASON = ": the step counter cannot count further";
+    std::string REASON = ": the step counter cannot count further";
     if (WHY == runtime::Verdict::cycle) {
-        REASON = ": the iterates repeat, it would never end";
+        const float FX = F(XSTART), FDOTX = FDOT(XSTART);
+        const float LEAST = LEAST_NEAR_A_ROOT(XSTART, F, RUN.TOLERANCE);
+        if (std::isinf(FDOTX) && FX / FDOTX == 0) {
+            REASON =
+                ": the derivative is infinite there, so the Newton step is 0 although f(x) = " +
+                runtime::shortest(FX);
+        } else {
+            REASON = ": the iterates repeat, it would never end";
+            if (LEAST > 0)
+                REASON += "; in 32-bit reals |f| near this root is at least " +
+                          runtime::shortest(LEAST) + ", so the tolerance " +
+                          runtime::shortest(RUN.TOLERANCE) + " cannot be reached";
+        }
     } else if (NR_STEPS < std::numeric_limits<std::int32_t>::max()) {
         REASON = ": the step limit (-n/--max-steps) is reached";
     }
@@ -31,30 +63,47 @@ void REPORT_STOP(runtime::Verdict WHY, std::int32_t NR_STEPS, float XSTART)
     runtime::note_not_converged();
 }
 
-void REPORT_BREAKDOWN(std::int32_t NR_STEPS, float FROM, float XSTART, bool BUILT_IN)
+// The NaN or infinity that ended the iteration came from the step from FROM, the
+// NR_STEPS-th. Where FROM is no finite number itself, an earlier step left the reals:
+// the steps are taken again from START (F and FDOT are pure) to name that one.
+void REPORT_BREAKDOWN(float START, std::int32_t NR_STEPS, float FROM, float XSTART, RealFunction F,
+                      RealFunction FDOT, bool BUILT_IN)
 {
+    for (std::int32_t K = 1; !std::isfinite(FROM) && K < NR_STEPS; ++K) {
+        const float NEXT = START - F(START) / FDOT(START);
+        if (!std::isfinite(NEXT)) {
+            FROM = START;
+            XSTART = NEXT;
+            NR_STEPS = K;
+        }
+        START = NEXT;
+    }
     std::string WHY =
-        !BUILT_IN || std::isfinite(runtime::exponential(FROM))
-            ? "the step from x = " + runtime::shortest(FROM) + " gives " + runtime::shortest(XSTART)
-            : "e^x overflows at x = " + runtime::shortest(FROM);
+        "the step from x = " + runtime::shortest(FROM) + " gives " + runtime::shortest(XSTART);
+    if (std::isfinite(F(FROM)) && FDOT(FROM) == 0) {
+        WHY = "the derivative is 0 at x = " + runtime::shortest(FROM);
+    } else if (BUILT_IN && !std::isfinite(runtime::exponential(FROM))) {
+        WHY = "e^x overflows at x = " + runtime::shortest(FROM);
+    }
     runtime::warn("Newton iteration broke down in step " + std::to_string(NR_STEPS) + ": " + WHY);
     runtime::note_not_converged();
 }
 
 }  // namespace
 
-void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
+bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
                const SETTINGS& RUN)
 {
     NR_STEPS = 0;
+    const float START = XSTART;
     runtime::IterationWatch<float> WATCH(RUN.MAX_STEPS);
     float FROM = XSTART;  // the iterate the last step started from, for the messages
     bool TERMINATE = false;
     do {
         if (const runtime::Verdict WHY = WATCH.check(XSTART, NR_STEPS);
             WHY != runtime::Verdict::go) {
-            REPORT_STOP(WHY, NR_STEPS, XSTART);
-            return;
+            REPORT_STOP(WHY, NR_STEPS, XSTART, F, FDOT, RUN);
+            return true;
         }
         FROM = XSTART;
         const float NEWTON_ZERO = XSTART - F(XSTART) / FDOT(XSTART);
@@ -64,8 +113,21 @@ void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         ++NR_STEPS;
     } while (!TERMINATE);
 
-    if (!std::isfinite(XSTART) || std::isnan(F(XSTART)))
-        REPORT_BREAKDOWN(NR_STEPS, FROM, XSTART, RUN.BUILT_IN);
+    if (std::isnan(XSTART) && F(FROM) == 0) XSTART = FROM;  // a root: its step is 0, whatever f'
+    const float FX = F(XSTART);
+    if (!std::isfinite(XSTART) || std::isnan(FX)) {
+        REPORT_BREAKDOWN(START, NR_STEPS, FROM, XSTART, F, FDOT, RUN.BUILT_IN);
+        return false;
+    }
+    if (runtime::tiny(FX) && RUN.UNDERFLOWS(XSTART)) {
+        runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
+                      (NR_STEPS == 1 ? " step" : " steps") +
+                      " at x = " + runtime::shortest(XSTART) + ": f(x)" +
+                      (FX == 0 ? " is 0" : " = " + runtime::shortest(FX) + " is this small") +
+                      " only by underflow; it does not show whether x is near a root");
+        runtime::note_not_converged();
+    }
+    return true;
 }
 
 }  // namespace NEWTON

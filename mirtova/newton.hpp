@@ -11,27 +11,37 @@ namespace NEWTON {
 // A function of one 32-bit real, without side effects: a built-in one or a typed formula.
 using RealFunction = runtime::FunctionRef<float>;
 
+// Whether evaluating the function at x underflowed (see runtime/underflow_tracking.hpp).
+using UnderflowTest = runtime::FunctionRef<float, bool>;
+inline bool NO_UNDERFLOW(const float&) { return false; }
+
 // 1e-6 rounded to 32 bits (9.99999997e-7).
 inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
 
 // How the iteration stops: below TOLERANCE, or with a message after MAX_STEPS steps
 // (unless the last of them met the test). BUILT_IN: F is e^x - x^2, so a breakdown
-// where e^x overflows is put down to that.
+// where e^x overflows is put down to that. UNDERFLOWS: for F, asked where the iteration
+// would stop on a value of 0 or a subnormal one.
 struct SETTINGS {
     float TOLERANCE = ZERO_TOLERANCE;
     std::int32_t MAX_STEPS = std::numeric_limits<std::int32_t>::max();
     bool BUILT_IN = true;
+    UnderflowTest UNDERFLOWS = NO_UNDERFLOW;
 };
 
 // Newton steps x = x - F(x)/FDOT(x) from XSTART until |F| at the new iterate is below
-// TOLERANCE; at least one step is taken, even from a root. The root is left in
-// XSTART and the number of steps in NR_STEPS.
+// TOLERANCE; at least one step is taken, even from a root, whose step is 0 even where
+// FDOT is 0 there too. The root is left in XSTART and the number of steps in NR_STEPS.
 //
-// A NaN at the new iterate also ends the loop, and is reported as a breakdown. A state
-// that repeats (the loop could never end) or a step counter about to overflow stops the
-// loop with a message; either way the run ends with status 1. A stop signal ends it
-// with 128 + the signal's number (130 for Ctrl-C).
-void FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
+// A NaN or an infinity at the new iterate also ends the loop, and is reported as a
+// breakdown that names the step that left the reals: XSTART is then no result, and
+// FIND_ZERO returns false. A state that repeats (the loop could never end; the message
+// names an infinite derivative, or a tolerance 32-bit reals cannot reach, where that is
+// why), a step counter about to overflow, or a test met only because F underflowed to 0
+// or a subnormal value is reported too, and XSTART left at the last iterate. After
+// any of these the run ends with status 1. A stop signal ends it with 128 + the
+// signal's number (130 for Ctrl-C).
+bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
                const SETTINGS& RUN = {});
 
 }  // namespace NEWTON

@@ -28,8 +28,8 @@ std::string WHY_NO_END(double A, double B, double X, RealFunction F)
 
 }  // namespace
 
-void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-           std::string_view AUSGABE, const SETTINGS& RUN)
+ENDING BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+             std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
@@ -38,7 +38,7 @@ void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
 
     runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
-    X = MIDPOINT(A, B);
+    X = FIRST_POINT(A, F(A), B, F(B), MIDPOINT(A, B));
     while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         X = MIDPOINT(A, B);
@@ -59,14 +59,16 @@ void BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
     }
     LOG.close();
 
-    if (WHY != runtime::Verdict::go) {
-        REPORT_STOP("Bisektion", WHY, STEPS, X, WHY_NO_END(A, B, X, F), AUSGABE);
-    } else if (std::isnan(BISEC_MEASURE(F(X)))) {
+    if (WHY != runtime::Verdict::go)
+        return REPORT_STOP(BISEC_NAME, WHY, STEPS, X, WHY_NO_END(A, B, X, F), AUSGABE);
+    const double FX = F(X);
+    if (std::isnan(FX)) {
         // A NaN at a later midpoint is in the log, written before the test; at the first
         // midpoint no record holds it.
-        REPORT_BREAKDOWN("Bisektion", STEPS > 0 ? STEPS - 1 : 0,
-                         "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
+        return REPORT_BREAKDOWN(BISEC_NAME, STEPS > 0 ? STEPS - 1 : 0,
+                                "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
     }
+    return CONVERGED_UNLESS_UNDERFLOW(BISEC_NAME, STEPS, X, FX, RUN.UNDERFLOWS);
 }
 
 }  // namespace METHODS

@@ -8,28 +8,26 @@
 
 namespace METHODS {
 
-void REPORT_CHORD_END(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
-                      double FX, const std::array<double, 4>& START, std::string_view AUSGABE)
+ENDING REPORT_CHORD_END(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                        double FX, const std::array<double, 4>& START, std::string_view AUSGABE,
+                        UnderflowTest UNDERFLOWS)
 {
-    if (WHY != runtime::Verdict::go) {
-        REPORT_STOP(METHOD, WHY, STEPS, X,
-                    "die Intervallenden wiederholen sich, zuletzt x = " + runtime::shortest(X),
-                    AUSGABE);
-        return;
-    }
-    if (!std::isnan(FX)) return;
+    if (WHY != runtime::Verdict::go)
+        return REPORT_STOP(
+            METHOD, WHY, STEPS, X,
+            "die Intervallenden wiederholen sich, zuletzt x = " + runtime::shortest(X), AUSGABE);
+    if (!std::isnan(FX)) return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, FX, UNDERFLOWS);
     // Numbered as the log numbers it: the NaN is in the last step's record, or in the
     // first point, which no record shows, when no step was taken.
     const std::int32_t BROKEN = STEPS > 0 ? STEPS - 1 : 0;
-    if (!std::isnan(X)) {
-        REPORT_BREAKDOWN(METHOD, BROKEN, "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
-        return;
-    }
+    if (!std::isnan(X))
+        return REPORT_BREAKDOWN(METHOD, BROKEN,
+                                "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
     const auto [A, FA, B, FB] = START;
-    REPORT_BREAKDOWN(METHOD, BROKEN,
-                     "die Sehne durch (" + runtime::shortest(A) + ", " + runtime::shortest(FA) +
-                         ") und (" + runtime::shortest(B) + ", " + runtime::shortest(FB) +
-                         ") ergibt x = NaN");
+    return REPORT_BREAKDOWN(METHOD, BROKEN,
+                            "die Sehne durch (" + runtime::shortest(A) + ", " +
+                                runtime::shortest(FA) + ") und (" + runtime::shortest(B) + ", " +
+                                runtime::shortest(FB) + ") ergibt x = NaN");
 }
 
 }  // namespace METHODS

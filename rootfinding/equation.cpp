@@ -8,9 +8,14 @@ void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G)
         E.F = E.F_VALUE;
         E.DF = E.F_DERIVATIVE;
         E.G = E.G_FROM_F;
+        E.F_UNDERFLOWS = E.F_TRACKED;
+        E.G_UNDERFLOWS = E.F_TRACKED;
     }
     if (DF) E.DF = E.DF_VALUE;
-    if (G) E.G = E.G_VALUE;
+    if (G) {
+        E.G = E.G_VALUE;
+        E.G_UNDERFLOWS = E.G_TRACKED;
+    }
 }
 
 }  // namespace EQUATION

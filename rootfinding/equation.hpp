@@ -26,6 +26,8 @@ struct TYPED {
     RealFunction F = FUNCTIONS::F1;
     RealFunction DF = FUNCTIONS::DF1;
     RealFunction G = FUNCTIONS::GF2;
+    METHODS::UnderflowTest F_UNDERFLOWS = FUNCTIONS::F1_UNDERFLOWS;
+    METHODS::UnderflowTest G_UNDERFLOWS = FUNCTIONS::GF2_UNDERFLOWS;
     METHODS::SETTINGS ON_F;     // a method on f: the bracketing ones and the secant
     METHODS::SETTINGS ON_F_DF;  // on f and f': Newton
     METHODS::SETTINGS ON_G;     // on g: the fixed-point iteration and Steffensen
@@ -33,14 +35,16 @@ struct TYPED {
     runtime::Expression<double> F_FORMULA, DF_FORMULA, G_FORMULA;
     runtime::ValueOf<double> F_VALUE{&F_FORMULA}, DF_VALUE{&DF_FORMULA}, G_VALUE{&G_FORMULA};
     runtime::DerivativeOf<double> F_DERIVATIVE{&F_FORMULA};  // exact, from f's formula
+    runtime::UnderflowOf<double> F_TRACKED{&F_FORMULA}, G_TRACKED{&G_FORMULA};
     X_PLUS G_FROM_F{F_VALUE};
     std::string F_HEADER, F_DF_HEADER, G_HEADER;
 };
 
 // Points E's functions at the formulas compiled into it, where F, DF, G say that f, f'
 // or g was typed: a typed f gives f, its exact derivative and g = x + f(x); a typed f'
-// or g takes the place of those. quarlen sets up the equation it was given so, and
-// konvergenz the equation a log's header names.
+// or g takes the place of those. The tests for underflow follow f and g; that of
+// x + f(x) is f's, since an addition never underflows. quarlen sets up the equation it was given
+// so, and konvergenz the equation a log's header names.
 void USE_FORMULAS(TYPED& E, bool F, bool DF, bool G);
 
 }  // namespace EQUATION

@@ -11,8 +11,8 @@
 
 namespace METHODS {
 
-void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
-         const SETTINGS& RUN)
+ENDING FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+           const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
@@ -33,17 +33,18 @@ void FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view A
     }
     LOG.close();
 
-    if (WHY != runtime::Verdict::go) {
-        REPORT_STOP("Fixpunktiteration", WHY, STEPS, XSTART,
-                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
-                    AUSGABE);
-    } else if (std::isnan(FIX_MEASURE(X, XSTART))) {
+    if (WHY != runtime::Verdict::go)
+        return REPORT_STOP(
+            FIX_NAME, WHY, STEPS, XSTART,
+            "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART), AUSGABE);
+    if (std::isnan(FIX_MEASURE(X, XSTART))) {
         // The test comes before the record, so the broken step has none: it is the one
         // after the log's last.
-        REPORT_BREAKDOWN("Fixpunktiteration", STEPS,
-                         "g(x) = " + runtime::shortest(X) +
-                             " bei x = " + runtime::shortest(XSTART));
+        return REPORT_BREAKDOWN(FIX_NAME, STEPS,
+                                "g(x) = " + runtime::shortest(X) +
+                                    " bei x = " + runtime::shortest(XSTART));
     }
+    return CONVERGED_UNLESS_UNDERFLOW(FIX_NAME, STEPS, XSTART, X - XSTART, RUN.UNDERFLOWS, true);
 }
 
 }  // namespace METHODS

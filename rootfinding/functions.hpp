@@ -14,4 +14,8 @@ double F2(const double& X);   // e^-x - 0.1/(x + 1)
 double DF2(const double& X);  // -e^-x + 0.1/(x + 1)^2
 double GF2(const double& X);  // (e^-x - 0.1/(x + 1)) + x, that is x + F2(x)
 
+// Whether an operation of F1 or GF2 underflows at x (see runtime/underflow_tracking.hpp).
+bool F1_UNDERFLOWS(const double& X);
+bool GF2_UNDERFLOWS(const double& X);
+
 }  // namespace FUNCTIONS

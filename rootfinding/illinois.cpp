@@ -12,8 +12,8 @@
 
 namespace METHODS {
 
-void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-              std::string_view AUSGABE, const SETTINGS& RUN)
+ENDING ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+                std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
@@ -26,7 +26,7 @@ void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STE
     runtime::IterationWatch<std::array<double, 5>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     std::array<double, 4> ALT = {A, FA, B, FB};  // the last step's start, for the messages
-    X = CHORD_POINT(A, FA, B, FB);
+    X = FIRST_POINT(A, FA, B, FB, CHORD_POINT(A, FA, B, FB));
     double FX = F(X);  // serves the test and the step: one evaluation per step
     while (BISEC_MEASURE(FX) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B, FA, FB, KEPT}, STEPS)) != runtime::Verdict::go) break;
@@ -60,7 +60,7 @@ void ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& STE
     }
     LOG.close();
 
-    REPORT_CHORD_END("Illinois-Verfahren", WHY, STEPS, X, FX, ALT, AUSGABE);
+    return REPORT_CHORD_END(ILLINOIS_NAME, WHY, STEPS, X, FX, ALT, AUSGABE, RUN.UNDERFLOWS);
 }
 
 }  // namespace METHODS

@@ -12,8 +12,8 @@
 
 namespace METHODS {
 
-void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
-                  std::string_view AUSGABE, const SETTINGS& RUN)
+ENDING REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t& STEPS,
+                    std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
     STEPS = 0;
@@ -23,7 +23,8 @@ void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t&
     runtime::IterationWatch<std::array<double, 2>> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT_A = A, ALT_B = B;  // the ends the last step started from
-    X = CHORD_POINT(A, F(A), B, F(B));
+    const double FA = F(A), FB = F(B);
+    X = FIRST_POINT(A, FA, B, FB, CHORD_POINT(A, FA, B, FB));
     while (BISEC_MEASURE(F(X)) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         ALT_A = A;
@@ -44,8 +45,8 @@ void REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_t&
     }
     LOG.close();
 
-    REPORT_CHORD_END("Regula falsi", WHY, STEPS, X, F(X), {ALT_A, F(ALT_A), ALT_B, F(ALT_B)},
-                     AUSGABE);
+    return REPORT_CHORD_END(REGULA_FALSI_NAME, WHY, STEPS, X, F(X),
+                            {ALT_A, F(ALT_A), ALT_B, F(ALT_B)}, AUSGABE, RUN.UNDERFLOWS);
 }
 
 }  // namespace METHODS

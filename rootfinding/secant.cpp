@@ -12,8 +12,8 @@
 
 namespace METHODS {
 
-void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE,
-            const SETTINGS& RUN)
+ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::string_view AUSGABE,
+              const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
@@ -41,30 +41,49 @@ void SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::st
     }
     LOG.close();
 
-    const std::string METHOD = "Sekantenverfahren";
-    if (WHY != runtime::Verdict::go) {
-        REPORT_STOP(METHOD, WHY, STEPS, X1,
-                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(X1),
-                    AUSGABE);
-    } else if (std::isnan(X1 - X0) && STEPS > 0) {
-        // Numbered as the log numbers it: the broken step is the last one recorded.
-        REPORT_BREAKDOWN(
-            METHOD, STEPS - 1,
-            "der Schritt von x0 = " + runtime::shortest(ALT) + ", x1 = " + runtime::shortest(X0) +
-                " mit F(x0) = " + runtime::shortest(F(ALT)) +
-                ", F(x1) = " + runtime::shortest(F(X0)) + " führt auf " + runtime::shortest(X1));
-    } else if (std::isnan(X1 - X0)) {
-        REPORT_BREAKDOWN(METHOD, 0,
-                         "der Abstand der Startwerte x0 = " + runtime::shortest(X0) +
-                             " und x1 = " + runtime::shortest(X1) + " ist keine Zahl");
-    } else if (STEPS == 0) {
+    if (WHY != runtime::Verdict::go)
+        return REPORT_STOP(SECANT_NAME, WHY, STEPS, X1,
+                           "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(X1),
+                           AUSGABE);
+    if (std::isnan(X1 - X0) && STEPS == 0)
+        return REPORT_BREAKDOWN(SECANT_NAME, 0,
+                                "der Abstand der Startwerte x0 = " + runtime::shortest(X0) +
+                                    " und x1 = " + runtime::shortest(X1) + " ist keine Zahl");
+    if (STEPS == 0) {
         // The first test compared the starts: not a root found, no step taken.
-        REPORT_NO_STEP(METHOD, "die Startwerte x0 = " + runtime::shortest(X0) +
-                                   " und x1 = " + runtime::shortest(X1) +
-                                   " liegen nicht weiter als die Toleranz auseinander, so dass "
-                                   "der Test auf den Abstand zweier Iterierter schon vor dem "
-                                   "ersten Schritt erfüllt ist");
+        return REPORT_NO_STEP(SECANT_NAME,
+                              "die Startwerte x0 = " + runtime::shortest(X0) +
+                                  " und x1 = " + runtime::shortest(X1) +
+                                  " liegen nicht weiter als die Toleranz auseinander, so dass "
+                                  "der Test auf den Abstand zweier Iterierter schon vor dem "
+                                  "ersten Schritt erfüllt ist");
     }
+    // The last step went from ALT and X0, where F was FX0, to X1.
+    if (std::isnan(X1 - X0)) {
+        if (FX0 != 0) {
+            // Numbered as the log numbers it: the broken step is the last one recorded.
+            return REPORT_BREAKDOWN(SECANT_NAME, STEPS - 1,
+                                    "der Schritt von x0 = " + runtime::shortest(ALT) +
+                                        ", x1 = " + runtime::shortest(X0) +
+                                        " mit F(x0) = " + runtime::shortest(F(ALT)) +
+                                        ", F(x1) = " + runtime::shortest(FX0) + " führt auf " +
+                                        runtime::shortest(X1));
+        }
+        X1 = X0;  // a root: its step is 0, even where F(x0) is 0 too
+    }
+    if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(SECANT_NAME, STEPS, X0, FX0, RUN.UNDERFLOWS);
+        E != ENDING::CONVERGED)
+        return E;
+    const double FALT = F(ALT);
+    if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) return ENDING::CONVERGED;
+    // A correction of exactly 0 where F is not 0: not a root, the step could not move.
+    return REPORT_NOT_CONVERGED(
+        SECANT_NAME, STEPS, X1,
+        (std::isinf(FALT)
+             ? "F ist bei x0 = " + runtime::shortest(ALT) +
+                   " unendlich, der Sekantenschritt daher 0"
+             : std::string("der Sekantenschritt ist nur durch Über- oder Unterlauf 0")) +
+            ", obwohl F(x1) = " + runtime::shortest(FX0) + " ist");
 }
 
 }  // namespace METHODS

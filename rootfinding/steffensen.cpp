@@ -11,8 +11,8 @@
 
 namespace METHODS {
 
-void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
-                const SETTINGS& RUN)
+ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view AUSGABE,
+                  const SETTINGS& RUN)
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
@@ -38,23 +38,25 @@ void STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string
     }
     LOG.close();
 
-    const std::string METHOD = "Steffensen-Verfahren";
-    if (WHY != runtime::Verdict::go) {
-        REPORT_STOP(METHOD, WHY, STEPS, XSTART,
-                    "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART),
-                    AUSGABE);
-    } else if (std::isnan(XSTART) && STEPS > 0) {
+    if (WHY != runtime::Verdict::go)
+        return REPORT_STOP(
+            STEFFENSEN_NAME, WHY, STEPS, XSTART,
+            "die Iterierten wiederholen sich, zuletzt x = " + runtime::shortest(XSTART), AUSGABE);
+    if (std::isnan(XSTART) && STEPS > 0) {
         // Numbered as the log numbers it: the last record shows the NaN its step gave.
-        REPORT_BREAKDOWN(METHOD, STEPS - 1,
-                         "der Schritt von x = " + runtime::shortest(ALT) +
-                             " mit g(x) = " + runtime::shortest(F(ALT)) +
-                             ", g(g(x)) = " + runtime::shortest(F(F(ALT))) + " führt auf NaN");
-    } else if (std::isnan(Y - XSTART)) {
-        // The test of a step that was not taken, so not logged: the step after the last.
-        REPORT_BREAKDOWN(METHOD, STEPS,
-                         "g(x) = " + runtime::shortest(Y) +
-                             " bei x = " + runtime::shortest(XSTART));
+        return REPORT_BREAKDOWN(STEFFENSEN_NAME, STEPS - 1,
+                                "der Schritt von x = " + runtime::shortest(ALT) +
+                                    " mit g(x) = " + runtime::shortest(F(ALT)) + ", g(g(x)) = " +
+                                    runtime::shortest(F(F(ALT))) + " führt auf NaN");
     }
+    if (std::isnan(Y - XSTART)) {
+        // The test of a step that was not taken, so not logged: the step after the last.
+        return REPORT_BREAKDOWN(STEFFENSEN_NAME, STEPS,
+                                "g(x) = " + runtime::shortest(Y) +
+                                    " bei x = " + runtime::shortest(XSTART));
+    }
+    return CONVERGED_UNLESS_UNDERFLOW(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, RUN.UNDERFLOWS,
+                                      true);
 }
 
 }  // namespace METHODS

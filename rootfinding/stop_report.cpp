@@ -1,5 +1,6 @@
 #include "rootfinding/stop_report.hpp"
 
+#include <cmath>
 #include <limits>
 #include <string>
 
@@ -46,14 +47,14 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
 
 }  // namespace
 
-void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
-                 std::string_view CYCLE, std::string_view AUSGABE)
+ENDING REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                   std::string_view CYCLE, std::string_view AUSGABE)
 {
     std::string MESSAGE(METHOD);
     const std::string AFTER = " nach " + STEPS_AFTER(STEPS);
     switch (WHY) {
     case runtime::Verdict::go:
-        return;
+        return ENDING::CONVERGED;
     case runtime::Verdict::interrupted:
         runtime::fail(runtime::interrupted_status(), INTERRUPTED(METHOD, STEPS, X, AUSGABE));
     case runtime::Verdict::step_limit:
@@ -69,24 +70,52 @@ void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STE
     }
     runtime::warn(MESSAGE);
     runtime::note_not_converged();
+    return ENDING::STOPPED;
 }
 
-void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT)
+ENDING REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT)
 {
     std::string MESSAGE(METHOD);
     MESSAGE += " in Schritt " + std::to_string(STEP) + " zusammengebrochen: ";
     MESSAGE += WHAT;
     runtime::warn(MESSAGE);
     runtime::note_not_converged();
+    return ENDING::BROKE_DOWN;
 }
 
-void REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
+ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
 {
     std::string MESSAGE(METHOD);
     MESSAGE += " ohne einen Schritt beendet: ";
     MESSAGE += WHY;
     runtime::warn(MESSAGE);
     runtime::note_not_converged();
+    return ENDING::NO_STEP;
+}
+
+ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
+                            std::string_view WHY)
+{
+    std::string MESSAGE(METHOD);
+    MESSAGE += STEPS == 0 ? " ohne einen Schritt" : " nach " + STEPS_AFTER(STEPS);
+    MESSAGE += " bei x = " + runtime::shortest(X) + " nicht konvergiert: ";
+    MESSAGE += WHY;
+    runtime::warn(MESSAGE);
+    runtime::note_not_converged();
+    return ENDING::NOT_CONVERGED;
+}
+
+ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
+                                  UnderflowTest UNDERFLOWS, bool FIXED_POINT)
+{
+    if (!(std::abs(V) < std::numeric_limits<double>::min()) || !UNDERFLOWS(X))
+        return ENDING::CONVERGED;
+    std::string WHY = FIXED_POINT ? "g(x) - x" : "f(x)";
+    WHY += V == 0 ? " ist nur durch Unterlauf 0"
+                  : " = " + runtime::shortest(V) + " ist nur durch Unterlauf so klein";
+    WHY += FIXED_POINT ? "; ob x nahe einem Fixpunkt liegt, zeigt das nicht"
+                       : "; ob x nahe einer Nullstelle liegt, zeigt das nicht";
+    return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);
 }
 
 }  // namespace METHODS

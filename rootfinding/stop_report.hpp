@@ -1,10 +1,12 @@
 // Messages for an iteration that ended otherwise than by meeting its tolerance. Called
-// after the method has closed its log, so the log is complete whatever follows.
+// after the method has closed its log, so the log is complete whatever follows. Each
+// returns how the method ended.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
+#include "rootfinding/methods.hpp"
 #include "runtime/iteration_watch.hpp"
 
 namespace METHODS {
@@ -12,15 +14,26 @@ namespace METHODS {
 // WHY is not go. A stop signal ends the program with 128 + its number, naming the last
 // step in the log AUSGABE; a step limit or a cycle is reported, with CYCLE saying what
 // repeats, and the run goes on to end with status 1.
-void REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
-                 std::string_view CYCLE, std::string_view AUSGABE);
+ENDING REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
+                   std::string_view CYCLE, std::string_view AUSGABE);
 
 // A NaN ended the loop; WHAT says which value it is and where. STEP numbers the broken
 // step as the log does: the number of its own record where the log holds one, otherwise
 // the number after the log's last.
-void REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT);
+ENDING REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_view WHAT);
 
 // The method took no step at all although X does not meet its test; WHY says why.
-void REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
+ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
+
+// The method met its test after STEPS steps at X, but only through a failure of the
+// arithmetic that WHY names.
+ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
+                            std::string_view WHY);
+
+// The method met its test at X with V, the value it measures there: f(x), or g(x) - x
+// where FIXED_POINT. A V of 0 or a subnormal one is convergence unless UNDERFLOWS finds
+// that only underflow made it so small; that is reported.
+ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
+                                  UnderflowTest UNDERFLOWS, bool FIXED_POINT = false);
 
 }  // namespace METHODS

@@ -16,6 +16,13 @@ inline double MIDPOINT(double A, double B)
     return std::isfinite(SUM) ? SUM / 2 : A / 2 + B / 2;
 }
 
+// The first point of bisection, regula falsi and Illinois, with FA = F(A), FB = F(B): an
+// end where F is exactly 0 is the root and needs no step; otherwise FIRST.
+inline double FIRST_POINT(double A, double FA, double B, double FB, double FIRST)
+{
+    return FA == 0 ? A : FB == 0 ? B : FIRST;
+}
+
 // Bisection, regula falsi and Illinois: |F| at the new point, FX = F(X).
 inline double BISEC_MEASURE(double FX) { return std::abs(FX); }
 
@@ -25,16 +32,24 @@ inline double CHORD_POINT(double A, double FA, double B, double FB)
     return B - FB * (B - A) / (FB - FA);
 }
 
-// Newton's step from X, with FX = F(X) and DFX = DF(X).
-inline double NEWTON_STEP(double X, double FX, double DFX) { return X - FX / DFX; }
+// Newton's step from X, with FX = F(X) and DFX = DF(X): X less the correction.
+inline double NEWTON_CORRECTION(double FX, double DFX) { return FX / DFX; }
+inline double NEWTON_STEP(double X, double FX, double DFX)
+{
+    return X - NEWTON_CORRECTION(FX, DFX);
+}
 
 // Newton and the secant method: how far the iterate X lies from the one before, ALT.
 inline double NEWTON_MEASURE(double X, double ALT) { return std::abs(X - ALT); }
 
-// The secant step from X0, X1 with FX0 = F(X0), FX1 = F(X1).
+// The secant step from X0, X1 with FX0 = F(X0), FX1 = F(X1): X1 less the correction.
+inline double SECANT_CORRECTION(double X0, double FX0, double X1, double FX1)
+{
+    return FX1 * (X1 - X0) / (FX1 - FX0);
+}
 inline double SECANT_STEP(double X0, double FX0, double X1, double FX1)
 {
-    return X1 - FX1 * (X1 - X0) / (FX1 - FX0);
+    return X1 - SECANT_CORRECTION(X0, FX0, X1, FX1);
 }
 
 // Fixed point and Steffensen: |g(X) - X|, with GX = g(X) evaluated first.

@@ -16,7 +16,7 @@ namespace {
 
 OutputChannel& output()
 {
-    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    static const bool terminal = on_terminal();
     static OutputChannel channel(STDOUT_FILENO, std::string(phrases().standard_output), terminal,
                                  terminal ? OutputChannel::Sink::terminal
                                           : OutputChannel::Sink::shared);
@@ -116,6 +116,12 @@ void read(double& value) { read_real(value); }
 void read(float& value) { read_real(value); }
 
 void flush() { output().flush(); }
+
+bool on_terminal()
+{
+    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    return terminal;
+}
 void flush_quietly() { output().flush_quietly(); }
 
 bool ends_cut_where(int fd)

@@ -34,4 +34,7 @@ void flush_quietly();
 // first, which ends that record for the console too.
 bool ends_cut_where(int fd);
 
+// Whether standard output is a terminal, so that a person watches the run.
+bool on_terminal();
+
 }  // namespace runtime::console

@@ -87,6 +87,8 @@ template <class Real> class Expression {
 public:
     Real value(Real x) const;
     Dual<Real> value_and_derivative(Real x) const;
+    // Whether an operation of the evaluation at x underflowed (see underflow_tracking.hpp).
+    bool underflows(Real x) const;
 
     // The formula as typed.
     const std::string& text() const { return text_; }
@@ -118,6 +120,11 @@ template <class Real> struct ValueOf {
 template <class Real> struct DerivativeOf {
     const Expression<Real>* expression;
     Real operator()(const Real& x) const { return expression->value_and_derivative(x).derivative; }
+};
+
+template <class Real> struct UnderflowOf {
+    const Expression<Real>* expression;
+    bool operator()(const Real& x) const { return expression->underflows(x); }
 };
 
 }  // namespace runtime

@@ -1,14 +1,18 @@
-// The compiled formula run on a fixed stack, for a value or for a value with its
-// derivative: the same loop over the same operations, on reals or on dual numbers.
+// The compiled formula run on a fixed stack, for a value, for a value with its
+// derivative, or for a value that notes underflow: the same loop over the same
+// operations, on reals, on dual numbers or on tracked reals.
 #include "runtime/expression.hpp"
 
 #include <limits>
+
+#include "runtime/underflow_tracking.hpp"
 
 namespace runtime {
 namespace {
 
 template <class Real> Real lift(Real constant, Real*) { return constant; }
 template <class Real> Dual<Real> lift(Real constant, Dual<Real>*) { return {constant, Real(0)}; }
+template <class Real> Tracked<Real> lift(Real constant, Tracked<Real>*) { return constant; }
 
 template <class Real, class Number> Number run(const std::vector<Instruction<Real>>& code, Number x)
 {
@@ -70,6 +74,11 @@ template <class Real> Dual<Real> Expression<Real>::value_and_derivative(Real x) 
     if (code_.empty())
         return {std::numeric_limits<Real>::quiet_NaN(), std::numeric_limits<Real>::quiet_NaN()};
     return run<Real, Dual<Real>>(code_, Dual<Real>{x, Real(1)});
+}
+
+template <class Real> bool Expression<Real>::underflows(Real x) const
+{
+    return !code_.empty() && run<Real, Tracked<Real>>(code_, Tracked<Real>(x)).underflowed;
 }
 
 template class Expression<double>;

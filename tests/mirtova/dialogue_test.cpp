@@ -32,21 +32,32 @@ RunResult mirtova(const std::string& input, std::vector<std::string> args = {},
 struct DialogueCase {
     const char* name;
     const char* input;
-    const char* result_line;  // the record after "zero, number of steps"
+    const char* result_line;  // the record after "zero, number of steps"; nullptr: no result
     int exit_status;
-    const char* message;  // expected in stderr; "" for none
+    const char* message;              // expected in stderr; "" for none
+    const char* function = nullptr;   // given with -f
+    const char* tolerance = nullptr;  // given with -t
 };
+
+std::vector<std::string> args_of(const DialogueCase& c)
+{
+    std::vector<std::string> args;
+    if (c.function) args.insert(args.end(), {"-f", c.function});
+    if (c.tolerance) args.insert(args.end(), {"-t", c.tolerance});
+    return args;
+}
 
 void PrintTo(const DialogueCase& c, std::ostream* os) { *os << c.name; }
 
-class MirtovaDialogue : public testing::TestWithParam<DialogueCase> {};
-
-TEST_P(MirtovaDialogue, WritesPromptRootAndSteps)
+void expect_dialogue(const DialogueCase& c)
 {
-    const DialogueCase& c = GetParam();
-    const RunResult r = mirtova(c.input);
+    const RunResult r = mirtova(c.input, args_of(c));
     EXPECT_EQ(r.exit_status, c.exit_status) << r.err;
-    EXPECT_EQ(r.out, PROMPT + "zero, number of steps\n" + c.result_line + "\n");
+    const std::string shown = c.function ? "f(x) = " + std::string(c.function) + "\n" : "";
+    EXPECT_EQ(
+        r.out,
+        shown + PROMPT +
+            (c.result_line ? "zero, number of steps\n" + std::string(c.result_line) + "\n" : ""));
     if (*c.message == '\0') {
         EXPECT_EQ(r.err, "");
     } else {
@@ -54,6 +65,13 @@ TEST_P(MirtovaDialogue, WritesPromptRootAndSteps)
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << "one line: " << r.err;
     }
 }
+
+// Runs of the built-in equation, and of an equation or a tolerance of its own.
+class MirtovaDialogue : public testing::TestWithParam<DialogueCase> {};
+class MirtovaOwnEquation : public testing::TestWithParam<DialogueCase> {};
+
+TEST_P(MirtovaDialogue, WritesPromptRootAndSteps) { expect_dialogue(GetParam()); }
+TEST_P(MirtovaOwnEquation, WritesPromptRootAndSteps) { expect_dialogue(GetParam()); }
 
 // The built-in function typed, with its derivative typed or exact from the formula,
 // gives the same records. Only a breakdown's reason is no longer put down to e^x.
@@ -90,10 +108,34 @@ INSTANTIATE_TEST_SUITE_P(
                      0, ""},
         DialogueCase{"after_blank_lines", "\n \t\n5\n", " -7.03467429e-01         10", 0, ""},
         DialogueCase{"at_the_root", "-0.703467429\n", " -7.03467429e-01          1", 0, ""},
-        DialogueCase{"exp_overflows", "89\n", "             NaN          1", 1,
+        // A breakdown leaves no number to show as a root.
+        DialogueCase{"exp_overflows", "89\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 1: e^x overflows at x = 89"},
-        DialogueCase{"square_overflows", "-2e19\n", "        Infinity          1", 1,
-                     "broke down in step 1"}),
+        DialogueCase{"square_overflows", "-2e19\n", nullptr, 1,
+                     "broke down in step 1: the step from x = -2e+19 gives Infinity"}),
+    [](const testing::TestParamInfo<DialogueCase>& info) { return info.param.name; });
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, MirtovaOwnEquation,
+    testing::Values(
+        DialogueCase{"level_tangent", "0\n", nullptr, 1,
+                     "mirtova: Newton iteration broke down in step 1: the derivative is 0 at x = 0",
+                     "x^2 - 2"},
+        DialogueCase{"root_with_a_level_tangent", "1\n", "  1.00000000e+00          1", 0, "",
+                     "(x-1)^2"},
+        DialogueCase{"infinite_derivative", "0\n", "  0.00000000e+00          1", 1,
+                     "mirtova: Newton iteration stopped after 1 step at x = 0: the derivative is "
+                     "infinite there, so the Newton step is 0 although f(x) = -2",
+                     "sqrt(x) - 2"},
+        DialogueCase{"zero_only_by_underflow", "3\n", "  3.00000000e+00          1", 1,
+                     "mirtova: Newton iteration did not converge after 1 step at x = 3: f(x) is 0 "
+                     "only by underflow; it does not show whether x is near a root",
+                     "(x - 1)*1e-30*1e-30"},
+        DialogueCase{"tolerance_below_32_bit_resolution", "0\n", " -7.03467429e-01          8", 1,
+                     "mirtova: Newton iteration stopped after 8 steps at x = -0.7034674: the "
+                     "iterates repeat, it would never end; in 32-bit reals |f| near this root is "
+                     "at least 2.9802322e-08, so the tolerance 1e-09 cannot be reached",
+                     nullptr, "1e-9"}),
     [](const testing::TestParamInfo<DialogueCase>& info) { return info.param.name; });
 
 struct BadInputCase {

@@ -56,6 +56,12 @@ TEST(Functions, KnownValues)
     EXPECT_TRUE(std::isinf(F2(-1)));
     EXPECT_TRUE(std::isinf(GF2(-1)));
     EXPECT_TRUE(std::isinf(DF2(-1)));
+    // Their twins on tracked reals see the same operations underflow: x^3 below about
+    // 1e-103, e^-x beyond about 708.
+    EXPECT_FALSE(F1_UNDERFLOWS(4.1467));
+    EXPECT_TRUE(F1_UNDERFLOWS(1e-110));
+    EXPECT_FALSE(GF2_UNDERFLOWS(4));
+    EXPECT_TRUE(GF2_UNDERFLOWS(800));
 }
 
 TEST(Functions, RelationsAndDerivatives)

@@ -11,11 +11,14 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "rootfinding/functions.hpp"
 #include "runtime/console.hpp"
+#include "runtime/expression.hpp"
 #include "runtime/program.hpp"
 #include "tests/support/fd_capture.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -88,14 +91,37 @@ std::string real_field(double x)
     return std::string(runtime::Record().real(x).line().substr(0, 25));
 }
 
+// A formula typed as quarlen takes it: f, its exact derivative, and its test for
+// underflow, for the settings. It stays where it was made.
+struct Formula {
+    explicit Formula(std::string_view text) { EXPECT_FALSE(runtime::compile(text, expression)); }
+    Formula(const Formula&) = delete;
+    runtime::Expression<double> expression;
+    runtime::ValueOf<double> f{&expression};
+    runtime::DerivativeOf<double> df{&expression};
+    runtime::UnderflowOf<double> underflows{&expression};
+    METHODS::SETTINGS settings(double tolerance = METHODS::TOLERANCE) const
+    {
+        return {tolerance, std::numeric_limits<std::int32_t>::max(), "", underflows};
+    }
+};
+
+// Only underflow makes these 0 or subnormal: a line through 1, scaled down so far that
+// it is 0 everywhere, or subnormal between -3 and 3, and a fixed-point form of the first.
+const Formula VANISHING("(x - 1)*1e-300*1e-300");
+const Formula SUBNORMAL("(x - 1)*1e-300*1e-10");
+const Formula VANISHING_G("x + (x - 1)*1e-300*1e-300");
+// Subnormal exactly, by subtraction alone: no underflow.
+const Formula EXACTLY_SUBNORMAL("x - 1e-310");
+
 enum class Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
 
 // Calls METHOD as the driver does: a bracketing method on [A, B], leaving its point in X;
 // the secant method from A and B; the others from X. F for the methods on f, DF for
-// Newton's, G for the fixed point and Steffensen's.
-void call(Method method, double& a, double& b, double& x, std::int32_t& steps,
-          const std::string& log, RealFunction f, RealFunction df, RealFunction g,
-          const METHODS::SETTINGS& settings = {})
+// Newton's, G for the fixed point and Steffensen's. Returns how it ended.
+METHODS::ENDING call(Method method, double& a, double& b, double& x, std::int32_t& steps,
+                     const std::string& log, RealFunction f, RealFunction df, RealFunction g,
+                     const METHODS::SETTINGS& settings = {})
 {
     switch (method) {
     case Method::bisec:
@@ -113,9 +139,12 @@ void call(Method method, double& a, double& b, double& x, std::int32_t& steps,
     case Method::steffensen:
         return METHODS::STEFFENSEN(x, g, steps, log, settings);
     }
+    return METHODS::ENDING::CONVERGED;
 }
 
 // ---------------------------------------------------------------- step limit, tolerance
+
+bool always_underflows(const double&) { return true; }
 
 // The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
 // converged; one step fewer allowed, it stops with a message and the log keeps every step.
@@ -140,6 +169,11 @@ TEST(Methods, StepLimitAndTolerance)
         // Step counts for another tolerance from exact_reference.py's methods.
         {"fix_tolerance_tighter", fix, {1e-6, 1000, ", Toleranz= 1e-06"}, 461, ""},
         {"newton_tolerance_looser", newton, {0.5, 1000, ""}, 2, ""},
+        // No iterate comes before the first, so the first step is taken for any tolerance.
+        {"newton_tolerance_of_one", newton, {1, 1000, ""}, 2, ""},
+        {"newton_tolerance_above_one", newton, {5, 1000, ""}, 1, ""},
+        // Underflow is asked about only where the value tested is 0 or subnormal.
+        {"underflow_elsewhere", bisec, {METHODS::TOLERANCE, 21, "", always_underflows}, 21, ""},
         // The four further methods from the README's run of all seven.
         {"regula_falsi_converges_at_the_limit", regula_falsi, {METHODS::TOLERANCE, 18, ""}, 18, ""},
         {"regula_falsi_one_step_short", regula_falsi, {METHODS::TOLERANCE, 17, ""}, 17, LIMIT},
@@ -175,13 +209,34 @@ double x_minus_1_5e308(const double& x) { return x - 1.5e308; }
 double x_plus_1_5e308(const double& x) { return x + 1.5e308; }
 double x_minus_4(const double& x) { return x - 4; }
 double x_minus_1e300(const double& x) { return x - 1e300; }
+double x2_minus_4(const double& x) { return x * x - 4; }
 
 struct BisecCase {
     const char* name;
     double a, b;
     RealFunction f;
     std::function<void(const Outcome&, double a, double b, double x, std::int32_t steps)> facts;
+    METHODS::SETTINGS settings = {};
 };
+
+// An end that is a root is the result at once, without a step.
+std::function<void(const Outcome&, double, double, double, std::int32_t)> root_at(double end)
+{
+    return [end](const Outcome& o, double, double, double x, std::int32_t steps) {
+        EXPECT_EQ(steps, 0);
+        EXPECT_EQ(x, end);
+        EXPECT_EQ(o.err, "");
+    };
+}
+
+// The method stopped on a value that only underflow made 0 or subnormal, and says so.
+std::function<void(const Outcome&, double, double, double, std::int32_t)>
+bisec_says(std::string message)
+{
+    return [message](const Outcome& o, double, double, double, std::int32_t) {
+        EXPECT_EQ(message_of(o), message);
+    };
+}
 
 void f1_from_0_to_10(const Outcome& o, double, double, double x, std::int32_t steps)
 {
@@ -236,6 +291,17 @@ const BisecCase BISEC_CASES[] = {
     {"whole_range", -DBL_MAX, DBL_MAX, x_minus_1e300, {}},
     {"whole_range_reversed", DBL_MAX, -DBL_MAX, x_minus_1e300, {}},
     {"largest_to_half", DBL_MAX, DBL_MAX / 2, x_minus_1_5e308, {}},
+    {"end_a_is_a_root", 2, 4, x2_minus_4, root_at(2)},
+    {"end_b_is_a_root", -1, 2, x2_minus_4, root_at(2)},
+    {"end_zero_only_by_underflow", 2, 4, VANISHING.f,
+     bisec_says("Bisektion ohne einen Schritt bei x = 2 nicht konvergiert: f(x) ist nur durch "
+                "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht"),
+     VANISHING.settings()},
+    {"midpoint_subnormal_only_by_underflow", -3, 1.5, SUBNORMAL.f,
+     bisec_says("Bisektion ohne einen Schritt bei x = -0.75 nicht konvergiert: f(x) = -1.75e-310 "
+                "ist nur durch Unterlauf so klein; ob x nahe einer Nullstelle liegt, zeigt das "
+                "nicht"),
+     SUBNORMAL.settings()},
 };
 
 TEST(Bisec, Cases)
@@ -244,8 +310,8 @@ TEST(Bisec, Cases)
         SCOPED_TRACE(c.name);
         double a = c.a, b = c.b, x = -1;
         std::int32_t steps = -1;
-        const Outcome o =
-            run([&](const std::string& log) { METHODS::BISEC(a, b, x, c.f, steps, log); });
+        const Outcome o = run(
+            [&](const std::string& log) { METHODS::BISEC(a, b, x, c.f, steps, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         // Every midpoint is finite and inside the bracket that holds the sign change,
         // and each step halves that bracket.
@@ -279,6 +345,12 @@ double x2_plus_1(const double& x) { return x * x + 1; }
 double twice(const double& x) { return 2 * x; }
 double cycling(const double& x) { return x * x * x - 2 * x + 2; }  // 0 -> 1 -> 0
 double d_cycling(const double& x) { return 3 * x * x - 2; }
+double sqrt_minus_2(const double& x) { return std::sqrt(x) - 2; }
+double d_sqrt(const double& x) { return 1 / (2 * std::sqrt(x)); }  // infinite at 0
+double tiny_value(const double&) { return 1e-300; }
+double huge_slope(const double&) { return 1e300; }
+double square_of_x_minus_1(const double& x) { return (x - 1) * (x - 1); }
+double d_square_of_x_minus_1(const double& x) { return 2 * (x - 1); }  // 0 at the root
 
 struct NewtonCase {
     const char* name;
@@ -287,7 +359,17 @@ struct NewtonCase {
     std::vector<double> first_xs;  // the first iterates the records show
     std::int32_t steps;
     std::function<void(const Outcome&, double x)> facts;
+    METHODS::SETTINGS settings = {};
 };
+
+// The method ends at X with MESSAGE, or none.
+std::function<void(const Outcome&, double)> ends_at(double at, std::string message)
+{
+    return [at, message](const Outcome& o, double x) {
+        EXPECT_EQ(x, at);
+        EXPECT_EQ(message_of(o), message);
+    };
+}
 
 const NewtonCase NEWTON_CASES[] = {
     {"f1_from_0",
@@ -355,12 +437,51 @@ const NewtonCase NEWTON_CASES[] = {
      2,
      [](const Outcome& o, double x) {
          EXPECT_TRUE(std::isnan(x));
-         // The step from -Infinity, logged as step 1, leads to the NaN.
-         EXPECT_NE(o.err.find("Newton-Verfahren in Schritt 1 zusammengebrochen: der Schritt von "
-                              "x = -Infinity"),
-                   std::string::npos)
-             << o.err;
+         // The step from -Infinity, logged as step 1, leads to the NaN; the step before,
+         // where the tangent is level, left the reals.
+         EXPECT_EQ(message_of(o), "Newton-Verfahren in Schritt 0 zusammengebrochen: die Ableitung "
+                                  "ist bei x = 0 gleich 0, die Tangente trifft die Achse nicht");
      }},
+    {"infinite_derivative",
+     0,
+     sqrt_minus_2,
+     d_sqrt,
+     {0},
+     1,
+     ends_at(0, "Newton-Verfahren nach 1 Schritt bei x = 0 nicht konvergiert: die Ableitung ist "
+                "dort unendlich, der Newton-Schritt daher 0, obwohl f(x) = -2 ist")},
+    {"correction_underflows",
+     5,
+     tiny_value,
+     huge_slope,
+     {5},
+     1,
+     ends_at(5, "Newton-Verfahren nach 1 Schritt bei x = 5 nicht konvergiert: der Newton-Schritt "
+                "f(x)/f'(x) = 1e-300/1e+300 ist nur durch Unterlauf 0")},
+    {"root_with_a_level_tangent",
+     1,
+     square_of_x_minus_1,
+     d_square_of_x_minus_1,
+     {1},
+     1,
+     ends_at(1, "")},
+    {"zero_only_by_underflow",
+     3,
+     VANISHING.f,
+     VANISHING.df,
+     {3},
+     1,
+     ends_at(3, "Newton-Verfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x) ist nur durch "
+                "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht"),
+     VANISHING.settings()},
+    {"subnormal_without_underflow",
+     0,
+     EXACTLY_SUBNORMAL.f,
+     EXACTLY_SUBNORMAL.df,
+     {0},
+     1,
+     ends_at(1e-310, ""),
+     EXACTLY_SUBNORMAL.settings()},
     {"two_cycle",
      0,
      cycling,
@@ -379,8 +500,8 @@ TEST(Newton, Cases)
         SCOPED_TRACE(c.name);
         double x = c.start;
         std::int32_t steps = -1;
-        const Outcome o =
-            run([&](const std::string& log) { METHODS::NEWTON(x, steps, c.f, c.df, log); });
+        const Outcome o = run(
+            [&](const std::string& log) { METHODS::NEWTON(x, steps, c.f, c.df, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
         EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
@@ -390,7 +511,8 @@ TEST(Newton, Cases)
         for (std::size_t k = 0; k < o.steps.size(); ++k) {
             const Step& s = o.steps[k];
             EXPECT_TRUE(same_bits(s.y, c.f(s.x)));
-            const double next = s.x - s.y / c.df(s.x);
+            // From a root the step is 0, whatever f' is there.
+            const double next = s.y == 0 ? s.x : s.x - s.y / c.df(s.x);
             EXPECT_TRUE(same_bits(k + 1 < o.steps.size() ? o.steps[k + 1].x : x, next));
         }
         if (c.facts) {
@@ -409,6 +531,7 @@ struct FixCase {
     RealFunction g;
     std::size_t records;
     std::function<void(const Outcome&, double x)> facts;
+    METHODS::SETTINGS settings = {};
 };
 
 const FixCase FIX_CASES[] = {
@@ -435,6 +558,10 @@ const FixCase FIX_CASES[] = {
          EXPECT_NE(o.err.find("Fixpunktiteration angehalten nach 3 Schritten"), std::string::npos)
              << o.err;
      }},
+    {"fixed_only_by_underflow", 3, VANISHING_G.f, 0,
+     ends_at(3, "Fixpunktiteration ohne einen Schritt bei x = 3 nicht konvergiert: g(x) - x ist "
+                "nur durch Unterlauf 0; ob x nahe einem Fixpunkt liegt, zeigt das nicht"),
+     VANISHING_G.settings()},
 };
 
 TEST(Fix, Cases)
@@ -443,7 +570,8 @@ TEST(Fix, Cases)
         SCOPED_TRACE(c.name);
         double x = c.start;
         std::int32_t steps = -1;
-        const Outcome o = run([&](const std::string& log) { METHODS::FIX(x, c.g, steps, log); });
+        const Outcome o =
+            run([&](const std::string& log) { METHODS::FIX(x, c.g, steps, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
         ASSERT_EQ(o.steps.size(), c.records);
@@ -484,6 +612,9 @@ double steep_step(const double& x) { return x >= 1 ? 1 : -1e20; }
 // x^2 - 1/2, with no value between 0.6 and 0.7, where the second point of [0, 1] falls.
 double with_a_hole(const double& x) { return x > 0.6 && x < 0.7 ? NAN : x * x - 0.5; }
 
+double x_minus_1(const double& x) { return x - 1; }
+double one_over_x(const double& x) { return 1 / x; }
+
 struct ChordCase {
     const char* name;
     decltype(&METHODS::REGULA_FALSI) method;
@@ -491,7 +622,12 @@ struct ChordCase {
     RealFunction f;
     std::size_t records;
     std::string message;  // all of stderr after "quarlen: "
-    std::function<void(const Outcome&, double a, double b)> facts;
+    std::function<void(const Outcome&, double a, double b, double x)> facts;
+    METHODS::SETTINGS settings = {};
+};
+
+const auto RESULT_IS = [](double root) {
+    return [root](const Outcome&, double, double, double x) { EXPECT_EQ(x, root); };
 };
 
 const ChordCase CHORD_CASES[] = {
@@ -508,7 +644,7 @@ const ChordCase CHORD_CASES[] = {
     {"illinois_leaves_the_kept_end", METHODS::ILLINOIS, 0, 1, steep_step, 196,
      "Illinois-Verfahren angehalten nach 196 Schritten: die Intervallenden wiederholen sich, "
      "zuletzt x = 1",
-     [](const Outcome& o, double a, double b) {
+     [](const Outcome& o, double a, double b, double) {
          EXPECT_TRUE(
              std::any_of(o.steps.begin(), o.steps.end(), [](const Step& s) { return s.x < 1; }));
          EXPECT_EQ(a, std::nextafter(1.0, 0.0));
@@ -531,6 +667,50 @@ const ChordCase CHORD_CASES[] = {
      "Illinois-Verfahren in Schritt 1 zusammengebrochen: F(x) ist keine Zahl bei x = "
      "0.6666666666666667",
      {}},
+    // The breakdown names the chord the step drew: Illinois had halved F at -1.
+    {"regula_falsi_chord_to_a_pole",
+     METHODS::REGULA_FALSI,
+     -1,
+     2,
+     one_over_x,
+     3,
+     "Regula falsi in Schritt 2 zusammengebrochen: die Sehne durch (-1, -1) und (0, Infinity) "
+     "ergibt x = NaN",
+     {}},
+    {"illinois_chord_to_a_pole",
+     METHODS::ILLINOIS,
+     -1,
+     2,
+     one_over_x,
+     3,
+     "Illinois-Verfahren in Schritt 2 zusammengebrochen: die Sehne durch (-1, -0.5) und (0, "
+     "Infinity) ergibt x = NaN",
+     {}},
+    {"regula_falsi_first_point_is_the_root", METHODS::REGULA_FALSI, 0, 3, x_minus_1, 0, "",
+     RESULT_IS(1)},
+    // Both ends roots: the chord through them is level, and a is the result.
+    {"regula_falsi_ends_are_roots", METHODS::REGULA_FALSI, -2, 2, x2_minus_4, 0, "", RESULT_IS(-2)},
+    {"illinois_ends_are_roots", METHODS::ILLINOIS, -2, 2, x2_minus_4, 0, "", RESULT_IS(-2)},
+    {"regula_falsi_zero_only_by_underflow",
+     METHODS::REGULA_FALSI,
+     -3,
+     1.5,
+     SUBNORMAL.f,
+     0,
+     "Regula falsi ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x) ist nur "
+     "durch Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
+     {},
+     SUBNORMAL.settings()},
+    {"illinois_zero_only_by_underflow",
+     METHODS::ILLINOIS,
+     -3,
+     1.5,
+     SUBNORMAL.f,
+     0,
+     "Illinois-Verfahren ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x) ist "
+     "nur durch Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
+     {},
+     SUBNORMAL.settings()},
 };
 
 TEST(Chord, Cases)
@@ -540,18 +720,19 @@ TEST(Chord, Cases)
         double a = c.a, b = c.b, x = -1;
         std::int32_t steps = -1;
         const Outcome o =
-            run([&](const std::string& log) { c.method(a, b, x, c.f, steps, log, {}); });
+            run([&](const std::string& log) { c.method(a, b, x, c.f, steps, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Ausgangswerte - a= " + real_field(c.a) + ", b= " + real_field(c.b));
         EXPECT_EQ(o.steps.size(), c.records);
         EXPECT_EQ(steps, static_cast<std::int32_t>(o.steps.size()));
         for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, c.f(s.x)));
         if (!o.steps.empty()) {
-            EXPECT_TRUE(same_bits(x, o.steps.back().x));
+            EXPECT_TRUE(same_bits(x, o.steps.back().x) ||
+                        (std::isnan(x) && std::isnan(o.steps.back().x)));
         }
         EXPECT_EQ(message_of(o), c.message);
         if (c.facts) {
-            c.facts(o, a, b);
+            c.facts(o, a, b, x);
         }
     }
 }
@@ -560,6 +741,9 @@ TEST(Chord, Cases)
 
 // The whole runs on F1 and GF2 are checked against an independent computation in the
 // program's tests; these are the ends that need other functions or other starts.
+double signed_huge(const double& x) { return x < 0 ? -1e308 : 1e308; }
+double x2_minus_1(const double& x) { return x * x - 1; }
+
 TEST(Secant, Cases)
 {
     struct Case {
@@ -567,6 +751,9 @@ TEST(Secant, Cases)
         double x0, x1;
         std::size_t records;
         std::string message;  // all of stderr after "quarlen: "
+        RealFunction f = F1;
+        METHODS::SETTINGS settings = {};
+        double result = NAN;  // the last iterate, where it matters
     };
     const Case cases[] = {
         // F1 overflows at the second start: the first step leads to -Infinity, the second to NaN.
@@ -576,19 +763,50 @@ TEST(Secant, Cases)
         {"starts_not_numbers", INFINITY, INFINITY, 0,
          "Sekantenverfahren in Schritt 0 zusammengebrochen: der Abstand der Startwerte x0 = "
          "Infinity und x1 = Infinity ist keine Zahl"},
+        {"starts_the_tolerance_apart", 0, 1e-4, 0,
+         "Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 0 und x1 = 1e-04 "
+         "liegen nicht weiter als die Toleranz auseinander, so dass der Test auf den Abstand "
+         "zweier Iterierter schon vor dem ersten Schritt erfüllt ist"},
+        {"infinite_at_the_other_start",
+         0,
+         1,
+         1,
+         "Sekantenverfahren nach 1 Schritt bei x = 1 nicht konvergiert: F ist bei x0 = 0 "
+         "unendlich, der Sekantenschritt daher 0, obwohl F(x1) = 1 ist",
+         one_over_x,
+         {},
+         1},
+        {"difference_overflows",
+         -0.001,
+         0.001,
+         1,
+         "Sekantenverfahren nach 1 Schritt bei x = 0.001 nicht konvergiert: der Sekantenschritt "
+         "ist nur durch Über- oder Unterlauf 0, obwohl F(x1) = 1e+308 ist",
+         signed_huge,
+         {},
+         0.001},
+        // F is 0 at both starts: the chord is level, and the step from a root is 0.
+        {"roots_at_both_starts", -1, 1, 1, "", x2_minus_1, {}, 1},
+        {"zero_only_by_underflow", 2, 3, 1,
+         "Sekantenverfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x) ist nur durch "
+         "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
+         VANISHING.f, VANISHING.settings(), 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         double x0 = c.x0, x1 = c.x1;
         std::int32_t steps = -1;
-        const Outcome o =
-            run([&](const std::string& log) { METHODS::SECANT(x0, x1, steps, F1, log); });
+        const Outcome o = run(
+            [&](const std::string& log) { METHODS::SECANT(x0, x1, steps, c.f, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Startwerte - x0= " + real_field(c.x0) + ", x1= " + real_field(c.x1));
         ASSERT_EQ(o.steps.size(), c.records);
         EXPECT_EQ(steps, static_cast<std::int32_t>(c.records));
-        for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, F1(s.x)));
+        for (const Step& s : o.steps) EXPECT_TRUE(same_bits(s.y, c.f(s.x)));
         EXPECT_EQ(message_of(o), c.message);
+        if (!std::isnan(c.result)) {
+            EXPECT_EQ(x1, c.result);
+        }
     }
 }
 
@@ -607,6 +825,7 @@ double g_of(const double& x, double at_2, double at_4)
 double g_two_cycle(const double& x) { return g_of(x, 4, 10); }
 double g_nan_in_the_test(const double& x) { return g_of(x, NAN, 10); }
 double g_nan_in_the_step(const double& x) { return g_of(x, 4, NAN); }
+double x_plus_tolerance(const double& x) { return x + METHODS::TOLERANCE; }
 
 TEST(Steffensen, Cases)
 {
@@ -616,6 +835,7 @@ TEST(Steffensen, Cases)
         RealFunction g;
         std::vector<double> xs;  // the iterates the records show, then the last one
         std::string message;     // all of stderr after "quarlen: "
+        METHODS::SETTINGS settings = {};
     };
     const Case cases[] = {
         {"two_cycle",
@@ -637,13 +857,22 @@ TEST(Steffensen, Cases)
          {1, 2, NAN},
          "Steffensen-Verfahren in Schritt 1 zusammengebrochen: der Schritt von x = 2 mit g(x) = "
          "4, g(g(x)) = NaN führt auf NaN"},
+        // |g(x) - x| exactly the tolerance meets the test.
+        {"exactly_at_the_tolerance", 0, x_plus_tolerance, {0}, ""},
+        {"fixed_only_by_underflow",
+         3,
+         VANISHING_G.f,
+         {3},
+         "Steffensen-Verfahren ohne einen Schritt bei x = 3 nicht konvergiert: g(x) - x ist nur "
+         "durch Unterlauf 0; ob x nahe einem Fixpunkt liegt, zeigt das nicht",
+         VANISHING_G.settings()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         double x = c.start;
         std::int32_t steps = -1;
-        const Outcome o =
-            run([&](const std::string& log) { METHODS::STEFFENSEN(x, c.g, steps, log); });
+        const Outcome o = run(
+            [&](const std::string& log) { METHODS::STEFFENSEN(x, c.g, steps, log, c.settings); });
         ASSERT_EQ(o.problem, "");
         EXPECT_EQ(o.header, "Startwert= " + real_field(c.start));
         ASSERT_EQ(o.steps.size() + 1, c.xs.size());

@@ -1002,6 +1002,41 @@ TEST(Verfahren, TheDefaultListGivesTodaysRun)
     }
 }
 
+// At a terminal, a run of other methods than the default ones names each method before
+// its prompts and steps, and ends each with its result line, with a word where it did not
+// converge. Through a pipe the same runs are the golden ones above, without either.
+TEST(Verfahren, AtATerminalEachMethodIsNamedAndEndsWithItsResult)
+{
+    TempDir dir;
+    test_support::PtySession terminal(QUARLEN_PATH, dir.path(), {},
+                                      {"-m", "newton,sekante,fixpunkt,steffensen", "-n", "6"});
+    // Newton's and the secant method's last iterates follow their logs' last steps; those
+    // of the fixed point and Steffensen's method are the golden run's.
+    const struct {
+        std::string shown;
+        const char* typed;
+    } dialogue[] = {
+        {"Newton-Verfahren\r\nBitte Startwert eingeben\r\n", "0\n"},
+        {"   4.1467235805476683e+00          4\r\nSekantenverfahren\r\n"
+         "Bitte zwei Startwerte eingeben:\r\nx0= ",
+         "0\n"},
+        {"x1= ", "10\n"},
+        {"   4.1467235813408463e+00          6\r\nFixpunktiteration\r\nBitte Startwert "
+         "eingeben\r\n",
+         "0\n"},
+        {"   1.9536634012256986e+00          6 angehalten\r\nSteffensen-Verfahren\r\n", ""},
+        {"   3.8894975672697494e+00          6\r\n", ""},
+    };
+    std::size_t mark = 0;
+    for (const auto& [shown, typed] : dialogue) {
+        ASSERT_TRUE(terminal.expect(shown, mark)) << terminal.screen();
+        mark = terminal.screen().find(shown, mark) + shown.size();
+        terminal.send(typed);
+    }
+    EXPECT_EQ(terminal.wait(), 1) << terminal.screen();
+    EXPECT_EQ(read_file(dir / "steff_f1.dat"), golden("verfahren/sieben/steff_f1.dat"));
+}
+
 TEST(Verfahren, BadListIsRefusedBeforeAnythingIsAskedOrWritten)
 {
     const std::string known = " (bekannt: bisektion, regula-falsi, illinois, newton, sekante, "
@@ -1070,6 +1105,8 @@ TEST(Quarlen, PersonAtATerminalIsAskedAgain)
     terminal.send("0\n4\n");
     EXPECT_EQ(terminal.wait(), 0) << terminal.screen();
     for (const char* log : LOGS) EXPECT_EQ(read_file(dir / log), golden(log)) << log;
+    // The default methods are not named, at a terminal either.
+    EXPECT_EQ(terminal.screen().find("Bisektion"), std::string::npos) << terminal.screen();
 }
 
 }  // namespace

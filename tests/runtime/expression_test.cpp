@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "runtime/function_ref.hpp"
 #include "tests/quarlen/formula_values.hpp"
@@ -48,6 +49,101 @@ TEST(Formula, ValuesAndDerivativesFromExactArithmetic)
 TEST(Formula, In32BitsEachOperationIsRoundedTo32Bits)
 {
     for (const auto& point : formula_values::FLOAT_POINTS) expect_exact(point);
+}
+
+// Every differentiation rule against a difference quotient of the same function in long
+// double, which knows no rule: a wrong rule is off by far more than the quotient's error
+// of about 1e-12 (fourth order, five points).
+struct Derivative {
+    const char* formula;
+    long double (*f)(long double x);
+    std::vector<double> xs;
+};
+
+const Derivative DERIVATIVES[] = {
+    {"exp(x)", [](long double x) { return std::exp(x); }, {-2, 0.5, 3}},
+    {"log(x)", [](long double x) { return std::log(x); }, {0.3, 1, 7}},
+    {"sqrt(x)", [](long double x) { return std::sqrt(x); }, {0.2, 1, 9}},
+    {"sin(x)", [](long double x) { return std::sin(x); }, {-2, 0.5, 3}},
+    {"cos(x)", [](long double x) { return std::cos(x); }, {-2, 0.5, 3}},
+    {"tan(x)", [](long double x) { return std::tan(x); }, {-1.2, 0.5, 1.5}},
+    {"asin(x)", [](long double x) { return std::asin(x); }, {-0.7, 0, 0.9}},
+    {"acos(x)", [](long double x) { return std::acos(x); }, {-0.7, 0, 0.9}},
+    {"atan(x)", [](long double x) { return std::atan(x); }, {-3, 0.5, 10}},
+    {"sinh(x)", [](long double x) { return std::sinh(x); }, {-2, 0.5, 3}},
+    {"cosh(x)", [](long double x) { return std::cosh(x); }, {-2, 0.5, 3}},
+    {"tanh(x)", [](long double x) { return std::tanh(x); }, {-2, 0.5, 3}},
+    // No derivative at 0: the documented 0, which the symmetric difference gives too.
+    {"abs(x)", [](long double x) { return std::fabs(x); }, {-1.5, 0, 2}},
+    // A constant real exponent at a negative base needs no logarithm.
+    {"x^3.0", [](long double x) { return x * x * x; }, {-2, -1, 0.5}},
+    {"x^2.5", [](long double x) { return std::pow(x, 2.5L); }, {0.5, 2}},
+    {"2^x", [](long double x) { return std::pow(2.0L, x); }, {-1, 3}},
+    {"x^x", [](long double x) { return std::pow(x, x); }, {0.5, 2}},
+    {"x^-3", [](long double x) { return 1 / (x * x * x); }, {-2, 0.5}},
+    {"1/(x^2 + 1)", [](long double x) { return 1 / (x * x + 1); }, {-2, 0.5}},
+};
+
+TEST(Formula, EachDerivativeRuleAgreesWithADifferenceQuotient)
+{
+    for (const Derivative& d : DERIVATIVES) {
+        const auto f = compiled<double>(d.formula);
+        for (const double x : d.xs) {
+            SCOPED_TRACE(std::string(d.formula) + " at " + std::to_string(x));
+            const long double h = 1e-4L * std::max(1.0L, std::fabs(static_cast<long double>(x)));
+            const long double quotient =
+                (8 * (d.f(x + h) - d.f(x - h)) - (d.f(x + 2 * h) - d.f(x - 2 * h))) / (12 * h);
+            const double derivative = f.value_and_derivative(x).derivative;
+            EXPECT_NEAR(derivative, static_cast<double>(quotient),
+                        1e-9 * std::max(1.0, std::fabs(derivative)));
+        }
+    }
+}
+
+// Whether the evaluation at x underflowed: a value that came out 0 or subnormal although
+// its exact value is not 0, and lost digits that way.
+struct Underflow {
+    const char* name;
+    const char* formula;
+    double x;
+    bool underflows;
+};
+
+const Underflow UNDERFLOWS[] = {
+    {"exp_to_zero", "x*exp(-1/x^2)", 0.03, true},
+    {"exp_normal", "x*exp(-1/x^2)", 0.5, false},
+    {"exp_to_a_subnormal", "exp(x)", -740, true},
+    {"difference_at_a_root", "x^2 - 4", 2, false},
+    {"difference_subnormal", "x - 1e-310", 0, false},
+    {"product_with_zero", "(x - 1)*1e-300*1e-300", 1, false},
+    {"product_to_zero", "(x - 1)*1e-300*1e-300", 3, true},
+    {"product_subnormal_inexact", "x*1e-300*1e-10", 1, true},
+    {"product_subnormal_exact", "x*0.5", 0x1p-1073, false},
+    {"product_halfway_to_zero", "x*0.5", 0x1p-1074, true},
+    {"quotient_subnormal_inexact", "x/3", 1e-310, true},
+    {"quotient_normal", "x/1e300", 1, false},
+    {"quotient_by_infinity", "1/x^2", 1e200, false},
+    {"integer_power", "x^40", 1e-10, true},
+    {"integer_power_of_zero", "(x - 1)^2", 1, false},
+    {"real_power", "x^2.5", 1e-130, true},
+    {"sine_of_a_subnormal", "sin(x)", 1e-310, true},
+    {"sine_of_zero", "sin(x)", 0, false},
+    {"logarithm_of_one", "log(x)", 1, false},
+    {"arc_cosine_of_one", "acos(x)", 1, false},
+    {"square_root_of_a_subnormal", "sqrt(x)", 1e-320, false},
+    {"absolute_value_of_a_subnormal", "abs(x)", -1e-320, false},
+    {"carried_through_a_sum", "1 + x*1e-300*1e-300", 3, true},
+};
+
+TEST(Formula, UnderflowIsFoundByValue)
+{
+    for (const Underflow& u : UNDERFLOWS) {
+        SCOPED_TRACE(u.name);
+        EXPECT_EQ(compiled<double>(u.formula).underflows(u.x), u.underflows);
+    }
+    // In 32 bits a product below about 1.4e-45 is 0.
+    EXPECT_TRUE(compiled<float>("x*1e-30").underflows(1e-20f));
+    EXPECT_FALSE(compiled<float>("x*1e-30").underflows(1e-5f));
 }
 
 struct Grouping {

@@ -171,13 +171,14 @@ RunResult run(const std::string& program, const RunOptions& options)
 }
 
 PtySession::PtySession(const std::string& program, const std::filesystem::path& working_dir,
-                       const std::vector<int>& ignored_signals)
+                       const std::vector<int>& ignored_signals,
+                       const std::vector<std::string>& args)
 {
     RunOptions options;
     options.ignored_signals = ignored_signals;
     pid_ = ::forkpty(&master_, nullptr, nullptr, nullptr);
     if (pid_ < 0) throw std::runtime_error("forkpty");
-    if (pid_ == 0) exec_child(program, {}, working_dir, options);
+    if (pid_ == 0) exec_child(program, args, working_dir, options);
 }
 
 void PtySession::hang_up()

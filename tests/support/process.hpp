@@ -62,7 +62,8 @@ RunResult run(const std::string& program, const RunOptions& options);
 class PtySession {
 public:
     PtySession(const std::string& program, const std::filesystem::path& working_dir,
-               const std::vector<int>& ignored_signals = {});
+               const std::vector<int>& ignored_signals = {},
+               const std::vector<std::string>& args = {});
     PtySession(const PtySession&) = delete;
     PtySession& operator=(const PtySession&) = delete;
     ~PtySession();

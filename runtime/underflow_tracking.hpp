@@ -1,0 +1,103 @@
+// A real that remembers whether an operation on the way to it underflowed: its exact
+// result was not 0, yet it came out as 0, or as a subnormal number that lost digits.
+// Evaluated on such numbers, a formula or a built-in function tells a value of 0 that
+// only underflow made from one that is 0. Found by value, not by the floating-point
+// exception flags, which not every platform has and not every function raises.
+//
+// + and - never underflow: a sum or difference that small is exact, so 4 - 4 at a root
+// is a true 0. A product or quotient underflows when its result is 0 or subnormal and
+// differs from the same operation on operands scaled into the normal range. exp, pow,
+// sin, tan, asin, atan, sinh and tanh underflow when they give 0 or a subnormal for a
+// finite argument at which their exact value is not 0; the other functions never come
+// out that small but exactly (log(1) = 0, sqrt and abs of a subnormal).
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "runtime/elementary.hpp"
+
+namespace runtime {
+
+// 0 or subnormal.
+template <class Real> bool tiny(Real value)
+{
+    return std::abs(value) < std::numeric_limits<Real>::min();
+}
+
+template <class Real> struct Tracked {
+    Real value;
+    bool underflowed;
+
+    Tracked(Real v = 0, bool u = false) : value(v), underflowed(u) {}
+
+    // A power of two that lifts any nonzero product or quotient that rounds to a
+    // subnormal into the normal range, where it is rounded to full precision.
+    static constexpr Real SCALE = Real(std::uint64_t(1) << (std::numeric_limits<Real>::digits + 2));
+
+    // R = a op b, with an exact result that is not 0; SCALED is (a * SCALE) op b.
+    static bool lost(Real r, Real scaled) { return tiny(r) && (r == 0 || r * SCALE != scaled); }
+
+    friend Tracked operator-(Tracked a) { return {-a.value, a.underflowed}; }
+    friend Tracked operator+(Tracked a, Tracked b)
+    {
+        return {a.value + b.value, a.underflowed || b.underflowed};
+    }
+    friend Tracked operator-(Tracked a, Tracked b)
+    {
+        return {a.value - b.value, a.underflowed || b.underflowed};
+    }
+    friend Tracked operator*(Tracked a, Tracked b)
+    {
+        const Real r = a.value * b.value;
+        const bool exact_zero = a.value == 0 || b.value == 0;
+        return {r, a.underflowed || b.underflowed ||
+                       (!exact_zero && lost(r, a.value * SCALE * b.value))};
+    }
+    // a/b is exactly 0 for a = 0, and in the limit for an infinite b.
+    friend Tracked operator/(Tracked a, Tracked b)
+    {
+        const Real r = a.value / b.value;
+        const bool exact_zero = a.value == 0 || std::isinf(b.value);
+        return {r, a.underflowed || b.underflowed ||
+                       (!exact_zero && lost(r, a.value * SCALE / b.value))};
+    }
+};
+
+template <class Real> Tracked<Real> power(Tracked<Real> a, Tracked<Real> b)
+{
+    const Real r = power(a.value, b.value);
+    const bool finite = std::isfinite(a.value) && std::isfinite(b.value);
+    return {r, a.underflowed || b.underflowed || (tiny(r) && finite && a.value != 0)};
+}
+
+template <class Real> Tracked<Real> elementary(Elementary function, Tracked<Real> a)
+{
+    const Real r = elementary(function, a.value);
+    bool tiny_only_by_underflow = false;
+    switch (function) {
+    case Elementary::exp:
+    case Elementary::sin:
+    case Elementary::tan:
+    case Elementary::asin:
+    case Elementary::atan:
+    case Elementary::sinh:
+    case Elementary::tanh:
+        tiny_only_by_underflow = true;
+        break;
+    default:
+        break;
+    }
+    const bool lost = tiny_only_by_underflow && tiny(r) && a.value != 0 && std::isfinite(a.value);
+    return {r, a.underflowed || lost};
+}
+
+template <class Real> Tracked<Real> exponential(Tracked<Real> x)
+{
+    return elementary(Elementary::exp, x);
+}
+template <class Real> Tracked<Real> square(Tracked<Real> x) { return x * x; }
+template <class Real> Tracked<Real> cube(Tracked<Real> x) { return x * x * x; }
+
+}  // namespace runtime
