@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -45,7 +47,16 @@ struct LogCase {
     const char* keyword;
     std::size_t records;  // read before the end or the error
     const char* error;    // expected in the message; "" for none
+    // Done to the log after its first record has been read.
+    std::function<void(const std::filesystem::path&)> meanwhile = {};
 };
+
+// What a writer that takes no lock, or a file system without locks, can do to a log while
+// it is read.
+void append_to(const std::filesystem::path& log, const std::string& text)
+{
+    std::ofstream(log, std::ios::app) << text;
+}
 
 TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
     const std::string good = "Startwert= " + test::real(1) + '\n' + test::record_line({0, 1.0, 2.0});
@@ -59,6 +70,28 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
         {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: keine Schrittzeile"},
         {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat\", Zeile 4: keine Schrittzeile"},
         {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: Schrittnummer 0, erwartet 1"},
+        // A run of quarlen that starts meanwhile meets the lock and leaves the log alone.
+        {"a run of quarlen started while it is read", good + "1 3 4\n", "Startwert=", 2, "",
+         [](const std::filesystem::path& log) {
+             const auto run = test::run_in(log.parent_path(), QUARLEN_EXE, {"-m", "newton"}, "1\n");
+             EXPECT_EQ(run.exit_status, 3) << run.err;
+         }},
+        {"emptied while it is read", good + "1 3 4\n", "Startwert=", 2,
+         "newto_f1.dat\" wird noch geschrieben: es hat sich geändert, während es gelesen wurde",
+         [](const std::filesystem::path& log) { std::filesystem::resize_file(log, 0); }},
+        {"a record added while it is read", good, "Startwert=", 2, "wird noch geschrieben",
+         [](const std::filesystem::path& log) { append_to(log, "1 3 4\n"); }},
+        // Read on from where it was, the log written anew breaks off in a line.
+        {"written anew while it is read", good + "1 3 4\n", "Startwert=", 2, "wird noch geschrieben",
+         [](const std::filesystem::path& log) {
+             test::write_log(log, "Startwert= " + test::real(2) + '\n',
+                             {{0, 2, 1}, {1, 3, 1}, {2, 4, 1}, {3, 5, 1}, {4, 6, 1}});
+         }},
+        {"replaced while it is read", good, "Startwert=", 1, "wird noch geschrieben",
+         [](const std::filesystem::path& log) {
+             test_support::write_file(log.string() + ".neu", "Startwert= 2\n");
+             std::filesystem::rename(log.string() + ".neu", log);
+         }},
     };
     for (const LogCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -68,7 +101,9 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
         std::string error;
         try {
             LogReader reader(dir / "newto_f1.dat", c.keyword);
-            for (LogRecord record; reader.next(record);) ++records;
+            for (LogRecord record; reader.next(record);) {
+                if (++records == 1 && c.meanwhile) c.meanwhile(dir / "newto_f1.dat");
+            }
         } catch (const LogError& e) {
             error = e.what();
         }
@@ -153,6 +188,7 @@ struct StatsCase {
     std::optional<double> order;
     std::optional<double> factor;
     std::size_t non_finite = 0;
+    bool diverging = false;
 };
 
 TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
@@ -162,9 +198,16 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"slow linear like the fixed-point iteration", sequence(1, 0.95, 3, 180), 1.0, 0.95},
         {"quadratic like Newton", sequence(2, 1, 0.1, 4), 2.0,
          0.01},  // the middle of 0.1, 0.01, 1e-4
-        {"ups and downs", {1.0, 4.0, 0.25}, -2.0, 0.5},
+        // No order where the last three do not decrease: it would come out negative.
+        {"ups and downs", {1.0, 4.0, 0.25}, std::nullopt, 0.5},
         {"subnormal values", {4.9e-314, 4.9e-319, 4.9e-324}, 1.0, 1e-5},
-        {"quotients beyond the range of double", {1e-300, 1e300, 1e-300}, -1.0, 1.0},
+        {"quotients beyond the range of double", {1e-300, 1e300, 1e-300}, std::nullopt, 1.0, 0,
+         true},
+        {"growing by 1.5", sequence(1, 1.5, 1, 20), std::nullopt, 1.5, 0, true},
+        // As g(x) - x = x e^x - 1 far left of the root, where x e^x is below the last bit of 1.
+        {"standing still at 1", sequence(1, 1, 1, 20), std::nullopt, 1.0, 0, true},
+        {"halving, then growing in the last two steps", factors(1, {0.5, 0.5, 0.5, 0.5, 0.5, 3, 3}),
+         std::nullopt, 0.5, 0, true},
         {"breakdown after quadratic", {1e-1, 1e-2, 0.0, 1e-4, nan, inf}, 2.0, 0.1, 2},
         {"no values", {}, std::nullopt, std::nullopt},
         {"one value", {1.0}, std::nullopt, std::nullopt},
@@ -189,6 +232,7 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         EXPECT_EQ(stats.final_factor().has_value(), c.factor.has_value());
         EXPECT_NEAR(stats.final_factor().value_or(0), c.factor.value_or(0),
                     0.01 * c.factor.value_or(0));
+        EXPECT_EQ(stats.diverging(), c.diverging);
     }
 }
 
