@@ -97,20 +97,19 @@ LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword
         throw LogError(quoted_path(path_) + " lässt sich nicht lesen: " + system_reason(errno));
     }
     if (!S_ISREG(opened.st_mode)) refuse(opened.st_mode);
-    // A run of quarlen holds an exclusive lock on the log it writes. The shared lock is
-    // only a look and let go at once, so that a run starting meanwhile is not refused.
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-        if (errno == EWOULDBLOCK) {
-            throw LogError(quoted_path(path_) +
-                           " wird noch geschrieben: ein Lauf von quarlen ist nicht fertig");
-        }
-    } else {
-        ::flock(fd, LOCK_UN);
+    // A run of quarlen holds an exclusive lock on the log it writes, and takes it before it
+    // empties the log. The shared lock is held while the log is read, so that a run
+    // starting meanwhile is refused rather than emptying the log under the reader.
+    if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        throw LogError(quoted_path(path_) +
+                       " wird noch geschrieben: ein Lauf von quarlen ist nicht fertig");
     }
+    opened_ = opened;
 
     std::string_view header;
     if (!read_line(header, max_header)) {
         if (cut_) fail("die Kopfzeile hat kein Zeilenende, das Protokoll ist abgeschnitten");
+        check_unchanged();
         throw LogError(quoted_path(path_) + " ist leer, die Kopfzeile fehlt");
     }
     header_ = header;
@@ -176,7 +175,10 @@ bool LogReader::read_line(std::string_view& line, std::size_t limit)
 bool LogReader::next(LogRecord& record)
 {
     std::string_view line;
-    if (!read_line(line)) return false;
+    if (!read_line(line)) {
+        check_unchanged();
+        return false;
+    }
     const auto parsed = parse_record(line);
     if (!parsed) {
         if (has_carriage_return(line)) fail(carriage_return_only);
@@ -202,8 +204,27 @@ void LogReader::fail_on_long_line(std::string_view head, std::size_t limit) cons
          " Zeichen; die Zeilen eines Protokolls von quarlen sind kürzer");
 }
 
+void LogReader::check_unchanged() const
+{
+    // Where the file system has no locks, or a writer takes none, a log may still change
+    // while it is read: its size or time of change then differ from those it was opened
+    // with, or its name has been given to another file.
+    struct stat now, named;
+    const bool same = ::fstat(file_.get(), &now) == 0 && ::stat(path_.c_str(), &named) == 0 &&
+                      now.st_size == opened_.st_size &&
+                      now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
+                      now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec &&
+                      named.st_dev == opened_.st_dev && named.st_ino == opened_.st_ino;
+    if (!same) {
+        throw LogError(quoted_path(path_) +
+                       " wird noch geschrieben: es hat sich geändert, während es gelesen wurde");
+    }
+}
+
 void LogReader::fail(std::string_view what) const
 {
+    // A line broken by a change made while the log was read is that change's doing.
+    check_unchanged();
     throw LogError(quoted_path(path_) + ", Zeile " + std::to_string(line_number_) + ": " +
                    std::string(what));
 }

@@ -50,14 +50,16 @@ public:
     static constexpr long long max_step = std::numeric_limits<std::int32_t>::max();
 
     // Throws LogError if the file is missing, not a regular file, cannot be
-    // opened, is empty, or its first line does not start with header_keyword;
-    // Interrupted on a stop signal.
+    // opened, is locked by a run of quarlen writing it, is empty, or its first line
+    // does not start with header_keyword; Interrupted on a stop signal. A shared lock
+    // on the log is held until the reader goes.
     LogReader(std::filesystem::path path, std::string_view header_keyword);
 
     // Stores the next record and returns true, or returns false at the end.
     // A last line without a line end, as a run killed mid-write leaves it, is
-    // left out and noted in warnings(). Throws LogError on a malformed line or
-    // a read error, Interrupted on a stop signal.
+    // left out and noted in warnings(). Throws LogError on a malformed line, a
+    // read error, or a log that changed while it was read, Interrupted on a stop
+    // signal.
     bool next(LogRecord& record);
 
     const std::filesystem::path& path() const { return path_; }
@@ -73,12 +75,14 @@ public:
 
 private:
     [[noreturn]] void fail(std::string_view what) const;
+    void check_unchanged() const;
     [[noreturn]] void fail_on_long_line(std::string_view head, std::size_t limit) const;
     bool read_line(std::string_view& line, std::size_t limit = max_line);
     std::size_t fill();
 
     std::filesystem::path path_;
     FileDescriptor file_;
+    struct stat opened_ {};  // the log as it was opened
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;  // unread bytes are [begin_, end_)
     std::size_t end_ = 0;

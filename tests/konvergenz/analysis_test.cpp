@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -45,6 +46,9 @@ struct LogCase {
     const char* keyword;
     std::size_t records;  // read before the end or the error
     const char* error;    // expected in the message; "" for none
+    // Done to the log after its first record has been read: what a run of quarlen, a
+    // writer that takes no lock, or one on a file system without locks may do.
+    std::function<void(const std::filesystem::path&)> meanwhile = {};
 };
 
 TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
@@ -59,6 +63,26 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
         {"short line", good + "1 1.0\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: keine Schrittzeile"},
         {"blank line", good + "1 1 2\n\n", "Startwert=", 2, "newto_f1.dat\", Zeile 4: keine Schrittzeile"},
         {"step repeated", good + "0 1 2\n", "Startwert=", 1, "newto_f1.dat\", Zeile 3: Schrittnummer 0, erwartet 1"},
+        // A run of quarlen that starts meanwhile meets the lock and leaves the log alone.
+        {"a run of quarlen started while it is read", good + "1 3 4\n", "Startwert=", 2, "",
+         [](const std::filesystem::path& log) {
+             const auto run = test::run_in(log.parent_path(), QUARLEN_EXE, {"-m", "newton"}, "1\n");
+             EXPECT_EQ(run.exit_status, 3) << run.err;
+         }},
+        {"emptied while it is read", good + "1 3 4\n", "Startwert=", 2,
+         "newto_f1.dat\" wird noch geschrieben: es hat sich geändert, während es gelesen wurde",
+         [](const std::filesystem::path& log) { std::filesystem::resize_file(log, 0); }},
+        // Read on from where it was, the log written anew breaks off in a line.
+        {"written anew while it is read", good + "1 3 4\n", "Startwert=", 2, "wird noch geschrieben",
+         [](const std::filesystem::path& log) {
+             test::write_log(log, "Startwert= " + test::real(2) + '\n',
+                             {{0, 2, 1}, {1, 3, 1}, {2, 4, 1}, {3, 5, 1}, {4, 6, 1}});
+         }},
+        {"replaced while it is read", good, "Startwert=", 1, "wird noch geschrieben",
+         [](const std::filesystem::path& log) {
+             test_support::write_file(log.string() + ".neu", "Startwert= 2\n");
+             std::filesystem::rename(log.string() + ".neu", log);
+         }},
     };
     for (const LogCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -68,7 +92,9 @@ TEST(LogReader, ReadsWholeLogsAndNamesFileAndLineOfAFault) {
         std::string error;
         try {
             LogReader reader(dir / "newto_f1.dat", c.keyword);
-            for (LogRecord record; reader.next(record);) ++records;
+            for (LogRecord record; reader.next(record);) {
+                if (++records == 1 && c.meanwhile) c.meanwhile(dir / "newto_f1.dat");
+            }
         } catch (const LogError& e) {
             error = e.what();
         }
