@@ -34,22 +34,35 @@ bool older(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
-// quarlen writes its logs one after the other, in the order of all_methods. A log older
-// than one written before it is left over from an earlier run: this one ended before
-// it reached that stage. Its data is still sound in itself, so it is named and marked.
-// logs[i] is the file of summaries[i].
+// quarlen writes its logs one after the other, in the order of all_methods, and names its
+// equation in each. A log older than one written before it is left over from an earlier
+// run: this one ended before it reached that stage. So is a log of other functions or
+// another tolerance than the newest log. Its data is still sound in itself, so it is
+// named and marked. logs[i] is the file of summaries[i].
 void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary>& summaries,
                      std::ostream& err)
 {
-    const LogFile* newest = nullptr;
+    std::size_t newest = 0;  // the last in the table of those written last
+    for (std::size_t i = 1; i < logs.size(); ++i) {
+        if (!older(logs[i].modified, logs[newest].modified)) newest = i;
+    }
+    const LogFile* earlier = nullptr;
     for (std::size_t i = 0; i < logs.size(); ++i) {
         const LogFile& log = logs[i];
-        if (newest && older(log.modified, newest->modified)) {
-            err << prefix << quoted_path(log.path) << " ist älter als " << quoted_path(newest->path)
+        if (earlier && older(log.modified, earlier->modified)) {
+            err << prefix << quoted_path(log.path) << " ist älter als "
+                << quoted_path(earlier->path)
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";
             summaries[i].stale = true;
-        } else {
-            newest = &log;
+            continue;
+        }
+        earlier = &log;
+        if (!same_equation(summaries[i], summaries[newest])) {
+            err << prefix << quoted_path(log.path)
+                << " hat andere Funktionen oder eine andere Toleranz als das neueste Protokoll "
+                << quoted_path(logs[newest].path)
+                << " und stammt wohl aus einem früheren Lauf von quarlen\n";
+            summaries[i].stale = true;
         }
     }
 }
@@ -64,14 +77,15 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
                           summary.chart_points,
                           summary.start_values.value_or(std::vector<NamedValue>{}),
                           summary.judged_error(),
-                          summary.estimate.is_bound && !summary.result_error,
+                          summary.estimate.is_bound,
                           note_words(run_notes(summary)),
-                          summary.stats.steps() > 0,
+                          summary.steps > 0,
                           method.marker,
                           method.dashes,
                           method.plotted_as,
                           {},
-                          summary.tolerance});
+                          summary.tolerance,
+                          !summary.tolerance});
         for (const NamedFunction& f : named_functions(summary)) {
             if (f.formula) series.back().functions.push_back(std::string(f.name) + " = " + f.text);
         }
@@ -119,8 +133,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         const std::filesystem::path chart = options.chart_path();
         if (!options.no_chart) check_chart_path(options, err);
 
-        // Looked at first: which logs are missing is named only once it is known whether
-        // quarlen ran with --verfahren.
+        // Looked at first, so that a folder without any log is named before anything is read.
         std::vector<std::optional<LogFile>> present;
         for (const Method& method : all_methods) {
             const std::filesystem::path log = log_path(options, method);
@@ -142,24 +155,13 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
             err << ") in " << quoted_path(options.folder) << " gefunden\n";
             return exit_bad_input;
         }
-        // A log of a further method shows that quarlen ran with --verfahren, where leaving
-        // out a stage is a choice, not worth a word.
-        bool chosen_stages = false;
-        for (std::size_t i = 0; i < all_methods.size(); ++i)
-            chosen_stages = chosen_stages || (present[i] && !all_methods[i].default_stage);
-
+        // A log missing is a method quarlen did not run, or one whose log was lost: the
+        // one cannot be told from the other, so neither is named.
         std::vector<MethodSummary> summaries;
         std::vector<LogFile> logs;
         for (std::size_t i = 0; i < all_methods.size(); ++i) {
-            const Method& method = all_methods[i];
-            if (!present[i]) {
-                if (method.default_stage && !chosen_stages) {
-                    err << prefix << quoted_path(log_path(options, method)) << " fehlt, "
-                        << method.label << " wird ausgelassen\n";
-                }
-                continue;
-            }
-            summaries.push_back(analyse_log(present[i]->path, method));
+            if (!present[i]) continue;
+            summaries.push_back(analyse_log(present[i]->path, all_methods[i]));
             for (const std::string& warning : summaries.back().warnings) {
                 err << prefix << warning << '\n';
             }

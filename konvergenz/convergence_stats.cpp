@@ -77,8 +77,17 @@ std::optional<double> ConvergenceStats::final_factor() const
 
 std::optional<double> ConvergenceStats::order() const
 {
-    if (usable_count_ < 3) return std::nullopt;
+    if (usable_count_ < 3 || !(recent(0).value < recent(1).value) ||
+        !(recent(1).value < recent(2).value))
+        return std::nullopt;
     return convergence_order(recent(2).value, recent(1).value, recent(0).value);
+}
+
+bool ConvergenceStats::diverging() const
+{
+    if (const auto q = final_factor(); q && *q >= 1.0) return true;
+    return usable_count_ >= 3 && recent(0).value > recent(1).value &&
+           recent(1).value > recent(2).value;
 }
 
 }  // namespace konvergenz

@@ -39,8 +39,13 @@ public:
     // it converges, and the median ignores a stray step.
     std::optional<double> final_factor() const;
 
-    // Order of convergence estimated from the last three usable values.
+    // Order of convergence estimated from the last three usable values, where they
+    // decrease, as they do under any order; nullopt elsewhere.
     std::optional<double> order() const;
+
+    // The ratios show no convergence as the iteration ends: the final factor is 1 or more,
+    // or the last three usable values grow.
+    bool diverging() const;
 
     // The last record, and the latest record before it with another value of
     // f: the two points a secant through f is laid through. A method that has

@@ -29,13 +29,14 @@ void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summar
                 start_values += field(v.value);
             }
         }
-        const auto order = summary.method->shows_order ? s.order() : std::nullopt;
-        out << summary.method->key << ',' << s.steps() << ',' << field(s.last_iterate()) << ','
-            << field(s.last_residual()) << ',' << field(s.final_factor()) << ',' << field(order)
-            << ',' << field(summary.estimate.error) << ',' << field(summary.estimate.limit) << ','
-            << start_values << ',' << s.non_finite() << ',' << note_codes(run_notes(summary)) << ','
-            << format_real(summary.tolerance, std::chars_format::general) << ','
-            << function_text(summary) << '\n';
+        out << summary.method->key << ',' << summary.steps << ',' << field(s.last_iterate()) << ','
+            << field(s.last_residual()) << ',' << field(s.final_factor()) << ','
+            << field(summary.order()) << ',' << field(summary.estimate.error) << ','
+            << field(summary.estimate.limit) << ',' << start_values << ',' << s.non_finite() << ','
+            << note_codes(run_notes(summary)) << ','
+            << (summary.tolerance ? format_real(*summary.tolerance, std::chars_format::general)
+                                  : "")
+            << ',' << function_text(summary) << '\n';
     }
 }
 

@@ -19,8 +19,8 @@ inline constexpr std::string_view csv_header =
 // of what the table, the chart or a warning says about the run, separated by
 // ';', and last the run's tolerance, in the shortest form that reads back
 // exactly (0.0001, 1e-10), and the function the method ran on (see
-// function_text). No field ever holds a comma or a quote (a formula holds
-// neither), so none is quoted.
+// function_text), both empty where the header is not understood. No field ever
+// holds a comma or a quote (a formula holds neither), so none is quoted.
 void print_csv_table(std::ostream& out, const std::vector<MethodSummary>& summaries);
 
 }  // namespace konvergenz

@@ -30,18 +30,25 @@ std::optional<double> bisection_bound(double a, double b, long long n, double x_
 
 ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
-                             const ConvergenceStats& stats, const RecordBracket& bracket)
+                             const ConvergenceStats& stats, const RecordBracket& bracket,
+                             const std::optional<Sample>& after)
 {
     ErrorEstimate result;
     const auto& last = stats.last();
     if (!last) return result;
     std::optional<SecantEstimate> secant;
-    if (stats.previous()) secant = secant_estimate(*stats.previous(), *last);
+    if (after) {
+        secant = secant_estimate(*after, *last);
+    } else if (stats.previous()) {
+        secant = secant_estimate(*stats.previous(), *last);
+    }
+    const bool diverging = stats.diverging() || (after && std::fabs(after->f) > std::fabs(last->f));
     const bool interval = start_values && start_values->size() == 2;
 
     std::optional<double> bound;
     switch (method.error_rule) {
     case ErrorRule::next_iterate:
+        if ((result.diverging = diverging)) return result;
         // The record's f is the step to the next iterate.
         if (std::isfinite(last->f) && std::isfinite(last->x + last->f)) {
             result.error = std::fabs(last->f);
@@ -60,6 +67,7 @@ ErrorEstimate estimate_error(const Method& method,
         if (bound) break;
         [[fallthrough]];
     case ErrorRule::secant:
+        if ((result.diverging = diverging)) return result;
         if (secant) {
             result.error = secant->error;
             result.limit = secant->limit;
@@ -67,6 +75,8 @@ ErrorEstimate estimate_error(const Method& method,
         return result;
     }
 
+    // A point where F is exactly 0 is a root: no bracket is left around it.
+    if (bound && last->f == 0.0) bound = 0.0;
     result.error = bound;
     result.is_bound = bound.has_value();
     if (!secant) return result;

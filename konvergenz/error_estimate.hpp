@@ -53,12 +53,19 @@ struct ErrorEstimate {
     // A bracketing method: the secant estimate, where it contradicts the bound.
     std::optional<double> contradicting_estimate;
     bool is_bound = false;  // the error is a bound rather than an estimate
+    // An open method whose ratios show no convergence (ConvergenceStats::diverging): no
+    // error or limit is estimated, since the points approach nothing a step could size.
+    bool diverging = false;
 };
 
-// By the method's rule. `bracket` holds the signs of the same records as `stats`.
+// By the method's rule. `bracket` holds the signs of the same records as `stats`. Where
+// `after` is a point one step beyond the last, replayed, the secant is laid through the last
+// point and it, near together, rather than through the last two; and where |f| is larger
+// there, the iteration does not converge at its last point.
 ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
-                             const ConvergenceStats& stats, const RecordBracket& bracket);
+                             const ConvergenceStats& stats, const RecordBracket& bracket,
+                             const std::optional<Sample>& after = std::nullopt);
 
 // True when an estimated error exceeds the stopping tolerance more than tenfold:
 // the iteration stopped, but its result is still that far from the root.

@@ -8,19 +8,31 @@
 namespace konvergenz {
 namespace {
 
+// Adds a record to the figures, and to the chart where its |f| is finite.
+void add_record(MethodSummary& summary, Downsampler& downsampler, RecordBracket& bracket,
+                const LogRecord& record)
+{
+    const double f = function_value(*summary.method, record.x, record.third_item);
+    summary.stats.add(record.step, record.x, f);
+    if (summary.method->error_rule == ErrorRule::bracket_bound) bracket.add(record.x, f);
+    const double residual = std::fabs(f);
+    if (std::isfinite(residual)) downsampler.add({record.step, residual});
+}
+
 // The stopping test made again where the run ended; for a log without a step, the error
 // of the start estimated from the steps it would have taken.
-void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogEnd& end)
+std::optional<Replay> judge_the_end(MethodSummary& summary, const RunSetting& setting,
+                                    const LogEnd& end)
 {
     std::vector<double> inputs;
     for (const NamedValue& v : summary.start_values.value_or(std::vector<NamedValue>{}))
         inputs.push_back(v.value);
     const Method& method = *summary.method;
-    const std::optional<Replay> replay = method.replay(setting, end, inputs);
-    if (!replay) return;
+    std::optional<Replay> replay = method.replay(setting, end, inputs);
+    if (!replay) return replay;
     summary.unfinished = !replay->met;
     summary.result_error = replay->result_error;
-    if (end.last || replay->first_steps.empty()) return;
+    if (end.last || replay->first_steps.empty()) return replay;
     ConvergenceStats replayed;
     RecordBracket bracket;
     for (const LogRecord& r : replay->first_steps) {
@@ -31,6 +43,7 @@ void judge_the_end(MethodSummary& summary, const RunSetting& setting, const LogE
     summary.estimate = estimate_error(method, summary.start_values, replayed, bracket);
     // A step from the start says how far off it is, not where the root lies.
     summary.estimate.limit.reset();
+    return replay;
 }
 
 }  // namespace
@@ -54,26 +67,42 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
         } catch (const FormulaInHeader& e) {
             throw LogError(quoted_path(log_path) + ", Zeile 1: " + e.what());
         }
+    } else {
+        summary.tolerance.reset();
+        summary.warnings.push_back(quoted_path(log_path) +
+                                   ", Zeile 1: Kopfzeile nicht verstanden; Funktion und "
+                                   "Toleranz des Laufs sind unbekannt, er wird nicht "
+                                   "nachgerechnet");
     }
 
     LogRecord record;
     LogEnd end;
     RecordBracket bracket;
-    const bool bracketing = method.error_rule == ErrorRule::bracket_bound;
     while (reader.next(record)) {
-        const double f = function_value(method, record.x, record.third_item);
-        summary.stats.add(record.step, record.x, f);
-        if (bracketing) bracket.add(record.x, f);
-        const double residual = std::fabs(f);
-        if (std::isfinite(residual)) downsampler.add({record.step, residual});
+        add_record(summary, downsampler, bracket, record);
         end.before_last = end.last;
         end.last = record;
     }
-    summary.chart_points = downsampler.points();
-    summary.warnings = reader.warnings();
+    summary.steps = summary.stats.steps();
+    summary.warnings.insert(summary.warnings.end(), reader.warnings().begin(),
+                            reader.warnings().end());
     summary.cut = reader.cut();
-    summary.estimate = estimate_error(method, summary.start_values, summary.stats, bracket);
-    if (equation) judge_the_end(summary, equation->setting(summary.tolerance), end);
+    std::optional<Replay> replay;
+    if (equation) replay = judge_the_end(summary, equation->setting(*summary.tolerance), end);
+    // The run's result, where it lies beyond the last record, is the end it is judged at.
+    std::optional<Sample> after_result;
+    if (replay && replay->result) {
+        add_record(summary, downsampler, bracket, *replay->result);
+        if (const auto& after = replay->after_result) {
+            after_result =
+                Sample{after->step, after->x, function_value(method, after->x, after->third_item)};
+        }
+    }
+    summary.chart_points = downsampler.points();
+    if (end.last) {
+        summary.estimate =
+            estimate_error(method, summary.start_values, summary.stats, bracket, after_result);
+    }
     if (summary.unfinished) summary.estimate.limit.reset();
     return summary;
 }

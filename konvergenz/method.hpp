@@ -67,7 +67,6 @@ struct Method {
     // alternates chord steps with steps that barely change |f|, so that three successive
     // values give figures in the hundreds.
     bool shows_order;
-    bool default_stage;  // one of the stages quarlen runs without --verfahren
 };
 
 // Order of the table rows and of the legend, the order quarlen lists its stages in.
@@ -75,24 +74,23 @@ struct Method {
 // where two come close in grey scale, markers and dashes set them apart.
 inline constexpr std::array<Method, 7> all_methods{{
     {MethodKind::bisection, "bisec_f1.dat", HeaderInputs::interval, "Bisektion", "bisektion",
-     "#0072B2", Marker::circle, "", replay_bisection, ErrorRule::halving_bound, false, "", false,
-     true},
+     "#0072B2", Marker::circle, "", replay_bisection, ErrorRule::halving_bound, false, "", false},
     {MethodKind::regula_falsi, "regfa_f1.dat", HeaderInputs::interval, "Regula falsi",
      "regula_falsi", "#E69F00", Marker::triangle_up, "9 3", replay_chord, ErrorRule::bracket_bound,
-     false, "", true, false},
+     false, "", true},
     {MethodKind::illinois, "illin_f1.dat", HeaderInputs::interval, "Illinois-Verfahren", "illinois",
      "#56B4E9", Marker::triangle_down, "9 3 2 3", replay_chord, ErrorRule::bracket_bound, false, "",
-     false, false},
+     false},
     {MethodKind::newton, "newto_f1.dat", HeaderInputs::start, "Newton-Verfahren", "newton",
-     "#D55E00", Marker::square, "", replay_newton, ErrorRule::secant, false, "", true, true},
+     "#D55E00", Marker::square, "", replay_newton, ErrorRule::secant, false, "", true},
     {MethodKind::secant, "sekan_f1.dat", HeaderInputs::two_starts, "Sekantenverfahren", "sekante",
-     "#CC79A7", Marker::plus, "3 2", replay_secant, ErrorRule::secant, false, "", true, false},
+     "#CC79A7", Marker::plus, "3 2", replay_secant, ErrorRule::secant, false, "", true},
     {MethodKind::fixed_point, "fixpk_f1.dat", HeaderInputs::start, "Fixpunktiteration", "fixpunkt",
      "#009E73", Marker::diamond, "", replay_fixed_point, ErrorRule::secant, true,
-     "bei der Fixpunktiteration |g(x) \u2212 x|", true, true},
+     "bei der Fixpunktiteration |g(x) \u2212 x|", true},
     {MethodKind::steffensen, "steff_f1.dat", HeaderInputs::start, "Steffensen-Verfahren",
      "steffensen", "#000000", Marker::cross, "6 2 1 2", replay_steffensen, ErrorRule::next_iterate,
-     true, "beim Steffensen-Verfahren der Abstand zweier Iterierter", true, false},
+     true, "beim Steffensen-Verfahren der Abstand zweier Iterierter", true},
 }};
 
 inline const Method& method_of(MethodKind kind) { return all_methods[static_cast<int>(kind)]; }

@@ -14,6 +14,16 @@ std::optional<double> finite_or_none(double value)
     return value;
 }
 
+// An end of [a, b] where F is exactly 0 is a root found before any step: the run ends
+// there, and the record of that point shows it.
+std::optional<Replay> end_at_a_root(const RunSetting& run, std::span<const double> ends)
+{
+    for (const double end : ends) {
+        if (run.f(end) == 0.0) return Replay{true, {{0, end, 0.0}}};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 // What a record holds is taken from it, so that only what it lacks is evaluated.
@@ -24,6 +34,7 @@ std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
     // The test after a step is made at that step's own midpoint, which the record shows.
     if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
     if (inputs.size() != 2) return std::nullopt;
+    if (auto root = end_at_a_root(run, inputs)) return root;
     const double x = METHODS::MIDPOINT(inputs[0], inputs[1]);
     const double fx = run.f(x);
     return Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}};
@@ -34,6 +45,7 @@ std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
 {
     if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
     if (inputs.size() != 2) return std::nullopt;
+    if (auto root = end_at_a_root(run, inputs)) return root;
     const double a = inputs[0], b = inputs[1];
     const double x = METHODS::CHORD_POINT(a, run.f(a), b, run.f(b));
     const double fx = run.f(x);
@@ -92,10 +104,14 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
 std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,
                                          std::span<const double> inputs)
 {
-    // The record's g(x) is the iterate the next test is made at.
-    if (end.last) {
-        const double x = end.last->third_item;
-        return Replay{METHODS::FIX_MEASURE(run.g(x), x) <= run.tolerance};
+    // The record's g(x) is the iterate the next test is made at, and the result.
+    if (const auto& last = end.last) {
+        const double x = last->third_item;
+        const double gx = run.g(x);
+        Replay replay{METHODS::FIX_MEASURE(gx, x) <= run.tolerance};
+        replay.result = LogRecord{last->step + 1, x, gx};
+        replay.after_result = LogRecord{last->step + 2, gx, run.g(gx)};
+        return replay;
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
@@ -110,11 +126,11 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
         return METHODS::STEFFENSEN_STEP(x, y, run.g(y));
     };
     // The record's second item is the iterate the next test is made at, and the result.
-    if (end.last) {
-        const double x = end.last->third_item;
+    if (const auto& last = end.last) {
+        const double x = last->third_item;
         const double y = run.g(x);
         Replay replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance};
-        replay.result_error = finite_or_none(std::fabs(step(x, y) - x));
+        replay.result = LogRecord{last->step + 1, x, step(x, y)};
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;

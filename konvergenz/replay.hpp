@@ -41,10 +41,17 @@ struct Replay {
     // For a log without a step: the records its first steps would have had, replayed
     // from the start values, so that the start can be judged.
     std::vector<LogRecord> first_steps;
-    // Where the run's result lies a step beyond the last record's iterate and that step
-    // can land far nearer the root, or far from it while it is small (Steffensen's and the
-    // secant method): the result's distance to one more step replayed from it, its
-    // estimated error.
+    // The fixed-point iteration and Steffensen's method stop at the last record's second
+    // value, the iterate that met the test or that the run stopped at: the record the run
+    // would write next, which shows that result with g(x) or the iterate after it.
+    std::optional<LogRecord> result;
+    // The fixed-point iteration: the record after the result's. The last record can lie
+    // far from the result (a jump onto a point where g(x) - x happens to be small); a
+    // secant through the result and the step after it, near together, sizes its error.
+    std::optional<LogRecord> after_result;
+    // The secant method's result lies a step beyond the last record's iterate, and that
+    // step can land far from the root while it is small: the result's distance to one more
+    // step replayed from it, its estimated error.
     std::optional<double> result_error;
 };
 

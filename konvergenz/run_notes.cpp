@@ -25,8 +25,9 @@ std::vector<RunNote> run_notes(const MethodSummary& summary)
     const ConvergenceStats& stats = summary.stats;
     std::vector<RunNote> notes;
     if (summary.unfinished) notes.push_back(RunNote::unfinished);
-    if (far_beyond_tolerance(summary.judged_error(), summary.tolerance))
-        notes.push_back(RunNote::far_from_root);
+    if (summary.estimate.diverging) notes.push_back(RunNote::diverging);
+    if (summary.tolerance && far_beyond_tolerance(summary.judged_error(), *summary.tolerance))
+        notes.push_back(summary.estimate.is_bound ? RunNote::bracket_wide : RunNote::far_from_root);
     if (summary.estimate.contradicting_estimate) notes.push_back(RunNote::bound_contradicted);
     if (summary.cut) notes.push_back(RunNote::cut);
     if (summary.stale) notes.push_back(RunNote::stale);

@@ -13,10 +13,12 @@ namespace konvergenz {
 // doubtful run looks doubtful wherever it appears. In the order the CSV lists them.
 enum class RunNote {
     unfinished,          // its last step, replayed, fails the stopping test
+    diverging,           // its ratios show no convergence: nothing is estimated
     far_from_root,       // its estimated error is more than ten times the tolerance
+    bracket_wide,        // bracketing: its bound is more than ten times the tolerance
     bound_contradicted,  // bracketing: the secant estimate contradicts the bound (the '*')
     cut,                 // a cut last line was left out
-    stale,               // the log is older than an earlier stage's log
+    stale,               // the log comes from an earlier run
     no_finite_values,    // none of its values of |f| is finite
 };
 
@@ -27,9 +29,11 @@ struct RunNoteText {
     std::string_view words;
 };
 
-inline constexpr std::array<RunNoteText, 6> run_note_texts{{
+inline constexpr std::array<RunNoteText, 8> run_note_texts{{
     {"toleranz_nicht_erreicht", "Toleranz nicht erreicht"},
+    {"divergiert", "divergiert"},
     {"weit_von_nullstelle", ""},
+    {"klammer_breit", ""},
     {"schranke_widerspricht", ""},
     {"abgeschnitten", "abgeschnitten"},
     {"veraltet", "veraltet"},
@@ -41,7 +45,8 @@ inline const RunNoteText& text_of(RunNote note)
     return run_note_texts[static_cast<std::size_t>(note)];
 }
 
-// The notes that apply to a run, in the order above, judged against its own tolerance.
+// The notes that apply to a run, in the order above, judged against its own tolerance;
+// none that needs it where the tolerance is unknown.
 std::vector<RunNote> run_notes(const MethodSummary& summary);
 
 bool has_note(const std::vector<RunNote>& notes, RunNote note);

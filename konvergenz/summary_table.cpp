@@ -61,14 +61,13 @@ Row table_row(const MethodSummary& summary)
     const ErrorEstimate& e = summary.estimate;
     std::string error = format(e.error, std::chars_format::scientific, 3);
     if (e.contradicting_estimate) error += footnote_mark;
-    const auto order = summary.method->shows_order ? s.order() : std::nullopt;
     return {std::string(summary.method->label),
             start_values_text(summary.start_values),
-            std::to_string(s.steps()),
+            std::to_string(summary.steps),
             format(s.last_iterate(), std::chars_format::scientific, 15),
             format(s.last_residual(), std::chars_format::scientific, 3),
             format_factor(s.final_factor()),
-            format(order, std::chars_format::fixed, 2),
+            format(summary.order(), std::chars_format::fixed, 2),
             error,
             format(e.limit, std::chars_format::scientific, 15),
             std::to_string(s.non_finite()),
@@ -186,7 +185,9 @@ void print_run_terms(std::ostream& out, const std::vector<MethodSummary>& summar
     for (const MethodSummary& summary : summaries) {
         for (const NamedFunction& f : named_functions(summary))
             add(f.name, f.text, summary.method->label);
-        add("Toleranz", runtime::shortest(summary.tolerance), summary.method->label);
+        add("Toleranz",
+            summary.tolerance ? runtime::shortest(*summary.tolerance) : std::string(unknown),
+            summary.method->label);
     }
     for (const auto& [term, uses] : terms) {
         std::string text;
@@ -207,30 +208,40 @@ void print_run_terms(std::ostream& out, const std::vector<MethodSummary>& summar
 // Two significant digits are enough to say how far off a result is.
 std::string rough(double value) { return format_real(value, std::chars_format::scientific, 1); }
 
-// The sentence below the table for a run that did not finish, or finished far from the
-// root; empty for any other.
-std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& notes,
-                     const std::string& tolerance_text)
+// What the note "divergiert" stands for.
+constexpr std::string_view no_convergence =
+    "die Quotienten von |f| zeigen am Ende keine Konvergenz";
+
+// The sentence below the table for a run that did not finish, finished far from the
+// root or does not converge; empty for any other.
+std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& notes)
 {
-    const bool no_step = summary.stats.steps() == 0;
+    const bool no_step = summary.steps == 0;
     const bool far = has_note(notes, RunNote::far_from_root);
-    // The result of Steffensen's and the secant method lies a step beyond the last
-    // iterate; it is judged by a step replayed from it.
+    const bool wide = has_note(notes, RunNote::bracket_wide);
+    const bool diverging = has_note(notes, RunNote::diverging);
+    // The result of the secant method lies a step beyond the last iterate; it is judged by
+    // a step replayed from it.
     const bool of_result = summary.result_error.has_value();
     const std::string label(summary.method->label);
     // A bracketing method's bound says how wide its bracket still is, not where in it the
     // last point lies.
     std::string how_far;
-    if (far && summary.estimate.is_bound && !of_result) {
+    if (wide) {
         how_far =
             "die Klammer um die Nullstelle ist noch " + rough(*summary.judged_error()) + " breit";
     } else if (far) {
         how_far = std::string(no_step || of_result ? "das Ergebnis" : "die letzte Iterierte") +
                   " liegt noch etwa " + rough(*summary.judged_error()) +
                   " von der Nullstelle entfernt";
+    } else if (diverging) {
+        how_far = no_convergence;
     }
-    const std::string replayed =
-        no_step || of_result ? " (geschätzt aus einem nachgerechneten Schritt)" : "";
+    const std::string replayed = (far || wide) && (no_step || of_result)
+                                     ? " (geschätzt aus einem nachgerechneten Schritt)"
+                                     : "";
+    // A run with an unknown tolerance gets none of the notes that need it.
+    const std::string tolerance_text = runtime::shortest(summary.tolerance.value_or(0));
     if (has_note(notes, RunNote::unfinished)) {
         const std::string criterion = "das Abbruchkriterium (Toleranz " + tolerance_text + ")";
         return label + ": Toleranz nicht erreicht: " +
@@ -239,9 +250,11 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
                         : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
                               criterion + " nicht") +
                "; der Lauf wurde unterbrochen, angehalten oder brach ab" +
-               (far ? ", und " + how_far + replayed : "") + ".";
+               (how_far.empty() ? "" : ", und " + how_far + replayed) + ".";
     }
-    if (!far) return "";
+    if (diverging)
+        return label + ": Fehler, Grenzwert und Ordnung werden nicht geschätzt: " + how_far + ".";
+    if (how_far.empty()) return "";
     return label + ": Das Abbruchkriterium prüft gegen die Toleranz " + tolerance_text +
            (no_step ? " und war schon vor dem ersten Schritt erfüllt" : "") + ", doch " + how_far +
            replayed + ".";
@@ -294,8 +307,7 @@ void print_summary_table(std::ostream& out, const std::vector<MethodSummary>& su
 
     for (const MethodSummary& summary : summaries) {
         const ErrorEstimate& e = summary.estimate;
-        const std::string said =
-            sentence(summary, run_notes(summary), runtime::shortest(summary.tolerance));
+        const std::string said = sentence(summary, run_notes(summary));
         if (!said.empty()) out << said << '\n';
         if (e.contradicting_estimate) {
             out << footnote_mark << ' ' << summary.method->label

@@ -127,15 +127,19 @@ struct Chart {
 // ended below its tolerance line, but its last iterate is far from the root.
 bool marks_error(const ChartSeries& s, double chart_tolerance)
 {
-    return far_beyond_tolerance(s.estimated_error, s.tolerance.value_or(chart_tolerance));
+    return !s.tolerance_unknown &&
+           far_beyond_tolerance(s.estimated_error, s.tolerance.value_or(chart_tolerance));
 }
 
-// The tolerances of the series' runs, each once, in ascending order.
+// The tolerances of the series' runs, each once, in ascending order; the chart's where
+// there is no series.
 std::vector<double> tolerances_of(const std::vector<ChartSeries>& series, double chart_tolerance)
 {
     if (series.empty()) return {chart_tolerance};
     std::vector<double> tolerances;
-    for (const ChartSeries& s : series) tolerances.push_back(s.tolerance.value_or(chart_tolerance));
+    for (const ChartSeries& s : series) {
+        if (!s.tolerance_unknown) tolerances.push_back(s.tolerance.value_or(chart_tolerance));
+    }
     std::sort(tolerances.begin(), tolerances.end());
     tolerances.erase(std::unique(tolerances.begin(), tolerances.end()), tolerances.end());
     return tolerances;
@@ -143,7 +147,8 @@ std::vector<double> tolerances_of(const std::vector<ChartSeries>& series, double
 
 // The axis encloses the values and the tolerances, never an estimated error: one mark
 // far off would squeeze every series into a strip.
-Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>& tolerances)
+Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>& tolerances,
+              double chart_tolerance)
 {
     std::optional<long long> min_step;
     // The smallest tolerance gets a decade to spare around it; the others count as values.
@@ -168,7 +173,8 @@ Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>&
         }
     }
     chart.decades =
-        make_decade_axis(smallest_positive, largest, tolerances.front(), chart.has_zero);
+        make_decade_axis(smallest_positive, largest,
+                         tolerances.empty() ? chart_tolerance : tolerances.front(), chart.has_zero);
 
     std::sort(last_steps.begin(), last_steps.end(), std::greater<>());
     const long long first = min_step.value_or(0);
@@ -604,7 +610,7 @@ std::vector<std::string> subtitle_lines(const std::vector<SubtitlePiece>& pieces
 std::string render_chart_svg(const std::vector<ChartSeries>& series, double tolerance)
 {
     const std::vector<double> tolerances = tolerances_of(series, tolerance);
-    const Chart chart = lay_out(series, tolerances);
+    const Chart chart = lay_out(series, tolerances, tolerance);
     std::vector<std::string> labels;
     for (const ChartSeries& s : series) labels.push_back(legend_label(s));
     const LegendLayout legend = lay_out_legend(labels, chart.has_zero);

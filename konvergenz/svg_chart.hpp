@@ -25,12 +25,14 @@ struct ChartSeries {
     std::string_view plotted_as = {};  // for the subtitle: what |f| stands for in this series
     std::vector<std::string> functions = {};  // for the subtitle: "f(x) = x^2 - 2", ...
     std::optional<double> tolerance = {};     // its run's, where not the chart's
+    bool tolerance_unknown = false;           // its run's is unknown: no line for it, no mark
 };
 
 // A self-contained SVG document: |f(x_k)| over k on a logarithmic axis, one
 // line per series (each with its colour, marker and dashes), each series'
 // tolerance (`tolerance` where it names none) as a dashed horizontal line drawn over them,
-// legend above the plot so that it never covers data. Values of exactly 0 are
+// legend above the plot so that it never covers data; none for a series whose tolerance
+// is unknown. Values of exactly 0 are
 // drawn on the bottom edge. An estimated error more than ten times the
 // tolerance is marked and labelled at its series' last step (step 0 for a
 // series without points) without widening the axis: one beyond it is drawn at

@@ -179,6 +179,7 @@ struct StatsCase {
     std::optional<double> order;
     std::optional<double> factor;
     std::size_t non_finite = 0;
+    bool diverging = false;
 };
 
 TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
@@ -188,9 +189,16 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"slow linear like the fixed-point iteration", sequence(1, 0.95, 3, 180), 1.0, 0.95},
         {"quadratic like Newton", sequence(2, 1, 0.1, 4), 2.0,
          0.01},  // the middle of 0.1, 0.01, 1e-4
-        {"ups and downs", {1.0, 4.0, 0.25}, -2.0, 0.5},
+        // No order where the last three do not decrease: it would come out negative.
+        {"ups and downs", {1.0, 4.0, 0.25}, std::nullopt, 0.5},
         {"subnormal values", {4.9e-314, 4.9e-319, 4.9e-324}, 1.0, 1e-5},
-        {"quotients beyond the range of double", {1e-300, 1e300, 1e-300}, -1.0, 1.0},
+        {"quotients beyond the range of double", {1e-300, 1e300, 1e-300}, std::nullopt, 1.0, 0,
+         true},
+        {"growing by 1.5", sequence(1, 1.5, 1, 20), std::nullopt, 1.5, 0, true},
+        // As g(x) - x = x e^x - 1 far left of the root, where x e^x is below the last bit of 1.
+        {"standing still at 1", sequence(1, 1, 1, 20), std::nullopt, 1.0, 0, true},
+        {"halving, then growing in the last two steps", factors(1, {0.5, 0.5, 0.5, 0.5, 0.5, 3, 3}),
+         std::nullopt, 0.5, 0, true},
         {"breakdown after quadratic", {1e-1, 1e-2, 0.0, 1e-4, nan, inf}, 2.0, 0.1, 2},
         {"no values", {}, std::nullopt, std::nullopt},
         {"one value", {1.0}, std::nullopt, std::nullopt},
@@ -215,6 +223,7 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         EXPECT_EQ(stats.final_factor().has_value(), c.factor.has_value());
         EXPECT_NEAR(stats.final_factor().value_or(0), c.factor.value_or(0),
                     0.01 * c.factor.value_or(0));
+        EXPECT_EQ(stats.diverging(), c.diverging);
     }
 }
 

@@ -92,6 +92,7 @@ struct MarkCase {
     std::optional<double> error;
     const char* label;  // "" for no mark
     bool beyond_axis = false;
+    bool tolerance_unknown = false;  // no tolerance line then either
 };
 
 TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
@@ -107,13 +108,17 @@ TEST(SvgChart, MarksAnEstimatedErrorFarAboveTheToleranceAtTheLastStep)
         {"an extreme error", decaying(20, 1e-3, 0.9), 5e299,
          "gesch\u00E4tzter Fehler 5,0\u00B710\u00B2\u2079\u2079", true},
         {"no points: marked at step 0", {}, 1.0, "gesch\u00E4tzter Fehler 1,0", true},
+        {"a run whose tolerance is unknown", decaying(180, 1.7e-3, 0.984), 6.2487e-3, "", false,
+         true},
     };
     for (const MarkCase& c : cases) {
         SCOPED_TRACE(c.name);
         ChartSeries series{"Fixpunktiteration", "#009E73", c.points};
         series.estimated_error = c.error;
+        series.tolerance_unknown = c.tolerance_unknown;
         const std::string svg = render_chart_svg({series}, 1e-4);
         EXPECT_EQ(test::xmllint_errors(svg), "");
+        EXPECT_EQ(count_of(svg, "class=\"tolerance\""), c.tolerance_unknown ? 0u : 1u);
         EXPECT_EQ(count_of(svg, "class=\"error-mark\""), *c.label ? 1u : 0u);
         if (!*c.label) continue;
         EXPECT_NE(svg.find(c.label), std::string::npos);

@@ -560,19 +560,22 @@ TEST(Reading, ARunCutOffMidLineGivesTheFiguresOfItsWholeLines)
     EXPECT_EQ(result.err, "konvergenz: \"./fixpk_f1.dat\", Zeile 181: ohne Zeilenende, wohl "
                           "abgeschnitten; die Zeile wird "
                           "ausgelassen\n");
-    // The figures of step 178, the last whole line, read here from the text itself.
-    const std::size_t previous_line = whole.rfind('\n', last_line - 2) + 1;
-    std::istringstream line(whole.substr(previous_line, last_line - previous_line));
+    // The run stopped at g(x) of step 178, the last whole line: the iterate the cut line
+    // 179 starts from, its figures read here from the text itself. Replayed, that line
+    // comes back.
+    std::istringstream line(whole.substr(last_line));
     long long step;
     double x, g;
     ASSERT_TRUE(line >> step >> x >> g);
-    ASSERT_EQ(step, 178);
+    ASSERT_EQ(step, 179);
     auto cells = test::table_row(result.out, "Fixpunktiteration");
     ASSERT_EQ(cells.count("(cells)"), 0u) << result.out;
     EXPECT_EQ(cells["Schritte"], "179") << result.out;
     EXPECT_NEAR(std::stod(cells["letzte Iterierte"]), x, 1e-14 * x) << result.out;
     EXPECT_NEAR(std::stod(cells["letztes |f|"]), std::fabs(g - x), 1e-3 * std::fabs(g - x))
         << result.out;
+    // Its line in the chart ends at that result: steps 0 to 179.
+    EXPECT_EQ(test::polyline(read_file(dir / "konvergenz.svg")).size(), 180u);
 }
 
 // ---- stop signals ----
