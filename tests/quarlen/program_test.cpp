@@ -185,8 +185,10 @@ TEST(Quarlen, BadInputStopsTheScript)
     for (const BadInput& c : BAD_INPUTS) {
         SCOPED_TRACE(c.name);
         TempDir dir;
-        // Logs from an earlier run: those of the stages not reached stay as they were.
-        for (const char* log : LOGS) write_file(dir / log, "X");
+        // Logs from an earlier run, longer than any of this one: those of the stages not
+        // reached stay as they were, the others are cut to this run's lines.
+        const std::string earlier(1 << 16, 'X');
+        for (const char* log : LOGS) write_file(dir / log, earlier);
         RunOptions options;
         if (c.stdin_path) options.stdin_path = c.stdin_path;
         const RunResult r = quarlen(dir, c.input, options);
@@ -195,7 +197,7 @@ TEST(Quarlen, BadInputStopsTheScript)
         for (const char* log : LOGS) {
             const bool written =
                 std::find(c.written.begin(), c.written.end(), log) != c.written.end();
-            EXPECT_EQ(read_file(dir / log), written ? golden(log) : "X") << log;
+            EXPECT_EQ(read_file(dir / log), written ? golden(log) : earlier) << log;
         }
         EXPECT_EQ(golden("stdout.txt").compare(0, r.out.size(), r.out), 0)
             << "stdout as far as it got";
