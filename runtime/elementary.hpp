@@ -10,6 +10,8 @@
 
 #include <cmath>
 
+#include "runtime/elementary/sine_cosine.hpp"
+
 namespace runtime {
 
 inline double exponential(double x) { return std::exp(x); }
@@ -32,11 +34,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::sqrt:
         return std::sqrt(x);
     case Elementary::sin:
-        return std::sin(x);
+        return math::sine(x);
     case Elementary::cos:
-        return std::cos(x);
+        return math::cosine(x);
     case Elementary::tan:
-        return std::tan(x);
+        return math::tangent(x);
     case Elementary::asin:
         return std::asin(x);
     case Elementary::acos:

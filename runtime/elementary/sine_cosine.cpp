@@ -1,0 +1,234 @@
+// sin(k pi/2 + r), cos(k pi/2 + r), tan(k pi/2 + r) from sin r and cos r, |r| <= pi/4.
+//
+// Fast path. r = a + t with a = j/512 and |t| <= 2^-10 (plus 2^-31 where k came from a
+// rounded product); the table holds sin a and cos a to 2^-107. With t^2 = th^2 rounded
+// (relatively within 2^-51.4 of the true t^2, as |tl| <= 2^-53 |th|),
+//   pc = t2 (-1/2 + t2 (1/24 - t2/720))          cos t - 1, |pc| <= 2^-21
+//   ps = t2 (-1/6 + t2 (1/120 - t2/5040))        (sin t - t) / t, |ps| <= 2^-22.6
+// whose truncations are below 2^-95, and
+//   sin(a + t) = S + C th + [S pc + C th ps + C tl + ...]
+//   cos(a + t) = C - S th + [C pc - S th ps - S tl + ...]
+// The leading sum and product are exact (two_sum, two_product); the bracket, at most
+// 2^-20 of the result, is summed in double, the small terms first: its rounding errors
+// stay below 2^-72, those of pc and ps (from t2) below 2^-71.4 and 2^-72.5, the terms left
+// out (S_lo pc, C_lo tl, tl ps) below 2^-73 each, all relative to the result (S <= 2
+// sin(a + t) for j >= 1, and S = 0, C = 1 for j = 0). Hence sin r and cos r come out
+// within 2^-69 relatively; with the reduction's 2^-74 (whose effect on sin r is at most
+// its relative error, on cos r less), within 2^-68.9. tan r = sin r / cos r (or -cos r /
+// sin r for odd k) adds both errors and a double-double division's 2^-100: 2^-67.8.
+//
+// Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67
+// for sin and cos and 2^-66 for tan, yh + (yl - e) and yh + (yl + e) with e = eps |yh|
+// round like every value between them, as rounding is monotone; if they agree, that is
+// the correctly rounded result. (Rounding yl +- e costs 2^-106 |yh|, far inside the
+// margin.) A value within eps of a midpoint, about one argument in 2^13, goes to the
+// exact path.
+//
+// Small arguments: for |x| < 2^-27, x^3/3 and x^2/2 are below a quarter of the spacing
+// next to x and next to 1, so sin x and tan x round to x and cos x to 1; the sign of a zero
+// is kept.
+#include "runtime/elementary/sine_cosine.hpp"
+
+#include <bit>
+#include <cstdint>
+
+#include "runtime/elementary/trig_exact.hpp"
+#include "runtime/elementary/trig_reduction.hpp"
+
+namespace runtime::math {
+namespace {
+
+#include "runtime/elementary/trig_tables.inc"
+
+struct DD {
+    double hi;
+    double lo;
+};
+
+DD two_sum(double a, double b)
+{
+    const double s = a + b;
+    const double bb = s - a;
+    return {s, (a - (s - bb)) + (b - bb)};
+}
+
+DD fast_two_sum(double a, double b)
+{
+    const double s = a + b;
+    return {s, b - (s - a)};
+}
+
+DD split(double a)
+{
+    const double c = 134217729.0 * a;
+    const double h = c - (c - a);
+    return {h, a - h};
+}
+
+DD two_product(double a, double b)
+{
+    const double p = a * b;
+    const DD x = split(a);
+    const DD y = split(b);
+    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
+}
+
+constexpr double SMALL = 0x1p-27;
+constexpr double QUARTER_PI = 0x1.921fb54442d18p-1;
+constexpr double EPS_SIN_COS = 0x1p-67;
+constexpr double EPS_TAN = 0x1p-66;
+
+// r = j/512 + t, t = th + tl.
+struct Split {
+    int j;
+    double th;
+    double tl;
+    double t2;
+};
+
+Split split_argument(double rh, double rl)
+{
+    const int j = static_cast<int>(rh * 512.0 + 0.5);
+    const double th = rh - j * 0x1p-9;
+    const DD t = fast_two_sum(th, rl);
+    return {j, t.hi, t.lo, t.hi * t.hi};
+}
+
+double cos_minus_one(double t2)
+{
+    return t2 * (-0.5 + t2 * (1.0 / 24 - t2 * (1.0 / 720)));
+}
+
+double sin_over_t_minus_one(double t2)
+{
+    return t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 * (1.0 / 5040)));
+}
+
+// sin and cos of r >= 0.
+DD sin_of(const Split& a)
+{
+    const double* row = SIN_COS_TABLE[a.j];
+    const DD p = two_product(row[2], a.th);
+    const DD s = two_sum(row[0], p.hi);
+    double low = s.lo + p.lo + row[1] + row[2] * a.tl + row[3] * a.th;
+    low += row[0] * cos_minus_one(a.t2);
+    low += row[2] * (a.th * sin_over_t_minus_one(a.t2));
+    return fast_two_sum(s.hi, low);
+}
+
+DD cos_of(const Split& a)
+{
+    const double* row = SIN_COS_TABLE[a.j];
+    const DD p = two_product(row[0], a.th);
+    const DD s = two_sum(row[2], -p.hi);
+    double low = s.lo - p.lo + row[3] - row[0] * a.tl - row[1] * a.th;
+    low += row[2] * cos_minus_one(a.t2);
+    low -= row[0] * (a.th * sin_over_t_minus_one(a.t2));
+    return fast_two_sum(s.hi, low);
+}
+
+DD negated(DD y) { return {-y.hi, -y.lo}; }
+
+// The double y rounds to, if an error of eps |y| cannot change it; NaN otherwise.
+bool rounds_to(DD y, double eps, double& out)
+{
+    const double e = eps * (y.hi < 0 ? -y.hi : y.hi);
+    const double up = y.hi + (y.lo + e);
+    const double down = y.hi + (y.lo - e);
+    out = up;
+    return up == down;
+}
+
+enum class Function { sin, cos, tan };
+
+Quadrant reduced(double ax)
+{
+    if (ax <= QUARTER_PI)
+        return {0, ax, 0.0};
+    return reduce_quadrant(ax);
+}
+
+// f(ax) for ax > 0 finite, from the fast path when the rounding test decides.
+double evaluate(Function f, double ax)
+{
+    const Quadrant q = reduced(ax);
+    const bool negative_r = q.hi < 0;
+    const Split a = negative_r ? split_argument(-q.hi, -q.lo) : split_argument(q.hi, q.lo);
+    DD y;
+    double eps = EPS_SIN_COS;
+    // Which of sin r, cos r is wanted, and its sign, from the quadrant.
+    const bool use_cos = (q.k & 1) != (f == Function::cos);
+    if (f == Function::tan) {
+        DD s = sin_of(a);
+        if (negative_r)
+            s = negated(s);
+        DD c = cos_of(a);
+        DD num = s;
+        DD den = c;
+        if (q.k & 1) {
+            num = negated(c);
+            den = s;
+        }
+        const double q1 = num.hi / den.hi;
+        const DD p = two_product(q1, den.hi);
+        const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
+        y = fast_two_sum(q1, rest / den.hi);
+        eps = EPS_TAN;
+    } else {
+        y = use_cos ? cos_of(a) : sin_of(a);
+        bool negate = !use_cos && negative_r;
+        const int sign_quadrant = f == Function::sin ? q.k : q.k + 1;
+        if (sign_quadrant & 2)
+            negate = !negate;
+        if (negate)
+            y = negated(y);
+    }
+    double out;
+    if (rounds_to(y, eps, out))
+        return out;
+    switch (f) {
+    case Function::sin:
+        return sine_exactly(ax);
+    case Function::cos:
+        return cosine_exactly(ax);
+    case Function::tan:
+        return tangent_exactly(ax);
+    }
+    return out;
+}
+
+}  // namespace
+
+double sine(double x)
+{
+    const double ax = x < 0 ? -x : x;
+    if (!(ax <= 0x1.fffffffffffffp1023))
+        return x - x;
+    if (ax < SMALL)
+        return x;
+    const double y = evaluate(Function::sin, ax);
+    return x < 0 ? -y : y;
+}
+
+double cosine(double x)
+{
+    const double ax = x < 0 ? -x : x;
+    if (!(ax <= 0x1.fffffffffffffp1023))
+        return x - x;
+    if (ax < SMALL)
+        return 1.0;
+    return evaluate(Function::cos, ax);
+}
+
+double tangent(double x)
+{
+    const double ax = x < 0 ? -x : x;
+    if (!(ax <= 0x1.fffffffffffffp1023))
+        return x - x;
+    if (ax < SMALL)
+        return x;
+    const double y = evaluate(Function::tan, ax);
+    return x < 0 ? -y : y;
+}
+
+}  // namespace runtime::math
