@@ -34,11 +34,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::sqrt:
         return std::sqrt(x);
     case Elementary::sin:
-        return math::sine(x);
+        return correctly_rounded::sine(x);
     case Elementary::cos:
-        return math::cosine(x);
+        return correctly_rounded::cosine(x);
     case Elementary::tan:
-        return math::tangent(x);
+        return correctly_rounded::tangent(x);
     case Elementary::asin:
         return std::asin(x);
     case Elementary::acos:

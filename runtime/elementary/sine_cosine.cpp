@@ -35,7 +35,7 @@
 #include "runtime/elementary/trig_exact.hpp"
 #include "runtime/elementary/trig_reduction.hpp"
 
-namespace runtime::math {
+namespace runtime::correctly_rounded {
 namespace {
 
 #include "runtime/elementary/trig_tables.inc"
@@ -109,7 +109,7 @@ DD sin_of(const Split& a)
 {
     const double* row = SIN_COS_TABLE[a.j];
     const DD p = two_product(row[2], a.th);
-    const DD s = two_sum(row[0], p.hi);
+    const DD s = fast_two_sum(row[0], p.hi);
     double low = s.lo + p.lo + row[1] + row[2] * a.tl + row[3] * a.th;
     low += row[0] * cos_minus_one(a.t2);
     low += row[2] * (a.th * sin_over_t_minus_one(a.t2));
@@ -120,7 +120,7 @@ DD cos_of(const Split& a)
 {
     const double* row = SIN_COS_TABLE[a.j];
     const DD p = two_product(row[0], a.th);
-    const DD s = two_sum(row[2], -p.hi);
+    const DD s = fast_two_sum(row[2], -p.hi);
     double low = s.lo - p.lo + row[3] - row[0] * a.tl - row[1] * a.th;
     low += row[2] * cos_minus_one(a.t2);
     low -= row[0] * (a.th * sin_over_t_minus_one(a.t2));
@@ -169,10 +169,11 @@ double evaluate(Function f, double ax)
             num = negated(c);
             den = s;
         }
-        const double q1 = num.hi / den.hi;
+        const double inverse = 1.0 / den.hi;
+        const double q1 = num.hi * inverse;
         const DD p = two_product(q1, den.hi);
         const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
-        y = fast_two_sum(q1, rest / den.hi);
+        y = fast_two_sum(q1, rest * inverse);
         eps = EPS_TAN;
     } else {
         y = use_cos ? cos_of(a) : sin_of(a);
@@ -231,4 +232,4 @@ double tangent(double x)
     return x < 0 ? -y : y;
 }
 
-}  // namespace runtime::math
+}  // namespace runtime::correctly_rounded

@@ -16,7 +16,7 @@
 
 #include "runtime/elementary/trig_reduction.hpp"
 
-namespace runtime::math {
+namespace runtime::correctly_rounded {
 namespace {
 
 #include "runtime/elementary/trig_tables.inc"
@@ -259,4 +259,4 @@ double tangent_exactly(double ax)
     return negate ? -y : y;
 }
 
-}  // namespace runtime::math
+}  // namespace runtime::correctly_rounded

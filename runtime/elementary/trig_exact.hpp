@@ -2,10 +2,10 @@
 // correctly: where the fast path's rounding test cannot decide.
 #pragma once
 
-namespace runtime::math {
+namespace runtime::correctly_rounded {
 
 double sine_exactly(double ax);
 double cosine_exactly(double ax);
 double tangent_exactly(double ax);
 
-}  // namespace runtime::math
+}  // namespace runtime::correctly_rounded

@@ -22,7 +22,7 @@
 #include <bit>
 #include <cstring>
 
-namespace runtime::math {
+namespace runtime::correctly_rounded {
 namespace {
 
 #include "runtime/elementary/trig_tables.inc"
@@ -179,4 +179,4 @@ QuadrantFraction reduce_quadrant_exactly(double ax)
     return q;
 }
 
-}  // namespace runtime::math
+}  // namespace runtime::correctly_rounded

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace runtime::math {
+namespace runtime::correctly_rounded {
 
 // r as a double-double, k modulo 4.
 struct Quadrant {
@@ -29,4 +29,4 @@ struct QuadrantFraction {
 // For finite ax > 0; |f| is accurate to 2^-230 and, over all doubles, at least 2^-62.
 QuadrantFraction reduce_quadrant_exactly(double ax);
 
-}  // namespace runtime::math
+}  // namespace runtime::correctly_rounded
