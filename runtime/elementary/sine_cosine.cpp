@@ -45,13 +45,6 @@ struct DD {
     double lo;
 };
 
-DD two_sum(double a, double b)
-{
-    const double s = a + b;
-    const double bb = s - a;
-    return {s, (a - (s - bb)) + (b - bb)};
-}
-
 DD fast_two_sum(double a, double b)
 {
     const double s = a + b;
@@ -104,32 +97,25 @@ double sin_over_t_minus_one(double t2)
     return t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 * (1.0 / 5040)));
 }
 
-// sin and cos of r >= 0.
-DD sin_of(const Split& a)
+// sin r (cosine = false) or cos r (cosine = true) for r >= 0, the one chosen by index
+// rather than by a branch: with (P, Q) = (S, C) or (C, -S),
+// P + Q t + P pc + Q t ps.
+DD sin_or_cos(const Split& a, bool cosine)
 {
     const double* row = SIN_COS_TABLE[a.j];
-    const DD p = two_product(row[2], a.th);
-    const DD s = fast_two_sum(row[0], p.hi);
-    double low = s.lo + p.lo + row[1] + row[2] * a.tl + row[3] * a.th;
-    low += row[0] * cos_minus_one(a.t2);
-    low += row[2] * (a.th * sin_over_t_minus_one(a.t2));
+    const int i = cosine ? 2 : 0;
+    const double q_sign = cosine ? -1.0 : 1.0;
+    const double p_hi = row[i];
+    const double q_hi = q_sign * row[2 - i];
+    const DD p = two_product(q_hi, a.th);
+    const DD s = fast_two_sum(p_hi, p.hi);
+    double low = s.lo + p.lo + row[i + 1] + q_hi * a.tl + q_sign * row[3 - i] * a.th;
+    low += p_hi * cos_minus_one(a.t2);
+    low += q_hi * (a.th * sin_over_t_minus_one(a.t2));
     return fast_two_sum(s.hi, low);
 }
 
-DD cos_of(const Split& a)
-{
-    const double* row = SIN_COS_TABLE[a.j];
-    const DD p = two_product(row[0], a.th);
-    const DD s = fast_two_sum(row[2], -p.hi);
-    double low = s.lo - p.lo + row[3] - row[0] * a.tl - row[1] * a.th;
-    low += row[2] * cos_minus_one(a.t2);
-    low -= row[0] * (a.th * sin_over_t_minus_one(a.t2));
-    return fast_two_sum(s.hi, low);
-}
-
-DD negated(DD y) { return {-y.hi, -y.lo}; }
-
-// The double y rounds to, if an error of eps |y| cannot change it; NaN otherwise.
+// If an error of eps |y| cannot change the double y rounds to, that double.
 bool rounds_to(DD y, double eps, double& out)
 {
     const double e = eps * (y.hi < 0 ? -y.hi : y.hi);
@@ -148,45 +134,8 @@ Quadrant reduced(double ax)
     return reduce_quadrant(ax);
 }
 
-// f(ax) for ax > 0 finite, from the fast path when the rounding test decides.
-double evaluate(Function f, double ax)
+double exactly(Function f, double ax)
 {
-    const Quadrant q = reduced(ax);
-    const bool negative_r = q.hi < 0;
-    const Split a = negative_r ? split_argument(-q.hi, -q.lo) : split_argument(q.hi, q.lo);
-    DD y;
-    double eps = EPS_SIN_COS;
-    // Which of sin r, cos r is wanted, and its sign, from the quadrant.
-    const bool use_cos = (q.k & 1) != (f == Function::cos);
-    if (f == Function::tan) {
-        DD s = sin_of(a);
-        if (negative_r)
-            s = negated(s);
-        DD c = cos_of(a);
-        DD num = s;
-        DD den = c;
-        if (q.k & 1) {
-            num = negated(c);
-            den = s;
-        }
-        const double inverse = 1.0 / den.hi;
-        const double q1 = num.hi * inverse;
-        const DD p = two_product(q1, den.hi);
-        const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
-        y = fast_two_sum(q1, rest * inverse);
-        eps = EPS_TAN;
-    } else {
-        y = use_cos ? cos_of(a) : sin_of(a);
-        bool negate = !use_cos && negative_r;
-        const int sign_quadrant = f == Function::sin ? q.k : q.k + 1;
-        if (sign_quadrant & 2)
-            negate = !negate;
-        if (negate)
-            y = negated(y);
-    }
-    double out;
-    if (rounds_to(y, eps, out))
-        return out;
     switch (f) {
     case Function::sin:
         return sine_exactly(ax);
@@ -195,7 +144,39 @@ double evaluate(Function f, double ax)
     case Function::tan:
         return tangent_exactly(ax);
     }
-    return out;
+    return ax;
+}
+
+// f(ax) for ax > 0 finite, from the fast path when the rounding test decides.
+double evaluate(Function f, double ax)
+{
+    const Quadrant q = reduced(ax);
+    const double r_sign = q.hi < 0 ? -1.0 : 1.0;
+    const Split a = split_argument(r_sign * q.hi, r_sign * q.lo);
+    double out;
+    if (f == Function::tan) {
+        const DD s = sin_or_cos(a, false);
+        const DD c = sin_or_cos(a, true);
+        // tan r = s / c, tan(r + pi/2) = -c / s; the sign follows at the end.
+        const bool odd = q.k & 1;
+        const DD num = odd ? c : s;
+        const DD den = odd ? s : c;
+        const double inverse = 1.0 / den.hi;
+        const double q1 = num.hi * inverse;
+        const DD p = two_product(q1, den.hi);
+        const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
+        const DD y = fast_two_sum(q1, rest * inverse);
+        if (!rounds_to(y, EPS_TAN, out))
+            return exactly(f, ax);
+        return (odd ? -r_sign : r_sign) * out;
+    }
+    // sin(x) = sin r, cos r, -sin r, -cos r for k = 0 .. 3; cos(x) = sin(x + pi/2).
+    const int k = f == Function::sin ? q.k : q.k + 1;
+    const bool cosine = k & 1;
+    if (!rounds_to(sin_or_cos(a, cosine), EPS_SIN_COS, out))
+        return exactly(f, ax);
+    const double sign = (k & 2 ? -1.0 : 1.0) * (cosine ? 1.0 : r_sign);
+    return sign * out;
 }
 
 }  // namespace

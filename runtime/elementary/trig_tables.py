@@ -97,6 +97,11 @@ def main():
         rest -= keep
     parts.append(rest)
     cw = [p / (1 << PREC) for p in parts]
+    # The quick reduction's pi/2 = Q1 + Q2 + Q3 + tail: Q1 = C1, Q2 the next 21 bits (down to
+    # 2^-53, so that x - k Q1 - k Q2 is exact), Q3 the nearest double to the rest.
+    q2 = (half_pi - parts[0]) >> (PREC - 53) << (PREC - 53)
+    quick = [cw[0], q2 / (1 << PREC), (half_pi - parts[0] - q2) / (1 << PREC)]
+    assert quick[1].as_integer_ratio()[0] < (1 << 21)
     assert all(c.as_integer_ratio()[0] < (1 << 33) for c in cw[:3])
     pio2 = to_double_double(half_pi, PREC)
 
@@ -109,6 +114,9 @@ def main():
     lines.append("")
     lines.append("// pi/2 = C1 + C2 + C3 + C4 to about 2^-152; C1..C3 carry 33 bits each.")
     lines.append("inline constexpr double PIO2_CW[4] = {" + ", ".join(c.hex() for c in cw) + "};")
+    lines.append("")
+    lines.append("// pi/2 = Q1 + Q2 + Q3 to about 2^-107; Q1 carries 33 bits and Q2 21, ending at 2^-53.")
+    lines.append("inline constexpr double PIO2_QUICK[3] = {" + ", ".join(c.hex() for c in quick) + "};")
     lines.append("")
     lines.append("// pi/2 to about 2^-107.")
     lines.append(f"inline constexpr double PIO2_HI = {pio2[0].hex()};")
