@@ -50,9 +50,9 @@ double c_sin(double x) { return std::sin(x); }
 double c_cos(double x) { return std::cos(x); }
 double c_tan(double x) { return std::tan(x); }
 
-using runtime::correctly_rounded::cosine;
-using runtime::correctly_rounded::sine;
-using runtime::correctly_rounded::tangent;
+double cr_cos(double x) { return runtime::correctly_rounded::cos(x); }
+double cr_sin(double x) { return runtime::correctly_rounded::sin(x); }
+double cr_tan(double x) { return runtime::correctly_rounded::tan(x); }
 
 #define RANGES(name, f)                                                                    \
     BENCHMARK_CAPTURE(run, name##_1_5, f, 1.5);                                            \
@@ -60,11 +60,11 @@ using runtime::correctly_rounded::tangent;
     BENCHMARK_CAPTURE(run, name##_1e6, f, 1e6);                                            \
     BENCHMARK_CAPTURE(run, name##_any, f, 0.0)
 
-RANGES(sin, sine);
+RANGES(sin, cr_sin);
 RANGES(glibc_sin, c_sin);
-RANGES(cos, cosine);
+RANGES(cos, cr_cos);
 RANGES(glibc_cos, c_cos);
-RANGES(tan, tangent);
+RANGES(tan, cr_tan);
 RANGES(glibc_tan, c_tan);
 
 }  // namespace

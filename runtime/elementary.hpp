@@ -34,11 +34,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::sqrt:
         return std::sqrt(x);
     case Elementary::sin:
-        return correctly_rounded::sine(x);
+        return correctly_rounded::sin(x);
     case Elementary::cos:
-        return correctly_rounded::cosine(x);
+        return correctly_rounded::cos(x);
     case Elementary::tan:
-        return correctly_rounded::tangent(x);
+        return correctly_rounded::tan(x);
     case Elementary::asin:
         return std::asin(x);
     case Elementary::acos:

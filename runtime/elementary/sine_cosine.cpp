@@ -181,7 +181,7 @@ double evaluate(Function f, double ax)
 
 }  // namespace
 
-double sine(double x)
+double sin(double x)
 {
     const double ax = x < 0 ? -x : x;
     if (!(ax <= 0x1.fffffffffffffp1023))
@@ -192,7 +192,7 @@ double sine(double x)
     return x < 0 ? -y : y;
 }
 
-double cosine(double x)
+double cos(double x)
 {
     const double ax = x < 0 ? -x : x;
     if (!(ax <= 0x1.fffffffffffffp1023))
@@ -202,7 +202,7 @@ double cosine(double x)
     return evaluate(Function::cos, ax);
 }
 
-double tangent(double x)
+double tan(double x)
 {
     const double ax = x < 0 ? -x : x;
     if (!(ax <= 0x1.fffffffffffffp1023))

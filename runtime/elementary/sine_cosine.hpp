@@ -3,8 +3,8 @@
 
 namespace runtime::correctly_rounded {
 
-double sine(double x);
-double cosine(double x);
-double tangent(double x);
+double sin(double x);
+double cos(double x);
+double tan(double x);
 
 }  // namespace runtime::correctly_rounded

@@ -29,9 +29,9 @@ struct Function {
 };
 
 const Function FUNCTIONS[] = {
-    {"sin", runtime::correctly_rounded::sine, mpfr_sin},
-    {"cos", runtime::correctly_rounded::cosine, mpfr_cos},
-    {"tan", runtime::correctly_rounded::tangent, mpfr_tan},
+    {"sin", runtime::correctly_rounded::sin, mpfr_sin},
+    {"cos", runtime::correctly_rounded::cos, mpfr_cos},
+    {"tan", runtime::correctly_rounded::tan, mpfr_tan},
 };
 
 // MPFR's value rounded once to a double, subnormal results included.
