@@ -8,7 +8,7 @@
 // whose truncations are below 2^-95, and
 //   sin(a + t) = S + C th + [S pc + C th ps + C tl + ...]
 //   cos(a + t) = C - S th + [C pc - S th ps - S tl + ...]
-// The leading sum and product are exact (two_sum, two_product); the bracket, at most
+// The leading sum and product are exact (fast_two_sum, two_prod); the bracket, at most
 // 2^-20 of the result, is summed in double, the small terms first: its rounding errors
 // stay below 2^-72, those of pc and ps (from t2) below 2^-71.4 and 2^-72.5, the terms left
 // out (S_lo pc, C_lo tl, tl ps) below 2^-73 each, all relative to the result (S <= 2
@@ -32,6 +32,7 @@
 #include <bit>
 #include <cstdint>
 
+#include "runtime/elementary/double_double.hpp"
 #include "runtime/elementary/trig_exact.hpp"
 #include "runtime/elementary/trig_reduction.hpp"
 
@@ -39,32 +40,6 @@ namespace runtime::correctly_rounded {
 namespace {
 
 #include "runtime/elementary/trig_tables.inc"
-
-struct DD {
-    double hi;
-    double lo;
-};
-
-DD fast_two_sum(double a, double b)
-{
-    const double s = a + b;
-    return {s, b - (s - a)};
-}
-
-DD split(double a)
-{
-    const double c = 134217729.0 * a;
-    const double h = c - (c - a);
-    return {h, a - h};
-}
-
-DD two_product(double a, double b)
-{
-    const double p = a * b;
-    const DD x = split(a);
-    const DD y = split(b);
-    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
-}
 
 constexpr double SMALL = 0x1p-27;
 constexpr double QUARTER_PI = 0x1.921fb54442d18p-1;
@@ -83,7 +58,7 @@ Split split_argument(double rh, double rl)
 {
     const int j = static_cast<int>(rh * 512.0 + 0.5);
     const double th = rh - j * 0x1p-9;
-    const DD t = fast_two_sum(th, rl);
+    const DoubleDouble t = fast_two_sum(th, rl);
     return {j, t.hi, t.lo, t.hi * t.hi};
 }
 
@@ -100,15 +75,15 @@ double sin_over_t_minus_one(double t2)
 // sin r (cosine = false) or cos r (cosine = true) for r >= 0, the one chosen by index
 // rather than by a branch: with (P, Q) = (S, C) or (C, -S),
 // P + Q t + P pc + Q t ps.
-DD sin_or_cos(const Split& a, bool cosine)
+DoubleDouble sin_or_cos(const Split& a, bool cosine)
 {
     const double* row = SIN_COS_TABLE[a.j];
     const int i = cosine ? 2 : 0;
     const double q_sign = cosine ? -1.0 : 1.0;
     const double p_hi = row[i];
     const double q_hi = q_sign * row[2 - i];
-    const DD p = two_product(q_hi, a.th);
-    const DD s = fast_two_sum(p_hi, p.hi);
+    const DoubleDouble p = two_prod(q_hi, a.th);
+    const DoubleDouble s = fast_two_sum(p_hi, p.hi);
     double low = s.lo + p.lo + row[i + 1] + q_hi * a.tl + q_sign * row[3 - i] * a.th;
     low += p_hi * cos_minus_one(a.t2);
     low += q_hi * (a.th * sin_over_t_minus_one(a.t2));
@@ -116,7 +91,7 @@ DD sin_or_cos(const Split& a, bool cosine)
 }
 
 // If an error of eps |y| cannot change the double y rounds to, that double.
-bool rounds_to(DD y, double eps, double& out)
+bool rounds_to(DoubleDouble y, double eps, double& out)
 {
     const double e = eps * (y.hi < 0 ? -y.hi : y.hi);
     const double up = y.hi + (y.lo + e);
@@ -155,17 +130,17 @@ double evaluate(Function f, double ax)
     const Split a = split_argument(r_sign * q.hi, r_sign * q.lo);
     double out;
     if (f == Function::tan) {
-        const DD s = sin_or_cos(a, false);
-        const DD c = sin_or_cos(a, true);
+        const DoubleDouble s = sin_or_cos(a, false);
+        const DoubleDouble c = sin_or_cos(a, true);
         // tan r = s / c, tan(r + pi/2) = -c / s; the sign follows at the end.
         const bool odd = q.k & 1;
-        const DD num = odd ? c : s;
-        const DD den = odd ? s : c;
+        const DoubleDouble num = odd ? c : s;
+        const DoubleDouble den = odd ? s : c;
         const double inverse = 1.0 / den.hi;
         const double q1 = num.hi * inverse;
-        const DD p = two_product(q1, den.hi);
+        const DoubleDouble p = two_prod(q1, den.hi);
         const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
-        const DD y = fast_two_sum(q1, rest * inverse);
+        const DoubleDouble y = fast_two_sum(q1, rest * inverse);
         if (!rounds_to(y, EPS_TAN, out))
             return exactly(f, ax);
         return (odd ? -r_sign : r_sign) * out;

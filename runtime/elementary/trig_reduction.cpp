@@ -26,6 +26,8 @@
 #include <bit>
 #include <cstring>
 
+#include "runtime/elementary/double_double.hpp"
+
 namespace runtime::correctly_rounded {
 namespace {
 
@@ -35,42 +37,6 @@ constexpr double TWO_OVER_PI_D = 0x1.45f306dc9c883p-1;
 constexpr double ROUNDER = 0x1.8p52;
 constexpr double MODERATE_LIMIT = 0x1p20;
 constexpr double QUICK_LIMIT = 0x1p-10;
-
-struct DD {
-    double hi;
-    double lo;
-};
-
-DD two_sum(double a, double b)
-{
-    const double s = a + b;
-    const double bb = s - a;
-    return {s, (a - (s - bb)) + (b - bb)};
-}
-
-DD fast_two_sum(double a, double b)
-{
-    const double s = a + b;
-    return {s, b - (s - a)};
-}
-
-constexpr DD split(double a)
-{
-    const double c = 134217729.0 * a;
-    const double h = c - (c - a);
-    return {h, a - h};
-}
-
-constexpr double Q3_HIGH = split(PIO2_QUICK[2]).hi;
-constexpr double Q3_LOW = split(PIO2_QUICK[2]).lo;
-
-DD two_product(double a, double b)
-{
-    const double p = a * b;
-    const DD x = split(a);
-    const DD y = split(b);
-    return {p, ((x.hi * y.hi - p) + x.hi * y.lo + x.lo * y.hi) + x.lo * y.lo};
-}
 
 // 2^e for -1022 <= e <= 1023.
 double power_of_two(int e)
@@ -155,8 +121,8 @@ Quadrant reduce_large(double ax)
     }
     const double hi = static_cast<double>(a >> 11) * power_of_two(-53 - lz);
     const double lo = static_cast<double>((a << 53) | (b >> 11)) * power_of_two(-117 - lz);
-    const DD fr = fast_two_sum(hi, lo);
-    DD r = two_product(fr.hi, PIO2_HI);
+    const DoubleDouble fr = fast_two_sum(hi, lo);
+    DoubleDouble r = two_prod(fr.hi, PIO2_HI);
     r.lo += fr.hi * PIO2_LO + fr.lo * PIO2_HI;
     r = fast_two_sum(r.hi, r.lo);
     if (negative)
@@ -177,16 +143,16 @@ Quadrant reduce_quadrant(double ax)
     const double r1 = (ax - kd * PIO2_QUICK[0]) - kd * PIO2_QUICK[1];
     const double p = kd * PIO2_QUICK[2];
     const double pe = (kd * Q3_HIGH - p) + kd * Q3_LOW;
-    const DD s = two_sum(r1, -p);
+    const DoubleDouble s = two_sum(r1, -p);
     if (s.hi > QUICK_LIMIT || s.hi < -QUICK_LIMIT) {
-        const DD r = fast_two_sum(s.hi, s.lo - pe);
+        const DoubleDouble r = fast_two_sum(s.hi, s.lo - pe);
         return {k, r.hi, r.lo};
     }
     const double a = ax - kd * PIO2_CW[0];
-    const DD s1 = two_sum(a, -(kd * PIO2_CW[1]));
-    const DD s2 = two_sum(s1.hi, -(kd * PIO2_CW[2]));
+    const DoubleDouble s1 = two_sum(a, -(kd * PIO2_CW[1]));
+    const DoubleDouble s2 = two_sum(s1.hi, -(kd * PIO2_CW[2]));
     const double lo = (s1.lo + s2.lo) - kd * PIO2_CW[3];
-    const DD r = fast_two_sum(s2.hi, lo);
+    const DoubleDouble r = fast_two_sum(s2.hi, lo);
     return {k, r.hi, r.lo};
 }
 

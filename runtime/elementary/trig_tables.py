@@ -117,6 +117,10 @@ def main():
     lines.append("")
     lines.append("// pi/2 = Q1 + Q2 + Q3 to about 2^-107; Q1 carries 33 bits and Q2 21, ending at 2^-53.")
     lines.append("inline constexpr double PIO2_QUICK[3] = {" + ", ".join(c.hex() for c in quick) + "};")
+    gamma = 134217729.0 * quick[2]            # Veltkamp's split of Q3: 26 and 27 bits
+    q3_high = gamma - (gamma - quick[2])
+    lines.append(f"inline constexpr double Q3_HIGH = {q3_high.hex()};")
+    lines.append(f"inline constexpr double Q3_LOW = {(quick[2] - q3_high).hex()};")
     lines.append("")
     lines.append("// pi/2 to about 2^-107.")
     lines.append(f"inline constexpr double PIO2_HI = {pio2[0].hex()};")

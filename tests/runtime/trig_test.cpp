@@ -123,23 +123,17 @@ std::vector<double> near_multiples_of_half_pi()
 }
 
 // Half a million each: moderate arguments (exponents -28 to 21), then every exponent.
-std::vector<double> random_moderate()
+std::vector<double> random_arguments(std::uint64_t seed, int lowest_exponent, int highest_exponent)
 {
-    std::mt19937_64 random(11);
+    std::mt19937_64 random(seed);
     std::vector<double> xs(500000);
     for (double& x : xs)
-        x = random_double(random, -28, 21);
+        x = random_double(random, lowest_exponent, highest_exponent);
     return xs;
 }
 
-std::vector<double> random_whole_range()
-{
-    std::mt19937_64 random(13);
-    std::vector<double> xs(500000);
-    for (double& x : xs)
-        x = random_double(random, -1022, 1023);
-    return xs;
-}
+std::vector<double> random_moderate() { return random_arguments(11, -28, 21); }
+std::vector<double> random_whole_range() { return random_arguments(13, -1022, 1023); }
 
 struct ArgumentSet {
     const char* name;
