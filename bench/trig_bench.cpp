@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/elementary/sine_cosine.hpp"
+#include "runtime/elementary/correctly_rounded.hpp"
 
 namespace {
 

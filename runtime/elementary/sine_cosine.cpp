@@ -27,12 +27,14 @@
 // Small arguments: for |x| < 2^-27, x^3/3 and x^2/2 are below a quarter of the spacing
 // next to x and next to 1, so sin x and tan x round to x and cos x to 1; the sign of a zero
 // is kept.
-#include "runtime/elementary/sine_cosine.hpp"
+#include <cmath>
+#include <optional>
 
-#include <bit>
-#include <cstdint>
+#include "runtime/elementary/correctly_rounded.hpp"
 
 #include "runtime/elementary/double_double.hpp"
+#include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/trig_exact.hpp"
 #include "runtime/elementary/trig_reduction.hpp"
 
@@ -90,16 +92,6 @@ DoubleDouble sin_or_cos(const Split& a, bool cosine)
     return fast_two_sum(s.hi, low);
 }
 
-// If an error of eps |y| cannot change the double y rounds to, that double.
-bool rounds_to(DoubleDouble y, double eps, double& out)
-{
-    const double e = eps * (y.hi < 0 ? -y.hi : y.hi);
-    const double up = y.hi + (y.lo + e);
-    const double down = y.hi + (y.lo - e);
-    out = up;
-    return up == down;
-}
-
 enum class Function { sin, cos, tan };
 
 Quadrant reduced(double ax)
@@ -113,10 +105,13 @@ double exactly(Function f, double ax)
 {
     switch (f) {
     case Function::sin:
+        SLOW_PATH_TAKEN("sin");
         return sine_exactly(ax);
     case Function::cos:
+        SLOW_PATH_TAKEN("cos");
         return cosine_exactly(ax);
     case Function::tan:
+        SLOW_PATH_TAKEN("tan");
         return tangent_exactly(ax);
     }
     return ax;
@@ -128,7 +123,6 @@ double evaluate(Function f, double ax)
     const Quadrant q = reduced(ax);
     const double r_sign = q.hi < 0 ? -1.0 : 1.0;
     const Split a = split_argument(r_sign * q.hi, r_sign * q.lo);
-    double out;
     if (f == Function::tan) {
         const DoubleDouble s = sin_or_cos(a, false);
         const DoubleDouble c = sin_or_cos(a, true);
@@ -141,17 +135,20 @@ double evaluate(Function f, double ax)
         const DoubleDouble p = two_prod(q1, den.hi);
         const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
         const DoubleDouble y = fast_two_sum(q1, rest * inverse);
-        if (!rounds_to(y, EPS_TAN, out))
+        const std::optional<double> out = rounded(y.hi, y.lo, EPS_TAN * std::abs(y.hi));
+        if (!out)
             return exactly(f, ax);
-        return (odd ? -r_sign : r_sign) * out;
+        return (odd ? -r_sign : r_sign) * *out;
     }
     // sin(x) = sin r, cos r, -sin r, -cos r for k = 0 .. 3; cos(x) = sin(x + pi/2).
     const int k = f == Function::sin ? q.k : q.k + 1;
     const bool cosine = k & 1;
-    if (!rounds_to(sin_or_cos(a, cosine), EPS_SIN_COS, out))
+    const DoubleDouble y = sin_or_cos(a, cosine);
+    const std::optional<double> out = rounded(y.hi, y.lo, EPS_SIN_COS * std::abs(y.hi));
+    if (!out)
         return exactly(f, ax);
     const double sign = (k & 2 ? -1.0 : 1.0) * (cosine ? 1.0 : r_sign);
-    return sign * out;
+    return sign * *out;
 }
 
 }  // namespace

@@ -27,6 +27,7 @@
 #include <cstring>
 
 #include "runtime/elementary/double_double.hpp"
+#include "runtime/elementary/rounding.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
@@ -37,12 +38,6 @@ constexpr double TWO_OVER_PI_D = 0x1.45f306dc9c883p-1;
 constexpr double ROUNDER = 0x1.8p52;
 constexpr double MODERATE_LIMIT = 0x1p20;
 constexpr double QUICK_LIMIT = 0x1p-10;
-
-// 2^e for -1022 <= e <= 1023.
-double power_of_two(int e)
-{
-    return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
-}
 
 // Bits pos .. pos+31 of the little-endian limbs p[0..count), zero outside.
 std::uint32_t bits32(const std::uint32_t* p, int count, int pos)

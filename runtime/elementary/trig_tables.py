@@ -8,7 +8,7 @@ rounded to the nearest double (int / int division in Python rounds correctly).
   TWO_OVER_PI      2/pi as 32-bit words, bits 1..32 first: the large-argument reduction
   PIO2_CW          pi/2 in four doubles of 33, 33, 33 and 53 bits: the moderate reduction
   PIO2             pi/2 as a double-double
-  PIO2_FIXED       pi/2 in 9 words of 32 bits, the integer part first: the exact path
+  PIO4_LIMBS       pi/4 in 8 words of 32 bits, the lowest first: the exact path's pi/2
   SIN_COS_TABLE    sin(j/512), cos(j/512) as double-doubles, j = 0..TABLE_LAST
 
   python3 runtime/elementary/trig_tables.py          rewrites the file beside this script
@@ -125,11 +125,11 @@ def main():
     lines.append("// pi/2 to about 2^-107.")
     lines.append(f"inline constexpr double PIO2_HI = {pio2[0].hex()};")
     lines.append(f"inline constexpr double PIO2_LO = {pio2[1].hex()};")
-    fixed = half_pi >> (PREC - 256)
+    quarter = (pi + (1 << (PREC - 255))) >> (PREC - 254)   # pi/4 * 2^256, rounded
     lines.append("")
-    lines.append("// pi/2 * 2^256, truncated, in 9 words of 32 bits, the highest first.")
-    lines.append("inline constexpr std::uint32_t PIO2_FIXED[9] = {")
-    lines.append("    " + " ".join(f"0x{(fixed >> (32 * (8 - i))) & 0xFFFFFFFF:08X}u," for i in range(9)))
+    lines.append("// pi/4 * 2^256, rounded, in 8 words of 32 bits, the lowest first.")
+    lines.append("inline constexpr std::uint32_t PIO4_LIMBS[8] = {")
+    lines.append("    " + " ".join(f"0x{(quarter >> (32 * i)) & 0xFFFFFFFF:08X}u," for i in range(8)))
     lines.append("};")
     lines.append("")
     lines.append(f"// sin(j/512) and cos(j/512), each high and low, for j = 0 .. {TABLE_LAST}.")

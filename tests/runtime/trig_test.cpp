@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/elementary/sine_cosine.hpp"
+#include "runtime/elementary/correctly_rounded.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
