@@ -19,6 +19,9 @@ namespace runtime::correctly_rounded {
 
 double exp(double x);
 double log(double x);
+double sin(double x);
+double cos(double x);
+double tan(double x);
 
 // The fast paths without their rounding test, for the slow paths and for functions built
 // on these, with their relative error bounds.

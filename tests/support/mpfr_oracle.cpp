@@ -39,6 +39,12 @@ const std::vector<OracleFunction>& oracle_functions()
          {{0, -60, 9, true}, {-727, -60, 4, true}}, -30, 30},
         {"log", cr::log, [](double x) { return std::log(x); }, mpfr_log,
          {{0, -1074, 1023, false}, {1, -53, -1, true}}, 0.01, 100},
+        {"sin", cr::sin, [](double x) { return std::sin(x); }, mpfr_sin,
+         {{0, -28, 21, true}, {0, -1074, 1023, true}}, -10, 10},
+        {"cos", cr::cos, [](double x) { return std::cos(x); }, mpfr_cos,
+         {{0, -28, 21, true}, {0, -1074, 1023, true}}, -10, 10},
+        {"tan", cr::tan, [](double x) { return std::tan(x); }, mpfr_tan,
+         {{0, -28, 21, true}, {0, -1074, 1023, true}}, -1.5, 1.5},
     };
     return functions;
 }
