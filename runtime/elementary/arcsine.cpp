@@ -1,0 +1,125 @@
+// asin(x) = atan(x / sqrt(1 - x^2)),  acos(x) = atan(sqrt(1 - x^2) / x),
+// correctly rounded to nearest-even.
+//
+// 1 - x^2 is formed exactly from x^2 as a double-double: 1 - (x^2).hi is exact (Sterbenz)
+// once x^2 >= 1/2, where everything cancels; below that, it is at least 1/2 and the one
+// rounding costs 2^-106. Its double-double square root s is within 2^-104, and the
+// quotient of |x| and s, whichever way round keeps it in [0, 1 + 2^-15], within 2^-101 more;
+// atan's relative condition y / ((1 + y^2) atan y) is at most 1, so the arctangent of
+// the quotient stays within 2^-84.9 (see arctangent.cpp):
+//   asin|x| = atan(|x|/s)          for |x| < 0.7071,
+//           = pi/2 - atan(s/|x|)   above, the difference at least pi/4;
+//   acos x  = atan(s/x)            for x >= 0.7071, near 1 relatively as exact as atan,
+//           = pi/2 -+ atan(|x|/s)  for |x| < 0.7071, at least pi/4,
+//           = pi - atan(s/|x|)     for x <= -0.7071.
+// The table's pi/2 is within 2^-107. The rounding tests are those of atan. The WideFloat
+// slow path forms 1 - x^2 within 2^-254 (x^2 is exact in 256 bits), its root within 2^-249
+// and the quotient within 2^-247 before atan's own evaluation (2^-245): within 2^-244.
+// asin and acos of a double other than 0 and 1 are transcendental, never a double or a
+// midpoint.
+//
+// Special values: asin(+-0) = +-0, and |x| < 2^-27 gives x itself (x^3/6 is below a
+// quarter of the spacing there); acos(x) for |x| < 2^-27 is pi/2 - x within x^3/6 <
+// 2^-83 relatively; acos(1) = +0, acos(-1) = pi and asin(+-1) = +-pi/2 rounded;
+// |x| > 1 and NaN give NaN.
+#include "runtime/elementary/arctangent.hpp"
+
+#include "runtime/elementary/arctangent_kernel.hpp"
+#include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/slow_path.hpp"
+#include "runtime/elementary/wide_arctangent.hpp"
+
+#include <cmath>
+#include <limits>
+
+namespace runtime::correctly_rounded {
+
+namespace {
+
+constexpr double FOLD = 0.7071;  // below 1/sqrt(2): |x|/s < 1 under it, s/|x| < 1 + 2^-15 above
+
+// sqrt(1 - a^2) for 2^-27 <= a <= 1 as a double-double.
+DoubleDouble cosine_of_arcsine(double a)
+{
+    const DoubleDouble square = two_prod(a, a);
+    const DoubleDouble first = two_sum(1.0, -square.hi);
+    const DoubleDouble d = two_sum(first.hi, first.lo - square.lo);
+    if (d.hi == 0.0)
+        return {0.0, 0.0};
+    const double root = std::sqrt(d.hi);
+    const DoubleDouble root_square = two_prod(root, root);
+    const double r = ((d.hi - root_square.hi) - root_square.lo) + d.lo;
+    return fast_two_sum(root, r / (2.0 * root));
+}
+
+// The arctangent to take for |x| = a and the quarter turns it is added to (k) or taken
+// from (sign -1): k pi/2 + sign atan(y) is asin(a) or, with `cosine`, acos(x).
+struct Fold {
+    int k;
+    int sign;
+    bool over_root;  // y = a/s; otherwise y = s/a
+};
+
+Fold fold(double x, bool cosine)
+{
+    const bool small = std::fabs(x) < FOLD;
+    if (!cosine)
+        return small ? Fold{0, 1, true} : Fold{1, -1, false};
+    if (small)
+        return x < 0 ? Fold{1, 1, true} : Fold{1, -1, true};
+    return x < 0 ? Fold{2, -1, false} : Fold{0, 1, false};
+}
+
+double exact(double x, bool cosine)
+{
+    const Fold f = fold(x, cosine);
+    const WideFloat wide_a(std::fabs(x));
+    const WideFloat s = wide::sqrt(WideFloat::integer(1) - wide_a * wide_a);
+    return wide::quarter_turns_plus_atan(f.k, f.sign, f.over_root ? wide_a / s : s / wide_a).to_double();
+}
+
+double inverse_sine_or_cosine(double x, bool cosine)
+{
+    const double a = std::fabs(x);
+    const Fold f = fold(x, cosine);
+    const DoubleDouble s = cosine_of_arcsine(a);
+    const DoubleDouble y = f.over_root ? divide({a, 0.0}, s) : divide(s, {a, 0.0});
+    if (const auto result = round_arctangent(f.k, f.sign, y))
+        return *result;
+    SLOW_PATH_TAKEN(cosine ? "acos" : "asin");
+    return exact(x, cosine);
+}
+
+}  // namespace
+
+double asin(double x)
+{
+    if (!(std::fabs(x) <= 1.0))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (std::fabs(x) < 0x1p-27)
+        return x;
+    return std::copysign(inverse_sine_or_cosine(std::fabs(x), false), x);
+}
+
+double acos(double x)
+{
+    const double a = std::fabs(x);
+    if (!(a <= 1.0))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (x == 1.0)
+        return 0.0;
+    if (a < 0x1p-27) {
+        const DoubleDouble result = quarter_turns_plus(1, -1.0, {x, 0.0});
+        if (const auto r = rounded(result.hi, result.lo, 0x1p-80 * result.hi))
+            return *r;
+        SLOW_PATH_TAKEN("acos");
+        return acos_exact(x);
+    }
+    return inverse_sine_or_cosine(x, true);
+}
+
+double asin_exact(double x) { return std::copysign(exact(std::fabs(x), false), x); }
+
+double acos_exact(double x) { return exact(x, true); }
+
+}  // namespace runtime::correctly_rounded
