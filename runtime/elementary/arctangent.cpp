@@ -2,7 +2,7 @@
 // correctly rounded to nearest-even.
 //
 // Reduction: for |x| > 1, atan|x| = pi/2 - atan(y) with y = 1/|x| as a double-double
-// (relative error below 2^-103); pi/2 - atan(y) >= pi/4 adds no relative error beyond
+// (relative error below 2^-104); pi/2 - atan(y) >= pi/4 adds no relative error beyond
 // its own rounding. On [0, 1 + 2^-10], c = i/256 is the nearest step to y, h = y.hi - c
 // is exact (Sterbenz: c/2 <= y.hi <= 2c, or c = 0) and |h| <= 2^-9 (1 + 2^-40).
 //
@@ -55,6 +55,15 @@ struct Taylor {
 
 constexpr double QUICK_ERROR = 0x1p-63;
 constexpr double CAREFUL_ERROR = 0x1p-80;
+
+// 1/a as a double-double within 2^-104: r a = p exactly, 1 - p.hi is exact (Sterbenz)
+// and the rest 1 - r a, at most 2^-53, is divided by a through r.
+DoubleDouble one_over(double a)
+{
+    const double r = 1.0 / a;
+    const DoubleDouble p = two_prod(r, a);
+    return {r, ((1.0 - p.hi) - p.lo) * r};
+}
 
 int step(double y)
 {
@@ -132,7 +141,7 @@ double atan(double x)
     if (a < 0x1p-27)
         return x;
     const auto result = a <= 1.0 ? round_arctangent(0, 1.0, {a, 0.0})
-                                 : round_arctangent(1, -1.0, divide({1.0, 0.0}, {a, 0.0}));
+                                 : round_arctangent(1, -1.0, one_over(a));
     if (result)
         return std::copysign(*result, x);
     SLOW_PATH_TAKEN("atan");
