@@ -45,12 +45,6 @@ namespace runtime::correctly_rounded {
 
 namespace {
 
-struct Taylor {
-    double slope_hi;
-    double slope_lo;
-    double a[7];  // a_2 ... a_8
-};
-
 #include "runtime/elementary/arctangent_table.inc"
 
 constexpr double QUICK_ERROR = 0x1p-63;
@@ -74,18 +68,7 @@ int step(double y)
 DoubleDouble arctangent_quick(DoubleDouble y)
 {
     const int i = step(y.hi);
-    const double h = y.hi - static_cast<double>(i) / ATAN_STEPS;
-    const Taylor& p = TAYLOR[i];
-    const double h2 = h * h;
-    const double h4 = h2 * h2;
-    const double low = (p.a[0] + h * p.a[1]) + h2 * (p.a[2] + h * p.a[3]);
-    const double high = (p.a[4] + h * p.a[5]) + h2 * p.a[6];
-    const double rest = h2 * (low + h4 * high);
-    const DoubleDouble linear = two_prod(p.slope_hi, h);
-    const DoubleDouble& base = ATAN_TABLE[i];
-    DoubleDouble sum = two_sum(base.hi, linear.hi);
-    sum.lo += ((base.lo + linear.lo) + (p.slope_lo * h + y.lo * (p.slope_hi + 2.0 * h * p.a[0]))) + rest;
-    return fast_two_sum(sum.hi, sum.lo);
+    return taylor_sum(ATAN_TABLE[i], TAYLOR[i], y.hi - static_cast<double>(i) / ATAN_STEPS, y.lo);
 }
 
 DoubleDouble arctangent_careful(DoubleDouble y)
@@ -113,7 +96,27 @@ DoubleDouble arctangent_careful(DoubleDouble y)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
+std::optional<double> round_arctangent(int k, double sign, DoubleDouble y)
+{
+    if (const auto result = round_quick(quarter_turns_plus(k, sign, arctangent_quick(y))))
+        return result;
+    return round_careful_arctangent(k, sign, y);
+}
+
 }  // namespace
+
+DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double h, double lo)
+{
+    const double h2 = h * h;
+    const double h4 = h2 * h2;
+    const double low = (p.a[0] + h * p.a[1]) + h2 * (p.a[2] + h * p.a[3]);
+    const double high = (p.a[4] + h * p.a[5]) + h2 * p.a[6];
+    const double rest = h2 * (low + h4 * high);
+    const DoubleDouble linear = two_prod(p.slope_hi, h);
+    DoubleDouble sum = two_sum(base.hi, linear.hi);
+    sum.lo += ((base.lo + linear.lo) + (p.slope_lo * h + lo * (p.slope_hi + 2.0 * h * p.a[0]))) + rest;
+    return fast_two_sum(sum.hi, sum.lo);
+}
 
 DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle)
 {
@@ -124,11 +127,13 @@ DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
-std::optional<double> round_arctangent(int k, double sign, DoubleDouble y)
+std::optional<double> round_quick(DoubleDouble sum)
 {
-    const DoubleDouble quick = quarter_turns_plus(k, sign, arctangent_quick(y));
-    if (const auto result = rounded(quick.hi, quick.lo, QUICK_ERROR * std::fabs(quick.hi)))
-        return result;
+    return rounded(sum.hi, sum.lo, QUICK_ERROR * std::fabs(sum.hi));
+}
+
+std::optional<double> round_careful_arctangent(int k, double sign, DoubleDouble y)
+{
     const DoubleDouble careful = quarter_turns_plus(k, sign, arctangent_careful(y));
     return rounded(careful.hi, careful.lo, CAREFUL_ERROR * std::fabs(careful.hi));
 }

@@ -2,7 +2,8 @@
 """Writes arctangent_table.inc and wide_arctangent_table.inc: atan(i/256) for i = 0 ... 256
 and pi/2, each as a double-double in the first and as a WideFloat (256-bit significand,
 rounded to nearest) in the second, and in the first the Taylor coefficients of atan at
-each i/256. Exact integer and rational arithmetic throughout; a
+each i/256; and arcsine_table.inc: asin(i/512) on [0, 1/2] as double-doubles with the
+Taylor coefficients of asin there. Exact integer and rational arithmetic throughout; a
 float is only ever the correctly rounded image of an exact value.
 
 atan(x) comes from Euler's series
@@ -19,6 +20,7 @@ g_0 = 1 / (1 + c^2), and a_k = g_(k-1) / k. a_1 is written as two doubles, the r
   python3 runtime/elementary/arctangent_table.py FOLDER   writes them into FOLDER instead
 """
 
+import math
 import pathlib
 import sys
 from fractions import Fraction
@@ -28,6 +30,7 @@ BITS = 400  # fixed-point scale 2^BITS; each series adds at most one unit per te
 ONE = 1 << BITS
 DEGREE = 8
 WIDE_BITS = 256
+ASIN_STEPS = 512  # asin is tabulated at i/512 for i = 0 ... 256, on [0, 1/2]
 
 
 def euler_atan(p, q):
@@ -52,6 +55,44 @@ def taylor_atan_inverse(m):
         n += 1
         sign = -sign
     return total
+
+
+def root_of_rest(i):
+    """sqrt(512^2 - i^2) * 2^BITS, rounded down."""
+    return math.isqrt((ASIN_STEPS**2 - i * i) << (2 * BITS))
+
+
+def euler_asin(i):
+    """asin(i/512) * 2^BITS = atan(x) for x = i / sqrt(512^2 - i^2), whose Euler ratio
+    x^2 / (1 + x^2) is i^2 / 512^2 and first term x / (1 + x^2) = i sqrt(512^2 - i^2) / 512^2."""
+    square = ASIN_STEPS**2
+    term = i * root_of_rest(i) // square
+    total, n = 0, 0
+    while term:
+        total += term
+        n += 1
+        term = term * 2 * n * i * i // ((2 * n + 1) * square)
+    return total
+
+
+def asin_taylor(i):
+    """b_1 ... b_DEGREE of asin at c = i/512: with asin'(c + h) = sum_k g_k h^k,
+    (1 - x^2) asin''(x) = x asin'(x) gives (1 - c^2)(k + 1) g_(k+1) = (2k + 1) c g_k + k g_(k-1),
+    g_0 = 1 / sqrt(1 - c^2) (to 2^-390), and b_k = g_(k-1) / k."""
+    c = Fraction(i, ASIN_STEPS)
+    g = [Fraction(ASIN_STEPS * ONE, root_of_rest(i))]
+    for k in range(0, DEGREE - 1):
+        previous = g[k - 1] if k >= 1 else 0
+        g.append(((2 * k + 1) * c * g[k] + k * previous) / ((1 - c * c) * (k + 1)))
+    return [g[k - 1] / k for k in range(1, DEGREE + 1)]
+
+
+def taylor_row(coefficients, i):
+    """A Taylor row: the first coefficient as two doubles, the others as one each."""
+    first = float(coefficients[0])
+    head = ", ".join(x.hex() for x in (first, float(coefficients[0] - Fraction(first))))
+    rest = ", ".join(float(v).hex() for v in coefficients[1:])
+    return f"    {{{head}, {{{rest}}}}},  // {i}"
 
 
 def taylor(i):
@@ -123,23 +164,39 @@ def texts():
         "constexpr Taylor TAYLOR[ATAN_STEPS + 1] = {",
     ]
     for i in range(STEPS + 1):
-        a = taylor(i)
-        slope = float(a[0])
-        parts = [slope, float(a[0] - Fraction(slope))] + [float(v) for v in a[1:]]
-        slope_text = ", ".join(part.hex() for part in parts[:2])
-        rest_text = ", ".join(part.hex() for part in parts[2:])
-        lines.append(f"    {{{slope_text}, {{{rest_text}}}}},  // {i}")
+        lines.append(taylor_row(taylor(i), i))
     lines.append("};")
-    return "\n".join(lines) + "\n", "\n".join(wide_lines) + "\n"
+    asin_table = [euler_asin(i) for i in range(STEPS + 1)]
+    assert abs(3 * asin_table[STEPS] - half_pi) < 2**12, "asin(1/2) is not pi/6"
+    asin_lines = [
+        lines[0],
+        "// Double-doubles within 2^-106 relatively.",
+        "",
+        f"constexpr int ASIN_STEPS = {ASIN_STEPS};",
+        "",
+        "// ASIN_TABLE[i] = asin(i / ASIN_STEPS), i / ASIN_STEPS <= 1/2",
+        "constexpr DoubleDouble ASIN_TABLE[ASIN_STEPS / 2 + 1] = {",
+    ]
+    asin_lines += [f"    {pair(value)},  // {i}" for i, value in enumerate(asin_table)]
+    asin_lines += [
+        "};",
+        "",
+        "// ASIN_TAYLOR[i] = {b_1 as two doubles, b_2 ... b_8}: asin(c + h) = asin(c) + sum_k b_k h^k",
+        "constexpr Taylor ASIN_TAYLOR[ASIN_STEPS / 2 + 1] = {",
+    ]
+    asin_lines += [taylor_row(asin_taylor(i), i) for i in range(STEPS + 1)]
+    asin_lines.append("};")
+    return ("\n".join(lines) + "\n", "\n".join(wide_lines) + "\n", "\n".join(asin_lines) + "\n")
 
 
 def main():
     if len(sys.argv) > 2:
         sys.exit("usage: arctangent_table.py [FOLDER]")
     folder = pathlib.Path(sys.argv[1]) if len(sys.argv) == 2 else pathlib.Path(__file__).parent
-    fast, wide_text = texts()
+    fast, wide_text, asin_text = texts()
     (folder / "arctangent_table.inc").write_text(fast)
     (folder / "wide_arctangent_table.inc").write_text(wide_text)
+    (folder / "arcsine_table.inc").write_text(asin_text)
 
 
 if __name__ == "__main__":
