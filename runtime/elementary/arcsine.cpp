@@ -134,14 +134,15 @@ DoubleDouble quick(double x, bool cosine)
 
 double inverse_sine_or_cosine(double x, bool cosine)
 {
-    if (const auto result = round_quick(quick(x, cosine)))
-        return *result;
+    double result;
+    if (round_quick(quick(x, cosine), result))
+        return result;
     const double a = std::fabs(x);
     const Fold f = fold(x, cosine);
     const DoubleDouble s = cosine_of_arcsine(a);
     const DoubleDouble y = f.over_root ? quotient({a, 0.0}, s) : quotient(s, {a, 0.0});
-    if (const auto result = round_careful_arctangent(f.k, f.sign, y))
-        return *result;
+    if (round_careful_arctangent(f.k, f.sign, y, result))
+        return result;
     SLOW_PATH_TAKEN(cosine ? "acos" : "asin");
     return exact(x, cosine);
 }

@@ -96,11 +96,17 @@ DoubleDouble arctangent_careful(DoubleDouble y)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
-std::optional<double> round_arctangent(int k, double sign, DoubleDouble y)
+bool round_arctangent(int k, double sign, DoubleDouble y, double& result)
 {
-    if (const auto result = round_quick(quarter_turns_plus(k, sign, arctangent_quick(y))))
-        return result;
-    return round_careful_arctangent(k, sign, y);
+    return round_quick(quarter_turns_plus(k, sign, arctangent_quick(y)), result)
+        || round_careful_arctangent(k, sign, y, result);
+}
+
+bool round_if_certain(DoubleDouble sum, double error, double& result)
+{
+    const auto rounded_sum = rounded(sum.hi, sum.lo, error * std::fabs(sum.hi));
+    result = rounded_sum.value_or(0.0);
+    return rounded_sum.has_value();
 }
 
 }  // namespace
@@ -127,15 +133,11 @@ DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
-std::optional<double> round_quick(DoubleDouble sum)
-{
-    return rounded(sum.hi, sum.lo, QUICK_ERROR * std::fabs(sum.hi));
-}
+bool round_quick(DoubleDouble sum, double& result) { return round_if_certain(sum, QUICK_ERROR, result); }
 
-std::optional<double> round_careful_arctangent(int k, double sign, DoubleDouble y)
+bool round_careful_arctangent(int k, double sign, DoubleDouble y, double& result)
 {
-    const DoubleDouble careful = quarter_turns_plus(k, sign, arctangent_careful(y));
-    return rounded(careful.hi, careful.lo, CAREFUL_ERROR * std::fabs(careful.hi));
+    return round_if_certain(quarter_turns_plus(k, sign, arctangent_careful(y)), CAREFUL_ERROR, result);
 }
 
 double atan(double x)
@@ -145,10 +147,9 @@ double atan(double x)
         return std::isnan(x) ? x + x : std::copysign(HALF_PI.hi, x);
     if (a < 0x1p-27)
         return x;
-    const auto result = a <= 1.0 ? round_arctangent(0, 1.0, {a, 0.0})
-                                 : round_arctangent(1, -1.0, one_over(a));
-    if (result)
-        return std::copysign(*result, x);
+    double result;
+    if (a <= 1.0 ? round_arctangent(0, 1.0, {a, 0.0}, result) : round_arctangent(1, -1.0, one_over(a), result))
+        return std::copysign(result, x);
     SLOW_PATH_TAKEN("atan");
     return atan_exact(x);
 }

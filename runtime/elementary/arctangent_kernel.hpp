@@ -4,8 +4,6 @@
 
 #include "runtime/elementary/double_double.hpp"
 
-#include <optional>
-
 namespace runtime::correctly_rounded {
 
 // Taylor coefficients of a function at a step c: f(c + h) = f(c) + sum_k a_k h^k, with
@@ -23,14 +21,15 @@ DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double h, dou
 // k pi/2 + sign * angle for k = 0, 1, 2 and sign = +-1, pi/2 within 2^-107.
 DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle);
 
-// `sum` rounded, if certain from a quick evaluation (within 2^-66).
-std::optional<double> round_quick(DoubleDouble sum);
+// Sets `result` to `sum` rounded and returns true if that is certain for a quick
+// evaluation (within 2^-66). (A flag and a reference keep the result in registers.)
+bool round_quick(DoubleDouble sum, double& result);
 
 // k pi/2 + sign * atan(y), correctly rounded from the careful evaluation, for y = hi + lo
 // within 2^-100 of the argument meant, 0 < hi <= 1 + 2^-10, |lo| <= 2^-52 hi, k and sign
-// as above with k pi/2 + sign atan(y) >= atan(y) / 2; nothing when only the slow path
+// as above with k pi/2 + sign atan(y) >= atan(y) / 2; false when only the slow path
 // decides.
-std::optional<double> round_careful_arctangent(int k, double sign, DoubleDouble y);
+bool round_careful_arctangent(int k, double sign, DoubleDouble y, double& result);
 
 // The correctly rounded values from WideFloat alone, which the functions fall back on:
 // atan for 2^-27 <= |x| <= 2^60, asin for 0 < |x| <= 1, acos for |x| < 1.
