@@ -91,14 +91,6 @@ Fold fold(double x, bool cosine)
     return x < 0 ? Fold{2, -1, false} : Fold{0, 1, false};
 }
 
-double exact(double x, bool cosine)
-{
-    const Fold f = fold(x, cosine);
-    const WideFloat wide_a(std::fabs(x));
-    const WideFloat s = wide::sqrt(WideFloat::integer(1) - wide_a * wide_a);
-    return wide::quarter_turns_plus_atan(f.k, f.sign, f.over_root ? wide_a / s : s / wide_a).to_double();
-}
-
 // asin(y) for 0 <= y.hi <= 1/2, from the Taylor coefficients at the nearest step.
 DoubleDouble arcsine_quick(DoubleDouble y)
 {
@@ -144,7 +136,7 @@ double inverse_sine_or_cosine(double x, bool cosine)
     if (round_careful_arctangent(f.k, f.sign, y, result))
         return result;
     SLOW_PATH_TAKEN(cosine ? "acos" : "asin");
-    return exact(x, cosine);
+    return (cosine ? wide::acos(WideFloat(x)) : wide::asin(WideFloat(x))).to_double();
 }
 
 }  // namespace
@@ -170,13 +162,9 @@ double acos(double x)
         if (const auto r = rounded(result.hi, result.lo, 0x1p-80 * result.hi))
             return *r;
         SLOW_PATH_TAKEN("acos");
-        return acos_exact(x);
+        return wide::acos(WideFloat(x)).to_double();
     }
     return inverse_sine_or_cosine(x, true);
 }
-
-double asin_exact(double x) { return std::copysign(exact(std::fabs(x), false), x); }
-
-double acos_exact(double x) { return exact(x, true); }
 
 }  // namespace runtime::correctly_rounded

@@ -151,16 +151,7 @@ double atan(double x)
     if (a <= 1.0 ? round_arctangent(0, 1.0, {a, 0.0}, result) : round_arctangent(1, -1.0, one_over(a), result))
         return std::copysign(result, x);
     SLOW_PATH_TAKEN("atan");
-    return atan_exact(x);
-}
-
-double atan_exact(double x)
-{
-    const double a = std::fabs(x);
-    const WideFloat wide_a(a);
-    const WideFloat exact = a <= 1.0 ? wide::quarter_turns_plus_atan(0, 1, wide_a)
-                                     : wide::quarter_turns_plus_atan(1, -1, reciprocal(wide_a));
-    return std::copysign(exact.to_double(), x);
+    return wide::atan(WideFloat(x)).to_double();
 }
 
 }  // namespace runtime::correctly_rounded

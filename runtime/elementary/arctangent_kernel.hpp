@@ -1,5 +1,5 @@
 // What atan, asin and acos share: the arctangent of a double-double on [0, 1] plus a
-// multiple of pi/2, rounded when a rounding test proves it, and the slow paths alone.
+// multiple of pi/2, rounded when a rounding test proves it.
 #pragma once
 
 #include "runtime/elementary/double_double.hpp"
@@ -30,11 +30,5 @@ bool round_quick(DoubleDouble sum, double& result);
 // as above with k pi/2 + sign atan(y) >= atan(y) / 2; false when only the slow path
 // decides.
 bool round_careful_arctangent(int k, double sign, DoubleDouble y, double& result);
-
-// The correctly rounded values from WideFloat alone, which the functions fall back on:
-// atan for 2^-27 <= |x| <= 2^60, asin for 0 < |x| <= 1, acos for |x| < 1.
-double atan_exact(double x);
-double asin_exact(double x);
-double acos_exact(double x);
 
 }  // namespace runtime::correctly_rounded

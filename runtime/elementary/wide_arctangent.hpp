@@ -1,16 +1,19 @@
-// The inverse trigonometric functions' slow paths in WideFloat, each within 2^-245
-// relatively (argued in wide_arctangent.cpp).
+// The inverse trigonometric functions in WideFloat, their slow paths' evaluations, each
+// within 2^-242 relatively (argued in wide_arctangent.cpp).
 #pragma once
 
 #include "runtime/elementary/wide_float.hpp"
 
 namespace runtime::correctly_rounded::wide {
 
-// k pi/2 + sign atan(y) for 0 <= y <= 1 + 2^-10, k = 0, 1, 2, sign = +-1, when the sum
-// is at least atan(y)/2.
-WideFloat quarter_turns_plus_atan(int k, int sign, const WideFloat& y);
+// pi/2, rounded to 256 bits.
+WideFloat half_pi();
 
-// sqrt(x) for x >= 0 within the range of a double's exponent.
+WideFloat atan(const WideFloat& x);
+WideFloat asin(const WideFloat& x);  // |x| <= 1
+WideFloat acos(const WideFloat& x);  // |x| <= 1
+
+// sqrt(x) for x >= 0 with an exponent within a double's range.
 WideFloat sqrt(const WideFloat& x);
 
 }  // namespace runtime::correctly_rounded::wide
