@@ -7,8 +7,9 @@
 // is exact (Sterbenz: c/2 <= y.hi <= 2c, or c = 0) and |h| <= 2^-9 (1 + 2^-40).
 //
 // Quick evaluation, atan(c) + a_1 h + (a_2 h^2 + ... + a_8 h^8) + y.lo (a_1 + 2 a_2 h),
-// with the Taylor coefficients a_k at c from the table (|a_k| <= 1): a_1 h is exact as a
-// double-double but for a_1's own 2^-106; the rest, at most 2^-18 of the sum, is formed in
+// with the Taylor coefficients a_k at c from the table (|a_k| <= 1): a_1 is a 26-bit
+// double and the double nearest its rest (2^-79), and the 26-bit one times either half of
+// h is exact, the rest of a_1 h within 2^-79; the rest, at most 2^-18 of the sum, is formed in
 // doubles within 2^-51 of itself; the terms left out (h^9, y.lo h^2) are below 2^-72 of
 // the sum; for c >= 2^-8 the sum is at least atan(c)/2, for c = 0 it is h itself with no
 // h^2 term. The quick result is within 2^-66 relatively; its test allows QUICK_ERROR.
@@ -118,9 +119,12 @@ DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double h, dou
     const double low = (p.a[0] + h * p.a[1]) + h2 * (p.a[2] + h * p.a[3]);
     const double high = (p.a[4] + h * p.a[5]) + h2 * p.a[6];
     const double rest = h2 * (low + h4 * high);
-    const DoubleDouble linear = two_prod(p.slope_hi, h);
-    DoubleDouble sum = two_sum(base.hi, linear.hi);
-    sum.lo += ((base.lo + linear.lo) + (p.slope_lo * h + lo * (p.slope_hi + 2.0 * h * p.a[0]))) + rest;
+    // slope_hi and the halves of h have 26 bits each: both products are exact.
+    const DoubleDouble halves = split(h);
+    const double linear_hi = p.slope_hi * halves.hi;
+    const double linear_lo = p.slope_hi * halves.lo + p.slope_lo * h;
+    DoubleDouble sum = two_sum(base.hi, linear_hi);
+    sum.lo += ((base.lo + linear_lo) + lo * (p.slope_hi + 2.0 * h * p.a[0])) + rest;
     return fast_two_sum(sum.hi, sum.lo);
 }
 

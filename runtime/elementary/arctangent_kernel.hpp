@@ -7,7 +7,7 @@
 namespace runtime::correctly_rounded {
 
 // Taylor coefficients of a function at a step c: f(c + h) = f(c) + sum_k a_k h^k, with
-// a_1 = slope_hi + slope_lo.
+// a_1 = slope_hi + slope_lo, slope_hi of 26 significant bits.
 struct Taylor {
     double slope_hi;
     double slope_lo;

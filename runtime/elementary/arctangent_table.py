@@ -87,10 +87,20 @@ def asin_taylor(i):
     return [g[k - 1] / k for k in range(1, DEGREE + 1)]
 
 
+def to_26_bits(x):
+    """x > 0 rounded to 26 significant bits, so that its product with 26 bits is exact."""
+    e = x.numerator.bit_length() - x.denominator.bit_length()
+    if Fraction(2) ** e > x:
+        e -= 1
+    unit = Fraction(2) ** (e - 25)
+    return round(x / unit) * unit
+
+
 def taylor_row(coefficients, i):
-    """A Taylor row: the first coefficient as two doubles, the others as one each."""
-    first = float(coefficients[0])
-    head = ", ".join(x.hex() for x in (first, float(coefficients[0] - Fraction(first))))
+    """A Taylor row: the first coefficient as a 26-bit double and the double nearest the
+    rest of it, the others as one double each."""
+    first = to_26_bits(coefficients[0])
+    head = ", ".join(x.hex() for x in (float(first), float(coefficients[0] - first)))
     rest = ", ".join(float(v).hex() for v in coefficients[1:])
     return f"    {{{head}, {{{rest}}}}},  // {i}"
 
