@@ -3,8 +3,9 @@
 // they are defined for negative arguments and round exactly as the written product
 // does: cube(x) is (x * x) * x.
 //
-// exp and log are our own and correctly rounded (elementary/correctly_rounded.hpp), so
-// they give the same bits on every machine; the others still come from the C library.
+// exp, log, atan, asin and acos are our own and correctly rounded
+// (elementary/correctly_rounded.hpp), so they give the same bits on every machine; the
+// others still come from the C library.
 //
 // In 32 bits every function is formed in 64 bits and rounded once to 32, as the
 // exponential of the built-in 32-bit function is: closer to the true value than the
@@ -46,11 +47,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::tan:
         return std::tan(x);
     case Elementary::asin:
-        return std::asin(x);
+        return correctly_rounded::asin(x);
     case Elementary::acos:
-        return std::acos(x);
+        return correctly_rounded::acos(x);
     case Elementary::atan:
-        return std::atan(x);
+        return correctly_rounded::atan(x);
     case Elementary::sinh:
         return std::sinh(x);
     case Elementary::cosh:

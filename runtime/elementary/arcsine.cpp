@@ -31,7 +31,7 @@
 // quarter of the spacing there); acos(x) for |x| < 2^-27 is pi/2 - x within x^3/6 <
 // 2^-83 relatively; acos(1) = +0, acos(-1) = pi and asin(+-1) = +-pi/2 rounded;
 // |x| > 1 and NaN give NaN.
-#include "runtime/elementary/arctangent.hpp"
+#include "runtime/elementary/correctly_rounded.hpp"
 
 #include "runtime/elementary/arctangent_kernel.hpp"
 #include "runtime/elementary/rounding.hpp"

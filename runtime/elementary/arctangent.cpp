@@ -32,7 +32,7 @@
 // quarter of the spacing of the doubles next to x; |x| > 2^60 gives pi/2 rounded, as
 // pi/2 lies 2^-53.9 above that double and 1/|x| cannot reach the next midpoint;
 // atan(+-inf) = +-pi/2 rounded; NaN gives NaN.
-#include "runtime/elementary/arctangent.hpp"
+#include "runtime/elementary/correctly_rounded.hpp"
 
 #include "runtime/elementary/arctangent_kernel.hpp"
 
