@@ -39,6 +39,12 @@ const std::vector<OracleFunction>& oracle_functions()
          {{0, -60, 9, true}, {-727, -60, 4, true}}, -30, 30},
         {"log", cr::log, [](double x) { return std::log(x); }, mpfr_log,
          {{0, -1074, 1023, false}, {1, -53, -1, true}}, 0.01, 100},
+        {"atan", cr::atan, [](double x) { return std::atan(x); }, mpfr_atan,
+         {{0, -1074, 1023, true}, {0, -30, 62, true}}, -10, 10},
+        {"asin", cr::asin, [](double x) { return std::asin(x); }, mpfr_asin,
+         {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
+        {"acos", cr::acos, [](double x) { return std::acos(x); }, mpfr_acos,
+         {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
     };
     return functions;
 }
