@@ -3,7 +3,7 @@
 // they are defined for negative arguments and round exactly as the written product
 // does: cube(x) is (x * x) * x.
 //
-// exp, log, sin, cos and tan are our own and correctly rounded
+// exp, log, sin, cos, tan, asin, acos and atan are our own and correctly rounded
 // (elementary/correctly_rounded.hpp), so they give the same bits on every machine; the
 // others still come from the C library.
 //
@@ -47,11 +47,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::tan:
         return correctly_rounded::tan(x);
     case Elementary::asin:
-        return std::asin(x);
+        return correctly_rounded::asin(x);
     case Elementary::acos:
-        return std::acos(x);
+        return correctly_rounded::acos(x);
     case Elementary::atan:
-        return std::atan(x);
+        return correctly_rounded::atan(x);
     case Elementary::sinh:
         return std::sinh(x);
     case Elementary::cosh:

@@ -22,6 +22,9 @@ double log(double x);
 double sin(double x);
 double cos(double x);
 double tan(double x);
+double atan(double x);
+double asin(double x);  // NaN outside [-1, 1]
+double acos(double x);  // NaN outside [-1, 1]
 
 // The fast paths without their rounding test, for the slow paths and for functions built
 // on these, with their relative error bounds.

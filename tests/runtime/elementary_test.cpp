@@ -15,6 +15,7 @@
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/double_double.hpp"
 #include "runtime/elementary/wide_float.hpp"
+#include "runtime/elementary/wide_arctangent.hpp"
 #include "runtime/elementary/wide_functions.hpp"
 #include "tests/support/mpfr_oracle.hpp"
 #include "tests/support/process.hpp"
@@ -110,6 +111,45 @@ const SpecialValue SPECIAL_VALUES[] = {
     {"log_of_largest_subnormal", "log", 0x0.fffffffffffffp-1022, -0x1.6232bdd7abcd2p+9},
     {"log_of_least_normal", "log", 0x1p-1022, -0x1.6232bdd7abcd2p+9},
     {"log_of_largest_double", "log", 0x1.fffffffffffffp+1023, 0x1.62e42fefa39efp+9},
+    {"atan_of_nan", "atan", NaN, NaN},
+    {"atan_of_plus_infinity", "atan", INF, 0x1.921fb54442d18p+0},
+    {"atan_of_minus_infinity", "atan", -INF, -0x1.921fb54442d18p+0},
+    {"atan_of_zero", "atan", 0.0, 0.0},
+    {"atan_of_minus_zero", "atan", -0.0, -0.0},
+    {"atan_of_least_subnormal", "atan", -0x1p-1074, -0x1p-1074},
+    {"atan_below_the_tiny_threshold", "atan", 0x1.fffffffffffffp-28, 0x1.fffffffffffffp-28},
+    {"atan_at_the_tiny_threshold", "atan", 0x1p-27, 0x1p-27},
+    {"atan_of_one", "atan", 1.0, 0x1.921fb54442d18p-1},
+    {"atan_of_minus_one", "atan", -1.0, -0x1.921fb54442d18p-1},
+    {"atan_of_two_to_the_27", "atan", 0x1p27, 0x1.921fb52442d18p+0},
+    {"atan_at_the_huge_threshold", "atan", 0x1p60, 0x1.921fb54442d18p+0},
+    {"atan_above_the_huge_threshold", "atan", -0x1.0000000000001p60, -0x1.921fb54442d18p+0},
+    {"atan_of_largest_double", "atan", 0x1.fffffffffffffp+1023, 0x1.921fb54442d18p+0},
+    {"asin_of_nan", "asin", NaN, NaN},
+    {"asin_of_zero", "asin", 0.0, 0.0},
+    {"asin_of_minus_zero", "asin", -0.0, -0.0},
+    {"asin_of_least_subnormal", "asin", 0x1p-1074, 0x1p-1074},
+    {"asin_at_the_tiny_threshold", "asin", -0x1p-27, -0x1p-27},
+    {"asin_of_a_half", "asin", 0.5, 0x1.0c152382d7366p-1},
+    {"asin_just_below_one", "asin", 0x1.fffffffffffffp-1, 0x1.921fb50442d18p+0},
+    {"asin_of_one", "asin", 1.0, 0x1.921fb54442d18p+0},
+    {"asin_of_minus_one", "asin", -1.0, -0x1.921fb54442d18p+0},
+    {"asin_just_above_one_is_a_domain_error", "asin", 0x1.0000000000001p+0, NaN},
+    {"asin_just_below_minus_one_is_a_domain_error", "asin", -0x1.0000000000001p+0, NaN},
+    {"asin_of_infinity_is_a_domain_error", "asin", INF, NaN},
+    {"acos_of_nan", "acos", NaN, NaN},
+    {"acos_of_one_exact", "acos", 1.0, 0.0},
+    {"acos_just_below_one", "acos", 0x1.fffffffffffffp-1, 0x1p-26},
+    {"acos_of_minus_one", "acos", -1.0, 0x1.921fb54442d18p+1},
+    {"acos_just_above_minus_one", "acos", -0x1.fffffffffffffp-1, 0x1.921fb52442d18p+1},
+    {"acos_of_zero", "acos", 0.0, 0x1.921fb54442d18p+0},
+    {"acos_of_minus_zero", "acos", -0.0, 0x1.921fb54442d18p+0},
+    {"acos_of_least_subnormal", "acos", 0x1p-1074, 0x1.921fb54442d18p+0},
+    {"acos_at_the_tiny_threshold", "acos", 0x1p-27, 0x1.921fb52442d18p+0},
+    {"acos_of_a_half", "acos", 0.5, 0x1.0c152382d7366p+0},
+    {"acos_of_minus_a_half", "acos", -0.5, 0x1.0c152382d7366p+1},
+    {"acos_just_above_one_is_a_domain_error", "acos", 0x1.0000000000001p+0, NaN},
+    {"acos_of_minus_infinity_is_a_domain_error", "acos", -INF, NaN},
 };
 
 class SpecialValues : public testing::TestWithParam<SpecialValue> {};
@@ -137,6 +177,9 @@ struct HardCase {
 const HardCase HARD_CASES[] = {
 #include "tests/runtime/hard_cases/exp.inc"
 #include "tests/runtime/hard_cases/log.inc"
+#include "tests/runtime/hard_cases/atan.inc"
+#include "tests/runtime/hard_cases/asin.inc"
+#include "tests/runtime/hard_cases/acos.inc"
 };
 
 TEST(HardCases, LieNearAMidpointAndMatchMpfr)
@@ -165,6 +208,16 @@ const WideFunction WIDE_FUNCTIONS[] = {
     {"exp", cr::wide::exp, mpfr_exp, {{0, -60, 9, true}, {-727, -60, 4, true}}},
     {"expm1", cr::wide::expm1, mpfr_expm1, {{0, -1074, 9, true}, {0, -30, 0, true}}},
     {"log", cr::wide::log, mpfr_log, {{0, -1074, 1023, false}, {1, -53, -1, true}}},
+    {"atan", cr::wide::atan, mpfr_atan, {{0, -1074, 1023, true}, {0, -30, 62, true}}},
+    {"asin", cr::wide::asin, mpfr_asin, {{0, -1074, -1, true}, {-1, -60, -2, false}}},
+    {"acos", cr::wide::acos, mpfr_acos, {{0, -1074, -1, true}, {-1, -60, -2, false}}},
+    // acos(1 - m 2^e), drawn as acos(-x) for x = -1 + m 2^e: the small results near 1
+    {"acos_near_one", [](const WideFloat& x) { return cr::wide::acos(-x); },
+     [](mpfr_ptr y, mpfr_srcptr x, mpfr_rnd_t rounding) {
+         mpfr_neg(y, x, rounding);
+         return mpfr_acos(y, y, rounding);
+     },
+     {{-1, -60, -2, false}}},
 };
 
 class SlowPaths : public testing::TestWithParam<WideFunction> {};

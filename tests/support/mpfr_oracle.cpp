@@ -45,6 +45,12 @@ const std::vector<OracleFunction>& oracle_functions()
          {{0, -28, 21, true}, {0, -1074, 1023, true}}, -10, 10},
         {"tan", cr::tan, [](double x) { return std::tan(x); }, mpfr_tan,
          {{0, -28, 21, true}, {0, -1074, 1023, true}}, -1.5, 1.5},
+        {"atan", cr::atan, [](double x) { return std::atan(x); }, mpfr_atan,
+         {{0, -1074, 1023, true}, {0, -30, 62, true}}, -10, 10},
+        {"asin", cr::asin, [](double x) { return std::asin(x); }, mpfr_asin,
+         {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
+        {"acos", cr::acos, [](double x) { return std::acos(x); }, mpfr_acos,
+         {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
     };
     return functions;
 }
