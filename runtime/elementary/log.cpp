@@ -11,7 +11,8 @@
 //  z is exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is
 //    exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum.
 //  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
-//    t^2/2 is exact and z - t^2/2 is an exact fast_two_sum; v (t + z) is below 2^-33.4.
+//    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25, and for |z| >= 2^-20
+//    also |t| <= 1.04 |z|, so that v (t + z) stays below 2^-23.9 |z|.
 //    The cubic part z^3 (1/3 - z/4 + ... - z^5/8) leaves out z^9/9 and beyond (2^-78.5 |z|)
 //    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; it is added last
 //    to the low parts, the sums before it below 2^-34: roundings below 2^-83 (2^-73.6 |z|)
@@ -83,6 +84,10 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     const double e = exponent + offset;
     const DoubleDouble sum = fast_two_sum(e * LN2_HIGH + cell.minus_log_hi, head.hi);
     const double low = ((sum.lo + head.lo) - 0.5 * square_low) + (e * LN2_LOW + cell.minus_log_lo);
+    // Where |z| < 2^-20, t and v may nearly cancel, t^2/2 exceed z^2/2 by far and the
+    // parts be of any size: normalized there.
+    if (std::abs(z) < 0x1p-20) [[unlikely]]
+        return fast_two_sum(sum.hi, low + cubic);
     return {sum.hi, low + cubic};
 }
 
