@@ -119,9 +119,10 @@ double exp(double x)
     // The result is normal, hi + lo below 2, and ERROR covers 2 EXP_APPROXIMATION_ERROR
     // and the roundings of lo -+ ERROR (below 2^-19, by 2^-73 at most): rounded()'s test.
     constexpr double ERROR = 2 * EXP_APPROXIMATION_ERROR + 0x1p-72;
-    const double upper = y.hi + (y.lo + ERROR);
-    if (upper == y.hi + (y.lo - ERROR)) [[likely]]
-        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(upper) +
+    // hi + lo lies between the two ends, so its own rounding is the same, and is formed
+    // beside them rather than after.
+    if (y.hi + (y.lo + ERROR) == y.hi + (y.lo - ERROR)) [[likely]]
+        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(y.hi + y.lo) +
                                      (static_cast<std::uint64_t>(scale) << 52));
     return exp_slow(x);
 }

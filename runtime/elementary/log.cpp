@@ -104,9 +104,9 @@ inline double log_rounded(double x, DoubleDouble y)
 {
     constexpr double ERROR = 0x1.3p-68;
     const double error = std::abs(y.hi) * ERROR;
-    const double upper = y.hi + (y.lo + error);
-    if (upper == y.hi + (y.lo - error)) [[likely]]
-        return upper;
+    // hi + lo lies between the two ends, so its own rounding is the same.
+    if (y.hi + (y.lo + error) == y.hi + (y.lo - error)) [[likely]]
+        return y.hi + y.lo;
     return log_slow(x);
 }
 
