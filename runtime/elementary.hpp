@@ -3,6 +3,10 @@
 // they are defined for negative arguments and round exactly as the written product
 // does: cube(x) is (x * x) * x.
 //
+// exp, log, sin, cos, tan, asin, acos and atan are our own and correctly rounded
+// (elementary/correctly_rounded.hpp), so they give the same bits on every machine; the
+// others still come from the C library.
+//
 // In 32 bits every function is formed in 64 bits and rounded once to 32, as the
 // exponential of the built-in 32-bit function is: closer to the true value than the
 // 32-bit library functions.
@@ -10,10 +14,15 @@
 
 #include <cmath>
 
+#include "runtime/elementary/correctly_rounded.hpp"
+
 namespace runtime {
 
-inline double exponential(double x) { return std::exp(x); }
-inline float exponential(float x) { return static_cast<float>(std::exp(static_cast<double>(x))); }
+inline double exponential(double x) { return correctly_rounded::exp(x); }
+inline float exponential(float x)
+{
+    return static_cast<float>(correctly_rounded::exp(static_cast<double>(x)));
+}
 
 inline double square(double x) { return x * x; }
 inline float square(float x) { return x * x; }
@@ -28,21 +37,21 @@ inline double elementary(Elementary function, double x)
     case Elementary::exp:
         return exponential(x);
     case Elementary::log:
-        return std::log(x);
+        return correctly_rounded::log(x);
     case Elementary::sqrt:
         return std::sqrt(x);
     case Elementary::sin:
-        return std::sin(x);
+        return correctly_rounded::sin(x);
     case Elementary::cos:
-        return std::cos(x);
+        return correctly_rounded::cos(x);
     case Elementary::tan:
-        return std::tan(x);
+        return correctly_rounded::tan(x);
     case Elementary::asin:
-        return std::asin(x);
+        return correctly_rounded::asin(x);
     case Elementary::acos:
-        return std::acos(x);
+        return correctly_rounded::acos(x);
     case Elementary::atan:
-        return std::atan(x);
+        return correctly_rounded::atan(x);
     case Elementary::sinh:
         return std::sinh(x);
     case Elementary::cosh:

@@ -1,0 +1,45 @@
+// Our own elementary functions, correctly rounded to nearest-even for every double.
+//
+// Why our own: a correctly rounded result is unique, so every machine, compiler and build
+// (with or without fused multiply-add, in WebAssembly too) gives the same bits, and a run
+// is reproduced exactly anywhere. No C library promises that; each rounds some arguments
+// one way and others the other, and its variants for different processors disagree.
+//
+// How: each function has a fast path in double-double arithmetic with a proven bound on
+// its error; a rounding test (rounding.hpp) proves from that bound whether its result
+// rounds to one double. Where it cannot (about one argument in 10^4 or fewer), a slow
+// path evaluates the function again in WideFloat (wide_functions.hpp) and rounds that
+// once. Results that are exactly a double (exp(0), log(1)) are settled before the test.
+// Special values follow IEEE 754 and C. The error bounds are argued in each file.
+#pragma once
+
+#include "runtime/elementary/double_double.hpp"
+
+namespace runtime::correctly_rounded {
+
+double exp(double x);
+double log(double x);
+double sin(double x);
+double cos(double x);
+double tan(double x);
+double atan(double x);
+double asin(double x);  // NaN outside [-1, 1]
+double acos(double x);  // NaN outside [-1, 1]
+
+// The fast paths without their rounding test, for the slow paths and for functions built
+// on these, with their relative error bounds.
+
+// e^x = (value.hi + value.lo) 2^scale for finite x in [-746, 710], value.hi in [0.99, 2)
+// and |value.lo| <= ulp(value.hi)/2.
+struct ScaledDoubleDouble {
+    DoubleDouble value;
+    int scale;
+};
+ScaledDoubleDouble exp_approximation(double x);
+inline constexpr double EXP_APPROXIMATION_ERROR = 0x1.1p-70;
+
+// log x = hi + lo for finite x > 0, |lo| <= ulp(hi)/2 (exact, 0 + 0, at x = 1).
+DoubleDouble log_approximation(double x);
+inline constexpr double LOG_APPROXIMATION_ERROR = 0x1p-68;
+
+}  // namespace runtime::correctly_rounded

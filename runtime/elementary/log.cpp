@@ -1,0 +1,141 @@
+// log x = e ln 2 - log r + log(1 + z), x = m 2^e, r a 10-bit 1/c for the cell c of m, z = m r - 1
+//
+// Our own log, correctly rounded, so that every machine gives the same bits (see
+// correctly_rounded.hpp).
+//
+// The significand m in [1 - 2^-10, 2 - 2^-10) lies within 2^-10 of the centre c = 1 + i/512
+// of its cell; the cell of 1 spans both sides of it and has r = 1, so near x = 1 nothing
+// cancels.
+//
+// Fast path, u = 2^-53, |z| <= 1.5 2^-10 = rho (tables.py checks every cell):
+//  z is exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is
+//    exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum.
+//  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
+//    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25, and for |z| >= 2^-20
+//    also |t| <= 1.04 |z|, so that v (t + z) stays below 2^-23.9 |z|.
+//    The cubic part z^3 (1/3 - z/4 + ... - z^5/8) leaves out z^9/9 and beyond (2^-78.5 |z|)
+//    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; it is added last
+//    to the low parts, the sums before it below 2^-34: roundings below 2^-83 (2^-73.6 |z|)
+//    and 2^-87: within 2^-70.7 |z| in all, and that is the relative error in the cell of 1.
+//  Elsewhere e LN2_HIGH + hi is exact (multiples of 2^-43 below 2^10) and is at least 2^-10
+//    beside the z part (tables.py), so the fast_two_sum with it is exact; the low parts add
+//    with roundings below 2^-86 next to 1 (e = 0, -1) and the table and ln 2's split leave
+//    2^-87 at most. Next to 1 |log x| >= 2^-11 while |z| <= 3 |log x|: below 2^-68.8
+//    relative; further out much less.
+//  LOG_APPROXIMATION_ERROR, 2^-68, covers that and the rounding of the test.
+//
+// Special values: NaN gives NaN, a negative x (-inf included) NaN, +-0 gives -inf, +inf
+// gives +inf; subnormal x are scaled by 2^52 first. log 1 = +0 exactly, the one double or
+// midpoint log can give (log x is transcendental for rational x != 1), settled before the
+// rounding test.
+//
+// Slow path: WideFloat's log (error below 2^-248), rounded once.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/slow_path.hpp"
+#include "runtime/elementary/wide_functions.hpp"
+
+namespace runtime::correctly_rounded {
+namespace {
+
+struct LogCell {
+    double inverse;
+    double minus_log_hi;
+    double minus_log_lo;
+};
+
+#include "runtime/elementary/log_table.inc"
+
+constexpr std::uint64_t LEAST_NORMAL = 0x0010000000000000;
+constexpr std::uint64_t INFINITE = 0x7ff0000000000000;
+constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
+constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
+
+// The bits of a normal positive x; its logarithm plus offset ln 2 as hi + lo, not
+// normalized: |lo| <= 2^-18.7 |hi|.
+inline DoubleDouble log_fast(std::uint64_t bits, int offset)
+{
+    const std::uint64_t nearest = bits + HALF_CELL;  // the nearest cell centre, maybe 2
+    const int exponent = static_cast<int>(nearest >> 52) - 1023;
+    const LogCell& cell = LOG_CELLS[(nearest >> 43) & 511];
+    const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
+    const double m = std::bit_cast<double>(m_bits);
+    const double m_hi = std::bit_cast<double>(m_bits & ~LOW_27_BITS);
+    const double r = cell.inverse;
+    const double t = m_hi * r - 1.0;
+    const double v = (m - m_hi) * r;
+    const double z = t + v;
+
+    // z^2 = t^2 + v (t + z), t^2 exact.
+    const double half_square = 0.5 * (t * t);
+    const double square_low = v * (t + z);
+    const double z2 = z * z;
+    const double cubic =
+        (z2 * z) * ((0x1.5555555555555p-2 - 0.25 * z) +
+                    z2 * (0x1.999999999999ap-3 - 0x1.5555555555555p-3 * z) +
+                    (z2 * z2) * (0x1.2492492492492p-3 - 0.125 * z));
+    const DoubleDouble head = fast_two_sum(z, -half_square);
+
+    const double e = exponent + offset;
+    const DoubleDouble sum = fast_two_sum(e * LN2_HIGH + cell.minus_log_hi, head.hi);
+    const double low = ((sum.lo + head.lo) - 0.5 * square_low) + (e * LN2_LOW + cell.minus_log_lo);
+    // Where |z| < 2^-20, t and v may nearly cancel, t^2/2 exceed z^2/2 by far and the
+    // parts be of any size: normalized there.
+    if (std::abs(z) < 0x1p-20) [[unlikely]]
+        return fast_two_sum(sum.hi, low + cubic);
+    return {sum.hi, low + cubic};
+}
+
+// Where the rounding test fails.
+[[gnu::noinline]] double log_slow(double x)
+{
+    SLOW_PATH_TAKEN("log");
+    return wide::log(WideFloat(x)).to_double();
+}
+
+// rounded()'s test, with ERROR covering LOG_APPROXIMATION_ERROR |log x| <= 2^-68 (1 +
+// 2^-18.7) |hi| and the roundings of lo -+ error, at most 2^-53 2^-18.7 |hi|.
+inline double log_rounded(double x, DoubleDouble y)
+{
+    constexpr double ERROR = 0x1.3p-68;
+    const double error = std::abs(y.hi) * ERROR;
+    // hi + lo lies between the two ends, so its own rounding is the same.
+    if (y.hi + (y.lo + error) == y.hi + (y.lo - error)) [[likely]]
+        return y.hi + y.lo;
+    return log_slow(x);
+}
+
+// Zero, negative, subnormal or not finite.
+[[gnu::noinline]] double log_special(double x)
+{
+    if (x != x) return x + x;
+    if (x == 0) return -std::numeric_limits<double>::infinity();
+    if (x < 0) return std::numeric_limits<double>::quiet_NaN();
+    if (x == std::numeric_limits<double>::infinity()) return x;
+    return log_rounded(x, log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+}
+
+}  // namespace
+
+DoubleDouble log_approximation(double x)
+{
+    if (x < 0x1p-1022) return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+    return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x), 0));
+}
+
+double log(double x)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    if (bits - LEAST_NORMAL >= INFINITE - LEAST_NORMAL) [[unlikely]]
+        return log_special(x);
+    if (bits == 0x3ff0000000000000) [[unlikely]]  // 1
+        return 0.0;
+    return log_rounded(x, log_fast(bits, 0));
+}
+
+}  // namespace runtime::correctly_rounded

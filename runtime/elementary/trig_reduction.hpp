@@ -1,0 +1,32 @@
+// x = k * pi/2 + r with |r| <= pi/4 (a little more where k is chosen from a rounded
+// product), exactly enough that r keeps its relative accuracy even for the doubles
+// closest to a multiple of pi/2.
+#pragma once
+
+#include <cstdint>
+
+namespace runtime::correctly_rounded {
+
+// r as a double-double, k modulo 4.
+struct Quadrant {
+    int k;
+    double hi;
+    double lo;
+};
+
+// For finite ax >= 0.
+Quadrant reduce_quadrant(double ax);
+
+// The fraction of ax * 2/pi as a signed fixed-point number of FRACTION_WORDS words: the
+// exact path's reduction. ax * 2/pi = 4n + k + f with |f| <= 1/2.
+constexpr int FRACTION_WORDS = 8;
+struct QuadrantFraction {
+    int k;
+    bool negative;                           // f < 0
+    std::uint32_t words[FRACTION_WORDS];     // |f| * 2^(32 * FRACTION_WORDS), first word highest
+};
+
+// For finite ax > 0; |f| is accurate to 2^-230 and, over all doubles, at least 2^-62.
+QuadrantFraction reduce_quadrant_exactly(double ax);
+
+}  // namespace runtime::correctly_rounded
