@@ -92,7 +92,13 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
         E != ENDING::CONVERGED)
         return E;
     const double DFX = DF(ALT);
-    if (FX == 0 || NEWTON_CORRECTION(FX, DFX) != 0) return ENDING::CONVERGED;
+    if (FX == 0 || NEWTON_CORRECTION(FX, DFX) != 0) {
+        // The test bounds the last step; the next one, from XSTART, shows what is left.
+        const double FNEXT = F(XSTART);
+        const double NEXT = FNEXT == 0 ? 0 : std::abs(NEWTON_CORRECTION(FNEXT, DF(XSTART)));
+        return CONVERGED_UNLESS_SLOW(NEWTON_NAME, STEPS, XSTART, std::abs(XSTART - ALT), NEXT, NEXT,
+                                     RUN.TOLERANCE);
+    }
     // A correction of exactly 0 where f is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(
         NEWTON_NAME, STEPS, XSTART,

@@ -75,7 +75,12 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         E != ENDING::CONVERGED)
         return E;
     const double FALT = F(ALT);
-    if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) return ENDING::CONVERGED;
+    if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) {
+        // The test bounds the last step; the one before shows how fast the steps shrink.
+        const double LAST = std::abs(X1 - X0);
+        return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, std::abs(X0 - ALT), LAST, 0,
+                                     RUN.TOLERANCE);
+    }
     // A correction of exactly 0 where F is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(
         SECANT_NAME, STEPS, X1,

@@ -45,6 +45,15 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
         .append(std::to_string(LAST));
 }
 
+// An estimate to two significant digits: 0.12 rather than 0.11723456789012345.
+std::string ABOUT(double V)
+{
+    if (V == 0 || !std::isfinite(V)) return runtime::shortest(V);
+    const int E = static_cast<int>(std::floor(std::log10(std::abs(V)))) - 1;
+    const double P = std::pow(10.0, std::abs(E));  // exact up to 10^22
+    return runtime::shortest(E >= 0 ? std::round(V / P) * P : std::round(V * P) / P);
+}
+
 }  // namespace
 
 ENDING REPORT_STOP(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
@@ -116,6 +125,25 @@ ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, d
     WHY += FIXED_POINT ? "; ob x nahe einem Fixpunkt liegt, zeigt das nicht"
                        : "; ob x nahe einer Nullstelle liegt, zeigt das nicht";
     return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);
+}
+
+ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
+                             double LATER, double AHEAD, double TOLERANCE)
+{
+    const double AT = std::abs(X);
+    if (!(LATER > 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT)))
+        return ENDING::CONVERGED;
+    // Shrinking by Q each, the steps from where LATER starts add up to LATER/(1 - Q); the
+    // part of LATER already taken lies behind X.
+    const double Q = LATER / EARLIER;
+    const double LEFT = LATER / (1 - Q) - (LATER - AHEAD);
+    if (Q < 1 && LEFT <= 10 * TOLERANCE) return ENDING::CONVERGED;
+    return REPORT_NOT_CONVERGED(
+        METHOD, STEPS, X,
+        Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) +
+                    " % kürzer; die Nullstelle liegt wohl noch etwa " + ABOUT(LEFT) + " entfernt"
+              : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
+                    "); das Verfahren nähert sich keiner Nullstelle");
 }
 
 }  // namespace METHODS

@@ -30,6 +30,14 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY);
 
+// Newton's method or the secant method met its test at X, after steps of EARLIER and then
+// LATER, and AHEAD is the distance a step from X would go (0 where LATER starts at X).
+// The test bounds a step, not the distance to the root: where the steps do not shrink, or
+// shrink so slowly that those still to come add up to more than ten tolerances, X is no
+// root found, and that is reported. Steps at the rounding level of X say nothing.
+ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
+                             double LATER, double AHEAD, double TOLERANCE);
+
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. A V of 0 or a subnormal one is convergence unless UNDERFLOWS finds
 // that only underflow made it so small; that is reported.

@@ -113,6 +113,15 @@ const Formula SUBNORMAL("(x - 1)*1e-300*1e-10");
 const Formula VANISHING_G("x + (x - 1)*1e-300*1e-300");
 // Subnormal exactly, by subtraction alone: no underflow.
 const Formula EXACTLY_SUBNORMAL("x - 1e-310");
+// What a method says after stopping on such a value.
+const std::string BY_UNDERFLOW = " ist nur durch Unterlauf 0; ob x nahe einer Nullstelle liegt, "
+                                 "zeigt das nicht";
+std::string FIXED_BY_UNDERFLOW(const char* method)
+{
+    return method +
+           std::string(" ohne einen Schritt bei x = 3 nicht konvergiert: g(x) - x ist nur "
+                       "durch Unterlauf 0; ob x nahe einem Fixpunkt liegt, zeigt das nicht");
+}
 
 enum class Method { bisec, newton, fix, regula_falsi, illinois, secant, steffensen };
 
@@ -219,25 +228,6 @@ struct BisecCase {
     METHODS::SETTINGS settings = {};
 };
 
-// An end that is a root is the result at once, without a step.
-std::function<void(const Outcome&, double, double, double, std::int32_t)> root_at(double end)
-{
-    return [end](const Outcome& o, double, double, double x, std::int32_t steps) {
-        EXPECT_EQ(steps, 0);
-        EXPECT_EQ(x, end);
-        EXPECT_EQ(o.err, "");
-    };
-}
-
-// The method stopped on a value that only underflow made 0 or subnormal, and says so.
-std::function<void(const Outcome&, double, double, double, std::int32_t)>
-bisec_says(std::string message)
-{
-    return [message](const Outcome& o, double, double, double, std::int32_t) {
-        EXPECT_EQ(message_of(o), message);
-    };
-}
-
 void f1_from_0_to_10(const Outcome& o, double, double, double x, std::int32_t steps)
 {
     ASSERT_EQ(o.steps.size(), 21u);
@@ -291,16 +281,18 @@ const BisecCase BISEC_CASES[] = {
     {"whole_range", -DBL_MAX, DBL_MAX, x_minus_1e300, {}},
     {"whole_range_reversed", DBL_MAX, -DBL_MAX, x_minus_1e300, {}},
     {"largest_to_half", DBL_MAX, DBL_MAX / 2, x_minus_1_5e308, {}},
-    {"end_a_is_a_root", 2, 4, x2_minus_4, root_at(2)},
-    {"end_b_is_a_root", -1, 2, x2_minus_4, root_at(2)},
-    {"end_zero_only_by_underflow", 2, 4, VANISHING.f,
-     bisec_says("Bisektion ohne einen Schritt bei x = 2 nicht konvergiert: f(x) ist nur durch "
-                "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht"),
-     VANISHING.settings()},
-    {"midpoint_subnormal_only_by_underflow", -3, 1.5, SUBNORMAL.f,
-     bisec_says("Bisektion ohne einen Schritt bei x = -0.75 nicht konvergiert: f(x) = -1.75e-310 "
-                "ist nur durch Unterlauf so klein; ob x nahe einer Nullstelle liegt, zeigt das "
-                "nicht"),
+    // An end that is a root is the result, without a step.
+    {"end_b_is_a_root", -1, 2, x2_minus_4,
+     [](const Outcome& o, double, double, double x, std::int32_t) {
+         EXPECT_EQ(x, 2);
+         EXPECT_EQ(o.out + o.err, "");
+     }},
+    {"subnormal_only_by_underflow", -3, 1.5, SUBNORMAL.f,
+     [](const Outcome& o, double, double, double, std::int32_t) {
+         EXPECT_EQ(message_of(o), "Bisektion ohne einen Schritt bei x = -0.75 nicht konvergiert: "
+                                  "f(x) = -1.75e-310 ist nur durch Unterlauf so klein; ob x nahe "
+                                  "einer Nullstelle liegt, zeigt das nicht");
+     },
      SUBNORMAL.settings()},
 };
 
@@ -345,12 +337,22 @@ double x2_plus_1(const double& x) { return x * x + 1; }
 double twice(const double& x) { return 2 * x; }
 double cycling(const double& x) { return x * x * x - 2 * x + 2; }  // 0 -> 1 -> 0
 double d_cycling(const double& x) { return 3 * x * x - 2; }
-double sqrt_minus_2(const double& x) { return std::sqrt(x) - 2; }
-double d_sqrt(const double& x) { return 1 / (2 * std::sqrt(x)); }  // infinite at 0
 double tiny_value(const double&) { return 1e-300; }
 double huge_slope(const double&) { return 1e300; }
-double square_of_x_minus_1(const double& x) { return (x - 1) * (x - 1); }
-double d_square_of_x_minus_1(const double& x) { return 2 * (x - 1); }  // 0 at the root
+// (x - 1)^M as a product, a root of multiplicity M, where Newton's steps shrink by (M - 1)/M.
+template <int M> double x_minus_1_to_the(const double& x)
+{
+    double p = x - 1;
+    for (int k = 1; k < M; ++k) p = p * (x - 1);
+    return p;
+}
+template <int M> double d_x_minus_1_to_the(const double& x)
+{
+    return M * x_minus_1_to_the<M - 1>(x);
+}
+// A pole at 1, a root at 1.5: from beside the pole each step moves a third further away.
+double pole(const double& x) { return 1 / ((x - 1) * (x - 1) * (x - 1)) - 8; }
+double d_pole(const double& x) { return -3 / ((x - 1) * (x - 1) * (x - 1) * (x - 1)); }
 
 struct NewtonCase {
     const char* name;
@@ -442,14 +444,6 @@ const NewtonCase NEWTON_CASES[] = {
          EXPECT_EQ(message_of(o), "Newton-Verfahren in Schritt 0 zusammengebrochen: die Ableitung "
                                   "ist bei x = 0 gleich 0, die Tangente trifft die Achse nicht");
      }},
-    {"infinite_derivative",
-     0,
-     sqrt_minus_2,
-     d_sqrt,
-     {0},
-     1,
-     ends_at(0, "Newton-Verfahren nach 1 Schritt bei x = 0 nicht konvergiert: die Ableitung ist "
-                "dort unendlich, der Newton-Schritt daher 0, obwohl f(x) = -2 ist")},
     {"correction_underflows",
      5,
      tiny_value,
@@ -458,21 +452,14 @@ const NewtonCase NEWTON_CASES[] = {
      1,
      ends_at(5, "Newton-Verfahren nach 1 Schritt bei x = 5 nicht konvergiert: der Newton-Schritt "
                 "f(x)/f'(x) = 1e-300/1e+300 ist nur durch Unterlauf 0")},
-    {"root_with_a_level_tangent",
-     1,
-     square_of_x_minus_1,
-     d_square_of_x_minus_1,
-     {1},
-     1,
-     ends_at(1, "")},
+    // f' is 0 too at the root 3 of f, which underflow alone makes.
     {"zero_only_by_underflow",
      3,
      VANISHING.f,
      VANISHING.df,
      {3},
      1,
-     ends_at(3, "Newton-Verfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x) ist nur durch "
-                "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht"),
+     ends_at(3, "Newton-Verfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x)" + BY_UNDERFLOW),
      VANISHING.settings()},
     {"subnormal_without_underflow",
      0,
@@ -482,6 +469,37 @@ const NewtonCase NEWTON_CASES[] = {
      1,
      ends_at(1e-310, ""),
      EXACTLY_SUBNORMAL.settings()},
+    // The test bounds the step, and the next step the distance left: within ten
+    // tolerances at a root of multiplicity 8, not at one of 20, nor beside a pole.
+    {"multiple_root_converges",
+     2,
+     x_minus_1_to_the<8>,
+     d_x_minus_1_to_the<8>,
+     {2},
+     55,
+     ends_at(1.0006463130368728, "")},
+    {"multiple_root_too_slowly",
+     2,
+     x_minus_1_to_the<20>,
+     d_x_minus_1_to_the<20>,
+     {2},
+     123,
+     ends_at(1.0018197153164365,
+             "Newton-Verfahren nach 123 Schritten bei x = 1.0018197153164365 nicht konvergiert: "
+             "die Schritte werden je Schritt nur um 5 % kürzer; die Nullstelle liegt "
+             "wohl noch etwa 0.0018 entfernt")},
+    {"steps_grow_beside_a_pole",
+     1.000000001,
+     pole,
+     d_pole,
+     {1.000000001},
+     1,
+     [](const Outcome& o, double) {
+         EXPECT_TRUE(message_of(o).ends_with(
+             "nicht konvergiert: die Schritte werden nicht kürzer (3.3e-10, dann 4.4e-10); das "
+             "Verfahren nähert sich keiner Nullstelle"))
+             << o.err;
+     }},
     {"two_cycle",
      0,
      cycling,
@@ -559,9 +577,7 @@ const FixCase FIX_CASES[] = {
              << o.err;
      }},
     {"fixed_only_by_underflow", 3, VANISHING_G.f, 0,
-     ends_at(3, "Fixpunktiteration ohne einen Schritt bei x = 3 nicht konvergiert: g(x) - x ist "
-                "nur durch Unterlauf 0; ob x nahe einem Fixpunkt liegt, zeigt das nicht"),
-     VANISHING_G.settings()},
+     ends_at(3, FIXED_BY_UNDERFLOW("Fixpunktiteration")), VANISHING_G.settings()},
 };
 
 TEST(Fix, Cases)
@@ -612,8 +628,11 @@ double steep_step(const double& x) { return x >= 1 ? 1 : -1e20; }
 // x^2 - 1/2, with no value between 0.6 and 0.7, where the second point of [0, 1] falls.
 double with_a_hole(const double& x) { return x > 0.6 && x < 0.7 ? NAN : x * x - 0.5; }
 
-double x_minus_1(const double& x) { return x - 1; }
 double one_over_x(const double& x) { return 1 / x; }
+std::string CHORD_TO_A_POLE(const char* fa)
+{
+    return "die Sehne durch (-1, " + std::string(fa) + ") und (0, Infinity) ergibt x = NaN";
+}
 
 struct ChordCase {
     const char* name;
@@ -668,49 +687,21 @@ const ChordCase CHORD_CASES[] = {
      "0.6666666666666667",
      {}},
     // The breakdown names the chord the step drew: Illinois had halved F at -1.
-    {"regula_falsi_chord_to_a_pole",
-     METHODS::REGULA_FALSI,
-     -1,
-     2,
-     one_over_x,
-     3,
-     "Regula falsi in Schritt 2 zusammengebrochen: die Sehne durch (-1, -1) und (0, Infinity) "
-     "ergibt x = NaN",
-     {}},
-    {"illinois_chord_to_a_pole",
-     METHODS::ILLINOIS,
-     -1,
-     2,
-     one_over_x,
-     3,
-     "Illinois-Verfahren in Schritt 2 zusammengebrochen: die Sehne durch (-1, -0.5) und (0, "
-     "Infinity) ergibt x = NaN",
-     {}},
-    {"regula_falsi_first_point_is_the_root", METHODS::REGULA_FALSI, 0, 3, x_minus_1, 0, "",
-     RESULT_IS(1)},
+    {"regula_falsi_chord_to_a_pole", METHODS::REGULA_FALSI, -1, 2, one_over_x, 3,
+     "Regula falsi in Schritt 2 zusammengebrochen: " + CHORD_TO_A_POLE("-1"), nullptr},
+    {"illinois_chord_to_a_pole", METHODS::ILLINOIS, -1, 2, one_over_x, 3,
+     "Illinois-Verfahren in Schritt 2 zusammengebrochen: " + CHORD_TO_A_POLE("-0.5"), nullptr},
     // Both ends roots: the chord through them is level, and a is the result.
     {"regula_falsi_ends_are_roots", METHODS::REGULA_FALSI, -2, 2, x2_minus_4, 0, "", RESULT_IS(-2)},
     {"illinois_ends_are_roots", METHODS::ILLINOIS, -2, 2, x2_minus_4, 0, "", RESULT_IS(-2)},
-    {"regula_falsi_zero_only_by_underflow",
-     METHODS::REGULA_FALSI,
-     -3,
-     1.5,
-     SUBNORMAL.f,
-     0,
-     "Regula falsi ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x) ist nur "
-     "durch Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
-     {},
-     SUBNORMAL.settings()},
-    {"illinois_zero_only_by_underflow",
-     METHODS::ILLINOIS,
-     -3,
-     1.5,
-     SUBNORMAL.f,
-     0,
-     "Illinois-Verfahren ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x) ist "
-     "nur durch Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
-     {},
-     SUBNORMAL.settings()},
+    {"regula_falsi_zero_only_by_underflow", METHODS::REGULA_FALSI, -3, 1.5, SUBNORMAL.f, 0,
+     "Regula falsi ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x)" +
+         BY_UNDERFLOW,
+     nullptr, SUBNORMAL.settings()},
+    {"illinois_zero_only_by_underflow", METHODS::ILLINOIS, -3, 1.5, SUBNORMAL.f, 0,
+     "Illinois-Verfahren ohne einen Schritt bei x = 0.999999999999978 nicht konvergiert: f(x)" +
+         BY_UNDERFLOW,
+     nullptr, SUBNORMAL.settings()},
 };
 
 TEST(Chord, Cases)
@@ -752,8 +743,8 @@ TEST(Secant, Cases)
         std::size_t records;
         std::string message;  // all of stderr after "quarlen: "
         RealFunction f = F1;
-        METHODS::SETTINGS settings = {};
         double result = NAN;  // the last iterate, where it matters
+        METHODS::SETTINGS settings = {};
     };
     const Case cases[] = {
         // F1 overflows at the second start: the first step leads to -Infinity, the second to NaN.
@@ -767,30 +758,23 @@ TEST(Secant, Cases)
          "Sekantenverfahren ohne einen Schritt beendet: die Startwerte x0 = 0 und x1 = 1e-04 "
          "liegen nicht weiter als die Toleranz auseinander, so dass der Test auf den Abstand "
          "zweier Iterierter schon vor dem ersten Schritt erfüllt ist"},
-        {"infinite_at_the_other_start",
-         0,
-         1,
-         1,
-         "Sekantenverfahren nach 1 Schritt bei x = 1 nicht konvergiert: F ist bei x0 = 0 "
-         "unendlich, der Sekantenschritt daher 0, obwohl F(x1) = 1 ist",
-         one_over_x,
-         {},
-         1},
-        {"difference_overflows",
-         -0.001,
-         0.001,
-         1,
+        // F(x1) - F(x0) overflows, so the step is 0 where F is far from 0.
+        {"difference_overflows", -0.001, 0.001, 1,
          "Sekantenverfahren nach 1 Schritt bei x = 0.001 nicht konvergiert: der Sekantenschritt "
          "ist nur durch Über- oder Unterlauf 0, obwohl F(x1) = 1e+308 ist",
-         signed_huge,
-         {},
-         0.001},
+         signed_huge, 0.001},
+        // Within ten tolerances at a root of multiplicity 8, not at one of 10.
+        {"multiple_root_converges", 2, 1.9, 74, "", x_minus_1_to_the<8>, 1.0009572052965676},
+        {"multiple_root_too_slowly", 2, 1.9, 90,
+         "Sekantenverfahren nach 90 Schritten bei x = 1.0012684301779375 nicht konvergiert: die "
+         "Schritte werden je Schritt nur um 7 % kürzer; die Nullstelle liegt wohl noch "
+         "etwa 0.0013 entfernt",
+         x_minus_1_to_the<10>, 1.0012684301779375},
         // F is 0 at both starts: the chord is level, and the step from a root is 0.
-        {"roots_at_both_starts", -1, 1, 1, "", x2_minus_1, {}, 1},
+        {"roots_at_both_starts", -1, 1, 1, "", x2_minus_1, 1},
         {"zero_only_by_underflow", 2, 3, 1,
-         "Sekantenverfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x) ist nur durch "
-         "Unterlauf 0; ob x nahe einer Nullstelle liegt, zeigt das nicht",
-         VANISHING.f, VANISHING.settings(), 3},
+         "Sekantenverfahren nach 1 Schritt bei x = 3 nicht konvergiert: f(x)" + BY_UNDERFLOW,
+         VANISHING.f, 3, VANISHING.settings()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -863,8 +847,7 @@ TEST(Steffensen, Cases)
          3,
          VANISHING_G.f,
          {3},
-         "Steffensen-Verfahren ohne einen Schritt bei x = 3 nicht konvergiert: g(x) - x ist nur "
-         "durch Unterlauf 0; ob x nahe einem Fixpunkt liegt, zeigt das nicht",
+         FIXED_BY_UNDERFLOW("Steffensen-Verfahren"),
          VANISHING_G.settings()},
     };
     for (const Case& c : cases) {

@@ -77,11 +77,8 @@ const Derivative DERIVATIVES[] = {
     {"abs(x)", [](long double x) { return std::fabs(x); }, {-1.5, 0, 2}},
     // A constant real exponent at a negative base needs no logarithm.
     {"x^3.0", [](long double x) { return x * x * x; }, {-2, -1, 0.5}},
-    {"x^2.5", [](long double x) { return std::pow(x, 2.5L); }, {0.5, 2}},
     {"2^x", [](long double x) { return std::pow(2.0L, x); }, {-1, 3}},
     {"x^x", [](long double x) { return std::pow(x, x); }, {0.5, 2}},
-    {"x^-3", [](long double x) { return 1 / (x * x * x); }, {-2, 0.5}},
-    {"1/(x^2 + 1)", [](long double x) { return 1 / (x * x + 1); }, {-2, 0.5}},
 };
 
 TEST(Formula, EachDerivativeRuleAgreesWithADifferenceQuotient)
@@ -112,25 +109,17 @@ struct Underflow {
 const Underflow UNDERFLOWS[] = {
     {"exp_to_zero", "x*exp(-1/x^2)", 0.03, true},
     {"exp_normal", "x*exp(-1/x^2)", 0.5, false},
-    {"exp_to_a_subnormal", "exp(x)", -740, true},
     {"difference_at_a_root", "x^2 - 4", 2, false},
-    {"difference_subnormal", "x - 1e-310", 0, false},
     {"product_with_zero", "(x - 1)*1e-300*1e-300", 1, false},
     {"product_to_zero", "(x - 1)*1e-300*1e-300", 3, true},
     {"product_subnormal_inexact", "x*1e-300*1e-10", 1, true},
     {"product_subnormal_exact", "x*0.5", 0x1p-1073, false},
-    {"product_halfway_to_zero", "x*0.5", 0x1p-1074, true},
     {"quotient_subnormal_inexact", "x/3", 1e-310, true},
-    {"quotient_normal", "x/1e300", 1, false},
     {"quotient_by_infinity", "1/x^2", 1e200, false},
     {"integer_power", "x^40", 1e-10, true},
-    {"integer_power_of_zero", "(x - 1)^2", 1, false},
     {"real_power", "x^2.5", 1e-130, true},
-    {"sine_of_a_subnormal", "sin(x)", 1e-310, true},
     {"sine_of_zero", "sin(x)", 0, false},
     {"logarithm_of_one", "log(x)", 1, false},
-    {"arc_cosine_of_one", "acos(x)", 1, false},
-    {"square_root_of_a_subnormal", "sqrt(x)", 1e-320, false},
     {"absolute_value_of_a_subnormal", "abs(x)", -1e-320, false},
     {"carried_through_a_sum", "1 + x*1e-300*1e-300", 3, true},
 };
