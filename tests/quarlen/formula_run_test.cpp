@@ -178,6 +178,9 @@ TEST(TypedEquation, HowARunEnds)
          "unendlich, der Sekantenschritt daher 0, obwohl F(x1) = 1 ist\n"},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
+        {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
+        // The last step and the next are 1 unit in the last place: rounding, not divergence.
+        {"newton_at_the_rounding_level", "newton", "x^3 - 33", "-t 1e-15", "12\n", 0, ""},
         {"newton_tolerance_above_one", "newton", "x^2 - 2", "-t 5", "100\n", 0, "", "", 5},
         {"newton_zero_by_underflow", "newton", "x*exp(-1/x^2)", "-t 1e-10 -n 2000", "1.5\n", 1,
          "nicht konvergiert: f(x) ist nur durch Unterlauf 0" + BY_UNDERFLOW},
