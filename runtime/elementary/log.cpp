@@ -11,8 +11,10 @@
 //  z is exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is
 //    exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum.
 //  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
-//    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25, and for |z| >= 2^-20
-//    also |t| <= 1.04 |z|, so that v (t + z) stays below 2^-23.9 |z|.
+//    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25 and |t| <= 1.04 |z|,
+//    so that v (t + z) stays below 2^-23.9 |z|. That needs |z| >= 2^-20: below, where t
+//    and v may cancel, z^2 comes from two_prod instead (log_near_centre), and the terms
+//    of the series from z^5/5 on are below 2^-82 of z.
 //    The cubic part z^3 (1/3 - z/4 + ... - z^5/8) leaves out z^9/9 and beyond (2^-78.5 |z|)
 //    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; it is added last
 //    to the low parts, the sums before it below 2^-34: roundings below 2^-83 (2^-73.6 |z|)
@@ -56,6 +58,18 @@ constexpr std::uint64_t INFINITE = 0x7ff0000000000000;
 constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
 constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 
+// log(1 + z) + e ln 2 - log r for |z| < 2^-20, where t and v below may nearly cancel:
+// z^2 by two_prod, exact, and the rest as in log_fast. Normalized.
+[[gnu::noinline]] DoubleDouble log_near_centre(double z, double e, const LogCell& cell)
+{
+    const DoubleDouble square = two_prod(z, z);
+    const double cubic = (square.hi * z) * (0x1.5555555555555p-2 - 0.25 * z);  // z^5/5 < 2^-82 z
+    const DoubleDouble head = fast_two_sum(z, -0.5 * square.hi);
+    const DoubleDouble sum = fast_two_sum(e * LN2_HIGH + cell.minus_log_hi, head.hi);
+    const double low = ((sum.lo + head.lo) - 0.5 * square.lo) + (e * LN2_LOW + cell.minus_log_lo);
+    return fast_two_sum(sum.hi, low + cubic);
+}
+
 // The bits of a normal positive x; its logarithm plus offset ln 2 as hi + lo, not
 // normalized: |lo| <= 2^-18.7 |hi|.
 inline DoubleDouble log_fast(std::uint64_t bits, int offset)
@@ -70,6 +84,9 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     const double t = m_hi * r - 1.0;
     const double v = (m - m_hi) * r;
     const double z = t + v;
+    const double e = exponent + offset;
+    if (std::abs(z) < 0x1p-20) [[unlikely]]
+        return log_near_centre(z, e, cell);
 
     // z^2 = t^2 + v (t + z), t^2 exact.
     const double half_square = 0.5 * (t * t);
@@ -81,13 +98,8 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
                     (z2 * z2) * (0x1.2492492492492p-3 - 0.125 * z));
     const DoubleDouble head = fast_two_sum(z, -half_square);
 
-    const double e = exponent + offset;
     const DoubleDouble sum = fast_two_sum(e * LN2_HIGH + cell.minus_log_hi, head.hi);
     const double low = ((sum.lo + head.lo) - 0.5 * square_low) + (e * LN2_LOW + cell.minus_log_lo);
-    // Where |z| < 2^-20, t and v may nearly cancel, t^2/2 exceed z^2/2 by far and the
-    // parts be of any size: normalized there.
-    if (std::abs(z) < 0x1p-20) [[unlikely]]
-        return fast_two_sum(sum.hi, low + cubic);
     return {sum.hi, low + cubic};
 }
 
