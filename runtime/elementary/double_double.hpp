@@ -47,6 +47,8 @@ inline DoubleDouble fast_two_sum(double a, double b)
     return {s, b - (s - a)};
 }
 
+inline DoubleDouble fast_two_sum(DoubleDouble x) { return fast_two_sum(x.hi, x.lo); }
+
 // a = hi + lo, hi with at most 26 significant bits and lo with at most 26 (Veltkamp);
 // |a| < 2^996.
 inline DoubleDouble split(double a)

@@ -14,10 +14,11 @@
 //    1/2 + rh/6 by 2^-54 (2^-73.06 once times rh^2), and the product and the two sums,
 //    each below 2^-20, by 2^-74: |e^r - 1 - r26 - rest| < 2^-70.81.
 //  T = 2^(j/256) = high + low + 2^-80 T, high with 27 bits: high r26 is exact, and so is
-//    high + high r26 (fast_two_sum); high rest (below 2^-19) rounds by 2^-73 and so does
-//    the tail's last sum; its other terms, below 2^-25, by 2^-80.
-//  Relative to T e^r >= 0.99865 T, hi + lo is within (2^-70.81 + 2^-72 + 2^-78) / 0.99865 <
-//  2^-70.28; EXP_APPROXIMATION_ERROR, 2^-69.91, covers that and the rounding of the test.
+//    high + high r26 (fast_two_sum); T rest is formed with T's double, within 2^-53 of T,
+//    so that it errs by 2^-73.05, rounds by 2^-73 (below 2^-19), and so does the tail's last
+//    sum; its other terms, below 2^-25, round by 2^-80.
+//  Relative to T e^r >= 0.99865 T, hi + lo is within (2^-70.81 + 2^-71.4 + 2^-78) / 0.99865
+//  < 2^-70.07; EXP_APPROXIMATION_ERROR, 2^-69.91, covers that and the rounding of the test.
 //
 // Special values: NaN gives NaN; e^x overflows to +inf above 709.782712893384 (whose e^x is
 // the largest below 2^1024 - 2^970, where rounding goes to infinity), +inf included; it is
@@ -55,7 +56,7 @@ constexpr std::uint64_t ONE_BELOW = 0x3c90000000000000;    // |x| < 2^-54
 constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 constexpr double ROUNDING_SHIFT = 0x1.8p52;  // x + it - it rounds x to an integer
 
-// (hi + lo) 2^scale, hi in [0.99, 2).
+// (hi + lo) 2^scale, hi in [0.99, 2), |lo| < 2^-19 (not normalized).
 inline DoubleDouble exp_fast(double x, int& scale)
 {
     const double shifted = x * EXP_INVERSE_STEP + ROUNDING_SHIFT;
@@ -71,11 +72,12 @@ inline DoubleDouble exp_fast(double x, int& scale)
         (square * (0.5 + rh * 0x1.5555555555555p-3) +
          (square * square) * ((0x1.5555555555555p-5 + rh * 0x1.1111111111111p-7) +
                               square * 0x1.6c16c16c16c17p-10));
+    // T (1 + r26 + rest) = high + high r26 + T rest + low (1 + r26), T rest with T's double.
     const ExpCell& t = EXP2_CELLS[k & 255];
     const DoubleDouble head = fast_two_sum(t.high, t.high * r26);
-    const double tail = t.high * rest + (head.lo + (t.low + t.low * (r26 + rest)));
+    const double tail = (t.high + t.low) * rest + (head.lo + (t.low + t.low * r26));
     scale = k >> 8;
-    return fast_two_sum(head.hi, tail);
+    return {head.hi, tail};
 }
 
 // e^x for |x| >= 708, infinities and NaN.
@@ -85,7 +87,7 @@ inline DoubleDouble exp_fast(double x, int& scale)
     if (x > OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
     if (x < ZERO_BELOW) return 0.0;
     int scale;
-    const DoubleDouble y = exp_fast(x, scale);
+    const DoubleDouble y = fast_two_sum(exp_fast(x, scale));
     if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * EXP_APPROXIMATION_ERROR, scale))
         return *result;
     SLOW_PATH_TAKEN("exp");
@@ -103,7 +105,7 @@ inline DoubleDouble exp_fast(double x, int& scale)
 ScaledDoubleDouble exp_approximation(double x)
 {
     ScaledDoubleDouble result;
-    result.value = exp_fast(x, result.scale);
+    result.value = fast_two_sum(exp_fast(x, result.scale));
     return result;
 }
 
@@ -114,15 +116,13 @@ double exp(double x)
         return magnitude < ONE_BELOW ? 1.0 : exp_near_limits(x);
     int scale;
     const DoubleDouble y = exp_fast(x, scale);
-    // The result is normal and the error below 2 EXP_APPROXIMATION_ERROR. Half the gap
-    // between hi and its neighbours is 2^-53 above 1 and 2^-54 below; at 1 it is 2^-54
-    // below, and the binade of hi's predecessor tells which.
-    constexpr std::uint64_t EXPONENT = 0x7ff0000000000000;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(y.hi);
-    const double half_gap =
-        std::bit_cast<double>(((bits - 1) & EXPONENT) - (std::uint64_t{53} << 52));
-    if (std::abs(y.lo) < half_gap - 2 * EXP_APPROXIMATION_ERROR) [[likely]]
-        return std::bit_cast<double>(bits + (static_cast<std::uint64_t>(scale) << 52));
+    // The result is normal, hi + lo below 2, and ERROR covers 2 EXP_APPROXIMATION_ERROR
+    // and the roundings of lo -+ ERROR (below 2^-19, by 2^-73 at most): rounded()'s test.
+    constexpr double ERROR = 2 * EXP_APPROXIMATION_ERROR + 0x1p-72;
+    const double upper = y.hi + (y.lo + ERROR);
+    if (upper == y.hi + (y.lo - ERROR)) [[likely]]
+        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(upper) +
+                                     (static_cast<std::uint64_t>(scale) << 52));
     return exp_slow(x);
 }
 

@@ -10,16 +10,16 @@
 // Fast path, u = 2^-53, |z| <= 1.5 2^-10 = rho (tables.py checks every cell):
 //  z is exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is
 //    exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum.
-//  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
-//    t^2/2 is exact and z - t^2/2 is an exact fast_two_sum; v (t + z) is below 2^-33.4.
+//  log(1 + z) = z - z^2/2 + ...: z^2 = z26^2 + (z - z26)(z26 + z), z26 = z cut to 26 bits,
+//    so z26^2/2 is exact and z - z26^2/2 an exact fast_two_sum; the rest is below 2^-25 z^2.
 //    The cubic part z^3 (1/3 - z/4 + ... - z^5/8) leaves out z^9/9 and beyond (2^-78.5 |z|)
-//    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; the two sums of
-//    the low part round by 2^-83 each (2^-73.6 |z|): within 2^-70.53 |z| in all, and that
-//    is the relative error in the cell of 1.
+//    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; it is added last
+//    to the low parts, the sums before it below 2^-34: roundings below 2^-83 (2^-73.6 |z|)
+//    and 2^-87: within 2^-70.7 |z| in all, and that is the relative error in the cell of 1.
 //  Elsewhere e LN2_HIGH + hi is exact (multiples of 2^-43 below 2^10) and is at least 2^-10
 //    beside the z part (tables.py), so the fast_two_sum with it is exact; the low parts add
-//    with roundings below 2^-82 next to 1 (e = 0, -1) and the table and ln 2's split leave
-//    2^-87 at most. Next to 1 |log x| >= 2^-11 while |z| <= 3 |log x|: below 2^-68.64
+//    with roundings below 2^-86 next to 1 (e = 0, -1) and the table and ln 2's split leave
+//    2^-87 at most. Next to 1 |log x| >= 2^-11 while |z| <= 3 |log x|: below 2^-68.8
 //    relative; further out much less.
 //  LOG_APPROXIMATION_ERROR, 2^-68, covers that and the rounding of the test.
 //
@@ -55,7 +55,8 @@ constexpr std::uint64_t INFINITE = 0x7ff0000000000000;
 constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
 constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 
-// The bits of a normal positive x; its logarithm plus offset ln 2.
+// The bits of a normal positive x; its logarithm plus offset ln 2 as hi + lo, not
+// normalized: |lo| <= 2^-18.7 |hi|.
 inline DoubleDouble log_fast(std::uint64_t bits, int offset)
 {
     const std::uint64_t nearest = bits + HALF_CELL;  // the nearest cell centre, maybe 2
@@ -69,20 +70,22 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     const double v = (m - m_hi) * r;
     const double z = t + v;
 
-    // z^2 = t^2 + v (t + z), t^2 exact.
-    const double half_square = 0.5 * (t * t);
-    const double square_low = v * (t + z);
+    // z^2 = z26^2 + (z - z26)(z26 + z), z26 = z cut to 26 bits: z26^2 is exact, and both
+    // parts stay at most z^2 in size.
+    const double z26 = std::bit_cast<double>(std::bit_cast<std::uint64_t>(z) & ~LOW_27_BITS);
+    const double half_square = 0.5 * (z26 * z26);
+    const double square_low = (z - z26) * (z26 + z);
     const double z2 = z * z;
     const double cubic =
         (z2 * z) * ((0x1.5555555555555p-2 - 0.25 * z) +
                     z2 * (0x1.999999999999ap-3 - 0x1.5555555555555p-3 * z) +
                     (z2 * z2) * (0x1.2492492492492p-3 - 0.125 * z));
     const DoubleDouble head = fast_two_sum(z, -half_square);
-    const double low = head.lo + (cubic - 0.5 * square_low);
 
     const double e = exponent + offset;
     const DoubleDouble sum = fast_two_sum(e * LN2_HIGH + cell.minus_log_hi, head.hi);
-    return fast_two_sum(sum.hi, sum.lo + (low + (e * LN2_LOW + cell.minus_log_lo)));
+    const double low = ((sum.lo + head.lo) - 0.5 * square_low) + (e * LN2_LOW + cell.minus_log_lo);
+    return {sum.hi, low + cubic};
 }
 
 // Where the rounding test fails.
@@ -92,19 +95,15 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     return wide::log(WideFloat(x)).to_double();
 }
 
-// The rounding test for a result that is not subnormal: hi + lo within error |hi| of it.
+// rounded()'s test, with ERROR covering LOG_APPROXIMATION_ERROR |log x| <= 2^-68 (1 +
+// 2^-18.7) |hi| and the roundings of lo -+ error, at most 2^-53 2^-18.7 |hi|.
 inline double log_rounded(double x, DoubleDouble y)
 {
-    constexpr std::uint64_t EXPONENT = 0x7ff0000000000000;
-    // Half the gap between hi and its neighbour nearer zero, which is the smaller gap: the
-    // binade of hi's predecessor in magnitude tells it.
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(y.hi);
-    const double half_gap =
-        std::bit_cast<double>(((bits - 1) & EXPONENT) - (std::uint64_t{53} << 52));
-    // |hi| < 2^54 half_gap: the error is below half_gap 2^54 LOG_APPROXIMATION_ERROR.
-    constexpr double MARGIN = 1 - 0x1p54 * LOG_APPROXIMATION_ERROR;
-    if (std::abs(y.lo) < half_gap * MARGIN) [[likely]]
-        return y.hi;
+    constexpr double ERROR = 0x1.3p-68;
+    const double error = std::abs(y.hi) * ERROR;
+    const double upper = y.hi + (y.lo + error);
+    if (upper == y.hi + (y.lo - error)) [[likely]]
+        return upper;
     return log_slow(x);
 }
 
@@ -122,8 +121,8 @@ inline double log_rounded(double x, DoubleDouble y)
 
 DoubleDouble log_approximation(double x)
 {
-    if (x < 0x1p-1022) return log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52);
-    return log_fast(std::bit_cast<std::uint64_t>(x), 0);
+    if (x < 0x1p-1022) return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+    return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x), 0));
 }
 
 double log(double x)

@@ -1,9 +1,11 @@
 // The rounding test of the fast paths: when an approximation hi + lo is known to lie
 // within `error` of the exact value, is the double nearest the exact value certain? It is
-// when the whole interval [hi + lo - error, hi + lo + error] lies strictly inside the
-// rounding interval of one double; then that double is returned. Otherwise the caller
-// takes its slow path. Results that are exactly a double or a midpoint never pass, so
-// callers settle those before.
+// when both ends of [hi + lo - error, hi + lo + error] round to the same double: rounding
+// is monotone, so every value between them, the exact one too, rounds there as well. The
+// ends are formed as hi + (lo -+ e), e a little above error, so that the rounding of lo -+ e
+// only widens the interval; each sum is then rounded once, to what IEEE addition gives.
+// Otherwise the caller takes its slow path. Results that are exactly a double or a
+// midpoint never pass, so callers settle those before.
 #pragma once
 
 #include <bit>
@@ -52,13 +54,14 @@ inline double half_gap(double hi)
     return std::bit_cast<double>((bits & EXPONENT) - (steps << 52));
 }
 
-// The double nearest the exact value, if certain; hi normal, |hi| >= 2^-969. Whether hi
-// is the double nearest hi + lo does not matter: unless it is, the test fails.
+// The double nearest the exact value, if certain. hi + lo need not be normalized; the
+// result may be subnormal. lo -+ e rounds by at most 2^-53 |lo -+ e|, which the 2^-51 below
+// covers even after its own roundings.
 inline std::optional<double> rounded(double hi, double lo, double error)
 {
-    // Rounding is monotone and half_gap is a double, so the rounded sum reaches it
-    // whenever the exact sum does: the test never passes wrongly.
-    if (std::abs(lo) + error < half_gap(hi)) return hi;
+    const double e = error + (std::abs(lo) + error) * 0x1p-51;
+    const double upper = hi + (lo + e);
+    if (upper == hi + (lo - e)) return upper;
     return std::nullopt;
 }
 
@@ -69,19 +72,20 @@ inline std::optional<double> rounded_scaled(double hi, double lo, double error, 
 {
     const auto biased = static_cast<int>((std::bit_cast<std::uint64_t>(hi) >> 52) & 0x7ff);
     if (biased + scale > 2046) return std::nullopt;
-    if (biased + scale >= 1) {
-        if (std::abs(lo) + error >= half_gap(hi)) return std::nullopt;
-        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(hi) +
+    if (biased + scale >= 2) {  // normal also once rounded, which moves hi by one binade at most
+        const std::optional<double> result = rounded(hi, lo, error);
+        if (!result) return std::nullopt;
+        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(*result) +
                                      (static_cast<std::uint64_t>(scale) << 52));
     }
-    // Subnormal: the result is a multiple of 2^-1074, that is of quantum = 2^(-1074 -
-    // scale) before the scaling, at least twice the spacing of hi's doubles. Beside
-    // 2^52 quantum, which exceeds |hi|, the sum's last place is the quantum, so adding and
-    // taking it away rounds hi to a multiple of it; the exact rest (hi - nearest) + lo
+    // Near or below 2^-1022: the result is a multiple of 2^-1074, that is of quantum =
+    // 2^(-1074 - scale) before the scaling, hi's own last place or a multiple of it. Beside
+    // 2^52 quantum, which then exceeds |hi|, the sum's last place is the quantum, so adding
+    // and taking it away rounds hi to a multiple of it; the exact rest (hi - nearest) + lo
     // must then stay within half a quantum.
     const double quantum = power_of_two(-1074 - scale);
     const double shift = std::copysign(power_of_two(-1022 - scale), hi);
-    const double nearest = (hi + shift) - shift;
+    const double nearest = biased + scale == 1 ? hi : (hi + shift) - shift;
     if (std::abs((hi - nearest) + lo) + error >= 0.5 * quantum) return std::nullopt;
     return scaled(nearest, scale);
 }

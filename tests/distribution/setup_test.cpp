@@ -157,6 +157,15 @@ const SetupCase CASES[] = {
      1,
      {"GoogleTest"},
      {"Google Benchmark", "C++20", "clang++", "groff"}},
+    {"mpfr_missing",
+     "test",
+     [](Tools& t) {
+         for_testing(t);
+         t.with("c++", "for a; do [[ $a == -lmpfr ]] && exit 1; done; exit 0");
+     },
+     1,
+     {"MPFR", "libmpfr-dev"},
+     {"GoogleTest", "Google Benchmark", "clang++"}},
     // The stand-in compiler links anything, so the libraries count as there.
     {"test_tools_missing",
      "test",

@@ -1,0 +1,418 @@
+// Our correctly rounded elementary functions against MPFR, bit for bit: random arguments
+// over each function's domain, its special values, hard-to-round arguments and exact
+// results; then the slow paths alone and the pieces both paths are built from. A new
+// function is a row in each table.
+#include <mpfr.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <limits>
+#include <ostream>
+#include <string>
+
+#include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/double_double.hpp"
+#include "runtime/elementary/wide_float.hpp"
+#include "runtime/elementary/wide_functions.hpp"
+#include "tests/support/mpfr_oracle.hpp"
+#include "tests/support/process.hpp"
+#include "tests/support/temp_dir.hpp"
+
+namespace {
+
+namespace cr = runtime::correctly_rounded;
+using cr::DoubleDouble;
+using cr::WideFloat;
+using test_support::OracleFunction;
+using test_support::oracle_function;
+using test_support::same_bits;
+
+constexpr double INF = std::numeric_limits<double>::infinity();
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+std::string hex(double x)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%a", x);
+    return text;
+}
+
+// ---- Random arguments over the whole domain ------------------------------------------
+
+class RandomArguments : public testing::TestWithParam<OracleFunction> {};
+
+TEST_P(RandomArguments, MatchMpfrBitForBit)
+{
+    const OracleFunction& f = GetParam();
+    test_support::ArgumentSampler sampler(21);
+    int mismatches = 0;
+    for (int i = 0; i < 1'000'000; ++i) {
+        const double x = sampler.next(f.domain);
+        const double ours = f.ours(x);
+        const double want = test_support::mpfr_rounded(f.mpfr, x);
+        if (!same_bits(ours, want) && ++mismatches <= 10)
+            ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR "
+                          << hex(want);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, RandomArguments,
+                         testing::ValuesIn(test_support::oracle_functions()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Special values, thresholds and exact results ------------------------------------
+
+struct SpecialValue {
+    const char* name;
+    const char* function;
+    double x;
+    double expected;
+};
+
+void PrintTo(const SpecialValue& c, std::ostream* os) { *os << c.name; }
+
+const SpecialValue SPECIAL_VALUES[] = {
+    {"exp_of_nan", "exp", NaN, NaN},
+    {"exp_of_plus_infinity", "exp", INF, INF},
+    {"exp_of_minus_infinity", "exp", -INF, 0.0},
+    {"exp_of_zero_exact", "exp", 0.0, 1.0},
+    {"exp_of_minus_zero_exact", "exp", -0.0, 1.0},
+    {"exp_of_least_subnormal", "exp", 0x1p-1074, 1.0},
+    {"exp_of_minus_largest_subnormal", "exp", -0x0.fffffffffffffp-1022, 1.0},
+    {"exp_just_below_the_midpoint_above_one", "exp", 0x1p-54, 1.0},
+    {"exp_just_above_the_midpoint_above_one", "exp", 0x1p-53, 0x1.0000000000001p+0},
+    {"exp_just_above_the_midpoint_below_one", "exp", -0x1p-54, 1.0},
+    {"exp_of_one", "exp", 1.0, 0x1.5bf0a8b145769p+1},
+    {"exp_of_minus_one", "exp", -1.0, 0x1.78b56362cef38p-2},
+    {"exp_largest_finite_result", "exp", 0x1.62e42fefa39efp+9, 0x1.fffffffffff2ap+1023},
+    {"exp_overflows_just_above", "exp", 0x1.62e42fefa39f0p+9, INF},
+    {"exp_least_normal_result", "exp", -0x1.6232bdd7abcd2p+9, 0x1.000000000007cp-1022},
+    {"exp_largest_subnormal_result", "exp", -0x1.6232bdd7abcd3p+9, 0x0.ffffffffffe7cp-1022},
+    {"exp_subnormal_result", "exp", -740.0, 0x0.0000000000055p-1022},
+    {"exp_least_subnormal_result", "exp", -0x1.74910d52d3051p+9, 0x1p-1074},
+    {"exp_underflows_to_zero_just_below", "exp", -0x1.74910d52d3052p+9, 0.0},
+    {"log_of_nan", "log", NaN, NaN},
+    {"log_of_plus_infinity", "log", INF, INF},
+    {"log_of_minus_infinity", "log", -INF, NaN},
+    {"log_of_a_negative", "log", -1.0, NaN},
+    {"log_of_the_least_negative", "log", -0x1p-1074, NaN},
+    {"log_of_zero", "log", 0.0, -INF},
+    {"log_of_minus_zero", "log", -0.0, -INF},
+    {"log_of_one_exact", "log", 1.0, 0.0},
+    {"log_just_below_one", "log", 0x1.fffffffffffffp-1, -0x1p-53},
+    {"log_just_above_one", "log", 0x1.0000000000001p+0, 0x1.fffffffffffffp-53},
+    {"log_of_two", "log", 2.0, 0x1.62e42fefa39efp-1},
+    {"log_of_a_half", "log", 0.5, -0x1.62e42fefa39efp-1},
+    {"log_of_least_subnormal", "log", 0x1p-1074, -0x1.74385446d71c3p+9},
+    {"log_of_largest_subnormal", "log", 0x0.fffffffffffffp-1022, -0x1.6232bdd7abcd2p+9},
+    {"log_of_least_normal", "log", 0x1p-1022, -0x1.6232bdd7abcd2p+9},
+    {"log_of_largest_double", "log", 0x1.fffffffffffffp+1023, 0x1.62e42fefa39efp+9},
+};
+
+class SpecialValues : public testing::TestWithParam<SpecialValue> {};
+
+TEST_P(SpecialValues, AreAsIeeeAndCSayAndAgreeWithMpfr)
+{
+    const SpecialValue& c = GetParam();
+    const OracleFunction& f = oracle_function(c.function);
+    EXPECT_TRUE(same_bits(f.ours(c.x), c.expected)) << hex(f.ours(c.x));
+    EXPECT_TRUE(same_bits(test_support::mpfr_rounded(f.mpfr, c.x), c.expected)) << "the row";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SpecialValues, testing::ValuesIn(SPECIAL_VALUES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Hard-to-round arguments ---------------------------------------------------------
+
+// Arguments whose exact result lies within 2^-20 units in the last place of a midpoint
+// between two doubles, found by random search with MPFR (bench/elementary_hard_cases).
+struct HardCase {
+    const char* function;
+    double x;
+};
+
+const HardCase HARD_CASES[] = {
+#include "tests/runtime/hard_cases/exp.inc"
+#include "tests/runtime/hard_cases/log.inc"
+};
+
+TEST(HardCases, LieNearAMidpointAndMatchMpfr)
+{
+    for (const HardCase& c : HARD_CASES) {
+        const OracleFunction& f = oracle_function(c.function);
+        SCOPED_TRACE(std::string(c.function) + "(" + hex(c.x) + ")");
+        EXPECT_LT(test_support::distance_to_midpoint(f.mpfr, c.x), 0x1p-20);
+        EXPECT_TRUE(same_bits(f.ours(c.x), test_support::mpfr_rounded(f.mpfr, c.x)))
+            << hex(f.ours(c.x));
+    }
+}
+
+// ---- The slow paths alone ------------------------------------------------------------
+
+struct WideFunction {
+    const char* name;
+    WideFloat (*wide)(const WideFloat&);
+    test_support::MpfrFunction mpfr;
+    std::vector<test_support::ArgumentRange> domain;
+};
+
+void PrintTo(const WideFunction& c, std::ostream* os) { *os << c.name; }
+
+const WideFunction WIDE_FUNCTIONS[] = {
+    {"exp", cr::wide::exp, mpfr_exp, {{0, -60, 9, true}, {-727, -60, 4, true}}},
+    {"expm1", cr::wide::expm1, mpfr_expm1, {{0, -1074, 9, true}, {0, -30, 0, true}}},
+    {"log", cr::wide::log, mpfr_log, {{0, -1074, 1023, false}, {1, -53, -1, true}}},
+};
+
+class SlowPaths : public testing::TestWithParam<WideFunction> {};
+
+// The bound each wide function promises, and the double rounded from it.
+TEST_P(SlowPaths, StayWithin2ToTheMinus240AndRoundLikeMpfr)
+{
+    const WideFunction& f = GetParam();
+    test_support::ArgumentSampler sampler(240);
+    for (int i = 0; i < 3000; ++i) {
+        const double x = sampler.next(f.domain);
+        const WideFloat value = f.wide(WideFloat(x));
+        SCOPED_TRACE(std::string(f.name) + "(" + hex(x) + ")");
+        EXPECT_LT(test_support::wide_error_exponent(value, f.mpfr, x), -240);
+        EXPECT_TRUE(same_bits(value.to_double(), test_support::mpfr_rounded(f.mpfr, x)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, SlowPaths, testing::ValuesIn(WIDE_FUNCTIONS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- WideFloat's rounding to a double ------------------------------------------------
+
+struct Rounding {
+    const char* name;
+    WideFloat value;
+    double expected;
+};
+
+void PrintTo(const Rounding& c, std::ostream* os) { *os << c.name; }
+
+WideFloat two_to(int n) { return cr::scaled(WideFloat(1.0), n); }
+WideFloat sum(double a, double b) { return WideFloat(a) + WideFloat(b); }
+WideFloat sum(double a, double b, double c) { return sum(a, b) + WideFloat(c); }
+
+const Rounding ROUNDINGS[] = {
+    {"tie_to_even_below", sum(1, 0x1p-53), 1.0},
+    {"tie_to_even_above", sum(1, 0x1p-52, 0x1p-53), 1 + 0x1p-51},
+    {"sticky_bit_decides_a_near_tie", sum(1, 0x1p-53, 0x1p-200), 1 + 0x1p-52},
+    {"just_below_a_tie", sum(1, 0x1p-53, -0x1p-200), 1.0},
+    {"negative_tie", sum(-1, -0x1p-53), -1.0},
+    {"carry_into_the_next_binade", sum(2, -0x1p-54), 2.0},
+    {"largest_double", sum(0x1.fffffffffffffp+1023, 0x1p969), 0x1.fffffffffffffp+1023},
+    {"tie_at_the_largest_double_overflows", sum(0x1.fffffffffffffp+1023, 0x1p970), INF},
+    {"beyond_the_largest_double", two_to(1024), INF},
+    {"subnormal_tie_to_even_zero", two_to(-1075), 0.0},
+    {"subnormal_above_the_tie", two_to(-1075) + two_to(-1200), 0x1p-1074},
+    {"subnormal_tie_to_even_two_units", two_to(-1074) + two_to(-1075), 0x1p-1073},
+    {"subnormal_sticky_bit", two_to(-1074) + two_to(-1075) - two_to(-1200), 0x1p-1074},
+    {"far_below_the_least_subnormal", two_to(-1200), 0.0},
+    {"least_normal_from_below", two_to(-1022) - two_to(-1075), 0x1p-1022},
+    {"largest_subnormal_from_below", two_to(-1022) - two_to(-1075) - two_to(-1200),
+     0x0.fffffffffffffp-1022},
+    {"exact_subnormal", WideFloat(0x0.123456789abcdp-1022), 0x0.123456789abcdp-1022},
+    {"zero", WideFloat(1.0) - WideFloat(1.0), 0.0},
+};
+
+class ToDouble : public testing::TestWithParam<Rounding> {};
+
+TEST_P(ToDouble, RoundsToNearestEvenWithAStickyBit)
+{
+    EXPECT_TRUE(same_bits(GetParam().value.to_double(), GetParam().expected))
+        << hex(GetParam().value.to_double());
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ToDouble, testing::ValuesIn(ROUNDINGS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- WideFloat's arithmetic against MPFR ---------------------------------------------
+
+struct WideOperation {
+    const char* name;
+    WideFloat (*ours)(const WideFloat&, const WideFloat&, std::uint32_t);
+    void (*mpfr)(mpfr_ptr, mpfr_srcptr, mpfr_srcptr, unsigned long);
+    bool close_operands;  // b within a few units of a, for the cancellation of a - b
+    int bound;            // the relative error promised is below 2^bound
+};
+
+void PrintTo(const WideOperation& c, std::ostream* os) { *os << c.name; }
+
+const WideOperation WIDE_OPERATIONS[] = {
+    {"add", [](const WideFloat& a, const WideFloat& b, std::uint32_t) { return a + b; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr b, unsigned long) { mpfr_add(z, a, b, MPFR_RNDN); },
+     false, -254},
+    {"subtract_close", [](const WideFloat& a, const WideFloat& b, std::uint32_t) { return a - b; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr b, unsigned long) { mpfr_sub(z, a, b, MPFR_RNDN); },
+     true, -254},
+    {"subtract", [](const WideFloat& a, const WideFloat& b, std::uint32_t) { return a - b; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr b, unsigned long) { mpfr_sub(z, a, b, MPFR_RNDN); },
+     false, -254},
+    {"multiply", [](const WideFloat& a, const WideFloat& b, std::uint32_t) { return a * b; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr b, unsigned long) { mpfr_mul(z, a, b, MPFR_RNDN); },
+     false, -254},
+    {"divide", [](const WideFloat& a, const WideFloat& b, std::uint32_t) { return a / b; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr b, unsigned long) { mpfr_div(z, a, b, MPFR_RNDN); },
+     false, -252},
+    {"multiply_by_integer", [](const WideFloat& a, const WideFloat&, std::uint32_t n) { return a * n; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr, unsigned long n) { mpfr_mul_ui(z, a, n, MPFR_RNDN); },
+     false, -254},
+    {"divide_by_integer", [](const WideFloat& a, const WideFloat&, std::uint32_t n) { return a / n; },
+     [](mpfr_ptr z, mpfr_srcptr a, mpfr_srcptr, unsigned long n) { mpfr_div_ui(z, a, n, MPFR_RNDN); },
+     false, -254},
+};
+
+class WideArithmetic : public testing::TestWithParam<WideOperation> {};
+
+// A random WideFloat: random limbs, the top bit set, a random sign and exponent.
+WideFloat random_wide(test_support::ArgumentSampler& random)
+{
+    WideFloat::Limbs limbs;
+    for (std::uint32_t& limb : limbs) limb = static_cast<std::uint32_t>(random.bits());
+    limbs[WideFloat::LIMBS - 1] |= 0x80000000;
+    const auto exponent = static_cast<int>(random.bits() % 81) - 40;
+    return WideFloat(random.bits() % 2 == 0, exponent, limbs);
+}
+
+TEST_P(WideArithmetic, StaysWithinItsBoundOfMpfr)
+{
+    const WideOperation& op = GetParam();
+    test_support::ArgumentSampler random(254);
+    mpfr_t a, b, exact, ours;
+    mpfr_inits2(2000, exact, ours, static_cast<mpfr_ptr>(nullptr));
+    mpfr_inits2(WideFloat::PRECISION, a, b, static_cast<mpfr_ptr>(nullptr));
+    for (int i = 0; i < 20000; ++i) {
+        const WideFloat x = random_wide(random);
+        WideFloat y = random_wide(random);
+        // Close operands: x itself with a few of its last bits changed.
+        if (op.close_operands) y = x + cr::scaled(WideFloat(static_cast<double>(random.bits() % 64)),
+                                                x.exponent() - 256 - static_cast<int>(random.bits() % 8));
+        const auto n = static_cast<std::uint32_t>(random.bits() % 2 == 0 ? random.bits() % 64 + 1
+                                                                          : random.bits() | 1);
+        test_support::to_mpfr(x, a);
+        test_support::to_mpfr(y, b);
+        op.mpfr(exact, a, b, n);
+        test_support::to_mpfr(op.ours(x, y, n), ours);
+        mpfr_prec_round(ours, 2000, MPFR_RNDN);
+        mpfr_sub(ours, ours, exact, MPFR_RNDN);
+        if (mpfr_zero_p(ours)) continue;
+        ASSERT_FALSE(mpfr_zero_p(exact));
+        mpfr_div(ours, ours, exact, MPFR_RNDN);
+        ASSERT_LT(mpfr_get_exp(ours) - 1, op.bound) << "operation " << i;
+    }
+    mpfr_clears(a, b, exact, ours, static_cast<mpfr_ptr>(nullptr));
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, WideArithmetic, testing::ValuesIn(WIDE_OPERATIONS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WideFloat, ConvertsExactlyAndCompares)
+{
+    for (const double x : {1.0, -0.75, 0x1.fffffffffffffp+1023, 0x1p-1074, -0x0.8p-1022, 3e-300}) {
+        EXPECT_EQ(WideFloat(x).to_double(), x);
+        EXPECT_EQ(WideFloat(DoubleDouble{x, x * 0x1p-60}).to_double_double().lo, x * 0x1p-60);
+    }
+    EXPECT_EQ(WideFloat::integer(-123456789012345).to_double(), -123456789012345.0);
+    EXPECT_EQ(WideFloat::integer(INT64_MIN).to_double(), -0x1p63);
+    EXPECT_EQ(WideFloat(-2.5).nearest_integer(), -3);
+    EXPECT_EQ(WideFloat(0.4).nearest_integer(), 0);
+    EXPECT_EQ(WideFloat(0x1p61 + 0x1p10).nearest_integer(), (std::int64_t{1} << 61) + 1024);
+    EXPECT_LT(WideFloat(-1.0), WideFloat(0.0));
+    EXPECT_LT(WideFloat(0.0), WideFloat(0x1p-1074));
+    EXPECT_LT(sum(1, 0x1p-200), sum(1, 0x1p-199));
+    EXPECT_GT(WideFloat(-1.0), sum(-1, -0x1p-200));
+    EXPECT_EQ(WideFloat(2.0), cr::scaled(WideFloat(1.0), 1));
+}
+
+// ---- Double-double arithmetic against MPFR -------------------------------------------
+
+enum class Operands { doubles, double_double_and_double, double_doubles };
+
+struct DoubleDoubleOperation {
+    const char* name;
+    DoubleDouble (*ours)(DoubleDouble, DoubleDouble);
+    int (*mpfr)(mpfr_ptr, mpfr_srcptr, mpfr_srcptr, mpfr_rnd_t);
+    Operands operands;  // which low parts take part
+    double bound;       // relative, in units of u^2 = 2^-106
+};
+
+void PrintTo(const DoubleDoubleOperation& c, std::ostream* os) { *os << c.name; }
+
+const DoubleDoubleOperation DOUBLE_DOUBLE_OPERATIONS[] = {
+    {"two_sum_exact", [](DoubleDouble a, DoubleDouble b) { return cr::two_sum(a.hi, b.hi); },
+     mpfr_add, Operands::doubles, 0},
+    {"two_prod_exact", [](DoubleDouble a, DoubleDouble b) { return cr::two_prod(a.hi, b.hi); },
+     mpfr_mul, Operands::doubles, 0},
+    {"add_double", [](DoubleDouble a, DoubleDouble b) { return cr::add(a, b.hi); }, mpfr_add,
+     Operands::double_double_and_double, 2},
+    {"add", [](DoubleDouble a, DoubleDouble b) { return cr::add(a, b); }, mpfr_add,
+     Operands::double_doubles, 3},
+    {"multiply_double", [](DoubleDouble a, DoubleDouble b) { return cr::multiply(a, b.hi); },
+     mpfr_mul, Operands::double_double_and_double, 3},
+    {"multiply", [](DoubleDouble a, DoubleDouble b) { return cr::multiply(a, b); }, mpfr_mul,
+     Operands::double_doubles, 8},
+    {"divide", [](DoubleDouble a, DoubleDouble b) { return cr::divide(a, b); }, mpfr_div,
+     Operands::double_doubles, 12},
+};
+
+class DoubleDoubleArithmetic : public testing::TestWithParam<DoubleDoubleOperation> {};
+
+TEST_P(DoubleDoubleArithmetic, StaysWithinItsBoundOfMpfr)
+{
+    const DoubleDoubleOperation& op = GetParam();
+    test_support::ArgumentSampler random(106);
+    const std::vector<test_support::ArgumentRange> range = {{0, -30, 30, true}};
+    const auto random_low = [&](double hi) { return hi * 0x1p-53 * (random.bits() * 0x1p-64 - 0.5); };
+    mpfr_t a, b, exact, ours;
+    mpfr_inits2(400, a, b, exact, ours, static_cast<mpfr_ptr>(nullptr));
+    for (int i = 0; i < 30000; ++i) {
+        const double x_hi = random.next(range);
+        const double y_hi = random.next(range);
+        const DoubleDouble x = {x_hi, op.operands == Operands::doubles ? 0 : random_low(x_hi)};
+        const DoubleDouble y = {y_hi, op.operands == Operands::double_doubles ? random_low(y_hi) : 0};
+        const DoubleDouble z = op.ours(x, y);
+        mpfr_set_d(a, x.hi, MPFR_RNDN);
+        mpfr_add_d(a, a, x.lo, MPFR_RNDN);
+        mpfr_set_d(b, y.hi, MPFR_RNDN);
+        mpfr_add_d(b, b, y.lo, MPFR_RNDN);
+        op.mpfr(exact, a, b, MPFR_RNDN);
+        mpfr_set_d(ours, z.hi, MPFR_RNDN);
+        mpfr_add_d(ours, ours, z.lo, MPFR_RNDN);
+        mpfr_sub(ours, ours, exact, MPFR_RNDN);
+        mpfr_div(ours, ours, exact, MPFR_RNDN);
+        ASSERT_LE(std::abs(mpfr_get_d(ours, MPFR_RNDN)), op.bound * 0x1p-106)
+            << hex(x.hi) << " " << hex(x.lo) << " " << hex(y.hi) << " " << hex(y.lo);
+        ASSERT_LE(std::abs(z.lo), std::abs(z.hi) * 0x1p-53) << "not normalized";
+    }
+    mpfr_clears(a, b, exact, ours, static_cast<mpfr_ptr>(nullptr));
+}
+
+INSTANTIATE_TEST_SUITE_P(Operations, DoubleDoubleArithmetic,
+                         testing::ValuesIn(DOUBLE_DOUBLE_OPERATIONS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The tables and constants are what their script makes from 100-digit values.
+TEST(Tables, AreWhatTablesPyMakes)
+{
+    if (std::string(PYTHON3_EXE).empty()) GTEST_SKIP() << "no python3";
+    test_support::TempDir dir;
+    test_support::RunOptions options;
+    options.args = {ELEMENTARY_TABLES_SCRIPT, dir.path().string()};
+    options.timeout = std::chrono::seconds(60);
+    const auto result = test_support::run(PYTHON3_EXE, options);
+    ASSERT_EQ(result.exit_status, 0) << result.err;
+    for (const char* file : {"exp_table.inc", "log_table.inc", "wide_constants.inc"}) {
+        EXPECT_EQ(test_support::read_file(dir / file),
+                  test_support::read_file(std::string(ELEMENTARY_FOLDER) + "/" + file))
+            << file;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,145 @@
+#include "tests/support/mpfr_oracle.hpp"
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+#include "runtime/elementary/correctly_rounded.hpp"
+
+namespace test_support {
+namespace {
+
+namespace cr = runtime::correctly_rounded;
+
+// A number of given precision for the calling thread, set up once.
+template <int PRECISION> mpfr_ptr scratch(int which)
+{
+    thread_local struct Numbers {
+        mpfr_t values[3];
+        Numbers()
+        {
+            for (mpfr_t& v : values) mpfr_init2(v, PRECISION);
+        }
+        ~Numbers()
+        {
+            for (mpfr_t& v : values) mpfr_clear(v);
+        }
+    } numbers;
+    return numbers.values[which];
+}
+
+}  // namespace
+
+const std::vector<OracleFunction>& oracle_functions()
+{
+    static const std::vector<OracleFunction> functions = {
+        {"exp", cr::exp, [](double x) { return std::exp(x); }, mpfr_exp,
+         {{0, -60, 9, true}, {-727, -60, 4, true}}, -30, 30},
+        {"log", cr::log, [](double x) { return std::log(x); }, mpfr_log,
+         {{0, -1074, 1023, false}, {1, -53, -1, true}}, 0.01, 100},
+    };
+    return functions;
+}
+
+const OracleFunction& oracle_function(std::string_view name)
+{
+    for (const OracleFunction& f : oracle_functions())
+        if (name == f.name) return f;
+    throw std::invalid_argument("no oracle function " + std::string(name));
+}
+
+double mpfr_rounded(MpfrFunction f, double x)
+{
+    // 53 bits between 2^-1074 and 2^1024: the doubles, subnormal ones once subnormalized.
+    const mpfr_exp_t emin = mpfr_get_emin();
+    const mpfr_exp_t emax = mpfr_get_emax();
+    mpfr_set_emin(-1073);
+    mpfr_set_emax(1024);
+    mpfr_ptr argument = scratch<53>(0);
+    mpfr_ptr value = scratch<53>(1);
+    mpfr_set_d(argument, x, MPFR_RNDN);
+    int inexact = f(value, argument, MPFR_RNDN);
+    inexact = mpfr_check_range(value, inexact, MPFR_RNDN);
+    mpfr_subnormalize(value, inexact, MPFR_RNDN);
+    const double result = mpfr_get_d(value, MPFR_RNDN);
+    mpfr_set_emin(emin);
+    mpfr_set_emax(emax);
+    return result;
+}
+
+double distance_to_midpoint(MpfrFunction f, double x)
+{
+    mpfr_ptr argument = scratch<256>(0);
+    mpfr_ptr value = scratch<256>(1);
+    mpfr_set_d(argument, x, MPFR_RNDN);
+    f(value, argument, MPFR_RNDN);
+    if (!mpfr_regular_p(value)) return 1;
+    // value = m 2^e, m in [1/2, 1); the last place of the doubles there is 2^(e - 53), or
+    // 2^-1074 among the subnormal ones.
+    const mpfr_exp_t e = mpfr_get_exp(value);
+    const long last_place = e - 53 < -1074 ? -1074 : static_cast<long>(e - 53);
+    mpfr_abs(value, value, MPFR_RNDN);
+    mpfr_div_2si(value, value, last_place, MPFR_RNDN);
+    mpfr_frac(value, value, MPFR_RNDN);
+    mpfr_sub_d(value, value, 0.5, MPFR_RNDN);
+    return std::abs(mpfr_get_d(value, MPFR_RNDN));
+}
+
+void to_mpfr(const runtime::correctly_rounded::WideFloat& w, mpfr_ptr z)
+{
+    using runtime::correctly_rounded::WideFloat;
+    mpfr_set_prec(z, WideFloat::PRECISION);
+    mpfr_set_ui(z, 0, MPFR_RNDN);
+    for (int i = WideFloat::LIMBS - 1; i >= 0; --i) {
+        mpfr_mul_2ui(z, z, 32, MPFR_RNDN);
+        mpfr_add_ui(z, z, w.limbs()[i], MPFR_RNDN);
+    }
+    mpfr_mul_2si(z, z, w.exponent() - WideFloat::PRECISION, MPFR_RNDN);
+    if (w.is_negative()) mpfr_neg(z, z, MPFR_RNDN);
+}
+
+double wide_error_exponent(const runtime::correctly_rounded::WideFloat& w, MpfrFunction f, double x)
+{
+    mpfr_ptr exact = scratch<320>(0);
+    mpfr_ptr ours = scratch<320>(1);
+    mpfr_ptr argument = scratch<320>(2);
+    mpfr_set_d(argument, x, MPFR_RNDN);
+    f(exact, argument, MPFR_RNDN);
+    to_mpfr(w, ours);
+    mpfr_prec_round(ours, 320, MPFR_RNDN);  // exact: 256 bits fit
+    mpfr_sub(ours, ours, exact, MPFR_RNDN);
+    if (mpfr_zero_p(ours)) return -1000;
+    mpfr_div(ours, ours, exact, MPFR_RNDN);
+    mpfr_abs(ours, ours, MPFR_RNDN);
+    long exponent = 0;
+    const double significand = mpfr_get_d_2exp(&exponent, ours, MPFR_RNDN);  // in [1/2, 1)
+    return static_cast<double>(exponent) + std::log2(significand);
+}
+
+bool same_bits(double a, double b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::uint64_t ArgumentSampler::bits()
+{
+    std::uint64_t z = state_ += 0x9e3779b97f4a7c15;
+    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9;
+    z = (z ^ (z >> 27)) * 0x94d049bb133111eb;
+    return z ^ (z >> 31);
+}
+
+double ArgumentSampler::next(const std::vector<ArgumentRange>& domain)
+{
+    const std::uint64_t random = bits();
+    const ArgumentRange& range = domain[random % domain.size()];
+    const auto span = static_cast<std::uint64_t>(range.max_exponent - range.min_exponent + 1);
+    const int exponent = range.min_exponent + static_cast<int>((random >> 8) % span);
+    const double m = std::bit_cast<double>((bits() >> 12) | 0x3ff0000000000000);  // [1, 2)
+    const double magnitude = std::ldexp(m, exponent);
+    return range.center + (range.both_signs && (random >> 63) ? -magnitude : magnitude);
+}
+
+}  // namespace test_support
