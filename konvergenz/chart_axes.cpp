@@ -1,10 +1,17 @@
 #include "chart_axes.hpp"
 
+#include "runtime/elementary/correctly_rounded.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 namespace konvergenz {
+
+// Our own functions, correctly rounded, so that the printed values are the same on every
+// machine.
+namespace cr = runtime::correctly_rounded;
+
 namespace {
 
 // Guards floor/ceil of log10 against rounding: log10(1e-5) may come out a
@@ -13,19 +20,16 @@ constexpr double log_slack = 1e-9;
 
 int decade_below(double value)
 {
-    return static_cast<int>(std::floor(std::log10(value) + log_slack));
+    return static_cast<int>(std::floor(cr::log10(value) + log_slack));
 }
 
-int decade_above(double value)
-{
-    return static_cast<int>(std::ceil(std::log10(value) - log_slack));
-}
+int decade_above(double value) { return static_cast<int>(std::ceil(cr::log10(value) - log_slack)); }
 
 long long nice_step(double span, int target_ticks)
 {
     const double raw = span / target_ticks;
     if (raw <= 1.0) return 1;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    const double magnitude = cr::pow(10.0, std::floor(cr::log10(raw)));
     const double scaled = raw / magnitude;
     const double factor = scaled <= 1.0 ? 1.0 : scaled <= 2.0 ? 2.0 : scaled <= 5.0 ? 5.0 : 10.0;
     return static_cast<long long>(factor * magnitude);

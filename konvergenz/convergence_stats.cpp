@@ -1,9 +1,16 @@
 #include "convergence_stats.hpp"
 
+#include "runtime/elementary/correctly_rounded.hpp"
+
 #include <algorithm>
 #include <cmath>
 
 namespace konvergenz {
+
+// Our own functions, correctly rounded, so that the printed values are the same on every
+// machine.
+namespace cr = runtime::correctly_rounded;
+
 namespace {
 
 bool usable(double value) { return std::isfinite(value) && value > 0.0; }
@@ -15,9 +22,9 @@ std::optional<double> convergence_order(double e0, double e1, double e2)
     if (!usable(e0) || !usable(e1) || !usable(e2)) return std::nullopt;
     // Differences of logarithms rather than logarithms of quotients: the
     // quotients of tiny errors could underflow or overflow.
-    const double denominator = std::log(e1) - std::log(e0);
+    const double denominator = cr::log(e1) - cr::log(e0);
     if (denominator == 0.0) return std::nullopt;
-    const double p = (std::log(e2) - std::log(e1)) / denominator;
+    const double p = (cr::log(e2) - cr::log(e1)) / denominator;
     if (!std::isfinite(p)) return std::nullopt;
     return p;
 }
@@ -64,7 +71,7 @@ std::optional<double> ConvergenceStats::final_factor() const
     for (std::size_t i = 0; i < ratios; ++i) {
         const Usable& later = recent(i);
         const Usable& earlier = recent(i + 1);
-        logs[i] = (std::log(later.value) - std::log(earlier.value)) /
+        logs[i] = (cr::log(later.value) - cr::log(earlier.value)) /
                   static_cast<double>(later.step - earlier.step);
     }
     const auto end = logs.begin() + static_cast<std::ptrdiff_t>(ratios);
@@ -72,7 +79,7 @@ std::optional<double> ConvergenceStats::final_factor() const
     std::nth_element(logs.begin(), middle, end);
     double median = *middle;
     if (ratios % 2 == 0) median = (median + *std::max_element(logs.begin(), middle)) / 2;
-    return std::exp(median);
+    return cr::exp(median);
 }
 
 std::optional<double> ConvergenceStats::order() const

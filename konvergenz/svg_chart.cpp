@@ -3,6 +3,7 @@
 #include "chart_axes.hpp"
 #include "error_estimate.hpp"
 #include "number_format.hpp"
+#include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/record.hpp"
 
@@ -15,6 +16,11 @@
 #include <span>
 
 namespace konvergenz {
+
+// Our own functions, correctly rounded, so that the printed values are the same on every
+// machine.
+namespace cr = runtime::correctly_rounded;
+
 namespace {
 
 // Page and plot area in SVG user units (pixels at 100 %).
@@ -114,12 +120,12 @@ struct Chart {
     double to_y(double value) const
     {
         if (!(value > 0.0)) return plot_bottom;
-        const double fraction = (std::log10(value) - decades.lowest) /
+        const double fraction = (cr::log10(value) - decades.lowest) /
                                 static_cast<double>(decades.highest - decades.lowest);
         return plot_bottom - std::clamp(fraction, 0.0, 1.0) * (plot_bottom - plot_top);
     }
 
-    double decade_y(int exponent) const { return to_y(std::pow(10.0, exponent)); }
+    double decade_y(int exponent) const { return to_y(cr::pow(10.0, exponent)); }
     bool labelled(int exponent) const { return exponent % decades.label_stride == 0; }
 };
 
@@ -271,7 +277,7 @@ void append_y_axis(std::string& svg, const Chart& chart)
             }
             if (!minor_ticks || e == d.highest) continue;
             for (int m = 2; m <= 9; ++m) {
-                const double ym = chart.to_y(m * std::pow(10.0, e));
+                const double ym = chart.to_y(m * cr::pow(10.0, e));
                 append_line(svg, panel.left - 3, ym, panel.left, ym);
             }
         }
@@ -315,9 +321,9 @@ void append_tolerance(std::string& svg, const Chart& chart, double tolerance)
     for (const Panel& panel : chart.panels) append_line(svg, panel.left, y, panel.right, y);
     svg += "</g>\n";
 
-    const int exponent = static_cast<int>(std::lround(std::log10(tolerance)));
-    const std::string value = std::pow(10.0, exponent) == tolerance ? power_of_ten(exponent)
-                                                                    : runtime::shortest(tolerance);
+    const int exponent = static_cast<int>(std::lround(cr::log10(tolerance)));
+    const std::string value = cr::pow(10.0, exponent) == tolerance ? power_of_ten(exponent)
+                                                                   : runtime::shortest(tolerance);
     svg += "<g fill=\"#444\" font-size=\"12\">";
     append_text(svg, plot_right + 8, y - 3, "Toleranz");
     append_text(svg, plot_right + 8, y + 13, value);
@@ -493,9 +499,9 @@ void append_error_marks(std::string& svg, const Chart& chart,
         const double x = Chart::to_x(*panel, step);
         const double error = *s.estimated_error;
         const double y = chart.to_y(error);
-        const int beyond = error > std::pow(10.0, chart.decades.highest)  ? 1
-                           : error < std::pow(10.0, chart.decades.lowest) ? -1
-                                                                          : 0;
+        const int beyond = error > cr::pow(10.0, chart.decades.highest)  ? 1
+                           : error < cr::pow(10.0, chart.decades.lowest) ? -1
+                                                                         : 0;
         const std::string colour(s.colour);
         svg += "<g class=\"error-mark\" stroke=\"" + colour + "\" fill=\"none\">";
         if (last) {

@@ -3,9 +3,9 @@
 // they are defined for negative arguments and round exactly as the written product
 // does: cube(x) is (x * x) * x.
 //
-// exp, log, sin, cos, tan, asin, acos and atan are our own and correctly rounded
-// (elementary/correctly_rounded.hpp), so they give the same bits on every machine; the
-// others still come from the C library.
+// exp, log, sin, cos, tan, asin, acos, atan, sinh, cosh, tanh and the real power are our
+// own and correctly rounded (elementary/correctly_rounded.hpp), as sqrt and abs are by
+// IEEE, so they give the same bits on every machine.
 //
 // In 32 bits every function is formed in 64 bits and rounded once to 32, as the
 // exponential of the built-in 32-bit function is: closer to the true value than the
@@ -53,11 +53,11 @@ inline double elementary(Elementary function, double x)
     case Elementary::atan:
         return correctly_rounded::atan(x);
     case Elementary::sinh:
-        return std::sinh(x);
+        return correctly_rounded::sinh(x);
     case Elementary::cosh:
-        return std::cosh(x);
+        return correctly_rounded::cosh(x);
     case Elementary::tanh:
-        return std::tanh(x);
+        return correctly_rounded::tanh(x);
     case Elementary::abs:
         return std::abs(x);
     }
@@ -69,10 +69,11 @@ inline float elementary(Elementary function, float x)
     return static_cast<float>(elementary(function, static_cast<double>(x)));
 }
 
-inline double power(double base, double exponent) { return std::pow(base, exponent); }
+inline double power(double base, double exponent) { return correctly_rounded::pow(base, exponent); }
 inline float power(float base, float exponent)
 {
-    return static_cast<float>(std::pow(static_cast<double>(base), static_cast<double>(exponent)));
+    return static_cast<float>(
+        correctly_rounded::pow(static_cast<double>(base), static_cast<double>(exponent)));
 }
 
 }  // namespace runtime

@@ -25,6 +25,13 @@ double tan(double x);
 double atan(double x);
 double asin(double x);  // NaN outside [-1, 1]
 double acos(double x);  // NaN outside [-1, 1]
+double log10(double x);
+double sinh(double x);
+double cosh(double x);
+double tanh(double x);
+// x^y with C's special cases: x^+-0 = 1 and 1^y = 1 even for NaN, a negative x only with
+// an integer y, the sign of an odd y kept at zeros and infinities.
+double pow(double x, double y);
 
 // The fast paths without their rounding test, for the slow paths and for functions built
 // on these, with their relative error bounds.
@@ -41,5 +48,9 @@ inline constexpr double EXP_APPROXIMATION_ERROR = 0x1.1p-70;
 // log x = hi + lo for finite x > 0, |lo| <= ulp(hi)/2 (exact, 0 + 0, at x = 1).
 DoubleDouble log_approximation(double x);
 inline constexpr double LOG_APPROXIMATION_ERROR = 0x1p-68;
+
+// log x = hi + lo for finite x > 0, to the finer bound pow needs (exact, 0 + 0, at x = 1).
+DoubleDouble precise_log(double x);
+inline constexpr double PRECISE_LOG_ERROR = 0x1p-86;
 
 }  // namespace runtime::correctly_rounded

@@ -221,4 +221,41 @@ TEST(TypedEquation, HowARunEnds)
     }
 }
 
+// The elementary functions give the same bits whatever code the C library picks for the
+// processor: each typed run once as usual and once with the library told to take its paths
+// for processors without FMA and AVX, console and logs compared byte for byte.
+TEST(TypedEquation, SameBytesOnAProcessorWithoutFma)
+{
+    struct Case {
+        const char* function;
+        std::vector<std::string> args;
+        std::string input;
+        int exit_status;
+    };
+    const Case cases[] = {
+        {"tanh", {"-f", "tanh(x) - 0.5", "--fixpunkt=x - (tanh(x) - 0.5)", "-t1e-12"}, "0\n2\n1\n1\n", 0},
+        {"power", {"-f", "x^2.5 - 3", "--fixpunkt=x - (x^2.5 - 3)/5", "-t1e-12"}, "1\n2\n2\n1.5\n", 0},
+        // The fixed-point iteration walks off to x = -1397, where 2^x is subnormal.
+        {"two_to_the_x", {"-f", "2^x - 7", "-t1e-12", "-n200"}, "0.1\n3\n1\n1\n", 1},
+        {"exp", {"-f", "exp(-x) - x", "-t1e-12"}, "0.1\n3\n1\n1\n", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.function);
+        TempDir usual, other;
+        const RunResult r = quarlen(usual, c.input, with_args(c.args));
+        test_support::RunOptions without_fma = with_args(c.args);
+        without_fma.environment = {{"GLIBC_TUNABLES", "glibc.cpu.hwcaps=-AVX2,-FMA,-FMA4,-AVX"}};
+        const RunResult o = quarlen(other, c.input, without_fma);
+        EXPECT_EQ(r.exit_status, c.exit_status) << r.err;
+        EXPECT_EQ(o.exit_status, r.exit_status);
+        EXPECT_EQ(o.out, r.out);
+        EXPECT_EQ(o.err, r.err);
+        for (const std::string log : LOGS) {
+            SCOPED_TRACE(log);
+            ASSERT_TRUE(std::filesystem::exists(usual / log));
+            EXPECT_EQ(read_file(other / log), read_file(usual / log));
+        }
+    }
+}
+
 }  // namespace

@@ -11,6 +11,7 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/double_double.hpp"
@@ -150,6 +151,47 @@ const SpecialValue SPECIAL_VALUES[] = {
     {"acos_of_minus_a_half", "acos", -0.5, 0x1.0c152382d7366p+1},
     {"acos_just_above_one_is_a_domain_error", "acos", 0x1.0000000000001p+0, NaN},
     {"acos_of_minus_infinity_is_a_domain_error", "acos", -INF, NaN},
+    {"sinh_of_nan", "sinh", NaN, NaN},
+    {"sinh_of_minus_infinity", "sinh", -INF, -INF},
+    {"cosh_of_minus_infinity", "cosh", -INF, INF},
+    {"tanh_of_minus_infinity", "tanh", -INF, -1.0},
+    {"tanh_of_nan", "tanh", NaN, NaN},
+    {"log10_of_nan", "log10", NaN, NaN},
+    {"log10_of_a_negative", "log10", -1.0, NaN},
+    {"log10_of_minus_zero", "log10", -0.0, -INF},
+    {"log10_of_plus_infinity", "log10", INF, INF},
+    {"sinh_of_least_subnormal", "sinh", 0x1p-1074, 0x0.0000000000001p-1022},
+    {"sinh_of_minus_zero", "sinh", -0.0, -0.0},
+    {"sinh_below_the_tiny_bound", "sinh", 0x1.fffffffffffffp-27, 0x1.fffffffffffffp-27},
+    {"sinh_at_the_tiny_bound", "sinh", 0x1p-26, 0x1p-26},
+    {"sinh_where_the_series_ends", "sinh", 0x1.fffffffffffffp-3, 0x1.02accd9d08101p-2},
+    {"sinh_where_the_exponentials_begin", "sinh", -0.25, -0x1.02accd9d08102p-2},
+    {"sinh_of_one", "sinh", 1.0, 0x1.2cd9fc44eb982p+0},
+    {"sinh_largest_finite_result", "sinh", -0x1.633ce8fb9f87dp+9, -0x1.ffffffffffd3bp+1023},
+    {"sinh_overflows_just_above", "sinh", -0x1.633ce8fb9f87ep+9, -INF},
+    {"cosh_of_minus_zero_exact", "cosh", -0.0, 0x1p+0},
+    {"cosh_below_the_midpoint_above_one", "cosh", 0x1.fffffffffffffp-27, 0x1p+0},
+    {"cosh_just_above_the_midpoint_above_one", "cosh", 0x1p-26, 0x1.0000000000001p+0},
+    {"cosh_of_minus_one", "cosh", -1.0, 0x1.8b07551d9f55p+0},
+    {"cosh_where_e_to_the_minus_x_drops_out", "cosh", 42.0, 0x1.8232558201159p+59},
+    {"cosh_largest_finite_result", "cosh", 0x1.633ce8fb9f87dp+9, 0x1.ffffffffffd3bp+1023},
+    {"cosh_overflows_just_above", "cosh", -0x1.633ce8fb9f87ep+9, INF},
+    {"tanh_of_minus_least_subnormal", "tanh", -0x1p-1074, -0x0.0000000000001p-1022},
+    {"tanh_below_the_tiny_bound", "tanh", 0x1.fffffffffffffp-28, 0x1.fffffffffffffp-28},
+    {"tanh_at_a_power_of_two_above_the_bound", "tanh", 0x1p-26, 0x1.fffffffffffffp-27},
+    {"tanh_where_the_series_ends", "tanh", 0x1.fffffffffffffp-3, 0x1.f597ea69a1c85p-3},
+    {"tanh_of_one", "tanh", 1.0, 0x1.85efab514f394p-1},
+    {"tanh_last_below_one", "tanh", 19.0, 0x1.fffffffffffffp-1},
+    {"tanh_rounds_to_one", "tanh", -19.1, -0x1p+0},
+    {"tanh_beyond_the_one_bound", "tanh", 22.000000000000004, 0x1p+0},
+    {"log10_of_one_exact", "log10", 1.0, 0.0},
+    {"log10_of_ten_exact", "log10", 10.0, 0x1p+0},
+    {"log10_of_1e22_exact", "log10", 1e22, 0x1.6p+4},
+    {"log10_of_1e23_not_exact", "log10", 1e23, 0x1.7p+4},
+    {"log10_of_a_tenth", "log10", 0.1, -0x1p+0},
+    {"log10_just_below_one", "log10", 0x1.fffffffffffffp-1, -0x1.bcb7b1526e50fp-55},
+    {"log10_of_least_subnormal", "log10", 0x1p-1074, -0x1.434e6420f4374p+8},
+    {"log10_of_largest_double", "log10", 0x1.fffffffffffffp+1023, 0x1.34413509f79ffp+8},
 };
 
 class SpecialValues : public testing::TestWithParam<SpecialValue> {};
@@ -180,6 +222,10 @@ const HardCase HARD_CASES[] = {
 #include "tests/runtime/hard_cases/atan.inc"
 #include "tests/runtime/hard_cases/asin.inc"
 #include "tests/runtime/hard_cases/acos.inc"
+#include "tests/runtime/hard_cases/log10.inc"
+#include "tests/runtime/hard_cases/sinh.inc"
+#include "tests/runtime/hard_cases/cosh.inc"
+#include "tests/runtime/hard_cases/tanh.inc"
 };
 
 TEST(HardCases, LieNearAMidpointAndMatchMpfr)
@@ -190,6 +236,138 @@ TEST(HardCases, LieNearAMidpointAndMatchMpfr)
         EXPECT_LT(test_support::distance_to_midpoint(f.mpfr, c.x), 0x1p-20);
         EXPECT_TRUE(same_bits(f.ours(c.x), test_support::mpfr_rounded(f.mpfr, c.x)))
             << hex(f.ours(c.x));
+    }
+}
+
+// ---- The real power, of two arguments -----------------------------------------------
+
+// Random pairs: x over every binade, near 1 too, with y such that y log x spans the range
+// where x^y is neither 0 nor infinite; and negative x with integer y.
+std::pair<double, double> random_power_arguments(test_support::ArgumentSampler& random)
+{
+    static const std::vector<test_support::ArgumentRange> ANY = {{0, -1074, 1023, false}};
+    static const std::vector<test_support::ArgumentRange> NEAR_ONE = {{1, -53, -1, true}};
+    static const std::vector<test_support::ArgumentRange> FRACTION = {{0, -60, 0, true}};
+    const std::uint64_t kind = random.bits() % 3;
+    const double x = random.next(kind == 1 ? NEAR_ONE : ANY);
+    const double y = random.next(FRACTION) * 740 / std::abs(std::log(x));
+    if (kind < 2) return {x, y};
+    return {-x, std::nearbyint(y)};
+}
+
+TEST(Power, RandomArgumentsMatchMpfrBitForBit)
+{
+    test_support::ArgumentSampler random(21);
+    int mismatches = 0;
+    for (int i = 0; i < 1'000'000; ++i) {
+        const auto [x, y] = random_power_arguments(random);
+        const double ours = cr::pow(x, y);
+        const double want = test_support::mpfr_power_rounded(x, y);
+        if (!same_bits(ours, want) && ++mismatches <= 10)
+            ADD_FAILURE() << "pow(" << hex(x) << ", " << hex(y) << ") = " << hex(ours)
+                          << ", MPFR " << hex(want);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+struct PowerCase {
+    const char* name;
+    double x;
+    double y;
+    double expected;
+};
+
+void PrintTo(const PowerCase& c, std::ostream* os) { *os << c.name; }
+
+// C's special cases, the thresholds, and exact results (doubles and midpoints).
+const PowerCase POWER_CASES[] = {
+    {"nan_to_the_zero", NaN, 0.0, 0x1p+0},
+    {"nan_to_the_minus_zero", NaN, -0.0, 0x1p+0},
+    {"one_to_the_nan", 1.0, NaN, 0x1p+0},
+    {"one_to_the_minus_infinity", 1.0, -INF, 0x1p+0},
+    {"nan_base", NaN, 2.0, NaN},
+    {"nan_exponent", 2.0, NaN, NaN},
+    {"minus_one_to_the_nan", -1.0, NaN, NaN},
+    {"minus_eight_to_a_third", -8.0, 1.0/3, NaN},
+    {"minus_two_cubed", -2.0, 3.0, -0x1p+3},
+    {"minus_two_squared", -2.0, 2.0, 0x1p+2},
+    {"minus_two_to_the_minus_three", -2.0, -3.0, -0x1p-3},
+    {"minus_three_to_the_fifth", -3.0, 5.0, -0x1.e6p+7},
+    {"minus_zero_to_an_odd_negative", -0.0, -3.0, -INF},
+    {"zero_to_an_odd_negative", 0.0, -3.0, INF},
+    {"minus_zero_to_an_even_negative", -0.0, -2.0, INF},
+    {"minus_zero_to_a_negative_fraction", -0.0, -0.5, INF},
+    {"minus_zero_to_an_odd_positive", -0.0, 3.0, -0.0},
+    {"minus_zero_to_an_even_positive", -0.0, 2.0, 0.0},
+    {"minus_zero_to_a_fraction", -0.0, 0.5, 0.0},
+    {"zero_to_the_minus_infinity", 0.0, -INF, INF},
+    {"minus_one_to_the_infinity", -1.0, INF, 0x1p+0},
+    {"half_to_the_infinity", 0.5, INF, 0.0},
+    {"half_to_the_minus_infinity", -0.5, -INF, INF},
+    {"two_to_the_infinity", -2.0, INF, INF},
+    {"two_to_the_minus_infinity", 2.0, -INF, 0.0},
+    {"minus_infinity_to_an_odd_negative", -INF, -3.0, -0.0},
+    {"minus_infinity_to_an_even_negative", -INF, -2.0, 0.0},
+    {"minus_infinity_to_an_odd_positive", -INF, 3.0, -INF},
+    {"minus_infinity_to_a_fraction", -INF, 0.5, INF},
+    {"infinity_to_a_negative", INF, -1.0, 0.0},
+    {"infinity_to_a_fraction", INF, 0.5, INF},
+    {"two_to_the_1023", 2.0, 1023.0, 0x1p+1023},
+    {"two_to_the_1024_overflows", 2.0, 1024.0, INF},
+    {"minus_two_to_the_1025_overflows", -2.0, 1025.0, -INF},
+    {"e_to_just_beyond_the_overflow_threshold", 2.718281828459045, 0x1.62e42fefa39f0p+9, INF},
+    {"least_subnormal_result", 2.0, -1074.0, 0x0.0000000000001p-1022},
+    {"tie_below_the_least_subnormal_to_zero", 2.0, -1075.0, 0.0},
+    {"minus_tie_below_the_least_subnormal", -2.0, -1075.0, -0.0},
+    {"subnormal_above_the_tie", 2.0, -1074.5, 0x0.0000000000001p-1022},
+    {"subnormal_result", 10.0, -310.0, 0x0.012688b70e62bp-1022},
+    {"least_normal_result", 0.5, 1022.0, 0x1p-1022},
+    {"exact_square_root", 4.0, 0.5, 0x1p+1},
+    {"exact_root_of_a_tiny_power", 0x1p-1000, 0.5, 0x1p-500},
+    {"exact_fourth_root", 16.0, 0.25, 0x1p+1},
+    {"exact_inverse_fourth_root", 16.0, -0.25, 0x1p-1},
+    {"nine_to_the_two_and_a_half", 9.0, 2.5, 0x1.e6p+7},
+    {"perfect_square_to_the_two_and_a_half_midpoint", 2411809.0, 2.5, 0x1.00bf8c99ca428p+53},
+    {"square_is_a_midpoint", 134217727.0, 2.0, 0x1.ffffff8p+53},
+    {"cube_of_25_bits_not_exact", 0x1.ffffffp+11, 3.0, 0x1.fffffd0000018p+35},
+    {"three_to_the_three", 3.0, 3.0, 0x1.bp+4},
+    {"seven_to_the_seven", 7.0, 7.0, 0x1.921eep+19},
+    {"thirteen_to_the_thirteen", 13.0, 13.0, 0x1.13769b23c5fdp+48},
+    {"fifteen_to_the_fifteen_not_exact", 15.0, 15.0, 0x1.84ed8b165dc2p+58},
+    {"ten_to_the_22_exact", 10.0, 22.0, 0x1.0f0cf064dd592p+73},
+    {"ten_to_the_23_a_midpoint", 10.0, 23.0, 0x1.52d02c7e14af6p+76},
+    {"ten_to_the_minus_one", 10.0, -1.0, 0x1.999999999999ap-4},
+    {"two_to_the_half", 2.0, 0.5, 0x1.6a09e667f3bcdp+0},
+    {"cube_root_of_27_rounds_to_three", 27.0, 1.0/3, 0x1.8p+1},
+    {"x_to_the_x_of_a_tenth", 0.1, 0.1, 0x1.96b230bcdc434p-1},
+    {"just_above_one_to_the_half", 0x1.0000000000001p+0, 0.5, 0x1p+0},
+    {"tiny_exponent", 3.0, 1e-300, 0x1p+0},
+    {"huge_exponent_near_one", 0x1.0000000000001p+0, 1e300, INF},
+};
+
+class PowerCases : public testing::TestWithParam<PowerCase> {};
+
+TEST_P(PowerCases, AreAsCSaysAndAgreeWithMpfr)
+{
+    const PowerCase& c = GetParam();
+    EXPECT_TRUE(same_bits(cr::pow(c.x, c.y), c.expected)) << hex(cr::pow(c.x, c.y));
+    EXPECT_TRUE(same_bits(test_support::mpfr_power_rounded(c.x, c.y), c.expected)) << "the row";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PowerCases, testing::ValuesIn(POWER_CASES),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Pairs whose x^y lies within 2^-20 ulp of a midpoint, found by random search with MPFR.
+const std::pair<double, double> POWER_HARD_CASES[] = {
+#include "tests/runtime/hard_cases/pow.inc"
+};
+
+TEST(Power, HardCasesLieNearAMidpointAndMatchMpfr)
+{
+    for (const auto& [x, y] : POWER_HARD_CASES) {
+        SCOPED_TRACE("pow(" + hex(x) + ", " + hex(y) + ")");
+        EXPECT_LT(test_support::power_distance_to_midpoint(x, y), 0x1p-20);
+        EXPECT_TRUE(same_bits(cr::pow(x, y), test_support::mpfr_power_rounded(x, y)));
     }
 }
 

@@ -51,6 +51,14 @@ const std::vector<OracleFunction>& oracle_functions()
          {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
         {"acos", cr::acos, [](double x) { return std::acos(x); }, mpfr_acos,
          {{0, -1074, -1, true}, {1, -60, -2, true}, {-1, -60, -2, true}}, -1, 1},
+        {"log10", cr::log10, [](double x) { return std::log10(x); }, mpfr_log10,
+         {{0, -1074, 1023, false}, {1, -53, -1, true}}, 0.01, 100},
+        {"sinh", cr::sinh, [](double x) { return std::sinh(x); }, mpfr_sinh,
+         {{0, -1074, 9, true}, {0, -30, 2, true}}, -5, 5},
+        {"cosh", cr::cosh, [](double x) { return std::cosh(x); }, mpfr_cosh,
+         {{0, -1074, 9, true}, {0, -30, 2, true}}, -5, 5},
+        {"tanh", cr::tanh, [](double x) { return std::tanh(x); }, mpfr_tanh,
+         {{0, -1074, 5, true}, {0, -30, 2, true}}, -3, 3},
     };
     return functions;
 }
@@ -62,23 +70,54 @@ const OracleFunction& oracle_function(std::string_view name)
     throw std::invalid_argument("no oracle function " + std::string(name));
 }
 
-double mpfr_rounded(MpfrFunction f, double x)
+namespace {
+
+// f(x, y) by MPFR rounded to a double; f takes the arguments already set in MPFR.
+template <class Evaluate> double rounded_to_double(double x, double y, Evaluate f)
 {
     // 53 bits between 2^-1074 and 2^1024: the doubles, subnormal ones once subnormalized.
     const mpfr_exp_t emin = mpfr_get_emin();
     const mpfr_exp_t emax = mpfr_get_emax();
     mpfr_set_emin(-1073);
     mpfr_set_emax(1024);
-    mpfr_ptr argument = scratch<53>(0);
+    mpfr_ptr first = scratch<53>(0);
+    mpfr_ptr second = scratch<53>(2);
     mpfr_ptr value = scratch<53>(1);
-    mpfr_set_d(argument, x, MPFR_RNDN);
-    int inexact = f(value, argument, MPFR_RNDN);
+    mpfr_set_d(first, x, MPFR_RNDN);
+    mpfr_set_d(second, y, MPFR_RNDN);
+    int inexact = f(value, first, second);
     inexact = mpfr_check_range(value, inexact, MPFR_RNDN);
     mpfr_subnormalize(value, inexact, MPFR_RNDN);
     const double result = mpfr_get_d(value, MPFR_RNDN);
     mpfr_set_emin(emin);
     mpfr_set_emax(emax);
     return result;
+}
+
+}  // namespace
+
+double mpfr_rounded(MpfrFunction f, double x)
+{
+    return rounded_to_double(x, 0.0, [f](mpfr_ptr value, mpfr_srcptr a, mpfr_srcptr) {
+        return f(value, a, MPFR_RNDN);
+    });
+}
+
+double mpfr_power_rounded(double x, double y)
+{
+    return rounded_to_double(x, y, [](mpfr_ptr value, mpfr_srcptr a, mpfr_srcptr b) {
+        return mpfr_pow(value, a, b, MPFR_RNDN);
+    });
+}
+
+double power_distance_to_midpoint(double x, double y)
+{
+    mpfr_set_d(scratch<256>(2), y, MPFR_RNDN);
+    return distance_to_midpoint(
+        [](mpfr_ptr value, mpfr_srcptr base, mpfr_rnd_t rounding) {
+            return mpfr_pow(value, base, scratch<256>(2), rounding);
+        },
+        x);
 }
 
 double distance_to_midpoint(MpfrFunction f, double x)

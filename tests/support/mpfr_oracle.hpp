@@ -42,10 +42,13 @@ const OracleFunction& oracle_function(std::string_view name);
 // f(x) by MPFR, rounded to nearest-even as a double: subnormal results at their own last
 // place, results beyond the largest double to infinity.
 double mpfr_rounded(MpfrFunction f, double x);
+// x^y by MPFR, rounded the same way.
+double mpfr_power_rounded(double x, double y);
 
 // |f(x) - the nearest midpoint between two doubles| in units of the last place of the
 // doubles around f(x), computed with 256 bits; 1 where f(x) is not finite or zero.
 double distance_to_midpoint(MpfrFunction f, double x);
+double power_distance_to_midpoint(double x, double y);
 
 // The value of w, exactly, in z (whose precision is set here to WideFloat's).
 void to_mpfr(const runtime::correctly_rounded::WideFloat& w, mpfr_ptr z);

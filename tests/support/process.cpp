@@ -32,6 +32,8 @@ using Clock = std::chrono::steady_clock;
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
     }
     for (const int fd : options.closed_descriptors) ::close(fd);
+    for (const auto& [name, value] : options.environment)
+        if (::setenv(name.c_str(), value.c_str(), 1) != 0) _exit(125);
     if (::chdir(dir.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));

@@ -14,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace test_support {
@@ -47,6 +48,8 @@ struct RunOptions {
     std::vector<int> ignored_signals;     // ignored when the program starts, as nohup does
     std::vector<int> closed_descriptors;  // of 0, 1, 2: closed when the program starts
     std::optional<long> file_size_limit;  // RLIMIT_FSIZE: writes beyond fail with EFBIG
+    // Variables set in the program's environment besides those of the test, as name and value.
+    std::vector<std::pair<std::string, std::string>> environment;
 };
 
 struct RunResult {

@@ -1,0 +1,167 @@
+// sinh a = (e^a - e^-a)/2, cosh a = (e^a + e^-a)/2, tanh a = sinh a / cosh a; a = |x|
+//
+// Fast path, u = 2^-53, ε = EXP_APPROXIMATION_ERROR = 2^-69.9 (relative):
+//  e^a = v 2^k from exp_approximation; e^-a = (1/v) 2^-k by the double-double quotient
+//    (12u^2), so within ε + 2^-102 relative too, and with the same sign of error.
+//  cosh: v + (1/v) 2^-2k adds two positive terms (3u^2 more); the sum is within
+//    ε + 2^-100 < 0x1.2p-70 relative. Beyond 2k = 120 the second term is below 2^-120 of
+//    the first and is left out.
+//  sinh for a >= 1/4: the difference of the same terms has the absolute error of their
+//    sum, so coth(a) <= coth(1/4) = 4.083 times the relative one: below 2^-67.9, and
+//    SINH_ERROR = 0x1.2p-68.
+//  sinh for a < 1/4: x + x^3 P(x^2), P(s) = 1/3! + s/5! + ... + s^6/15!, s < 2^-4. Left
+//    out s^7/17! < 2^-76.3; s = sh + sl exactly (two_prod). The tail s^2 (1/7! + ... +
+//    s^4/15!) (< 2^-20.3) in double is within 5u of itself, its sum into the low part
+//    rounds by 2^-73.3, the rest is double-double: P is within 2^-70.6 of itself, 2^-68
+//    relative. x^3 P is at most 2^-6.58 |x|, so its error is below 2^-74.5 |sinh x|; the
+//    products and the last sum add 13u^2: SERIES_ERROR = 2^-74.
+//  tanh for a >= 1/4: (v - w)/(v + w), w = (1/v) 2^-2k: 4.083 ε for the numerator, ε for the
+//    denominator and 12u^2 for the quotient: below 2^-67.6, and TANH_ERROR = 0x1.6p-68.
+//  tanh for a < 1/4: the series' sinh over the cosh above, 2^-74 + 0x1.2p-70 + 12u^2 <
+//    0x1.4p-70.
+//
+// Tiny and huge arguments: for |x| < 2^-26, sinh x = x (1 + x^2/6 + ...) lies within
+// x^2/6 < 2^-54.58 |x| of x, less than half its gap; cosh x = 1 + x^2/2 + ... is below the
+// midpoint 1 + 2^-53; for |x| < 2^-27, tanh x is within x^2/3 < 2^-55.5 |x| below x, less
+// than half the gap below even at a power of two. tanh x rounds to +-1 from |x| = 19.07
+// on; beyond 22 it is returned at once. sinh and cosh are finite up to OVERFLOW_ABOVE and
+// infinite beyond it. Each is transcendental for rational x != 0, so no result but those
+// at 0 is a double or a midpoint, and the rounding test decides all others.
+//
+// Slow path, in WideFloat, with expm1(a) (2^-240.3) and exp(a) (2^-241.6): sinh a = (m +
+// m/(m + 1))/2, m = expm1(a); cosh a = (E + 1/E)/2, E = e^a; tanh a = m2/(m2 + 2), m2 =
+// expm1(2a). No step cancels; each is within 2^-239 relative, and is rounded once.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/slow_path.hpp"
+#include "runtime/elementary/wide_functions.hpp"
+
+namespace runtime::correctly_rounded {
+namespace {
+
+constexpr double OVERFLOW_ABOVE = 0x1.633ce8fb9f87dp+9;
+constexpr double SERIES_BELOW = 0.25;
+constexpr double SINH_TINY_BELOW = 0x1p-26;
+constexpr double TANH_TINY_BELOW = 0x1p-27;
+constexpr double TANH_ONE_ABOVE = 22.0;
+
+constexpr double COSH_ERROR = 0x1.2p-70;
+constexpr double SINH_ERROR = 0x1.2p-68;
+constexpr double SERIES_ERROR = 0x1p-74;
+constexpr double TANH_ERROR = 0x1.6p-68;
+constexpr double TANH_SERIES_ERROR = 0x1.4p-70;
+
+constexpr DoubleDouble SIXTH = {0x1.5555555555555p-3, 0x1.5555555555555p-57};
+constexpr DoubleDouble ONE_120TH = {0x1.1111111111111p-7, 0x1.1111111111111p-63};
+
+// e^a + sign e^-a = (hi + lo) 2^scale, a in [0, OVERFLOW_ABOVE].
+DoubleDouble exp_sum(double a, double sign, int& scale)
+{
+    const ScaledDoubleDouble e = exp_approximation(a);
+    scale = e.scale;
+    if (2 * e.scale > 120) return e.value;
+    DoubleDouble inverse = divide({1.0, 0.0}, e.value);
+    const double shrink = power_of_two(-2 * e.scale);
+    inverse = {sign * inverse.hi * shrink, sign * inverse.lo * shrink};
+    return add(e.value, inverse);
+}
+
+// sinh x for 2^-26 <= |x| < 1/4: x + x^3 P(x^2).
+DoubleDouble sinh_series(double x)
+{
+    const DoubleDouble s = two_prod(x, x);
+    const double tail =
+        0x1.a01a01a01a01ap-13 +
+        s.hi * (0x1.71de3a556c734p-19 +
+                s.hi * (0x1.ae64567f544e4p-26 +
+                        s.hi * (0x1.6124613a86d09p-33 + s.hi * 0x1.ae7f3e733b81fp-41)));
+    DoubleDouble p = two_prod(s.hi, ONE_120TH.hi);
+    p.lo += (s.hi * ONE_120TH.lo + s.lo * ONE_120TH.hi) + (s.hi * s.hi) * tail;
+    p = add(SIXTH, fast_two_sum(p.hi, p.lo));
+    const DoubleDouble cube = multiply(s, x);
+    return add(multiply(cube, p), x);
+}
+
+[[gnu::noinline]] double sinh_slow(double x)
+{
+    SLOW_PATH_TAKEN("sinh");
+    const WideFloat m = wide::expm1(WideFloat(std::abs(x)));
+    const double result = scaled(m + m / (m + WideFloat(1.0)), -1).to_double();
+    return std::copysign(result, x);
+}
+
+[[gnu::noinline]] double cosh_slow(double x)
+{
+    SLOW_PATH_TAKEN("cosh");
+    const WideFloat e = wide::exp(WideFloat(std::abs(x)));
+    return scaled(e + reciprocal(e), -1).to_double();
+}
+
+[[gnu::noinline]] double tanh_slow(double x)
+{
+    SLOW_PATH_TAKEN("tanh");
+    const WideFloat m = wide::expm1(WideFloat(2 * std::abs(x)));
+    return std::copysign((m / (m + WideFloat(2.0))).to_double(), x);
+}
+
+}  // namespace
+
+double sinh(double x)
+{
+    const double a = std::abs(x);
+    if (!(a >= SINH_TINY_BELOW)) return x != x ? x + x : x;
+    if (a < SERIES_BELOW) {
+        const DoubleDouble y = sinh_series(x);
+        if (const auto result = rounded(y.hi, y.lo, std::abs(y.hi) * SERIES_ERROR)) return *result;
+        return sinh_slow(x);
+    }
+    if (a > OVERFLOW_ABOVE) return std::copysign(std::numeric_limits<double>::infinity(), x);
+    int scale;
+    const DoubleDouble y = exp_sum(a, -1.0, scale);
+    if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * SINH_ERROR, scale - 1))
+        return std::copysign(*result, x);
+    return sinh_slow(x);
+}
+
+double cosh(double x)
+{
+    const double a = std::abs(x);
+    if (!(a >= SINH_TINY_BELOW)) return x != x ? x + x : 1.0;
+    if (a > OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
+    int scale;
+    const DoubleDouble y = exp_sum(a, 1.0, scale);
+    if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * COSH_ERROR, scale - 1))
+        return *result;
+    return cosh_slow(x);
+}
+
+double tanh(double x)
+{
+    const double a = std::abs(x);
+    if (!(a >= TANH_TINY_BELOW)) return x != x ? x + x : x;
+    if (a > TANH_ONE_ABOVE) return std::copysign(1.0, x);
+    DoubleDouble y;
+    double error;
+    if (a < SERIES_BELOW) {
+        int scale;
+        y = divide(sinh_series(a), exp_sum(a, 1.0, scale));
+        y = {2 * y.hi, 2 * y.lo};  // cosh is half the sum, and scale is 0 here
+        error = TANH_SERIES_ERROR;
+    } else {
+        const ScaledDoubleDouble e = exp_approximation(a);
+        const DoubleDouble inverse = divide({1.0, 0.0}, e.value);
+        const double shrink = power_of_two(-2 * e.scale);
+        const DoubleDouble w = {inverse.hi * shrink, inverse.lo * shrink};
+        y = divide(add(e.value, negate(w)), add(e.value, w));
+        error = TANH_ERROR;
+    }
+    if (const auto result = rounded(y.hi, y.lo, y.hi * error)) return std::copysign(*result, x);
+    return tanh_slow(x);
+}
+
+}  // namespace runtime::correctly_rounded
