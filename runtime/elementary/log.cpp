@@ -38,20 +38,13 @@
 #include <limits>
 
 #include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/log_cells.hpp"
 #include "runtime/elementary/rounding.hpp"
 #include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/wide_functions.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
-
-struct LogCell {
-    double inverse;
-    double minus_log_hi;
-    double minus_log_lo;
-};
-
-#include "runtime/elementary/log_table.inc"
 
 constexpr std::uint64_t LEAST_NORMAL = 0x0010000000000000;
 constexpr std::uint64_t INFINITE = 0x7ff0000000000000;

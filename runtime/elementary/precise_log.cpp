@@ -14,17 +14,10 @@
 #include <cstdint>
 
 #include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/log_cells.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
-
-struct LogCell {
-    double inverse;
-    double minus_log_hi;
-    double minus_log_lo;
-};
-
-#include "runtime/elementary/log_table.inc"
 
 constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
 constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;

@@ -103,13 +103,13 @@ def log_table():
         HEADER,
         "// ln 2 = LN2_HIGH + LN2_LOW + O(2^-97), LN2_HIGH with 42 significant bits, so that",
         "// e LN2_HIGH is exact for every binary exponent e of a double.",
-        f"constexpr double LN2_HIGH = {hexadecimal(float(ln2_high))};",
-        f"constexpr double LN2_LOW = {hexadecimal(float(LN2 - ln2_high))};",
+        f"inline constexpr double LN2_HIGH = {hexadecimal(float(ln2_high))};",
+        f"inline constexpr double LN2_LOW = {hexadecimal(float(LN2 - ln2_high))};",
         "",
         "// LOG_CELLS[i] for the cell of the significand around c = 1 + i/512: r, 1/c rounded",
         "// to 10 significant bits (1 in the cell of 1), and -log(r) as hi + lo, hi a multiple",
         "// of 2^-43 (so that e LN2_HIGH + hi is exact), |-log(r) - hi - lo| <= 2^-97.",
-        f"constexpr LogCell LOG_CELLS[{LOG_CELLS}] = {{",
+        f"inline constexpr LogCell LOG_CELLS[{LOG_CELLS}] = {{",
     ]
     for i, (inverse, (high, low)) in enumerate(zip(inverses, minus_logs)):
         lines.append(
