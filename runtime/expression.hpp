@@ -26,6 +26,7 @@
 
 #include "runtime/elementary.hpp"
 #include "runtime/expression_derivative.hpp"
+#include "runtime/expression_steps.hpp"
 #include "runtime/messages.hpp"
 
 namespace runtime {
@@ -74,6 +75,17 @@ enum class Operation : std::uint8_t {
     power,          // pow(base, exponent)
     integer_power,  // base^exponent as a product, exponent -64..64
     function,       // an elementary function of the top of the stack
+    // The top of the stack with x or the constant as right operand: the code of "push x"
+    // or "push constant" followed by the operation, as one step.
+    add_x,
+    subtract_x,
+    multiply_x,
+    divide_x,
+    add_constant,
+    subtract_constant,
+    multiply_constant,
+    divide_constant,
+    power_constant,
 };
 
 template <class Real> struct Instruction {
@@ -82,6 +94,11 @@ template <class Real> struct Instruction {
     std::int32_t exponent = 0;
     Real constant = 0;
 };
+
+// The parser's code as the chain of steps that evaluates it. A "push x" or "push
+// constant" followed at once by a binary operation becomes one step: the same operations
+// on the same operands in the same order, in fewer steps.
+template <class Real> std::vector<Step<Real>> chain(const std::vector<Instruction<Real>>& code);
 
 template <class Real> class Expression {
 public:
@@ -98,7 +115,7 @@ private:
     friend FormulaError compile(std::string_view text, Expression<R>& expression);
 
     std::string text_;
-    std::vector<Instruction<Real>> code_;
+    std::vector<Step<Real>> code_;  // empty, or ends with the step that returns
 };
 
 // Compiles `text` into `expression`; on failure returns what is wrong and where, and

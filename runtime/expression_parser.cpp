@@ -434,7 +434,7 @@ template <class Real> FormulaError compile(std::string_view text, Expression<Rea
     error = Parser<Real>(text).parse(code);
     if (error) return error;
     expression.text_ = std::string(text);
-    expression.code_ = std::move(code);
+    expression.code_ = chain(code);
     return error;
 }
 

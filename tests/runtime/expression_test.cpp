@@ -167,6 +167,12 @@ const Grouping GROUPINGS[] = {
          for (int k = 1; k < 64; ++k) p = p * x;
          return p;
      }},
+    // x or a literal as the right operand of every operation, the left one pending.
+    {"x_and_literals_on_the_right", "2 - x + (x+1)/x - 2*x / 3 * 5 - x^2.5 + x*x/x",
+     0.7,
+     [](double x) {
+         return ((((2 - x) + (x + 1) / x) - 2 * x / 3 * 5) - std::pow(x, 2.5)) + x * x / x;
+     }},
     {"zeroth_power", "x^0", 0, [](double) { return 1.0; }},
     {"e_power_uses_pow", "e^x", 1.3, [](double x) { return std::pow(std::numbers::e, x); }},
     {"number_before_x", "5x", 3, [](double) { return 15.0; }},
