@@ -10,6 +10,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 namespace {
@@ -32,6 +33,7 @@ ENDING BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEP
              std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG);
     STEPS = 0;
     LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
               RUN.HEADER);
@@ -43,9 +45,7 @@ ENDING BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEP
         if ((WHY = WATCH.check({A, B}, STEPS)) != runtime::Verdict::go) break;
         X = MIDPOINT(A, B);
         const double FX = F(X);
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
-        LOG.write(STEP);
-        runtime::console::write(STEP);
+        RECORDS.write(STEPS, X, FX);
         // F(A) is evaluated afresh each step rather than remembered from the step that
         // moved A; F is pure, so this costs an evaluation and never changes a bit.
         const int VZFA = SIGN(F(A));

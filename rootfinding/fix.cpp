@@ -8,6 +8,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 
@@ -16,6 +17,7 @@ ENDING FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG);
     LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
     runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
@@ -24,9 +26,7 @@ ENDING FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view
     double X = F(XSTART);
     while (FIX_MEASURE(X, XSTART) > RUN.TOLERANCE) {
         if ((WHY = WATCH.check(XSTART, STEPS)) != runtime::Verdict::go) break;
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
-        LOG.write(STEP);
-        runtime::console::write(STEP);
+        RECORDS.write(STEPS, XSTART, X);
         XSTART = X;
         ++STEPS;
         X = F(XSTART);

@@ -9,6 +9,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 namespace {
@@ -46,6 +47,7 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG, runtime::StepRecords::First::console);
     LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
     const double START = XSTART;
@@ -62,9 +64,7 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
         const double FX = F(XSTART);
         // No guard against DF = 0: the infinity leads to a NaN, which ends the loop.
         const double NEWTON_ZERO = NEWTON_STEP(XSTART, FX, DF(XSTART));
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(FX);
-        runtime::console::write(STEP);
-        LOG.write(STEP);
+        RECORDS.write(STEPS, XSTART, FX);
         XSTART = NEWTON_ZERO;
         ++STEPS;
     }

@@ -9,6 +9,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 
@@ -16,6 +17,7 @@ ENDING REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_
                     std::string_view AUSGABE, const SETTINGS& RUN)
 {
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG);
     STEPS = 0;
     LOG.write(runtime::Record().text("Ausgangswerte - a= ").real(A).text(", b= ").real(B),
               RUN.HEADER);
@@ -31,9 +33,7 @@ ENDING REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_
         ALT_B = B;
         X = CHORD_POINT(A, F(A), B, F(B));
         const double FX = F(X);
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X).real(FX);
-        LOG.write(STEP);
-        runtime::console::write(STEP);
+        RECORDS.write(STEPS, X, FX);
         const int VZFA = SIGN(F(A));
         const int VZFX = SIGN(FX);
         if (VZFX == VZFA) {

@@ -9,6 +9,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 
@@ -17,6 +18,7 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG, runtime::StepRecords::First::console);
     LOG.write(runtime::Record().text("Startwerte - x0= ").real(X0).text(", x1= ").real(X1),
               RUN.HEADER);
 
@@ -30,9 +32,7 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         const double FX1 = F(X1);
         // No guard against F(x1) = F(x0): the infinity leads to a NaN, which ends the loop.
         const double X2 = SECANT_STEP(X0, FX0, X1, FX1);
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(X1).real(FX1);
-        runtime::console::write(STEP);
-        LOG.write(STEP);
+        RECORDS.write(STEPS, X1, FX1);
         ALT = X0;
         X0 = X1;
         FX0 = FX1;

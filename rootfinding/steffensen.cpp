@@ -8,6 +8,7 @@
 #include "runtime/iteration_watch.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/record.hpp"
+#include "runtime/step_records.hpp"
 
 namespace METHODS {
 
@@ -16,6 +17,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
 {
     STEPS = 0;
     runtime::LogFile LOG(AUSGABE);
+    runtime::StepRecords RECORDS(LOG);
     LOG.write(runtime::Record().text("Startwert= ").real(XSTART), RUN.HEADER);
 
     runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
@@ -28,9 +30,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
         const double Z = F(Y);
         // No guard against a zero denominator: the infinity leads to a NaN, which ends the loop.
         const double X = STEFFENSEN_STEP(XSTART, Y, Z);
-        const runtime::Record STEP = runtime::Record().integer(STEPS).real(XSTART).real(X);
-        LOG.write(STEP);
-        runtime::console::write(STEP);
+        RECORDS.write(STEPS, XSTART, X);
         ALT = XSTART;
         XSTART = X;
         ++STEPS;

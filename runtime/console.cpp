@@ -103,6 +103,8 @@ template <class Real> void read_real(Real& value)
 
 void write(const Record& record) { output().write(record.line()); }
 
+OutputChannel& channel() { return output(); }
+
 void write(const Record& record, std::string_view tail) { output().write(record.line_with(tail)); }
 
 void prompt(std::string_view text)

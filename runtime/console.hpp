@@ -8,11 +8,14 @@
 
 #include <string_view>
 
+#include "runtime/output_channel.hpp"
 #include "runtime/record.hpp"
 
 namespace runtime::console {
 
 void write(const Record& record);
+// The buffered standard output itself, for writers that format their lines in place.
+OutputChannel& channel();
 // The record with `tail` added to its line: a text of any length after a short one.
 void write(const Record& record, std::string_view tail);
 

@@ -38,6 +38,8 @@ public:
     ~LogFile();
 
     void write(const Record& record) { channel_->write(record.line()); }
+    // A finished line, '\n' included.
+    void write(std::string_view line) { channel_->write(line); }
 
     // The record with `tail` added to its line: a header with items of any length.
     void write(const Record& record, std::string_view tail)

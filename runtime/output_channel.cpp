@@ -19,7 +19,7 @@ OutputChannel::OutputChannel(int fd, std::string name, bool flush_each_record, S
 {
 }
 
-void OutputChannel::write(std::string_view bytes)
+void OutputChannel::write_through(std::string_view bytes)
 {
     // A record goes into the buffer whole, so that a block ends at a line end and the
     // rest of a line cut by a stop is always at hand to be finished.

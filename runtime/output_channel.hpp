@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,7 +35,17 @@ public:
     OutputChannel(const OutputChannel&) = delete;
     OutputChannel& operator=(const OutputChannel&) = delete;
 
-    void write(std::string_view bytes);
+    void write(std::string_view bytes)
+    {
+        // The common case inline, where a caller's record of fixed length becomes a few
+        // moves rather than a call to memcpy.
+        if (bytes.size() <= CAPACITY - used_ && !flush_each_record_) {
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+            return;
+        }
+        write_through(bytes);
+    }
 
     // Writes out the buffer. A failure ends the program with status 3, naming the file
     // and the system's reason, unless the channel was made to keep it for the caller;
@@ -60,6 +71,8 @@ public:
 private:
     static constexpr std::size_t CAPACITY = std::size_t{1} << 16;
 
+    // write() where the buffer is full or every record goes out at once.
+    void write_through(std::string_view bytes);
     // Returns 0, or the errno of a failure that is to be reported.
     int write_out();
 

@@ -101,6 +101,8 @@ Record& Record::real(float value)
     return *this;
 }
 
+char* real64_field(char* out, double value) { return put_real64(out, value); }
+
 std::string Record::line_with(std::string_view tail) const
 {
     return std::string(buffer_.data(), length_).append(tail).append("\n");

@@ -60,6 +60,10 @@ private:
     std::size_t length_ = 0;
 };
 
+// A 64-bit real as a record writes it: right-aligned in REAL64_WIDTH characters at `out`,
+// which have room for them; returns out + REAL64_WIDTH.
+char* real64_field(char* out, double value);
+
 // The digits of a real alone, without the padding of a record field: the shortest
 // text that reads back to the same value ("5", "-1.5e+300", "NaN"). For messages.
 std::string shortest(double value);

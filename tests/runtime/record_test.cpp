@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "runtime/messages.hpp"
+#include "runtime/step_records.hpp"
 
 namespace {
 
@@ -117,6 +119,37 @@ TEST(Quoted, ShortensAndEscapes)
     EXPECT_EQ(quoted("\"q\\"), "\"\\\"q\\\\\"");
     EXPECT_EQ(quoted("\xc3\xa4"), "\"\\xc3\\xa4\"");  // bytes outside ASCII, one by one
     EXPECT_EQ(quoted("abcdef", 3), "\"abc\"...");
+}
+
+// A step line kept from record to record writes what a fresh Record writes, whatever
+// repeats, swaps or jumps come: the texts it keeps or moves must be those of the very
+// bits asked for (-0 is not 0), and the counter must carry into a new digit.
+TEST(StepLine, EachLineIsTheRecordOfItsItems)
+{
+    struct Item {
+        std::int32_t step;
+        double a;
+        double b;
+    };
+    const double NAN_A = std::nan("1");
+    const double NAN_B = -std::nan("2");
+    const std::vector<std::vector<Item>> SEQUENCES = {
+        {{0, 1.5, 2.5}, {1, 2.5, 3.5}, {2, 3.5, 3.5}, {3, 3.5, 1.5}},  // the fixed point's shift
+        {{0, 1.5, 2.5}, {1, 2.5, 1.5}, {2, 2.5, 2.5}, {3, 1.5, 2.5}},  // swaps and both alike
+        {{0, 0.0, -0.0}, {1, -0.0, 0.0}, {2, 0.0, 0.0}, {3, -0.0, -0.0}},
+        {{0, NAN_A, NAN_B}, {1, NAN_B, NAN_A}, {2, INF, -INF}, {3, -INF, INF}},
+        {{7, 1.0, 2.0}, {8, 1.0, 2.0}, {9, 1.0, 2.0}, {10, 1.0, 2.0}, {99, 1.0, 2.0}, {100, 1.0, 2.0}},
+        {{999999998, 1.0, 2.0}, {999999999, 2.0, 3.0}, {1000000000, 3.0, 4.0}},
+        {{2147483646, 1.0, 2.0}, {2147483647, 2.0, 3.0}, {0, 3.0, 4.0}, {5, 4.0, 5.0}},
+    };
+    for (std::size_t s = 0; s < SEQUENCES.size(); ++s) {
+        runtime::StepLine line;
+        for (const Item& item : SEQUENCES[s]) {
+            SCOPED_TRACE("sequence " + std::to_string(s) + ", step " + std::to_string(item.step));
+            EXPECT_EQ(std::string(line.make(item.step, item.a, item.b)),
+                      line_of(Record().integer(item.step).real(item.a).real(item.b)));
+        }
+    }
 }
 
 }  // namespace
