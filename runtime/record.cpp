@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "runtime/digit_pairs.hpp"
 #include "runtime/scientific17.hpp"
 
 namespace runtime {
@@ -77,13 +78,24 @@ Record& Record::text(std::string_view text)
     return *this;
 }
 
+// The digits from the field's right end leftwards, two at a time, after blanks over the
+// whole field: no text between, as every step writes one.
 Record& Record::integer(std::int32_t value)
 {
     assert(length_ + INTEGER_WIDTH <= CAPACITY);
-    char digits[16];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    end_at(right_aligned(buffer_.data() + length_, INTEGER_WIDTH,
-                         {digits, static_cast<std::size_t>(result.ptr - digits)}));
+    char* const field = buffer_.data() + length_;
+    std::memset(field, ' ', INTEGER_WIDTH);
+    char* digit = field + INTEGER_WIDTH;
+    // In unsigned arithmetic, where -2^31 has a magnitude too.
+    auto magnitude = static_cast<std::uint32_t>(value);
+    if (value < 0) magnitude = 0u - magnitude;
+    for (; magnitude >= 100; magnitude /= 100) put_pair(digit -= 2, magnitude % 100);
+    if (magnitude >= 10)
+        put_pair(digit -= 2, magnitude);
+    else
+        *--digit = static_cast<char>('0' + magnitude);
+    if (value < 0) *--digit = '-';
+    end_at(field + INTEGER_WIDTH);
     return *this;
 }
 

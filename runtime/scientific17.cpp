@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "runtime/digit_pairs.hpp"
+
 namespace runtime {
 namespace {
 
@@ -24,17 +26,6 @@ constexpr std::uint64_t TEN17 = 10 * TEN16;
 constexpr std::uint64_t HALF = std::uint64_t{1} << 63;
 
 std::atomic<std::uint64_t> fallback_count{0};
-
-constexpr char PAIRS[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
-char* put_pair(char* out, std::uint32_t n)
-{
-    std::memcpy(out, PAIRS + 2 * n, 2);
-    return out + 2;
-}
 
 void put_eight(char* out, std::uint32_t n)
 {

@@ -1,24 +1,29 @@
 // sinh a = (e^a - e^-a)/2, cosh a = (e^a + e^-a)/2, tanh a = sinh a / cosh a; a = |x|
 //
-// Fast path, u = 2^-53, ε = EXP_APPROXIMATION_ERROR = 2^-69.9 (relative):
-//  e^a = v 2^k from exp_approximation; e^-a = (1/v) 2^-k by the double-double quotient
-//    (12u^2), so within ε + 2^-102 relative too, and with the same sign of error.
-//  cosh: v + (1/v) 2^-2k adds two positive terms (3u^2 more); the sum is within
-//    ε + 2^-100 < 0x1.2p-70 relative. Beyond 2k = 120 the second term is below 2^-120 of
-//    the first and is left out.
-//  sinh for a >= 1/4: the difference of the same terms has the absolute error of their
-//    sum, so coth(a) <= coth(1/4) = 4.083 times the relative one: below 2^-67.9, and
-//    SINH_ERROR = 0x1.2p-68.
+// Fast path, u = 2^-53, ε = EXP_APPROXIMATION_ERROR = 2^-69.91 (relative):
+//  e^a = (v + v') 2^k and e^-a = (w + w') 2^k, both from exp_kernel.hpp, each within ε
+//    relative; the kernel gives e^-a in units of its own 2^k', which the factor 2^(k' - k)
+//    >= 2^-120 brings to 2^k exactly (nothing comes near the subnormals). v and w 2^(k - k')
+//    lie in [0.99, 2), v' and w' 2^(k - k') below 2^-19. Where k' - k < -120, e^-a is below
+//    2^-120 of e^a and is left out.
+//  e^a -+ e^-a = (v -+ w) + ((v' -+ w') + r), v -+ w = s + r exactly (two_sum): the two sums,
+//    each below 2^-18.98 (v + w), round by 2^-70.98 (v + w) together, less than 2^-70.97 S,
+//    S = (e^a + e^-a) 2^-k. With the exponentials' own errors the result is within
+//    E = ε + 2^-70.97 + 2^-120 < 2^-69.34 of S, absolutely; SUM_ERROR = 0x1.ap-70 covers E S
+//    when taken times the rounded v + w or the sum s.
+//  cosh: E S is E relative. sinh for a >= 1/4: the same absolute bound, against a
+//    difference no smaller than S/coth(1/4) = S/4.083, so the rounding test seldom fails.
 //  sinh for a < 1/4: x + x^3 P(x^2), P(s) = 1/3! + s/5! + ... + s^6/15!, s < 2^-4. Left
 //    out s^7/17! < 2^-76.3; s = sh + sl exactly (two_prod). The tail s^2 (1/7! + ... +
 //    s^4/15!) (< 2^-20.3) in double is within 5u of itself, its sum into the low part
 //    rounds by 2^-73.3, the rest is double-double: P is within 2^-70.6 of itself, 2^-68
 //    relative. x^3 P is at most 2^-6.58 |x|, so its error is below 2^-74.5 |sinh x|; the
 //    products and the last sum add 13u^2: SERIES_ERROR = 2^-74.
-//  tanh for a >= 1/4: (v - w)/(v + w), w = (1/v) 2^-2k: 4.083 ε for the numerator, ε for the
-//    denominator and 12u^2 for the quotient: below 2^-67.6, and TANH_ERROR = 0x1.6p-68.
-//  tanh for a < 1/4: the series' sinh over the cosh above, 2^-74 + 0x1.2p-70 + 12u^2 <
-//    0x1.4p-70.
+//  tanh for a >= 1/4: (e^a - e^-a)/(e^a + e^-a), both normalized (fast_two_sum, exact), the
+//    numerator within E S, the denominator within E relative, and the quotient 12u^2: the
+//    result, below 1, is within 2E + 12u^2 < 2^-68.34, absolutely: TANH_ERROR = 0x1.ap-69.
+//  tanh for a < 1/4: the series' sinh over half the sum above (k = 0 here), 2^-74 + E +
+//    12u^2 < 0x1.bp-70 relative.
 //
 // Tiny and huge arguments: for |x| < 2^-26, sinh x = x (1 + x^2/6 + ...) lies within
 // x^2/6 < 2^-54.58 |x| of x, less than half its gap; cosh x = 1 + x^2/2 + ... is below the
@@ -37,6 +42,7 @@
 #include <limits>
 
 #include "runtime/elementary/correctly_rounded.hpp"
+#include "runtime/elementary/exp_kernel.hpp"
 #include "runtime/elementary/rounding.hpp"
 #include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/wide_functions.hpp"
@@ -50,25 +56,38 @@ constexpr double SINH_TINY_BELOW = 0x1p-26;
 constexpr double TANH_TINY_BELOW = 0x1p-27;
 constexpr double TANH_ONE_ABOVE = 22.0;
 
-constexpr double COSH_ERROR = 0x1.2p-70;
-constexpr double SINH_ERROR = 0x1.2p-68;
+constexpr double SUM_ERROR = 0x1.ap-70;
 constexpr double SERIES_ERROR = 0x1p-74;
-constexpr double TANH_ERROR = 0x1.6p-68;
-constexpr double TANH_SERIES_ERROR = 0x1.4p-70;
+constexpr double TANH_ERROR = 0x1.ap-69;
+constexpr double TANH_SERIES_ERROR = 0x1.bp-70;
 
 constexpr DoubleDouble SIXTH = {0x1.5555555555555p-3, 0x1.5555555555555p-57};
 constexpr DoubleDouble ONE_120TH = {0x1.1111111111111p-7, 0x1.1111111111111p-63};
 
-// e^a + sign e^-a = (hi + lo) 2^scale, a in [0, OVERFLOW_ABOVE].
-DoubleDouble exp_sum(double a, double sign, int& scale)
+// e^a = (up.hi + up.lo) 2^scale and e^-a = (down.hi + down.lo) 2^scale, a in [0,
+// OVERFLOW_ABOVE], neither normalized; down is 0 where it is below 2^-120 of up.
+struct Exponentials {
+    DoubleDouble up;
+    DoubleDouble down;
+    int scale;
+};
+
+Exponentials exponentials(double a)
 {
-    const ScaledDoubleDouble e = exp_approximation(a);
-    scale = e.scale;
-    if (2 * e.scale > 120) return e.value;
-    DoubleDouble inverse = divide({1.0, 0.0}, e.value);
-    const double shrink = power_of_two(-2 * e.scale);
-    inverse = {sign * inverse.hi * shrink, sign * inverse.lo * shrink};
-    return add(e.value, inverse);
+    Exponentials e;
+    int below;
+    e.up = exp_kernel(a, e.scale);
+    const DoubleDouble down = exp_kernel(-a, below);
+    const double shrink = e.scale - below > 120 ? 0.0 : power_of_two(below - e.scale);
+    e.down = {down.hi * shrink, down.lo * shrink};
+    return e;
+}
+
+// e^a + sign e^-a in units of 2^scale, hi + lo not normalized.
+DoubleDouble combined(const Exponentials& e, double sign)
+{
+    const DoubleDouble s = two_sum(e.up.hi, sign * e.down.hi);
+    return {s.hi, (e.up.lo + sign * e.down.lo) + s.lo};
 }
 
 // sinh x for 2^-26 <= |x| < 1/4: x + x^3 P(x^2).
@@ -121,9 +140,10 @@ double sinh(double x)
         return sinh_slow(x);
     }
     if (a > OVERFLOW_ABOVE) return std::copysign(std::numeric_limits<double>::infinity(), x);
-    int scale;
-    const DoubleDouble y = exp_sum(a, -1.0, scale);
-    if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * SINH_ERROR, scale - 1))
+    const Exponentials e = exponentials(a);
+    const DoubleDouble y = combined(e, -1.0);
+    const double error = (e.up.hi + e.down.hi) * SUM_ERROR;
+    if (const auto result = rounded_scaled(y.hi, y.lo, error, e.scale - 1))
         return std::copysign(*result, x);
     return sinh_slow(x);
 }
@@ -133,9 +153,9 @@ double cosh(double x)
     const double a = std::abs(x);
     if (!(a >= SINH_TINY_BELOW)) return x != x ? x + x : 1.0;
     if (a > OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
-    int scale;
-    const DoubleDouble y = exp_sum(a, 1.0, scale);
-    if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * COSH_ERROR, scale - 1))
+    const Exponentials e = exponentials(a);
+    const DoubleDouble y = combined(e, 1.0);
+    if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * SUM_ERROR, e.scale - 1))
         return *result;
     return cosh_slow(x);
 }
@@ -145,22 +165,17 @@ double tanh(double x)
     const double a = std::abs(x);
     if (!(a >= TANH_TINY_BELOW)) return x != x ? x + x : x;
     if (a > TANH_ONE_ABOVE) return std::copysign(1.0, x);
-    DoubleDouble y;
-    double error;
+    const Exponentials e = exponentials(a);
+    const DoubleDouble sum = fast_two_sum(combined(e, 1.0));
     if (a < SERIES_BELOW) {
-        int scale;
-        y = divide(sinh_series(a), exp_sum(a, 1.0, scale));
-        y = {2 * y.hi, 2 * y.lo};  // cosh is half the sum, and scale is 0 here
-        error = TANH_SERIES_ERROR;
-    } else {
-        const ScaledDoubleDouble e = exp_approximation(a);
-        const DoubleDouble inverse = divide({1.0, 0.0}, e.value);
-        const double shrink = power_of_two(-2 * e.scale);
-        const DoubleDouble w = {inverse.hi * shrink, inverse.lo * shrink};
-        y = divide(add(e.value, negate(w)), add(e.value, w));
-        error = TANH_ERROR;
+        const DoubleDouble y = divide(sinh_series(a), sum);
+        // cosh is half the sum
+        if (const auto result = rounded(2 * y.hi, 2 * y.lo, 2 * y.hi * TANH_SERIES_ERROR))
+            return std::copysign(*result, x);
+        return tanh_slow(x);
     }
-    if (const auto result = rounded(y.hi, y.lo, y.hi * error)) return std::copysign(*result, x);
+    const DoubleDouble y = divide(fast_two_sum(combined(e, -1.0)), sum);
+    if (const auto result = rounded(y.hi, y.lo, TANH_ERROR)) return std::copysign(*result, x);
     return tanh_slow(x);
 }
 

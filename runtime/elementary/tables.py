@@ -64,13 +64,13 @@ def exp_table():
         "// exp(x) = 2^(k/256) exp(r), k the integer nearest x 256/ln 2, r = x - k ln 2/256.",
         "// ln 2/256 = EXP_STEP_HIGH + EXP_STEP_LOW + O(2^-96), the first with 34 significant",
         "// bits, so that k EXP_STEP_HIGH is exact for |k| < 2^19.",
-        f"constexpr double EXP_INVERSE_STEP = {hexadecimal(float(1 / step))};",
-        f"constexpr double EXP_STEP_HIGH = {hexadecimal(float(step_high))};",
-        f"constexpr double EXP_STEP_LOW = {hexadecimal(float(step - step_high))};",
+        f"inline constexpr double EXP_INVERSE_STEP = {hexadecimal(float(1 / step))};",
+        f"inline constexpr double EXP_STEP_HIGH = {hexadecimal(float(step_high))};",
+        f"inline constexpr double EXP_STEP_LOW = {hexadecimal(float(step - step_high))};",
         "",
         "// EXP2_CELLS[j] = 2^(j/256) as high + low, high with 27 significant bits, so that its",
         "// product with a number of 26 bits is exact; |2^(j/256) - high - low| <= 2^-80.",
-        f"constexpr ExpCell EXP2_CELLS[{EXP_CELLS}] = {{",
+        f"inline constexpr ExpCell EXP2_CELLS[{EXP_CELLS}] = {{",
     ]
     for j in range(EXP_CELLS):
         value = Fraction(CONTEXT.exp(decimal.Decimal(j) / EXP_CELLS * CONTEXT.ln(2)))

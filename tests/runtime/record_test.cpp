@@ -75,6 +75,8 @@ TEST(Record, FloatAndIntegerFields)
 
     EXPECT_EQ(line_of(Record().integer(0)), "          0\n");
     EXPECT_EQ(line_of(Record().integer(21)), "         21\n");
+    EXPECT_EQ(line_of(Record().integer(-100)), "       -100\n");
+    EXPECT_EQ(line_of(Record().integer(std::numeric_limits<std::int32_t>::max())), " 2147483647\n");
     EXPECT_EQ(line_of(Record().integer(std::numeric_limits<std::int32_t>::min())), "-2147483648\n");
 }
 
