@@ -25,7 +25,8 @@
 // reduce_quadrant (2^-74) where |r| < 2^-16; pc, from t2 within 2^-51.4 and three roundings,
 // within 2^-50.2 of its size, P pc <= 2^-18.7 |y|: 2^-68.9; Q rh ps (<= 2^-21.3 |y|) in the
 // same way 2^-71.1; the sum's roundings 2^-71.2; the terms left out (Q_rest rl, the
-// roundings of b + rl and of the 2^-26 terms) 2^-77. In all, y = yh + yl within 2^-68.1.
+// roundings of b + rl and of the 2^-26 terms) 2^-77. In all, y = yh + yl (yh = s_hi and yl
+// = low, |yl| < 2^-17 |yh|, as the rounding test takes them) within 2^-68.1.
 // tan = sin/cos (or -cos/sin in odd quadrants) adds both errors and the quotient's 2^-100
 // (one division: q1 = num_hi / den_hi through the reciprocal, then the remainder with an
 // exact product): 2^-67.1.
@@ -131,7 +132,7 @@ double negated_if(double x, unsigned negative)
 }
 
 // sin(i h + r) (cosine = 0) or cos(i h + r) (cosine = 1), the one chosen by index rather
-// than by a branch.
+// than by a branch; as s_hi + low, not normalized.
 [[gnu::always_inline]] inline DoubleDouble sin_or_cos(unsigned row, unsigned cosine, const Remainder& r)
 {
     const double* t = SIN_COS_TABLE[row];
@@ -144,7 +145,7 @@ double negated_if(double x, unsigned negative)
     double low = ((s.lo + p_rest) + q_head * r.b_lo) + q_rest * r.hi;
     low += (q_head + q_rest) * r.rps;
     low += (p_head + p_rest) * r.pc;
-    return fast_two_sum(s.hi, low);
+    return {s.hi, low};
 }
 
 [[gnu::noinline, gnu::cold]] double exactly(Function f, double ax)
@@ -183,8 +184,8 @@ template <Function F>
 {
     const Reduced g = reduced<Function::tan>(ax);
     const Remainder r = remainder(g);
-    const DoubleDouble s = sin_or_cos(g.k % ROWS, false, r);
-    const DoubleDouble c = sin_or_cos(g.k % ROWS, true, r);
+    const DoubleDouble s = fast_two_sum(sin_or_cos(g.k % ROWS, 0, r));
+    const DoubleDouble c = fast_two_sum(sin_or_cos(g.k % ROWS, 1, r));
     // tan(i h + r) = s / c, tan(i h + r + pi/2) = -c / s; the sign follows at the end.
     const unsigned odd = (g.k / ROWS) & 1;
     const DoubleDouble both[2] = {s, c};
