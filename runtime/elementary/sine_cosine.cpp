@@ -18,18 +18,21 @@
 // cos r or sin r. The table gives P and Q as a 26-bit head and a rest (within 2^-79
 // relatively); rh = a + b is split (Veltkamp) to a 26-bit a, so P_head + Q_head a is
 // exact (fast_two_sum: P_head = 0, or |P_head| > |Q_head a|), and the rest is summed in
-// double, smallest first:
-//   low = s_lo + P_rest + Q_head (b + rl) + Q_rest rh + Q rh ps + P pc.
+// double, in an order that waits least for s_lo:
+//   low = ((Q rh ps + P pc) + ((P_rest + Q_head (b + rl)) + Q_rest rh)) + s_lo.
 // Relative to y: the table 2^-77.4; the reduction 2^-88.4 / sin(h/2) = 2^-78 for i > 0 or
 // cos r, and for sin r its relative error, kept below 2^-72.4 by taking r from
 // reduce_quadrant (2^-74) where |r| < 2^-16; pc, from t2 within 2^-51.4 and three roundings,
 // within 2^-50.2 of its size, P pc <= 2^-18.7 |y|: 2^-68.9; Q rh ps (<= 2^-21.3 |y|) in the
-// same way 2^-71.1; the sum's roundings 2^-71.2; the terms left out (Q_rest rl, the
-// roundings of b + rl and of the 2^-26 terms) 2^-77. In all, y = yh + yl (yh = s_hi and yl
-// = low, |yl| < 2^-17 |yh|, as the rounding test takes them) within 2^-68.1.
-// tan = sin/cos (or -cos/sin in odd quadrants) adds both errors and the quotient's 2^-100
-// (one division: q1 = num_hi / den_hi through the reciprocal, then the remainder with an
-// exact product): 2^-67.1.
+// same way 2^-71.1; the sum's roundings 2^-69.9 (three of partial sums below 2^-18.4 |y|,
+// two below 2^-24 |y|); the terms left out (Q_rest rl, the roundings of b + rl and of the
+// 2^-26 terms) 2^-77. In all, y = yh + yl (yh = s_hi and yl = low, |yl| < 2^-17 |yh|, as
+// the rounding test takes them) within 2^-68.
+// tan = sin/cos (or -cos/sin in odd quadrants) adds both errors and the quotient's 2^-75:
+// with the reciprocal of den_hi (the one division), q1 = num_hi / den_hi rounded to 26 bits
+// is within 2^-25.9 of the quotient; q1 times den_hi's Veltkamp halves is exact, the first
+// difference too (Sterbenz), and the remainder, below 2^-24.5 |num|, is formed and divided
+// within 2^-75 of the quotient: 2^-66.9.
 //
 // Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67
 // for sin and cos and 2^-66 for tan, yh + (yl - e) and yh + (yl + e) with e = eps |yh|
@@ -142,10 +145,9 @@ double negated_if(double x, unsigned negative)
     const double q_head = negated_if(t[2 - i], cosine);
     const double q_rest = negated_if(t[3 - i], cosine);
     const DoubleDouble s = fast_two_sum(p_head, q_head * r.a);
-    double low = ((s.lo + p_rest) + q_head * r.b_lo) + q_rest * r.hi;
-    low += (q_head + q_rest) * r.rps;
-    low += (p_head + p_rest) * r.pc;
-    return {s.hi, low};
+    const double series = (q_head + q_rest) * r.rps + (p_head + p_rest) * r.pc;
+    const double rests = (p_rest + q_head * r.b_lo) + q_rest * r.hi;
+    return {s.hi, (series + rests) + s.lo};
 }
 
 [[gnu::noinline, gnu::cold]] double exactly(Function f, double ax)
@@ -192,9 +194,9 @@ template <Function F>
     const DoubleDouble num = both[odd];
     const DoubleDouble den = both[odd ^ 1];
     const double inverse = 1.0 / den.hi;
-    const double q1 = num.hi * inverse;
-    const DoubleDouble p = two_prod(q1, den.hi);
-    const double rest = (((num.hi - p.hi) - p.lo) + num.lo) - q1 * den.lo;
+    const double q1 = split(num.hi * inverse).hi;
+    const DoubleDouble d = split(den.hi);
+    const double rest = (((num.hi - q1 * d.hi) - q1 * d.lo) + num.lo) - q1 * den.lo;
     const DoubleDouble y = fast_two_sum(q1, rest * inverse);
     const std::optional<double> out = rounded(y.hi, y.lo, EPS_TAN * std::abs(y.hi));
     if (!out) [[unlikely]]
