@@ -7,32 +7,34 @@
 // are exact, ax - k H1 too (Sterbenz: ax >= (k - 1/2)(1 - 2^-52) h >= k H1 / 2), and
 // ax - k H1 - k H2 lies on the grid of ulp(ax) or 2^-62 while below both ax (1 + 2^-40) and
 // 2^-9, so it is exact as well. k H3 (< 2^-37.5) rounds by 2^-91, k d adds 2^-90.6, and the
-// last fast_two_sum is exact but where |r| < 2^-35.9, when it errs by 2^-89: r = rh + rl
-// within 2^-88.4. Larger arguments take reduce_to_grid (within 2^-100).
+// last fast_two_sum is exact but where |r| < 2^-35.9, when it errs by 2^-88.9: r = rh + rl
+// within 2^-88.3. Larger arguments take reduce_to_grid (within 2^-100).
 //
 // Evaluation, with (P, Q) = (S, C) for sin(i h + r) and (C, -S) for cos(i h + r):
 //   y = P + Q r + P pc + Q r ps,  pc = cos r - 1 = t2 (-1/2 + t2 (1/24 - t2/720)),
 //                                 ps = sin r / r - 1 = t2 (-1/6 + t2 (1/120 - t2/5040)),
 // t2 = rh^2 <= 2^-18.7, the series cut off below 2^-90 of P and of Q r. Either i > 0,
-// and then P >= sin h > 2|Q r|, so |P| <= 2 |y| and |Q r| <= |y|; or i = 0 and y is
-// cos r or sin r. The table gives P and Q as a 26-bit head and a rest (within 2^-79
-// relatively); rh = a + b is split (Veltkamp) to a 26-bit a, so P_head + Q_head a is
-// exact (fast_two_sum: P_head = 0, or |P_head| > |Q_head a|), and the rest is summed in
-// double, in an order that waits least for s_lo:
+// and then y is sin or cos of i h + r >= h/2 - 2^-35 and |P| < 2.001 |y|, |Q r| < 1.001 |y|
+// (the extreme at i = 1, r = -h/2); or i = 0 and y is cos r (Q = 0) or sin r (P = 0).
+// The table gives P and Q as a 26-bit head and a rest (within 2^-79 relatively); rh = a +
+// b is split (Veltkamp) to a 26-bit a, so P_head + Q_head a is exact (fast_two_sum: P_head
+// = 0, or |P_head| > |Q_head a|), and the rest is summed in double, in an order that waits
+// least for s_lo:
 //   low = ((Q rh ps + P pc) + ((P_rest + Q_head (b + rl)) + Q_rest rh)) + s_lo.
-// Relative to y: the table 2^-77.4; the reduction 2^-88.4 / sin(h/2) = 2^-78 for i > 0 or
-// cos r, and for sin r its relative error, kept below 2^-72.4 by taking r from
+// Relative to y: the table 2^-77.4; the reduction 2^-88.3 / sin(h/2) = 2^-77.9 for i > 0 or
+// cos r, and for sin r its relative error, kept below 2^-72.3 by taking r from
 // reduce_quadrant (2^-74) where |r| < 2^-16; pc, from t2 within 2^-51.4 and three roundings,
 // within 2^-50.2 of its size, P pc <= 2^-18.7 |y|: 2^-68.9; Q rh ps (<= 2^-21.3 |y|) in the
 // same way 2^-71.1; the sum's roundings 2^-69.9 (three of partial sums below 2^-18.4 |y|,
 // two below 2^-24 |y|); the terms left out (Q_rest rl, the roundings of b + rl and of the
 // 2^-26 terms) 2^-77. In all, y = yh + yl (yh = s_hi and yl = low, |yl| < 2^-17 |yh|, as
-// the rounding test takes them) within 2^-68.
+// the rounding test takes them) within 2^-68.07 for i > 0; for i = 0, without P pc or
+// with Q = 0, within 2^-69.5.
 // tan = sin/cos (or -cos/sin in odd quadrants) adds both errors and the quotient's 2^-75:
 // with the reciprocal of den_hi (the one division), q1 = num_hi / den_hi rounded to 26 bits
 // is within 2^-25.9 of the quotient; q1 times den_hi's Veltkamp halves is exact, the first
 // difference too (Sterbenz), and the remainder, below 2^-24.5 |num|, is formed and divided
-// within 2^-75 of the quotient: 2^-66.9.
+// within 2^-75 of the quotient: 2^-67.06.
 //
 // Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67
 // for sin and cos and 2^-66 for tan, yh + (yl - e) and yh + (yl + e) with e = eps |yh|
