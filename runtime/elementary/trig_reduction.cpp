@@ -1,4 +1,4 @@
-// Reduction modulo pi/2.
+// Reduction modulo pi/2, and to the sine table's grid of multiples of pi/1024.
 //
 // Over all doubles, the one closest to a multiple of pi/2 is 6381956970095103 * 2^797, at
 // about 2^-60.9 from it; every r != 0 is therefore at least 2^-61 in magnitude, and an
@@ -21,6 +21,12 @@
 // 32N - 33 fraction bits; the words left off add less than 2^(53 - (32N - 33)). N = 8
 // gives an error below 2^-170 in the fraction, N = 10 (the exact path) below 2^-234. The
 // fraction's leading 128 bits, times pi/2 in double-double, give r to 2^-104 relatively.
+//
+// The grid: ax * 1024/pi = 512 (ax * 2/pi) is the same product with its point 9 bits
+// further down, so modulo 2048 it keeps 32N - 42 fraction bits: an error below 2^-161 in
+// the fraction, and r = fraction * pi/1024 within 2^-104 relatively plus 2^-168. The
+// fraction may come closer to 0 than 2^-62 there (only its multiples of 512 are multiples
+// of pi/2), so its leading one is looked for in all 192 bits read.
 #include "runtime/elementary/trig_reduction.hpp"
 
 #include <bit>
@@ -49,10 +55,10 @@ std::uint32_t bits32(const std::uint32_t* p, int count, int pos)
     return static_cast<std::uint32_t>(two >> s);
 }
 
-// ax * 2/pi modulo 4 as k + f, with `count` fraction words written to `fraction`
-// (first word highest), f in [0, 1), from N words of 2/pi.
+// ax * 2^(g+1)/pi modulo 2^(g+2) as k + f, with `count` fraction words written to
+// `fraction` (first word highest), f in [0, 1), from N words of 2/pi; g = grid_bits.
 template <int N>
-int multiply_by_two_over_pi(double ax, std::uint32_t* fraction, int count)
+int multiply_by_two_over_pi(double ax, std::uint32_t* fraction, int count, int grid_bits)
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(ax);
     const int biased = static_cast<int>(bits >> 52);
@@ -77,19 +83,19 @@ int multiply_by_two_over_pi(double ax, std::uint32_t* fraction, int count)
         }
         p[a + N] = static_cast<std::uint32_t>(carry);
     }
-    const int point = 32 * (j0 + N) - e;
+    const int point = 32 * (j0 + N) - e - grid_bits;
     for (int i = 0; i < count; ++i)
         fraction[i] = bits32(p, N + 2, point - 32 * (i + 1));
-    return static_cast<int>(bits32(p, N + 2, point) & 3);
+    return static_cast<int>(bits32(p, N + 2, point) & ((4u << grid_bits) - 1));
 }
 
-// f in [0, 1) given by words, rounded to the nearest integer: k moves up when f >= 1/2
-// and the words become |f - 1|. Returns whether f was negated.
-bool round_fraction(std::uint32_t* words, int count, int& k)
+// f in [0, 1) given by words, rounded to the nearest integer: k moves up (modulo mask + 1)
+// when f >= 1/2 and the words become |f - 1|. Returns whether f was negated.
+bool round_fraction(std::uint32_t* words, int count, int& k, int mask)
 {
     if ((words[0] >> 31) == 0)
         return false;
-    k = (k + 1) & 3;
+    k = (k + 1) & mask;
     std::uint64_t borrow = 1;   // two's complement: ~w + 1
     for (int i = count - 1; i >= 0; --i) {
         const std::uint64_t t = std::uint64_t{static_cast<std::uint32_t>(~words[i])} + borrow;
@@ -99,21 +105,31 @@ bool round_fraction(std::uint32_t* words, int count, int& k)
     return true;
 }
 
-Quadrant reduce_large(double ax)
+// ax = k (pi/2) 2^-g + r modulo 2 pi, k modulo 2^(g+2), for g = grid_bits.
+Quadrant reduce_large(double ax, int grid_bits)
 {
     constexpr int WORDS = 6;
     std::uint32_t f[WORDS];
-    int k = multiply_by_two_over_pi<8>(ax, f, WORDS);
-    const bool negative = round_fraction(f, WORDS, k);
+    int k = multiply_by_two_over_pi<8>(ax, f, WORDS, grid_bits);
+    const bool negative = round_fraction(f, WORDS, k, (4 << grid_bits) - 1);
     std::uint64_t a = (std::uint64_t{f[0]} << 32) | f[1];
     std::uint64_t b = (std::uint64_t{f[2]} << 32) | f[3];
-    const std::uint64_t c = (std::uint64_t{f[4]} << 32) | f[5];
-    // |f| >= 2^-62, so the leading one lies in a.
-    const int lz = std::countl_zero(a);
-    if (lz > 0) {
-        a = (a << lz) | (b >> (64 - lz));
-        b = (b << lz) | (c >> (64 - lz));
+    std::uint64_t c = (std::uint64_t{f[4]} << 32) | f[5];
+    int lz = 0;
+    if (a == 0) {  // on the grid only: off it |f| >= 2^-62 puts the leading one in a
+        a = b;
+        b = c;
+        c = 0;
+        lz = 64;
+        if (a == 0)  // |f| < 2^-128: r is 0 to far better than it needs
+            return {k, 0.0, 0.0};
     }
+    const int shift = std::countl_zero(a);
+    if (shift > 0) {
+        a = (a << shift) | (b >> (64 - shift));
+        b = (b << shift) | (c >> (64 - shift));
+    }
+    lz += shift + grid_bits;
     const double hi = static_cast<double>(a >> 11) * power_of_two(-53 - lz);
     const double lo = static_cast<double>((a << 53) | (b >> 11)) * power_of_two(-117 - lz);
     const DoubleDouble fr = fast_two_sum(hi, lo);
@@ -130,7 +146,7 @@ Quadrant reduce_large(double ax)
 Quadrant reduce_quadrant(double ax)
 {
     if (ax >= MODERATE_LIMIT)
-        return reduce_large(ax);
+        return reduce_large(ax, 0);
     const double kd = (ax * TWO_OVER_PI_D + ROUNDER) - ROUNDER;
     const int k = static_cast<int>(kd) & 3;
     // Quick: ax - k Q1 - k Q2 is exact, k Q3 = p + pe exactly (k has at most 20 bits and the
@@ -151,11 +167,16 @@ Quadrant reduce_quadrant(double ax)
     return {k, r.hi, r.lo};
 }
 
+Quadrant reduce_to_grid(double ax)
+{
+    return reduce_large(ax, GRID_BITS - 1);
+}
+
 QuadrantFraction reduce_quadrant_exactly(double ax)
 {
     QuadrantFraction q{};
-    q.k = multiply_by_two_over_pi<10>(ax, q.words, FRACTION_WORDS);
-    q.negative = round_fraction(q.words, FRACTION_WORDS, q.k);
+    q.k = multiply_by_two_over_pi<10>(ax, q.words, FRACTION_WORDS, 0);
+    q.negative = round_fraction(q.words, FRACTION_WORDS, q.k, 3);
     return q;
 }
 

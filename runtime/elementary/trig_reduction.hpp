@@ -17,6 +17,11 @@ struct Quadrant {
 // For finite ax >= 0.
 Quadrant reduce_quadrant(double ax);
 
+// ax = k pi/1024 + r modulo 2 pi, k modulo 2048 (k >> 9 the quadrant), |r| <= pi/2048, with
+// an absolute error below 2^-100 and, where k is a multiple of 512, a relative one below
+// 2^-104: the sine table's grid, for finite ax > 0 (meant for large ones).
+Quadrant reduce_to_grid(double ax);
+
 // The fraction of ax * 2/pi as a signed fixed-point number of FRACTION_WORDS words: the
 // exact path's reduction. ax * 2/pi = 4n + k + f with |f| <= 1/2.
 constexpr int FRACTION_WORDS = 8;

@@ -9,7 +9,10 @@ rounded to the nearest double (int / int division in Python rounds correctly).
   PIO2_CW          pi/2 in four doubles of 33, 33, 33 and 53 bits: the moderate reduction
   PIO2             pi/2 as a double-double
   PIO4_LIMBS       pi/4 in 8 words of 32 bits, the lowest first: the exact path's pi/2
-  SIN_COS_TABLE    sin(j/512), cos(j/512) as double-doubles, j = 0..TABLE_LAST
+  GRID             pi/1024 in three doubles of 27, 27 and 53 bits, and 1024/pi: the
+                   moderate reduction to the table's grid
+  SIN_COS_TABLE    sin(i pi/1024), cos(i pi/1024), i = 0..511, each as a head of 26 bits
+                   and the nearest double to the rest
 
   python3 runtime/elementary/trig_tables.py          rewrites the file beside this script
   python3 runtime/elementary/trig_tables.py OUTPUT   writes OUTPUT instead
@@ -20,8 +23,8 @@ import sys
 
 PREC = 1800          # fixed-point bits; 2/pi needs WORDS * 32 of them plus a guard
 WORDS = 48           # 1536 bits of 2/pi: the largest exponent reads to word 37, the exact path to 45
-TABLE_STEP = 9       # table points j * 2^-9
-TABLE_LAST = 404     # pi/4 * 512 = 402.1, plus a margin for a reduced argument a little past pi/4
+GRID_BITS = 10       # table points i pi/2^GRID_BITS
+ROWS = 1 << (GRID_BITS - 1)   # one quadrant
 
 
 def atan_inv(n, prec):
@@ -42,11 +45,11 @@ def pi_fixed(prec):
     return p >> guard
 
 
-def sin_cos_fixed(a_num, a_shift, prec):
-    """sin and cos of a_num * 2^-a_shift, each times 2^prec, by their Taylor series."""
+def sin_cos_fixed(i, prec):
+    """sin and cos of i pi / 2^GRID_BITS, each times 2^prec, by their Taylor series."""
     guard = 64
     p = prec + guard
-    x = (a_num << p) >> a_shift
+    x = (pi_fixed(p) * i) >> GRID_BITS
     s, c = 0, 0
     term, k = 1 << p, 0          # x^k / k!
     while term:
@@ -72,12 +75,13 @@ def to_double_double(v, prec):
     return hi, lo
 
 
-def top_bits(v, prec, bits, skip):
-    """v * 2^-prec truncated to its first `bits` significant bits after `skip` ones."""
-    total = skip + bits
-    shift = v.bit_length() - total
-    t = (v >> shift) & ((1 << bits) - 1)
-    return t << shift
+def head_and_rest(v, prec, bits):
+    """v * 2^-prec rounded to `bits` significant bits, and the nearest double to what is left."""
+    if v == 0:
+        return 0.0, 0.0
+    shift = v.bit_length() - bits
+    head = ((v + (1 << (shift - 1))) >> shift) << shift
+    return head / (1 << prec), (v - head) / (1 << prec)
 
 
 def main():
@@ -132,14 +136,29 @@ def main():
     lines.append("    " + " ".join(f"0x{(quarter >> (32 * i)) & 0xFFFFFFFF:08X}u," for i in range(8)))
     lines.append("};")
     lines.append("")
-    lines.append(f"// sin(j/512) and cos(j/512), each high and low, for j = 0 .. {TABLE_LAST}.")
-    lines.append(f"inline constexpr int SIN_COS_STEP_BITS = {TABLE_STEP};")
-    lines.append(f"inline constexpr double SIN_COS_TABLE[{TABLE_LAST + 1}][4] = {{")
-    for j in range(TABLE_LAST + 1):
-        s, c = sin_cos_fixed(j, TABLE_STEP, 256)
-        sh, sl = to_double_double(s, 256)
-        ch, cl = to_double_double(c, 256)
-        lines.append(f"    {{{sh.hex()}, {sl.hex()}, {ch.hex()}, {cl.hex()}}},")
+    # pi/1024 = H1 + H2 + H3 + tail: H1 and H2 with 27 bits, H2 taking the 27 bits after H1's
+    # last, so that k H1 and k H2 are exact for k < 2^26; H3 the nearest double to the rest.
+    step = pi >> GRID_BITS
+    top = step.bit_length()
+    h1 = step >> (top - 27) << (top - 27)
+    h2 = (step - h1) >> (top - 54) << (top - 54)
+    grid = [h1 / (1 << PREC), h2 / (1 << PREC), (step - h1 - h2) / (1 << PREC)]
+    assert all(g.as_integer_ratio()[0] < (1 << 27) for g in grid[:2])
+    assert (step - h1) * (1 << 40) > step      # H1 falls short of pi/1024 by more than 2^-40 of it
+    lines.append(f"// pi/{1 << GRID_BITS} = H1 + H2 + H3 to about 2^-116; H1 and H2 carry 27 bits each, H2 the 27 after H1.")
+    lines.append(f"inline constexpr int GRID_BITS = {GRID_BITS};")
+    lines.append("inline constexpr double GRID_STEP[3] = {" + ", ".join(g.hex() for g in grid) + "};")
+    inverse = (1 << (PREC + GRID_BITS + PREC)) // pi
+    lines.append(f"inline constexpr double INVERSE_GRID_STEP = {(inverse / (1 << PREC)).hex()};  // {1 << GRID_BITS}/pi")
+    lines.append("")
+    lines.append(f"// sin(i pi/{1 << GRID_BITS}) and cos(i pi/{1 << GRID_BITS}) for i = 0 .. {ROWS - 1}: each a head of 26")
+    lines.append("// significant bits and the nearest double to the rest.")
+    lines.append(f"inline constexpr double SIN_COS_TABLE[{ROWS}][4] = {{")
+    for i in range(ROWS):
+        s, c = sin_cos_fixed(i, 256)
+        sh, sr = head_and_rest(s, 256, 26)
+        ch, cr = head_and_rest(c, 256, 26)
+        lines.append(f"    {{{sh.hex()}, {sr.hex()}, {ch.hex()}, {cr.hex()}}},")
     lines.append("};")
     out.write_text("\n".join(lines) + "\n")
 

@@ -50,14 +50,14 @@ double oracle_value(Oracle f, double x)
     return y;
 }
 
-// The double nearest k pi/2, for k < 2^1000.
-double nearest_to_multiple(const mpz_t k)
+// The double nearest k pi/2^n, for k < 2^1000.
+double nearest_to_multiple(const mpz_t k, unsigned long n)
 {
     mpfr_t v;
     mpfr_init2(v, 2200);
     mpfr_const_pi(v, MPFR_RNDN);
     mpfr_mul_z(v, v, k, MPFR_RNDN);
-    mpfr_div_2ui(v, v, 1, MPFR_RNDN);
+    mpfr_div_2ui(v, v, n, MPFR_RNDN);
     const double y = mpfr_get_d(v, MPFR_RNDN);
     mpfr_clear(v);
     return y;
@@ -92,9 +92,9 @@ std::vector<double> hard_to_round()
     });
 }
 
-// The doubles nearest k pi/2 and their neighbours, for k from 1 to 2000 and for 3000
+// The doubles nearest k pi/2^n and their neighbours, for k from 1 to 2000 and for 3000
 // random k up to 2^1000: the arguments whose reduction cancels most.
-std::vector<double> near_multiples_of_half_pi()
+std::vector<double> near_multiples(unsigned long n)
 {
     std::vector<double> xs;
     std::mt19937_64 random(7);
@@ -107,12 +107,19 @@ std::vector<double> near_multiples_of_half_pi()
             mpz_set_ui(k, random() | 1);
             mpz_mul_2exp(k, k, random() % 940);
         }
-        const double x = nearest_to_multiple(k);
+        const double x = nearest_to_multiple(k, n);
         xs.insert(xs.end(), {x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)});
     }
     mpz_clear(k);
     return xs;
 }
+
+std::vector<double> near_multiples_of_half_pi() { return near_multiples(1); }
+
+// Multiples of pi/1024, where the table's rows lie, and of pi/8192, which take in the
+// points halfway between rows.
+std::vector<double> near_multiples_of_pi_over_1024() { return near_multiples(10); }
+std::vector<double> near_multiples_of_pi_over_8192() { return near_multiples(13); }
 
 struct ArgumentSet {
     const char* name;
@@ -123,6 +130,8 @@ const ArgumentSet ARGUMENT_SETS[] = {
     {"special_values", special_values},
     {"hard_to_round", hard_to_round},
     {"near_multiples_of_half_pi", near_multiples_of_half_pi},
+    {"near_multiples_of_pi_over_1024", near_multiples_of_pi_over_1024},
+    {"near_multiples_of_pi_over_8192", near_multiples_of_pi_over_8192},
 };
 
 class CorrectlyRounded : public testing::TestWithParam<std::tuple<Function, ArgumentSet>> {};
