@@ -9,9 +9,9 @@
 //  infinite; below |t| = 2^-60 it rounds to 1 (1 + t lies within 2^-60 of 1).
 // Quick: log x by log_approximation, within LOG_APPROXIMATION_ERROR = 2^-68 relative, so t
 //    is within |t| (2^-68 + 2^-104) + 2^-106 |t| of th + tl: below 0x1.01p-68 |th|. With
-//    the exp part, the relative error stays below QUICK_ERROR = 0x1.2p-70 + 0x1.01p-68 |th|,
-//    small enough for all but about 2^-9 of the arguments where |t| reaches 20, and fewer
-//    where it is smaller.
+//    the exp part, the relative error stays below 0x1.2p-70 + 0x1.01p-68 |th|
+//    (QUICK_ERROR_BASE, QUICK_ERROR_PER_T), small enough for all but about 2^-9 of the
+//    arguments where |t| reaches 20, and fewer where it is smaller.
 // Precise, for what the quick test leaves open: log x by precise_log, within
 //    PRECISE_LOG_ERROR = 2^-86 relative, since t may reach 745 and its absolute error is
 //    e^t's relative one: |t - th - tl| < 2^-86 |t| + 2^-104 |t|, below 2^-76.4 where
