@@ -6,8 +6,10 @@
 // are below 2^-76 of the sum and the terms past b_1 h, at most 2^-19 of it, are formed in
 // doubles within 2^-51: within 2^-69. For 1/2 <= a <= 1, (1 - a)/2 is exact (Sterbenz)
 // and its double-double root within 2^-104; pi/2 - 2 asin(w) >= pi/6 >= asin(w) and
-// acos(x) = 2 asin(w), pi - 2 asin(w) or pi/2 -+ asin|x| >= pi/3 lose at most a bit:
-// the quick result is within 2^-66 (MPFR measures 2^-70.6); its test allows 2^-63.
+// acos(x) = 2 asin(w), pi - 2 asin(w) or pi/2 -+ asin|x| >= pi/3 lose at most a bit; the
+// turn plus or minus (twice) asin(c) comes from a table summed at compile time (2^-104),
+// the rest is added to it or taken from it: the quick result is within 2^-66 (MPFR
+// measures 2^-70.6); its test allows 2^-63.
 //
 // Careful evaluation, for what the quick test leaves open (about 0.15%): asin and acos
 // through atan's careful evaluation (arctangent.cpp, 2^-84.9), s = sqrt(1 - x^2):
