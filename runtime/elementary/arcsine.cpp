@@ -6,8 +6,10 @@
 // are below 2^-76 of the sum and the terms past b_1 h, at most 2^-19 of it, are formed in
 // doubles within 2^-51: within 2^-69. For 1/2 <= a <= 1, (1 - a)/2 is exact (Sterbenz)
 // and its double-double root within 2^-104; pi/2 - 2 asin(w) >= pi/6 >= asin(w) and
-// acos(x) = 2 asin(w), pi - 2 asin(w) or pi/2 -+ asin|x| >= pi/3 lose at most a bit:
-// the quick result is within 2^-66 (MPFR measures 2^-70.6); its test allows 2^-63.
+// acos(x) = 2 asin(w), pi - 2 asin(w) or pi/2 -+ asin|x| >= pi/3 lose at most a bit; the
+// turn plus or minus (twice) asin(c) comes from a table summed at compile time (2^-104),
+// the rest is added to it or taken from it: the quick result is within 2^-66 (MPFR
+// measures 2^-70.6); its test allows 2^-63.
 //
 // Careful evaluation, for what the quick test leaves open (about 0.15%): asin and acos
 // through atan's careful evaluation (arctangent.cpp, 2^-84.9), s = sqrt(1 - x^2):
@@ -38,6 +40,7 @@
 #include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/wide_arctangent.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -91,15 +94,33 @@ Fold fold(double x, bool cosine)
     return x < 0 ? Fold{2, -1, false} : Fold{0, 1, false};
 }
 
-// asin(y) for 0 <= y.hi <= 1/2, from the Taylor coefficients at the nearest step.
-DoubleDouble arcsine_quick(DoubleDouble y)
+// turn + scale asin(i / ASIN_STEPS) for each step, within 2^-104.
+constexpr auto arcsine_table_plus(DoubleDouble turn, double scale)
+{
+    std::array<DoubleDouble, ASIN_STEPS / 2 + 1> table{};
+    for (int i = 0; i <= ASIN_STEPS / 2; ++i)
+        table[i] = add(turn, {scale * ASIN_TABLE[i].hi, scale * ASIN_TABLE[i].lo});
+    return table;
+}
+
+constexpr DoubleDouble PI = {2 * QUARTER_TURN.hi, 2 * QUARTER_TURN.lo};
+constexpr auto HALF_PI_PLUS = arcsine_table_plus(QUARTER_TURN, 1.0);
+constexpr auto HALF_PI_MINUS = arcsine_table_plus(QUARTER_TURN, -1.0);
+constexpr auto HALF_PI_MINUS_TWICE = arcsine_table_plus(QUARTER_TURN, -2.0);
+constexpr auto PI_MINUS_TWICE = arcsine_table_plus(PI, -2.0);
+constexpr auto TWICE = arcsine_table_plus({0.0, 0.0}, 2.0);
+
+// base + scale (asin(y) - asin(c)) for 0 <= y.hi <= 1/2 and base the turn plus scale
+// asin(c) at the nearest step c, from the Taylor coefficients there.
+template <typename Table>
+inline DoubleDouble arcsine_quick(const Table& bases, DoubleDouble y, double scale)
 {
     const int i = static_cast<int>(y.hi * ASIN_STEPS + 0.5);
-    return taylor_sum(ASIN_TABLE[i], ASIN_TAYLOR[i], y.hi - static_cast<double>(i) / ASIN_STEPS, y.lo);
+    return taylor_sum(bases[i], ASIN_TAYLOR[i], y.hi - static_cast<double>(i) / ASIN_STEPS, y.lo, scale);
 }
 
 // sqrt((1 - a) / 2) for 1/2 <= a <= 1 as a double-double: (1 - a) / 2 is exact.
-DoubleDouble half_angle_sine(double a)
+inline DoubleDouble half_angle_sine(double a)
 {
     const double z = (1.0 - a) * 0.5;
     if (z == 0.0)
@@ -109,26 +130,24 @@ DoubleDouble half_angle_sine(double a)
     return {root, ((z - square.hi) - square.lo) / (2.0 * root)};
 }
 
-// asin(a), or acos(x) with `cosine`, from the table of asin on [0, 1/2].
-DoubleDouble quick(double x, bool cosine)
+// asin(a), or acos(x) with `cosine`, from the table of asin on [0, 1/2]: a turn plus or
+// minus asin or twice asin, the sum formed at the steps at compile time.
+inline DoubleDouble quick(double x, bool cosine)
 {
     const double a = std::fabs(x);
     if (a < 0.5) {
-        const DoubleDouble angle = arcsine_quick({a, 0.0});
-        return cosine ? quarter_turns_plus(1, x < 0 ? 1.0 : -1.0, angle) : angle;
+        if (!cosine) return arcsine_quick(ASIN_TABLE, {a, 0.0}, 1.0);
+        return x < 0 ? arcsine_quick(HALF_PI_PLUS, {a, 0.0}, 1.0) : arcsine_quick(HALF_PI_MINUS, {a, 0.0}, -1.0);
     }
-    const DoubleDouble half = arcsine_quick(half_angle_sine(a));
-    const DoubleDouble angle = {2.0 * half.hi, 2.0 * half.lo};
-    if (!cosine)
-        return quarter_turns_plus(1, -1.0, angle);
-    return x < 0 ? quarter_turns_plus(2, -1.0, angle) : angle;
+    const DoubleDouble w = half_angle_sine(a);
+    if (!cosine) return arcsine_quick(HALF_PI_MINUS_TWICE, w, -2.0);
+    return x < 0 ? arcsine_quick(PI_MINUS_TWICE, w, -2.0) : arcsine_quick(TWICE, w, 2.0);
 }
 
-double inverse_sine_or_cosine(double x, bool cosine)
+// The careful evaluation and the slow path, where the quick test fails.
+[[gnu::noinline]] double inverse_sine_or_cosine_careful(double x, bool cosine)
 {
     double result;
-    if (round_quick(quick(x, cosine), result))
-        return result;
     const double a = std::fabs(x);
     const Fold f = fold(x, cosine);
     const DoubleDouble s = cosine_of_arcsine(a);
@@ -137,6 +156,14 @@ double inverse_sine_or_cosine(double x, bool cosine)
         return result;
     SLOW_PATH_TAKEN(cosine ? "acos" : "asin");
     return (cosine ? wide::acos(WideFloat(x)) : wide::asin(WideFloat(x))).to_double();
+}
+
+inline double inverse_sine_or_cosine(double x, bool cosine)
+{
+    double result;
+    if (round_quick(quick(x, cosine), result)) [[likely]]
+        return result;
+    return inverse_sine_or_cosine_careful(x, cosine);
 }
 
 }  // namespace

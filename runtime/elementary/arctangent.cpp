@@ -1,10 +1,9 @@
 // atan(x) = atan(c) + atan(t),  t = (y - c) / (1 + y c),  c = i/256 nearest y = |x| or 1/|x|,
 // correctly rounded to nearest-even.
 //
-// Reduction: for |x| > 1, atan|x| = pi/2 - atan(y) with y = 1/|x| as a double-double
-// (relative error below 2^-104); pi/2 - atan(y) >= pi/4 adds no relative error beyond
-// its own rounding. On [0, 1 + 2^-10], c = i/256 is the nearest step to y, h = y.hi - c
-// is exact (Sterbenz: c/2 <= y.hi <= 2c, or c = 0) and |h| <= 2^-9 (1 + 2^-40).
+// Reduction: for |x| > 1, atan|x| = pi/2 - atan(y) with y = 1/|x|. On [0, 1 + 2^-10],
+// c = i/256 is the nearest step to y, h = y.hi - c is exact (Sterbenz: c/2 <= y.hi <= 2c,
+// or c = 0) and |h| <= 2^-9 (1 + 2^-40).
 //
 // Quick evaluation, atan(c) + a_1 h + (a_2 h^2 + ... + a_8 h^8) + y.lo (a_1 + 2 a_2 h),
 // with the Taylor coefficients a_k at c from the table (|a_k| <= 1): a_1 is a 26-bit
@@ -12,7 +11,12 @@
 // h is exact, the rest of a_1 h within 2^-79; the rest, at most 2^-18 of the sum, is formed in
 // doubles within 2^-51 of itself; the terms left out (h^9, y.lo h^2) are below 2^-72 of
 // the sum; for c >= 2^-8 the sum is at least atan(c)/2, for c = 0 it is h itself with no
-// h^2 term. The quick result is within 2^-66 relatively; its test allows QUICK_ERROR.
+// h^2 term. So atan(y) is within 2^-66 relatively. Above 1, pi/2 - atan(y) is summed as
+// (pi/2 - atan(c)) - (a_1 h + ...), the first from a table made at compile time within
+// 2^-104, and y = r + y.lo with r = 1/|x| rounded and y.lo within 2^-105 r (from the
+// integer product of the significands of r and |x|), which costs pi/2 - atan(y) >= pi/4 no
+// more than 2^-104 relatively:
+// the quick result is within 2^-65.9 either way; its test allows 2^-63.
 //
 // Careful evaluation, for what the quick test leaves open: atan(c) + atan(t), t as a
 // double-double formed without error but for c * y.lo (2^-106) and the quotient (2^-103):
@@ -40,7 +44,10 @@
 #include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/wide_arctangent.hpp"
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 namespace runtime::correctly_rounded {
 
@@ -48,7 +55,6 @@ namespace {
 
 #include "runtime/elementary/arctangent_table.inc"
 
-constexpr double QUICK_ERROR = 0x1p-63;
 constexpr double CAREFUL_ERROR = 0x1p-80;
 
 // 1/a as a double-double within 2^-104: r a = p exactly, 1 - p.hi is exact (Sterbenz)
@@ -66,10 +72,47 @@ int step(double y)
     return i > ATAN_STEPS ? ATAN_STEPS : i;
 }
 
-DoubleDouble arctangent_quick(DoubleDouble y)
+static_assert(QUARTER_TURN.hi == HALF_PI.hi && QUARTER_TURN.lo == HALF_PI.lo);
+
+// pi/2 - atan(i / ATAN_STEPS) within 2^-104.
+constexpr auto ATAN_COMPLEMENT = [] {
+    std::array<DoubleDouble, ATAN_STEPS + 1> table{};
+    for (int i = 0; i <= ATAN_STEPS; ++i) table[i] = add(HALF_PI, negate(ATAN_TABLE[i]));
+    return table;
+}();
+
+// atan(a) for 2^-27 <= a <= 1 into `result` where the quick test passes.
+inline bool arctangent_quick(double a, double& result)
 {
-    const int i = step(y.hi);
-    return taylor_sum(ATAN_TABLE[i], TAYLOR[i], y.hi - static_cast<double>(i) / ATAN_STEPS, y.lo);
+    const int i = static_cast<int>(a * ATAN_STEPS + 0.5);
+    const double h = a - static_cast<double>(i) / ATAN_STEPS;
+    return round_quick(taylor_sum(ATAN_TABLE[i], TAYLOR[i], h, 0.0, 1.0), result);
+}
+
+// 1/a - r for r = 1/a rounded, 1 < a <= 2^60, within 2^-105 r. With a = A 2^ea and r = R
+// 2^er, A and R integers below 2^53, A R = 2^k (1 - delta), k = 104 or 105 and delta = 1 -
+// r a at most 2^-53: A R - 2^k is below 2^52 and is the product modulo 2^64 as a signed
+// integer, exact as a double. 1/a - r = r (delta + delta^2 + ...) with delta r rounded.
+inline double reciprocal_rest(double a, double r)
+{
+    constexpr std::uint64_t SIGNIFICAND = (std::uint64_t{1} << 52) - 1;
+    constexpr std::uint64_t IMPLICIT_BIT = std::uint64_t{1} << 52;
+    const auto a_bits = std::bit_cast<std::uint64_t>(a);
+    const auto r_bits = std::bit_cast<std::uint64_t>(r);
+    const std::uint64_t product = ((a_bits & SIGNIFICAND) | IMPLICIT_BIT) * ((r_bits & SIGNIFICAND) | IMPLICIT_BIT);
+    // 2^(ea + er) = 2^-k from the biased exponents, each 1075 above ea and er.
+    const double power = std::bit_cast<double>(((a_bits >> 52) + (r_bits >> 52) - 2150 + 1023) << 52);
+    return -static_cast<double>(static_cast<std::int64_t>(product)) * power * r;
+}
+
+// pi/2 - atan(1/a) for 1 < a <= 2^60 into `result` where the quick test passes.
+inline bool arctangent_complement_quick(double a, double& result)
+{
+    const double r = 1.0 / a;
+    const int i = static_cast<int>(r * ATAN_STEPS + 0.5);
+    const double h = r - static_cast<double>(i) / ATAN_STEPS;
+    return round_quick(taylor_sum(ATAN_COMPLEMENT[i], TAYLOR[i], h, reciprocal_rest(a, r), -1.0),
+                           result);
 }
 
 DoubleDouble arctangent_careful(DoubleDouble y)
@@ -97,12 +140,6 @@ DoubleDouble arctangent_careful(DoubleDouble y)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
-bool round_arctangent(int k, double sign, DoubleDouble y, double& result)
-{
-    return round_quick(quarter_turns_plus(k, sign, arctangent_quick(y)), result)
-        || round_careful_arctangent(k, sign, y, result);
-}
-
 bool round_if_certain(DoubleDouble sum, double error, double& result)
 {
     const auto rounded_sum = rounded(sum.hi, sum.lo, error * std::fabs(sum.hi));
@@ -111,22 +148,6 @@ bool round_if_certain(DoubleDouble sum, double error, double& result)
 }
 
 }  // namespace
-
-DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double h, double lo)
-{
-    const double h2 = h * h;
-    const double h4 = h2 * h2;
-    const double low = (p.a[0] + h * p.a[1]) + h2 * (p.a[2] + h * p.a[3]);
-    const double high = (p.a[4] + h * p.a[5]) + h2 * p.a[6];
-    const double rest = h2 * (low + h4 * high);
-    // slope_hi and the halves of h have 26 bits each: both products are exact.
-    const DoubleDouble halves = split(h);
-    const double linear_hi = p.slope_hi * halves.hi;
-    const double linear_lo = p.slope_hi * halves.lo + p.slope_lo * h;
-    DoubleDouble sum = two_sum(base.hi, linear_hi);
-    sum.lo += ((base.lo + linear_lo) + lo * (p.slope_hi + 2.0 * h * p.a[0])) + rest;
-    return fast_two_sum(sum.hi, sum.lo);
-}
 
 DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle)
 {
@@ -137,11 +158,21 @@ DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle)
     return fast_two_sum(sum.hi, sum.lo);
 }
 
-bool round_quick(DoubleDouble sum, double& result) { return round_if_certain(sum, QUICK_ERROR, result); }
-
 bool round_careful_arctangent(int k, double sign, DoubleDouble y, double& result)
 {
     return round_if_certain(quarter_turns_plus(k, sign, arctangent_careful(y)), CAREFUL_ERROR, result);
+}
+
+// The careful evaluation and the slow path, where the quick test fails.
+[[gnu::noinline]] double atan_careful(double x)
+{
+    const double a = std::fabs(x);
+    double result;
+    if (a <= 1.0 ? round_careful_arctangent(0, 1.0, {a, 0.0}, result)
+                 : round_careful_arctangent(1, -1.0, one_over(a), result))
+        return std::copysign(result, x);
+    SLOW_PATH_TAKEN("atan");
+    return wide::atan(WideFloat(x)).to_double();
 }
 
 double atan(double x)
@@ -152,10 +183,9 @@ double atan(double x)
     if (a < 0x1p-27)
         return x;
     double result;
-    if (a <= 1.0 ? round_arctangent(0, 1.0, {a, 0.0}, result) : round_arctangent(1, -1.0, one_over(a), result))
+    if (a <= 1.0 ? arctangent_quick(a, result) : arctangent_complement_quick(a, result))
         return std::copysign(result, x);
-    SLOW_PATH_TAKEN("atan");
-    return wide::atan(WideFloat(x)).to_double();
+    return atan_careful(x);
 }
 
 }  // namespace runtime::correctly_rounded

@@ -31,7 +31,7 @@ struct DoubleDouble {
 };
 
 // a + b = hi + lo exactly, whatever the magnitudes.
-inline DoubleDouble two_sum(double a, double b)
+constexpr DoubleDouble two_sum(double a, double b)
 {
     const double s = a + b;
     const double b_part = s - a;
@@ -41,7 +41,7 @@ inline DoubleDouble two_sum(double a, double b)
 
 // a + b = hi + lo exactly when a = 0 or the exponent of a is not below that of b (as when
 // |a| >= |b|). Otherwise the error is at most u |a + b|.
-inline DoubleDouble fast_two_sum(double a, double b)
+constexpr DoubleDouble fast_two_sum(double a, double b)
 {
     const double s = a + b;
     return {s, b - (s - a)};
@@ -73,7 +73,7 @@ inline DoubleDouble add(DoubleDouble x, double y)
     return fast_two_sum(s.hi, x.lo + s.lo);
 }
 
-inline DoubleDouble add(DoubleDouble x, DoubleDouble y)
+constexpr DoubleDouble add(DoubleDouble x, DoubleDouble y)
 {
     const DoubleDouble s = two_sum(x.hi, y.hi);
     const DoubleDouble t = two_sum(x.lo, y.lo);
@@ -81,7 +81,7 @@ inline DoubleDouble add(DoubleDouble x, DoubleDouble y)
     return fast_two_sum(v.hi, t.lo + v.lo);
 }
 
-inline DoubleDouble negate(DoubleDouble x) { return {-x.hi, -x.lo}; }
+constexpr DoubleDouble negate(DoubleDouble x) { return {-x.hi, -x.lo}; }
 
 // x.hi y is exact; x.lo y is rounded (error <= u |x.lo y| <= u^2 |x y|) and so is the sum
 // of the two low parts (<= u (u + u) |x y|).

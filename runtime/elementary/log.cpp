@@ -7,9 +7,24 @@
 // of its cell; the cell of 1 spans both sides of it and has r = 1, so near x = 1 nothing
 // cancels.
 //
-// Fast path, u = 2^-53, |z| <= 1.5 2^-10 = rho (tables.py checks every cell):
-//  z is exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is
-//    exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum.
+// The reduction, u = 2^-53, |z| <= 1.5 2^-10 = rho (tables.py checks every cell): z is
+//  exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is exact,
+//  minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum. e LN2_HIGH + hi = a
+//  is exact (multiples of 2^-43 below 2^10) and is at least 2^-10 beside the z part
+//  (tables.py), so the fast_two_sum of a and z is exact. Outside the cell of 1 (a = 0 there)
+//  |log x| >= 2^-11.
+//
+// Quick path: log x = (a + z) + lo, lo = ((e LN2_LOW + lo of the cell) + the error of a + z
+//  + cubic) - z^2/2, the cubic part z^3 (1/3 - z/4 + z^2/5 - z^3/6 + z^4/7) in doubles.
+//  Left out: z^8/8 and beyond, below 2^-78.3 < 2^-67.3 |log x| outside the cell of 1 and
+//  2^-68.9 |log x| in it; the cubic part's roundings (2^-70 |log x|), the table and ln 2
+//  (2^-85 together, 2^-74 |log x|), the sum before the last one (2^-71.6 |log x|): within
+//  2^-66.9 |log x| < 2^-66 |hi| (|lo| <= 2^-8.6 |hi|). The rest grows with z^2: z^2 rounded
+//  by u z^2 (then halved), the last subtraction by u |lo| <= u (z^2/2 + 2^-11 z^2) + 2^-75
+//  |hi|, and the rounding test's own roundings of lo -+ error by as much again: below
+//  1.51 u z^2. The test allows 2^-66 |hi| + 2^-51 z^2, which fails about one argument in
+//  2^12; x = 1 gives +0 + +0 with error 0, exactly log 1.
+// Careful path, for what the quick test leaves open:
 //  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
 //    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25 and |t| <= 1.04 |z|,
 //    so that v (t + z) stays below 2^-23.9 |z|. That needs |z| >= 2^-20: below, where t
@@ -19,17 +34,15 @@
 //    and is within 5.65u = 2^-50.5 of itself, below 2^-29.83: 2^-70.9 |z|; it is added last
 //    to the low parts, the sums before it below 2^-34: roundings below 2^-83 (2^-73.6 |z|)
 //    and 2^-87: within 2^-70.7 |z| in all, and that is the relative error in the cell of 1.
-//  Elsewhere e LN2_HIGH + hi is exact (multiples of 2^-43 below 2^10) and is at least 2^-10
-//    beside the z part (tables.py), so the fast_two_sum with it is exact; the low parts add
-//    with roundings below 2^-86 next to 1 (e = 0, -1) and the table and ln 2's split leave
-//    2^-87 at most. Next to 1 |log x| >= 2^-11 while |z| <= 3 |log x|: below 2^-68.8
-//    relative; further out much less.
+//  Elsewhere the low parts add with roundings below 2^-86 next to 1 (e = 0, -1) and the
+//    table and ln 2's split leave 2^-87 at most. Next to 1 |log x| >= 2^-11 while |z| <= 3
+//    |log x|: below 2^-68.8 relative; further out much less.
 //  LOG_APPROXIMATION_ERROR, 2^-68, covers that and the rounding of the test.
 //
 // Special values: NaN gives NaN, a negative x (-inf included) NaN, +-0 gives -inf, +inf
 // gives +inf; subnormal x are scaled by 2^52 first. log 1 = +0 exactly, the one double or
-// midpoint log can give (log x is transcendental for rational x != 1), settled before the
-// rounding test.
+// midpoint log can give (log x is transcendental for rational x != 1), settled by the
+// quick path.
 //
 // Slow path: WideFloat's log (error below 2^-248), rounded once.
 #include <bit>
@@ -63,9 +76,17 @@ constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
     return fast_two_sum(sum.hi, low + cubic);
 }
 
-// The bits of a normal positive x; its logarithm plus offset ln 2 as hi + lo, not
-// normalized: |lo| <= 2^-18.7 |hi|.
-inline DoubleDouble log_fast(std::uint64_t bits, int offset)
+// x = 2^e m, m = (1 + z)/r with r from the cell, z = t + v exactly.
+struct Reduction {
+    const LogCell* cell;
+    double e;
+    double t;
+    double v;
+    double z;
+};
+
+// The reduction of the bits of a normal positive x, its exponent plus offset.
+inline Reduction reduce(std::uint64_t bits, int offset)
 {
     const std::uint64_t nearest = bits + HALF_CELL;  // the nearest cell centre, maybe 2
     const int exponent = static_cast<int>(nearest >> 52) - 1023;
@@ -73,11 +94,38 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
     const double m = std::bit_cast<double>(m_bits);
     const double m_hi = std::bit_cast<double>(m_bits & ~LOW_27_BITS);
-    const double r = cell.inverse;
-    const double t = m_hi * r - 1.0;
-    const double v = (m - m_hi) * r;
-    const double z = t + v;
-    const double e = exponent + offset;
+    const double t = m_hi * cell.inverse - 1.0;
+    const double v = (m - m_hi) * cell.inverse;
+    return {&cell, static_cast<double>(exponent + offset), t, v, t + v};
+}
+
+// The quick path: log x into `result` where its rounding test passes.
+inline bool log_quick(const Reduction& reduction, double& result)
+{
+    const double z = reduction.z;
+    const double e = reduction.e;
+    const double a = e * LN2_HIGH + reduction.cell->minus_log_hi;
+    const double hi = a + z;
+    const double z2 = z * z;
+    const double cubic = (z2 * z) * ((0x1.5555555555555p-2 - 0.25 * z) +
+                                     z2 * (0x1.999999999999ap-3 - 0x1.5555555555555p-3 * z) +
+                                     (z2 * z2) * 0x1.2492492492492p-3);
+    const double lo =
+        (((e * LN2_LOW + reduction.cell->minus_log_lo) + (z - (hi - a))) + cubic) - 0.5 * z2;
+    const double error = z2 * 0x1p-51 + std::abs(hi) * 0x1p-66;
+    result = hi + lo;
+    return hi + (lo + error) == hi + (lo - error);
+}
+
+// The careful path: log x plus offset ln 2 as hi + lo, not normalized: |lo| <= 2^-18.7
+// |hi|.
+inline DoubleDouble log_fast(const Reduction& reduction)
+{
+    const double t = reduction.t;
+    const double v = reduction.v;
+    const double z = reduction.z;
+    const double e = reduction.e;
+    const LogCell& cell = *reduction.cell;
     if (std::abs(z) < 0x1p-20) [[unlikely]]
         return log_near_centre(z, e, cell);
 
@@ -115,6 +163,12 @@ inline double log_rounded(double x, DoubleDouble y)
     return log_slow(x);
 }
 
+// The careful path where the quick test fails.
+[[gnu::noinline]] double log_careful(double x)
+{
+    return log_rounded(x, log_fast(reduce(std::bit_cast<std::uint64_t>(x), 0)));
+}
+
 // Zero, negative, subnormal or not finite.
 [[gnu::noinline]] double log_special(double x)
 {
@@ -122,15 +176,15 @@ inline double log_rounded(double x, DoubleDouble y)
     if (x == 0) return -std::numeric_limits<double>::infinity();
     if (x < 0) return std::numeric_limits<double>::quiet_NaN();
     if (x == std::numeric_limits<double>::infinity()) return x;
-    return log_rounded(x, log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+    return log_rounded(x, log_fast(reduce(std::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
 }
 
 }  // namespace
 
 DoubleDouble log_approximation(double x)
 {
-    if (x < 0x1p-1022) return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
-    return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x), 0));
+    if (x < 0x1p-1022) return fast_two_sum(log_fast(reduce(std::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
+    return fast_two_sum(log_fast(reduce(std::bit_cast<std::uint64_t>(x), 0)));
 }
 
 double log(double x)
@@ -138,9 +192,10 @@ double log(double x)
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
     if (bits - LEAST_NORMAL >= INFINITE - LEAST_NORMAL) [[unlikely]]
         return log_special(x);
-    if (bits == 0x3ff0000000000000) [[unlikely]]  // 1
-        return 0.0;
-    return log_rounded(x, log_fast(bits, 0));
+    double result;
+    if (log_quick(reduce(bits, 0), result)) [[likely]]
+        return result;
+    return log_careful(x);
 }
 
 }  // namespace runtime::correctly_rounded

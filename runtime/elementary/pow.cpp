@@ -1,16 +1,21 @@
 // x^y = e^t, t = y log x, for x > 0; the sign from y's parity where x < 0
 //
-// Fast path, u = 2^-53:
-//  log x = hi + lo by precise_log, within PRECISE_LOG_ERROR = 2^-86 relative, since t may
-//    reach 745 and its absolute error is e^t's relative one (log_approximation's 2^-68 is
-//    too coarse here).
-//  t = y log x, a double-double product (3u^2), so |t - th - tl| < 2^-86 |t| + 2^-104 |t|,
-//    below 2^-76.4 where |t| <= 746.
-//  e^t = e^th (1 + tl), |tl| <= 2^-44, tl^2/2 < 2^-89 left out; e^th is exp_approximation,
+// Two evaluations, u = 2^-53, each followed by the rounding test; both share this:
+//  t = y log x is a double-double product (3u^2) of the logarithm with y, and e^t =
+//    e^th (1 + tl), |tl| <= 2^-44, tl^2/2 < 2^-89 left out; e^th is exp_approximation,
 //    within EXP_APPROXIMATION_ERROR = 0x1.1p-70; the product by (1 + tl) rounds by 2^-97.
-//    In all below 0x1.1p-70 + 2^-76.4 + 2^-88 < POW_ERROR = 0x1.2p-70 relative.
+//    An absolute error d in t is a relative one of e^d - 1 <= d (1 + 2^-50) in e^t.
 //  Beyond |t| = 750 (judged from y log x in double, within 2^-50 of t) x^y is 0 or
 //  infinite; below |t| = 2^-60 it rounds to 1 (1 + t lies within 2^-60 of 1).
+// Quick: log x by log_approximation, within LOG_APPROXIMATION_ERROR = 2^-68 relative, so t
+//    is within |t| (2^-68 + 2^-104) + 2^-106 |t| of th + tl: below 0x1.01p-68 |th|. With
+//    the exp part, the relative error stays below 0x1.2p-70 + 0x1.01p-68 |th|
+//    (QUICK_ERROR_BASE, QUICK_ERROR_PER_T), small enough for all but about 2^-9 of the
+//    arguments where |t| reaches 20, and fewer where it is smaller.
+// Precise, for what the quick test leaves open: log x by precise_log, within
+//    PRECISE_LOG_ERROR = 2^-86 relative, since t may reach 745 and its absolute error is
+//    e^t's relative one: |t - th - tl| < 2^-86 |t| + 2^-104 |t|, below 2^-76.4 where
+//    |t| <= 746. In all below 0x1.1p-70 + 2^-76.4 + 2^-88 < POW_ERROR = 0x1.2p-70 relative.
 //
 // Exact results: x^y is a double or a midpoint between two only when it is m 2^E with an
 // odd integer m < 2^54, since x and y are dyadic: x = mx 2^ex, y = n/2^k (mx, n odd) need
@@ -43,6 +48,8 @@ namespace runtime::correctly_rounded {
 namespace {
 
 constexpr double POW_ERROR = 0x1.2p-70;
+constexpr double QUICK_ERROR_BASE = 0x1.2p-70;
+constexpr double QUICK_ERROR_PER_T = 0x1.01p-68;
 constexpr double INF = std::numeric_limits<double>::infinity();
 constexpr double OVERFLOW_ABOVE = 0x1.62e42fefa39efp+9;  // e^t's, the largest finite
 constexpr double ZERO_BELOW = -745.2;                    // e^t < 2^-1075
@@ -116,21 +123,46 @@ std::optional<double> exact_power(double x, double y)
     return wide::exp(WideFloat(y) * wide::log(WideFloat(x))).to_double();
 }
 
+// e^(t.hi + t.lo) rounded, into `result`, when the test allows it for a relative error of
+// `error` (exp_approximation's included); false where it does not.
+inline bool round_exponential(DoubleDouble t, double error, double& result)
+{
+    if (t.hi > OVERFLOW_ABOVE + 0.01) {
+        result = INF;
+        return true;
+    }
+    if (t.hi < ZERO_BELOW) {
+        result = 0.0;
+        return true;
+    }
+    const ScaledDoubleDouble e = exp_approximation(t.hi);
+    const DoubleDouble value = fast_two_sum(e.value.hi, e.value.lo + e.value.hi * t.lo);
+    const std::optional<double> rounded_value =
+        rounded_scaled(value.hi, value.lo, value.hi * error, e.scale);
+    result = rounded_value.value_or(0.0);
+    return rounded_value.has_value();
+}
+
+// The precise evaluation, then the slow path.
+[[gnu::noinline]] double positive_power_precise(double x, double y)
+{
+    double result;
+    if (round_exponential(multiply(precise_log(x), y), POW_ERROR, result)) return result;
+    return pow_slow(x, y);
+}
+
 // x^y for finite x > 0 and finite y != 0, x != 1.
 double positive_power(double x, double y)
 {
-    const DoubleDouble log = precise_log(x);
+    const DoubleDouble log = log_approximation(x);
     const double estimate = y * log.hi;
     if (!(std::abs(estimate) <= FAR)) return estimate > 0 ? INF : 0.0;
     if (std::abs(estimate) < NEAR_ZERO) return 1.0;
     const DoubleDouble t = multiply(log, y);
-    if (t.hi > OVERFLOW_ABOVE + 0.01) return INF;
-    if (t.hi < ZERO_BELOW) return 0.0;
-    const ScaledDoubleDouble e = exp_approximation(t.hi);
-    const DoubleDouble value = fast_two_sum(e.value.hi, e.value.lo + e.value.hi * t.lo);
-    if (const auto result = rounded_scaled(value.hi, value.lo, value.hi * POW_ERROR, e.scale))
-        return *result;
-    return pow_slow(x, y);
+    double result;
+    if (round_exponential(t, QUICK_ERROR_BASE + std::abs(t.hi) * QUICK_ERROR_PER_T, result))
+        return result;
+    return positive_power_precise(x, y);
 }
 
 // 0 for a y that is not an integer, 1 for an even one, -1 for an odd one.

@@ -239,6 +239,7 @@ TEST(TypedEquation, SameBytesOnAProcessorWithoutFma)
         {"two_to_the_x", {"-f", "2^x - 7", "-t1e-12", "-n200"}, "0.1\n3\n1\n1\n", 1},
         {"exp", {"-f", "exp(-x) - x", "-t1e-12"}, "0.1\n3\n1\n1\n", 0},
         {"sin", {"-f", "sin(x) - x/2", "-t1e-12"}, "0.1\n3\n1\n1\n", 0},
+        {"atan", {"-f", "atan(x) - 0.5", "--fixpunkt=x - (atan(x) - 0.5)", "-t1e-12"}, "0\n2\n1\n1\n", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.function);
