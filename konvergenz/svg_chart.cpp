@@ -489,14 +489,8 @@ std::vector<std::string> subtitle_lines(const std::vector<SubtitlePiece>& pieces
         plain = piece.plain;
         std::string markup = piece.markup;
         if (estimated_width(plain, font_size) > room) {
-            // As many characters as leave room for the ellipsis, never cut inside one.
-            const auto keep = static_cast<std::size_t>(room / estimated_width("x", font_size)) - 1;
-            std::size_t end = 0;
-            for (std::size_t characters = 0; end < plain.size(); ++end) {
-                if ((plain[end] & 0xC0) != 0x80 && characters++ == keep) break;
-            }
-            markup = xml_escaped(plain.substr(0, end)) + "\u2026";
-            plain = plain.substr(0, end) + "\u2026";
+            plain = cut_to_width(plain, font_size, room);
+            markup = xml_escaped(plain);
         }
         lines.push_back(markup);
     }

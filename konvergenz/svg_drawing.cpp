@@ -56,6 +56,17 @@ double estimated_width(std::string_view text, double font_size)
     return static_cast<double>(runtime::characters(text)) * font_size * 0.6;
 }
 
+std::string cut_to_width(std::string_view text, double font_size, double width)
+{
+    if (estimated_width(text, font_size) <= width) return std::string(text);
+    const auto keep = static_cast<std::size_t>(width / estimated_width("x", font_size)) - 1;
+    std::size_t end = 0;
+    for (std::size_t characters = 0; end < text.size(); ++end) {
+        if ((text[end] & 0xC0) != 0x80 && characters++ == keep) break;
+    }
+    return std::string(text.substr(0, end)) + "\u2026";
+}
+
 void append_line(std::string& svg, double x1, double y1, double x2, double y2)
 {
     svg += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) +

@@ -29,6 +29,10 @@ std::string xml_escaped(std::string_view text);
 // labels, and it needs no font metrics.
 double estimated_width(std::string_view text, double font_size);
 
+// The text as it stands where it fits the width, else as many characters of it as leave
+// room for "…" and the ellipsis, never cut inside a character.
+std::string cut_to_width(std::string_view text, double font_size, double width);
+
 void append_line(std::string& svg, double x1, double y1, double x2, double y2);
 
 void append_text(std::string& svg, double x, double y, std::string_view content,

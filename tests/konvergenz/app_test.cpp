@@ -213,8 +213,8 @@ TEST(Programs, KonvergenzChartsATypicalQuarlenRun) {
     EXPECT_EQ(test::xmllint_errors(svg), "");
     EXPECT_EQ(test::count_of(svg, "class=\"series\""), 3u);
     EXPECT_EQ(test::count_of(svg, "class=\"legend\""), 1u);
-    // The logs and the chart, no temporary file.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+    // The logs and the two charts, no temporary file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 5);
 
     // A chart under another name than *.svg is written all the same, with a warning.
     const auto png = test::run_in(dir.path(), KONVERGENZ_EXE, {"-overgleich.png", "-d."});
