@@ -145,6 +145,12 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
              fs::create_symlink("newto_f1.dat", o.output.emplace(f / "k.svg"));
          },
          exit_write_failed, "das ist das Protokoll "},
+        {"a link to a log where the second chart goes",
+         [](const fs::path& f, Options&) {
+             fs::remove(f / "verlauf.svg");
+             fs::create_symlink("newto_f1.dat", f / "verlauf.svg");
+         },
+         exit_write_failed, "verlauf.svg\" lässt sich nicht schreiben: das ist das Protokoll "},
         {"a missing log's name, spelt another way",
          [](const fs::path& f, Options& o) {
              fs::remove(f / "bisec_f1.dat");
