@@ -99,7 +99,8 @@ Options parse_options(std::span<const std::string_view> arguments)
 
 std::string usage_text()
 {
-    return "Aufruf: konvergenz [-d ORDNER] [-o DATEI] [--csv] [--kein-diagramm] [--kein-verlauf]\n"
+    return "Aufruf: konvergenz [-d ORDNER] [-o DATEI] [--csv] [--kein-diagramm]\n"
+           "                  [--kein-verlauf]\n"
            "       konvergenz --funktion F --von A --bis B [-o DATEI]\n"
            "\n"
            "Vergleicht die Verfahren von quarlen anhand ihrer Protokolle: Bisektion,\n"
@@ -118,7 +119,10 @@ std::string usage_text()
            "Vorzeichenwechseln in funktion.svg, ohne Protokolle zu lesen.\n"
            "\n"
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
-           "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner)\n"
+           "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner);\n"
+           "                        verlauf.svg kommt daneben, in denselben Ordner;\n"
+           "                        mit --funktion die Datei des Graphen\n"
+           "                        (Vorgabe: funktion.svg im aktuellen Ordner)\n"
            "      --csv             die Tabelle als CSV statt als Text: Komma als Trenner,\n"
            "                        Punkt als Dezimalzeichen, 17 gültige Stellen, leeres Feld\n"
            "                        wo ein Wert fehlt; Tabellenkalkulation und pandas lesen\n"

@@ -233,12 +233,12 @@ void append_plot_axes(std::string& svg, const PlotFrame& frame, bool ticks_label
            number(frame.right - frame.left) + "\" height=\"" + number(frame.bottom - frame.top) +
            "\" fill=\"" + (ticks_labelled ? "none" : "#fff") +
            "\" stroke=\"#999\" stroke-width=\"1\"/>\n";
-    if (!ticks_labelled) return;
     if (frame.y_low < 0 && frame.y_high > 0) {
         svg += "<g class=\"x-axis\" stroke=\"#333\" stroke-width=\"1\">";
         append_line(svg, frame.left, frame.py(0), frame.right, frame.py(0));
         svg += "</g>\n";
     }
+    if (!ticks_labelled) return;
     const std::string fill = "fill=\"" + std::string(text_colour) + "\" font-size=\"11\"";
     svg += "<g text-anchor=\"middle\" " + fill + '>';
     for (const double x : xs) {

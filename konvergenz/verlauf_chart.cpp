@@ -173,9 +173,11 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         append_marker(svg, method.marker, p.x, p.y, colour);
         const double position = method.on_g ? p.x + p.y : p.x;
         if (numbered && std::fabs(position - last_label) >= 12) {
-            append_text(svg, p.x, p.y - 8, std::to_string(picture.numbers[i]),
-                        "text-anchor=\"middle\" font-size=\"11\" fill=\"" +
-                            std::string(text_colour) + '"');
+            // Above the axis; below and right of y = x, away from the cobweb's legs.
+            append_text(svg, method.on_g ? p.x + 6 : p.x, method.on_g ? p.y + 14 : p.y - 8,
+                        std::to_string(picture.numbers[i]),
+                        std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
+                            "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
             last_label = position;
         }
         svg += "</g>";

@@ -287,6 +287,15 @@ TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClipped
             }
         }
         EXPECT_EQ(!curve.marks.empty(), c.marked);
+        // Every end of a piece cut at the top or bottom has its mark there.
+        for (const auto& piece : curve.pieces) {
+            for (const PixelPoint& end : {piece.front(), piece.back()}) {
+                if (end.y != frame.top && end.y != frame.bottom) continue;
+                EXPECT_TRUE(std::any_of(curve.marks.begin(), curve.marks.end(), [&](const ClipMark& m) {
+                    return m.at.y == end.y && std::fabs(m.at.x - end.x) < 6;
+                })) << end.x << ' ' << end.y;
+            }
+        }
         for (const ClipMark& m : curve.marks)
             EXPECT_TRUE(m.at.y == frame.top || m.at.y == frame.bottom) << m.at.y;
         // The pole's values do not squeeze the rest into a strip.
