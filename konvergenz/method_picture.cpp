@@ -22,7 +22,6 @@ std::optional<double> next_iterate(const RunStart& run, std::size_t k, double pr
         break;
     }
     if (k + 1 < run.records.size()) return run.records[k + 1].x;
-    if (run.result) return run.result;
     if (run.method->kind == MethodKind::newton && run.df) {
         return METHODS::NEWTON_STEP(r.x, r.third_item, (*run.df)(r.x));
     }

@@ -47,7 +47,6 @@ struct RunStart {
     std::vector<LogRecord> records;  // the first ones, at most max_drawn_steps + 1
     std::vector<double> inputs;      // a, b; x0, x1; or x0; empty where the header is not read
     std::optional<PlotFunction> f, df, g;
-    std::optional<double> result;  // where the run stopped, if after the last record
 };
 
 inline constexpr std::size_t max_drawn_steps = 8;

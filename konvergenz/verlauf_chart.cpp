@@ -203,7 +203,7 @@ std::string fitted(std::string_view text, double font_size, double width)
 
 void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width)
 {
-    const PanelLayout layout = lay_out_panel(run, left, top, width, panel_height);
+    const PanelLayout layout = lay_out_panel(run, left, top, width);
     const Method& method = *run.start.method;
     const PlotFrame& frame = layout.frame;
     svg += "<g class=\"panel\" data-verfahren=\"" + std::string(method.key) + "\">\n";
@@ -250,10 +250,8 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
 
 }  // namespace
 
-PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
-                          double height)
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width)
 {
-    (void)height;
     const RunStart& start = run.start;
     const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset};
     const PixelPoint bottom_right{left + width - plot_right_offset,

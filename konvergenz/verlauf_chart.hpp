@@ -22,9 +22,8 @@ struct PanelLayout {
     std::optional<PlotFrame> zoom;  // the inset, where the last steps crowd together
 };
 
-// Lays out the panel of `run` in the rectangle from (left, top) of the given size.
-PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
-                          double height);
+// Lays out the panel of `run` with its top left corner at (left, top), `width` wide.
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width);
 
 // A self-contained SVG document: one panel per run, in the order given, each titled with
 // its method and function and showing f (or g and y = x) with the construction of the

@@ -77,7 +77,7 @@ Drawn draw(MethodKind kind, std::vector<double> inputs, const Records& records,
     (method_of(kind).on_g ? run.start.g : run.start.f) = f;
     if (df) run.start.df = df;
     run.steps = records.size();
-    return {render_verlauf_svg({run}), lay_out_panel(run, 20, 76, 920, 400)};
+    return {render_verlauf_svg({run}), lay_out_panel(run, 20, 76, 920)};
 }
 
 // Runs made here, independently of konvergenz and quarlen, stopping at quarlen's tolerance.
