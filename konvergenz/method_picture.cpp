@@ -135,9 +135,10 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps)
 std::pair<double, double> x_range(const RunStart& run, const MethodPicture& picture)
 {
     const bool bracketing = run.method->inputs == HeaderInputs::interval;
-    if (bracketing && run.inputs.size() == 2 && std::isfinite(run.inputs[0]) &&
-        std::isfinite(run.inputs[1]) && run.inputs[0] != run.inputs[1])
-        return std::minmax(run.inputs[0], run.inputs[1]);
+    if (bracketing && run.inputs.size() == 2 && run.inputs[0] != run.inputs[1]) {
+        const auto [a, b] = std::minmax(run.inputs[0], run.inputs[1]);
+        return proper_range(a, b);
+    }
     std::vector<double> xs;
     for (const DataPoint& p : picture.iterates) xs.push_back(p.x);
     for (const DataLine& l : picture.lines) {
@@ -146,21 +147,28 @@ std::pair<double, double> x_range(const RunStart& run, const MethodPicture& pict
     }
     for (const double input : run.inputs) xs.push_back(input);
     std::erase_if(xs, [](double x) { return !std::isfinite(x); });
-    if (xs.empty()) return {-1.0, 1.0};
+    if (xs.empty()) return proper_range(0, 0);
     const auto [lo, hi] = std::minmax_element(xs.begin(), xs.end());
-    double pad = (*hi - *lo) * 0.08;
-    if (!(pad > 0)) pad = std::max(std::fabs(*lo) * 0.1, 1.0);
+    const double pad = (*hi - *lo) * 0.08;
+    if (!(pad > 0) || !std::isfinite(*lo - pad) || !std::isfinite(*hi + pad))
+        return proper_range(*lo, *hi);
     return {*lo - pad, *hi + pad};
 }
 
-std::size_t distinguishable_steps(const RunStart& run, double resolution)
+std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom)
 {
     const std::size_t limit = std::min(max_drawn_steps, run.records.size());
     std::size_t steps = std::min<std::size_t>(1, limit);
-    while (steps < limit) {
-        const double move = std::fabs(run.records[steps].x - run.records[steps - 1].x);
-        if (!(move >= resolution)) break;
-        ++steps;
+    for (; steps < limit; ++steps) {
+        // With step `steps` added: the span of the points and the smallest move among them.
+        double low = run.records[0].x, high = low, smallest = INFINITY;
+        for (std::size_t k = 1; k <= steps; ++k) {
+            const double x = run.records[k].x;
+            low = std::min(low, x);
+            high = std::max(high, x);
+            smallest = std::min(smallest, std::fabs(x - run.records[k - 1].x));
+        }
+        if (!(smallest >= (high - low) / pixels * 0.5 / zoom)) break;
     }
     return steps;
 }

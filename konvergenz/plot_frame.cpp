@@ -177,10 +177,20 @@ std::pair<double, double> value_range(const PlotFunction& f, double x_low, doubl
         low = std::min(low, std::max(values.front(), inner_low - spread / 2));
         high = std::max(high, std::min(values.back(), inner_high + spread / 2));
     }
-    double span = high - low;
-    if (!(span > 0)) span = std::max(1.0, std::fabs(high) / 10);
-    if (!std::isfinite(span)) return always;
-    return {low - span * 0.06, high + span * 0.06};
+    const double pad = (high - low) * 0.06;
+    return proper_range(low - pad, high + pad);
+}
+
+std::pair<double, double> proper_range(double low, double high)
+{
+    if (!std::isfinite(low) || !std::isfinite(high)) return {-1.0, 1.0};
+    if (high > low) return {low, high};
+    const double half_width = std::max(1.0, std::fabs(low) / 10);
+    // Where adding the width changes nothing, or leaves the doubles, no range is left.
+    if (!(high + half_width > low - half_width) || !std::isfinite(high + half_width) ||
+        !std::isfinite(low - half_width))
+        return {-1.0, 1.0};
+    return {low - half_width, high + half_width};
 }
 
 std::vector<double> round_ticks(double low, double high, int count)
@@ -192,16 +202,22 @@ std::vector<double> round_ticks(double low, double high, int count)
     const double scaled = raw / magnitude;
     const double step =
         (scaled <= 1.0 ? 1.0 : scaled <= 2.0 ? 2.0 : scaled <= 5.0 ? 5.0 : 10.0) * magnitude;
+    // Counted in whole steps, so that where low / step is too large for ++ to change it
+    // the loop still ends.
+    const double first = std::ceil(low / step);
     std::vector<double> ticks;
-    for (double i = std::ceil(low / step); i * step <= high; ++i) {
+    for (int i = 0; i <= 3 * count; ++i) {
+        const double tick = (first + i) * step;
+        if (tick > high) break;
         // A tick near 0 by rounding is 0.
-        ticks.push_back(std::fabs(i) < 0.5 ? 0.0 : i * step);
+        ticks.push_back(std::fabs(first + i) < 0.5 ? 0.0 : tick);
     }
     return ticks;
 }
 
 std::string tick_label(double value, double spacing)
 {
+    if (!(spacing > 0) || !std::isfinite(spacing)) return german_real(value);
     const int decimals = std::max(0, -static_cast<int>(std::floor(cr::log10(spacing) + 1e-9)));
     if (std::fabs(value) >= 1e7 || decimals > 8) {
         const int magnitude =

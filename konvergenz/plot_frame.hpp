@@ -60,6 +60,9 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame);
 std::pair<double, double> value_range(const PlotFunction& f, double x_low, double x_high,
                                       std::pair<double, double> always);
 
+// [low, high] where it is a finite range of some width; else one that is, around it.
+std::pair<double, double> proper_range(double low, double high);
+
 // Ticks at round values, about `count` of them, within [low, high].
 std::vector<double> round_ticks(double low, double high, int count);
 

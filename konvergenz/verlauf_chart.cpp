@@ -26,8 +26,8 @@ constexpr double plot_right_offset = 12;
 constexpr double bracket_offset = 26;  // below the plot, under the tick labels
 constexpr double bracket_row = 6;
 
-// A step that moves its point by less than half a pixel at this much enlargement is not
-// drawn: it would only be seen as a thicker line.
+// A step that moves its point by less than half a pixel at this much enlargement ends
+// the steps drawn: it would only be seen as a thicker line.
 constexpr double max_zoom = 50;
 // Iterates within this many pixels of the last one crowd together.
 constexpr double crowded = 4;
@@ -58,8 +58,8 @@ std::pair<double, double> y_range(const RunStart& run, const MethodPicture& pict
             }
         }
     }
-    const double pad = high > low ? (high - low) * 0.06 : 1.0;
-    return {low - pad, high + pad};
+    const double pad = (high - low) * 0.06;
+    return proper_range(low - pad, high + pad);
 }
 
 PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoint top_left,
@@ -256,10 +256,8 @@ PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double
     const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset};
     const PixelPoint bottom_right{left + width - plot_right_offset,
                                   top + plot_top_offset + plot_height};
-    const auto first_xs = x_range(start, picture_of(start, max_drawn_steps));
-    const double resolution =
-        (first_xs.second - first_xs.first) / (bottom_right.x - top_left.x) * 0.5 / max_zoom;
-    PanelLayout layout{{}, picture_of(start, distinguishable_steps(start, resolution)), {}};
+    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom);
+    PanelLayout layout{{}, picture_of(start, steps), {}};
     layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
                              x_range(start, layout.picture));
     layout.zoom = zoom_frame(start, layout.picture, layout.frame);

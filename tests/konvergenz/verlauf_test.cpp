@@ -303,6 +303,31 @@ TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClipped
     }
 }
 
+TEST(VerlaufGeometry, TicksAreRoundAndFewWhereverTheRangeLies)
+{
+    const struct {
+        double low, high;
+        std::vector<double> ticks;  // empty: only that there are a few
+        const char* label;          // of the first tick
+    } cases[] = {
+        {-0.3, 10.7, {0, 5, 10}, "0"},
+        {4.6, 5.0, {4.6, 4.7, 4.8, 4.9, 5.0}, "4,6"},
+        {-1e-3, 1e-3, {-1e-3, -5e-4, 0, 5e-4, 1e-3}, "\u22120,0010"},
+        // Two doubles apart: low / step is beyond 2^53, where adding 1 changes nothing.
+        {1e22, std::nextafter(std::nextafter(1e22, 2e22), 2e22), {}, ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<double> ticks = round_ticks(c.low, c.high, 5);
+        if (c.ticks.empty()) {
+            EXPECT_LE(ticks.size(), 16u) << c.low;
+            continue;
+        }
+        ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low;
+        for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12) << c.low;
+        EXPECT_EQ(tick_label(ticks[0], ticks[1] - ticks[0]), c.label);
+    }
+}
+
 // A folder of logs, made by quarlen or written by hand.
 struct SampleFolder {
     const char* name;
@@ -326,6 +351,8 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          "4.6\n5\n", {}, {"bisektion"}, {"tan(x) - x (Toleranz nicht erreicht)", "class=\"clipped\""}},
         {"a diverging fixed point", {"-m", "fixpunkt", "-g", "2*x + 1", "-n", "30"}, "0\n", {},
          {"fixpunkt"}, {"8 von 30 Schritten", "Toleranz nicht erreicht"}},
+        {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
+         "2\n", {}, {"fixpunkt", "steffensen"}, {"4 von 10 Schritten", "8 von 40 Schritten"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
