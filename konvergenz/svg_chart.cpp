@@ -4,12 +4,10 @@
 #include "error_estimate.hpp"
 #include "number_format.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
-#include "runtime/messages.hpp"
 #include "runtime/record.hpp"
 #include "svg_drawing.hpp"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numeric>
 #include <optional>
