@@ -9,7 +9,7 @@
 
 #include <cmath>
 #include <numbers>
-#include <regex>
+#include <cstdlib>
 
 namespace konvergenz {
 namespace {
@@ -18,20 +18,40 @@ namespace fs = std::filesystem;
 using test::Records;
 using Point = std::pair<double, double>;
 
-// The points of each <path> of the class outside the inset, from its absolute M and L
-// commands.
+// The points of path data's absolute M and L commands (markers go on in relative ones).
+std::vector<Point> absolute_points(const std::string& d)
+{
+    std::vector<Point> points;
+    for (std::size_t at = d.find_first_of("ML"); at != std::string::npos;
+         at = d.find_first_of("ML", at + 1)) {
+        char* end;
+        const double x = std::strtod(d.c_str() + at + 1, &end);
+        points.emplace_back(x, std::strtod(end, nullptr));
+    }
+    return points;
+}
+
+// The value of each attribute `name`="..." in the text, in order.
+std::vector<std::string> values_of(const std::string& text, const std::string& name)
+{
+    std::vector<std::string> values;
+    const std::string key = ' ' + name + "=\"";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        const std::size_t start = at + key.size();
+        values.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return values;
+}
+
+// The points of each <path> of the class outside the inset.
 std::vector<std::vector<Point>> paths(const std::string& chart, const std::string& kind)
 {
     const std::string svg = chart.substr(0, chart.find("<g class=\"zoom\">"));
     std::vector<std::vector<Point>> found;
-    static const std::regex element("<path d=\"([^\"]*)\"([^>]*)>");
-    static const std::regex point("[ML](-?[0-9.]+) (-?[0-9.]+)");
-    for (std::sregex_iterator e(svg.begin(), svg.end(), element), end; e != end; ++e) {
-        if ((*e)[2].str().find("class=\"" + kind + '"') == std::string::npos) continue;
-        const std::string d = (*e)[1];
-        found.emplace_back();
-        for (std::sregex_iterator p(d.begin(), d.end(), point); p != end; ++p)
-            found.back().emplace_back(std::stod((*p)[1]), std::stod((*p)[2]));
+    for (std::size_t at = svg.find("<path "); at != std::string::npos; at = svg.find("<path ", at + 1)) {
+        const std::string element = svg.substr(at, svg.find('>', at) - at);
+        if (element.find("class=\"" + kind + '"') == std::string::npos) continue;
+        found.push_back(absolute_points(values_of(element, "d").at(0)));
     }
     return found;
 }
@@ -39,21 +59,19 @@ std::vector<std::vector<Point>> paths(const std::string& chart, const std::strin
 // Every coordinate the document gives, against its width and height: where one lies outside.
 std::string coordinate_outside(const std::string& svg)
 {
-    static const std::regex size("<svg [^>]*width=\"([0-9.]+)\" height=\"([0-9.]+)\"");
-    std::smatch page;
-    if (!std::regex_search(svg, page, size)) return "no size";
-    const double width = std::stod(page[1]), height = std::stod(page[2]);
-    static const std::regex attribute(" (c?x[12]?|c?y[12]?)=\"(-?[0-9.]+)\"");
-    static const std::regex point("[ML](-?[0-9.]+) (-?[0-9.]+)");
-    for (std::sregex_iterator a(svg.begin(), svg.end(), attribute), end; a != end; ++a) {
-        const double v = std::stod((*a)[2]);
-        if (v < 0 || v > ((*a)[1].str().find('x') != std::string::npos ? width : height))
-            return (*a).str();
+    const std::string page = svg.substr(svg.find("<svg "), svg.find('>', svg.find("<svg ")));
+    const double width = std::stod(values_of(page, "width").at(0));
+    const double height = std::stod(values_of(page, "height").at(0));
+    for (const char* name : {"x", "x1", "x2", "cx", "y", "y1", "y2", "cy"}) {
+        const double limit = name[0] == 'y' || name[1] == 'y' ? height : width;
+        for (const std::string& v : values_of(svg, name)) {
+            if (std::stod(v) < 0 || std::stod(v) > limit) return std::string(name) + '=' + v;
+        }
     }
-    for (std::sregex_iterator p(svg.begin(), svg.end(), point), end; p != end; ++p) {
-        if (std::stod((*p)[1]) < 0 || std::stod((*p)[1]) > width || std::stod((*p)[2]) < 0 ||
-            std::stod((*p)[2]) > height)
-            return (*p).str();
+    for (const std::string& d : values_of(svg, "d")) {
+        for (const auto& [x, y] : absolute_points(d)) {
+            if (x < 0 || x > width || y < 0 || y > height) return d;
+        }
     }
     return "";
 }
@@ -238,11 +256,14 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         }
         // Bisection's bar k spans x_k -+ (b - a) / 2^(k+1).
         if (c.kind == MethodKind::bisection) {
-            static const std::regex bar("class=\"klammer\" x=\"([0-9.]+)\" y=\"[0-9.]+\" width=\"([0-9.]+)\"");
+            const std::string main = d.svg.substr(0, d.svg.find("<g class=\"zoom\">"));
             std::size_t k = 0;
-            for (std::sregex_iterator b(d.svg.begin(), d.svg.end(), bar), end; b != end; ++b, ++k) {
+            for (std::size_t at = main.find("class=\"klammer\""); at != std::string::npos;
+                 at = main.find("class=\"klammer\"", at + 1), ++k) {
+                const std::string bar = main.substr(at, main.find("/>", at) - at);
                 const double half = (c.inputs[1] - c.inputs[0]) / std::pow(2.0, double(k + 1));
-                const double left = std::stod((*b)[1]), right = left + std::stod((*b)[2]);
+                const double left = std::stod(values_of(bar, "x").at(0));
+                const double right = left + std::stod(values_of(bar, "width").at(0));
                 EXPECT_NEAR(left, frame.px(c.records[k].x - half), 2 * rounding) << k;
                 EXPECT_NEAR(right, frame.px(c.records[k].x + half), 2 * rounding) << k;
             }
@@ -378,9 +399,7 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         EXPECT_EQ(test::xmllint_errors(svg), "");
         EXPECT_EQ(coordinate_outside(svg), "");
         std::vector<std::string> panels;
-        static const std::regex panel("<g class=\"panel\" data-verfahren=\"([a-z_]+)\">");
-        for (std::sregex_iterator p(svg.begin(), svg.end(), panel), end; p != end; ++p)
-            panels.push_back((*p)[1]);
+        for (const std::string& key : values_of(svg, "data-verfahren")) panels.push_back(key);
         EXPECT_EQ(panels, std::vector<std::string>(s.panels.begin(), s.panels.end()));
         EXPECT_EQ(test::count_of(svg, "class=\"panel\""), s.panels.size());
         for (const char* text : s.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
