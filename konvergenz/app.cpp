@@ -8,12 +8,17 @@
 #include "log_analysis.hpp"
 #include "log_reader.hpp"
 #include "posix_file.hpp"
+#include "run_equation.hpp"
 #include "run_notes.hpp"
 #include "summary_table.hpp"
 #include "svg_chart.hpp"
+#include "verlauf_chart.hpp"
+
+#include "runtime/option_values.hpp"
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <optional>
 #include <sys/stat.h>
 #include <system_error>
@@ -93,6 +98,63 @@ std::vector<ChartSeries> chart_series(const std::vector<MethodSummary>& summarie
     return series;
 }
 
+PlotFunction plotted(RealFunction f)
+{
+    return [f](double x) { return f(x); };
+}
+
+// The chart of the first steps, with each run's functions compiled again from its header,
+// as the analysis compiled them.
+std::string verlauf_svg(const std::vector<MethodSummary>& summaries)
+{
+    static_assert(kept_first_records == max_drawn_steps + 1);
+    std::vector<std::unique_ptr<RunEquation>> equations;  // the runs' functions refer to them
+    std::vector<VerlaufRun> runs;
+    for (const MethodSummary& summary : summaries) {
+        VerlaufRun run;
+        run.start.method = summary.method;
+        run.start.records = summary.first_records;
+        run.steps = summary.steps;
+        run.notes = note_words(run_notes(summary));
+        if (summary.header_read()) {
+            for (const NamedValue& v : *summary.start_values) run.start.inputs.push_back(v.value);
+            const RunSetting setting =
+                equations.emplace_back(std::make_unique<RunEquation>(summary.equation))
+                    ->setting(*summary.tolerance);
+            run.start.f = plotted(setting.f);
+            run.start.df = plotted(setting.df);
+            run.start.g = plotted(setting.g);
+            run.function =
+                std::string(summary.method->on_g ? "g(x) = " : "f(x) = ") + function_text(summary);
+        }
+        runs.push_back(std::move(run));
+    }
+    return render_verlauf_svg(runs);
+}
+
+// konvergenz --funktion F --von A --bis B: the graph alone, no log read.
+int draw_function(const Options& options, std::ostream& out, std::ostream& err)
+{
+    TypedEquation typed;
+    typed.f = std::string(runtime::without_blanks(*options.function));
+    std::optional<RunEquation> equation;
+    try {
+        equation.emplace(typed);
+    } catch (const FormulaInHeader& e) {
+        err << prefix << e.what() << '\n';
+        return exit_bad_input;
+    }
+    const std::filesystem::path chart = options.function_chart_path();
+    if (options.output && !named_as_svg(chart)) {
+        err << prefix << quoted_path(chart)
+            << ": der Name endet nicht auf .svg, die Datei erhält aber ein SVG-Diagramm\n";
+    }
+    write_file_atomically(chart, render_function_svg(plotted(equation->setting(1).f), *typed.f,
+                                                     *options.from, *options.to));
+    out << "Diagramm: " << chart.string() << '\n';
+    return exit_ok;
+}
+
 std::filesystem::path log_path(const Options& options, const Method& method)
 {
     return options.folder / method.log_file;
@@ -102,16 +164,20 @@ std::filesystem::path log_path(const Options& options, const Method& method)
 // before the logs are read.
 void check_chart_path(const Options& options, std::ostream& err)
 {
+    const auto refuse_a_log = [&](const std::filesystem::path& path) {
+        if (const auto log = log_at_chart_path(resolve_output_file(path), options.folder)) {
+            throw WriteError(quoted_path(path) + " lässt sich nicht schreiben: das ist das Protokoll " +
+                             quoted_path(*log) + ", das Diagramm braucht einen anderen Namen");
+        }
+    };
     const std::filesystem::path chart = options.chart_path();
-    if (const auto log = log_at_chart_path(resolve_output_file(chart), options.folder)) {
-        throw WriteError(quoted_path(chart) +
-                         " lässt sich nicht schreiben: das ist das Protokoll " + quoted_path(*log) +
-                         ", das Diagramm braucht einen anderen Namen");
-    }
+    refuse_a_log(chart);
     if (options.output && !named_as_svg(chart)) {
         err << prefix << quoted_path(chart)
             << ": der Name endet nicht auf .svg, die Datei erhält aber ein SVG-Diagramm\n";
     }
+    // Beside the first chart, whose folder has passed the test above.
+    if (!options.no_verlauf) refuse_a_log(options.verlauf_path());
 }
 
 }  // namespace
@@ -119,6 +185,7 @@ void check_chart_path(const Options& options, std::ostream& err)
 int run(const Options& options, std::ostream& out, std::ostream& err)
 {
     try {
+        if (options.function) return draw_function(options, out, err);
         std::error_code ec;
         if (!std::filesystem::is_directory(options.folder, ec)) {
             err << prefix << "Ordner " << quoted_path(options.folder);
@@ -180,6 +247,11 @@ int run(const Options& options, std::ostream& out, std::ostream& err)
         write_file_atomically(chart, render_chart_svg(chart_series(summaries), stopping_tolerance));
         // Only the table goes to stdout as CSV, so that it can be read as it is.
         if (!options.csv) out << "Diagramm: " << chart.string() << '\n';
+        // A first chart named verlauf.svg is not overwritten by the second.
+        const std::filesystem::path verlauf = options.verlauf_path();
+        if (options.no_verlauf || verlauf == chart.lexically_normal()) return exit_ok;
+        write_file_atomically(verlauf, verlauf_svg(summaries));
+        if (!options.csv) out << "Verlauf: " << verlauf.string() << '\n';
         return exit_ok;
     } catch (const LogError& e) {
         err << prefix << e.what() << '\n';

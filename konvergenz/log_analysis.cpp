@@ -80,6 +80,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     RecordBracket bracket;
     while (reader.next(record)) {
         add_record(summary, downsampler, bracket, record);
+        if (summary.first_records.size() < kept_first_records) summary.first_records.push_back(record);
         end.before_last = end.last;
         end.last = record;
     }

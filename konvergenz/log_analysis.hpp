@@ -15,6 +15,10 @@
 
 namespace konvergenz {
 
+// The first records are kept for the chart of the first steps: as many as it draws, and
+// the one after them, which holds where the last one drawn leads.
+inline constexpr std::size_t kept_first_records = 9;
+
 // What konvergenz learns from one log: the figures for the table and the
 // thinned-out points for the chart.
 struct MethodSummary {
@@ -24,6 +28,7 @@ struct MethodSummary {
     // last record leads to the result, also the result's record (see Replay::result).
     ConvergenceStats stats;
     std::vector<ChartPoint> chart_points;  // finite |f| only, in step order
+    std::vector<LogRecord> first_records;  // at most kept_first_records
     std::vector<std::string> warnings;     // about the log, one line each, for the user
     // The run's inputs from the header; nullopt if konvergenz does not understand it.
     std::optional<std::vector<NamedValue>> start_values;

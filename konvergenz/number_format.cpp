@@ -7,7 +7,6 @@
 namespace konvergenz {
 namespace {
 
-constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212
 constexpr std::array<std::string_view, 10> superscript_digits{
     "\xE2\x81\xB0", "\xC2\xB9",     "\xC2\xB2",     "\xC2\xB3",     "\xE2\x81\xB4",
     "\xE2\x81\xB5", "\xE2\x81\xB6", "\xE2\x81\xB7", "\xE2\x81\xB8", "\xE2\x81\xB9"};

@@ -2,8 +2,11 @@
 
 #include <charconv>
 #include <string>
+#include <string_view>
 
 namespace konvergenz {
+
+inline constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212, typographic minus
 
 // A real in the given style and precision; non-finite values as quarlen
 // writes them: "Infinity", "-Infinity", "NaN". No locale is involved.

@@ -1,6 +1,7 @@
 #include "options.hpp"
 
 #include "runtime/messages.hpp"
+#include "runtime/number_text.hpp"
 
 namespace konvergenz {
 namespace {
@@ -26,11 +27,32 @@ std::optional<std::string_view> option_value(std::span<const std::string_view> a
     return arguments[++i];
 }
 
+// An end of the function's interval: a number as quarlen reads one.
+double interval_end(std::string_view option, std::string_view value)
+{
+    double end = 0;
+    if (runtime::parse_number(value, end) != runtime::NumberError::none) {
+        throw OptionsError(runtime::quoted(value) + " bei " + std::string(option) +
+                           " ist keine endliche Zahl");
+    }
+    return end;
+}
+
 }  // namespace
 
 std::filesystem::path Options::chart_path() const
 {
     return output ? *output : (folder / default_chart_name).lexically_normal();
+}
+
+std::filesystem::path Options::verlauf_path() const
+{
+    return (chart_path().parent_path() / verlauf_chart_name).lexically_normal();
+}
+
+std::filesystem::path Options::function_chart_path() const
+{
+    return output ? *output : std::filesystem::path(function_chart_name);
 }
 
 Options parse_options(std::span<const std::string_view> arguments)
@@ -44,12 +66,20 @@ Options parse_options(std::span<const std::string_view> arguments)
             options.csv = true;
         } else if (argument == "--kein-diagramm") {
             options.no_chart = true;
+        } else if (argument == "--kein-verlauf") {
+            options.no_verlauf = true;
         } else if (argument == "--version") {
             options.version = true;
         } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
             options.folder = *folder;
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
             options.output = *output;
+        } else if (const auto function = option_value(arguments, i, "--funktion=", "--funktion")) {
+            options.function = *function;
+        } else if (const auto from = option_value(arguments, i, "--von=", "--von")) {
+            options.from = interval_end("--von", *from);
+        } else if (const auto to = option_value(arguments, i, "--bis=", "--bis")) {
+            options.to = interval_end("--bis", *to);
         } else {
             throw OptionsError("unbekanntes Argument " + runtime::quoted(argument) +
                                " (Hilfe: konvergenz --help)");
@@ -58,12 +88,20 @@ Options parse_options(std::span<const std::string_view> arguments)
             throw OptionsError("leerer Pfad bei " + runtime::quoted(argument));
         }
     }
+    if (options.function || options.from || options.to) {
+        if (!options.function || !options.from || !options.to)
+            throw OptionsError("--funktion, --von und --bis gehören zusammen");
+        if (!(*options.from < *options.to))
+            throw OptionsError("--von muss kleiner sein als --bis");
+    }
     return options;
 }
 
 std::string usage_text()
 {
     return "Aufruf: konvergenz [-d ORDNER] [-o DATEI] [--csv] [--kein-diagramm]\n"
+           "                  [--kein-verlauf]\n"
+           "       konvergenz --funktion F --von A --bis B [-o DATEI]\n"
            "\n"
            "Vergleicht die Verfahren von quarlen anhand ihrer Protokolle: Bisektion,\n"
            "Newton-Verfahren und Fixpunktiteration (bisec_f1.dat, newto_f1.dat, fixpk_f1.dat)\n"
@@ -74,15 +112,26 @@ std::string usage_text()
            "Tabelle mit Startwerten, Schrittzahl, letzter Iterierter, Faktor q am Ende,\n"
            "geschätzter Konvergenzordnung, geschätztem Fehler der letzten Iterierten und\n"
            "geschätztem Grenzwert aus.\n"
+           "Zeichnet außerdem die ersten Schritte jedes Verfahrens an f oder g in\n"
+           "verlauf.svg neben dem Diagramm: Tangenten, Sekanten, Sehnen, Klammern und\n"
+           "das Spinnennetz der Fixpunktiteration, die Iterierten nummeriert.\n"
+           "Mit --funktion zeichnet es nur den Graphen von F über [A, B] mit seinen\n"
+           "Vorzeichenwechseln in funktion.svg, ohne Protokolle zu lesen.\n"
            "\n"
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
-           "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner)\n"
+           "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner);\n"
+           "                        verlauf.svg kommt daneben, in denselben Ordner;\n"
+           "                        mit --funktion die Datei des Graphen\n"
+           "                        (Vorgabe: funktion.svg im aktuellen Ordner)\n"
            "      --csv             die Tabelle als CSV statt als Text: Komma als Trenner,\n"
            "                        Punkt als Dezimalzeichen, 17 gültige Stellen, leeres Feld\n"
            "                        wo ein Wert fehlt; Tabellenkalkulation und pandas lesen\n"
            "                        sie unverändert\n"
            "      --kein-diagramm   kein Diagramm schreiben (auch mit --csv wird sonst\n"
-           "                        eines geschrieben)\n"
+           "                        eines geschrieben), auch verlauf.svg nicht\n"
+           "      --kein-verlauf    verlauf.svg nicht schreiben\n"
+           "      --funktion F      f(x) als Formel, wie quarlen sie liest\n"
+           "      --von A, --bis B  das Intervall, über dem F gezeichnet wird\n"
            "  -h, --help            diese Hilfe\n"
            "      --version         Name und Version des Programms\n"
            "\n"

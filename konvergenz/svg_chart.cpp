@@ -4,12 +4,10 @@
 #include "error_estimate.hpp"
 #include "number_format.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
-#include "runtime/messages.hpp"
 #include "runtime/record.hpp"
+#include "svg_drawing.hpp"
 
 #include <algorithm>
-#include <array>
-#include <charconv>
 #include <cmath>
 #include <numeric>
 #include <optional>
@@ -51,50 +49,11 @@ constexpr double panel_gap = 30;
 // are seen as steps; long series are plain lines.
 constexpr std::size_t max_points_with_markers = 60;
 
-constexpr std::string_view text_colour = "#222";
-constexpr std::string_view muted_colour = "#666";
-constexpr std::string_view grid_colour = "#e4e4e4";
-constexpr std::string_view minus_sign = "\xE2\x88\x92";  // U+2212, typographic minus
-constexpr std::string_view en_dash = "\xE2\x80\x93";
 constexpr std::string_view zero_note = "|f| = 0 am unteren Rand";
-
-std::string number(double value)
-{
-    std::array<char, 32> buffer;
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    std::string text(buffer.data(), result.ptr);
-    if (text.ends_with(".0")) text.resize(text.size() - 2);
-    if (text == "-0") text = "0";
-    return text;
-}
-
-// "10" with the exponent raised; dy rather than baseline-shift, which not every browser knows.
-std::string power_of_ten(int exponent)
-{
-    std::string text = "10<tspan dy=\"-0.55em\" font-size=\"75%\">";
-    if (exponent < 0) text += minus_sign;
-    text += std::to_string(std::abs(exponent)) + "</tspan>";
-    return text;
-}
 
 // "|f(x_k)|" with a lowered k.
 constexpr std::string_view residual_symbol =
     "|f(x<tspan dy=\"0.3em\" font-size=\"75%\">k</tspan><tspan dy=\"-0.3em\">)|</tspan>";
-
-void append_line(std::string& svg, double x1, double y1, double x2, double y2)
-{
-    svg += "<line x1=\"" + number(x1) + "\" y1=\"" + number(y1) + "\" x2=\"" + number(x2) +
-           "\" y2=\"" + number(y2) + "\"/>";
-}
-
-void append_text(std::string& svg, double x, double y, std::string_view content,
-                 std::string_view attributes = {})
-{
-    svg += "<text x=\"" + number(x) + "\" y=\"" + number(y) + '"';
-    if (!attributes.empty()) svg += ' ' + std::string(attributes);
-    svg += '>' + std::string(content) + "</text>";
-}
 
 // A plot frame with its own step axis; all panels share the decade axis.
 struct Panel {
@@ -199,43 +158,6 @@ Chart lay_out(const std::vector<ChartSeries>& series, const std::vector<double>&
     chart.panels.push_back(
         {zoom_right + panel_gap, plot_right, make_step_axis(first, last), "alle Schritte"});
     return chart;
-}
-
-// The series differ in the shape of their markers as well as in colour, so that they stay
-// apart in grey scale. Each shape fits a box of about 10 units around (x, y).
-void append_marker(std::string& svg, Marker shape, double x, double y, std::string_view colour)
-{
-    const std::string style =
-        " fill=\"" + std::string(colour) + "\" stroke=\"#fff\" stroke-width=\"1\"/>";
-    const std::string at = number(x) + ' ' + number(y);
-    const auto path = [&](std::string_view start_offset, std::string_view outline,
-                          std::string_view extra = {}) {
-        svg += "<path d=\"M" + at + std::string(start_offset) + std::string(outline) + "z\"" +
-               std::string(extra) + style;
-    };
-    switch (shape) {
-    case Marker::circle:
-        svg += "<circle cx=\"" + number(x) + "\" cy=\"" + number(y) + "\" r=\"4\"" + style;
-        break;
-    case Marker::square:
-        svg += "<rect x=\"" + number(x - 3.5) + "\" y=\"" + number(y - 3.5) +
-               "\" width=\"7\" height=\"7\"" + style;
-        break;
-    case Marker::diamond:
-        path("m0-5", "l5 5-5 5-5-5");
-        break;
-    case Marker::triangle_up:
-        path("m0-5.5", "l5.2 8.8h-10.4");
-        break;
-    case Marker::triangle_down:
-        path("m0 5.5", "l5.2-8.8h-10.4");
-        break;
-    case Marker::plus:
-    case Marker::cross:
-        path("m-1.6-5", "h3.2v3.4h3.4v3.2h-3.4v3.4h-3.2v-3.4h-3.4v-3.2h3.4",
-             shape == Marker::cross ? " transform=\"rotate(45 " + at + ")\"" : "");
-        break;
-    }
 }
 
 void append_frame_and_grid(std::string& svg, const Chart& chart, const Panel& panel)
@@ -397,13 +319,6 @@ void append_panel_series(std::string& svg, const Chart& chart,
     }
 }
 
-// Text width guessed from the character count: good enough to space the
-// legend entries and labels, and it needs no font metrics.
-double estimated_width(std::string_view text, double font_size)
-{
-    return static_cast<double>(runtime::characters(text)) * font_size * 0.6;
-}
-
 constexpr double legend_font_size = 13;
 
 // "Bisektion, a = 0, b = 10"
@@ -543,31 +458,6 @@ void append_error_marks(std::string& svg, const Chart& chart,
     }
 }
 
-// Text as XML character data: a function typed by the user may hold anything.
-std::string xml_escaped(std::string_view text)
-{
-    std::string escaped;
-    for (const char c : text) {
-        switch (c) {
-        case '<':
-            escaped += "&lt;";
-            break;
-        case '>':
-            escaped += "&gt;";
-            break;
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return escaped;
-}
-
 constexpr double subtitle_baseline = 56;
 constexpr double subtitle_line_height = 20;
 
@@ -597,14 +487,8 @@ std::vector<std::string> subtitle_lines(const std::vector<SubtitlePiece>& pieces
         plain = piece.plain;
         std::string markup = piece.markup;
         if (estimated_width(plain, font_size) > room) {
-            // As many characters as leave room for the ellipsis, never cut inside one.
-            const auto keep = static_cast<std::size_t>(room / estimated_width("x", font_size)) - 1;
-            std::size_t end = 0;
-            for (std::size_t characters = 0; end < plain.size(); ++end) {
-                if ((plain[end] & 0xC0) != 0x80 && characters++ == keep) break;
-            }
-            markup = xml_escaped(plain.substr(0, end)) + "\u2026";
-            plain = plain.substr(0, end) + "\u2026";
+            plain = cut_to_width(plain, font_size, room);
+            markup = xml_escaped(plain);
         }
         lines.push_back(markup);
     }
@@ -644,15 +528,9 @@ std::string render_chart_svg(const std::vector<ChartSeries>& series, double tole
 
     std::string svg;
     svg.reserve(8192 + 32 * 2100 * series.size());
-    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + number(page_width) +
-           "\" height=\"" + number(height) + "\" viewBox=\"0 0 " + number(page_width) + ' ' +
-           number(height) +
-           "\" font-family=\"DejaVu Sans, Helvetica, Arial, sans-serif\" font-size=\"13\">\n";
-    svg += "<title>Konvergenz der Verfahren: |f(x_k)| je Schritt</title>\n";
-    svg += "<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n";
-    append_text(svg, plot_left, 34, "Konvergenz der Verfahren",
-                "font-size=\"20\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
+    append_document_start(svg, page_width, height,
+                          "Konvergenz der Verfahren: |f(x_k)| je Schritt");
+    append_heading(svg, plot_left, 34, "Konvergenz der Verfahren");
     for (std::size_t i = 0; i < subtitle.size(); ++i) {
         append_text(svg, plot_left,
                     subtitle_baseline + static_cast<double>(i) * subtitle_line_height, subtitle[i],

@@ -145,6 +145,12 @@ TEST(Run, FailuresWriteNoChartOverAGoodOne) {
              fs::create_symlink("newto_f1.dat", o.output.emplace(f / "k.svg"));
          },
          exit_write_failed, "das ist das Protokoll "},
+        {"a link to a log where the second chart goes",
+         [](const fs::path& f, Options&) {
+             fs::remove(f / "verlauf.svg");
+             fs::create_symlink("newto_f1.dat", f / "verlauf.svg");
+         },
+         exit_write_failed, "verlauf.svg\" lässt sich nicht schreiben: das ist das Protokoll "},
         {"a missing log's name, spelt another way",
          [](const fs::path& f, Options& o) {
              fs::remove(f / "bisec_f1.dat");
@@ -213,8 +219,8 @@ TEST(Programs, KonvergenzChartsATypicalQuarlenRun) {
     EXPECT_EQ(test::xmllint_errors(svg), "");
     EXPECT_EQ(test::count_of(svg, "class=\"series\""), 3u);
     EXPECT_EQ(test::count_of(svg, "class=\"legend\""), 1u);
-    // The logs and the chart, no temporary file.
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 4);
+    // The logs and the two charts, no temporary file.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 5);
 
     // A chart under another name than *.svg is written all the same, with a warning.
     const auto png = test::run_in(dir.path(), KONVERGENZ_EXE, {"-overgleich.png", "-d."});

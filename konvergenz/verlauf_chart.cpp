@@ -1,0 +1,361 @@
+#include "verlauf_chart.hpp"
+
+#include "chart_axes.hpp"
+#include "number_format.hpp"
+#include "svg_drawing.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace konvergenz {
+namespace {
+
+constexpr double page_width = 960;
+constexpr double page_margin = 20;
+constexpr double heading_height = 76;
+constexpr double column_gap = 30;
+constexpr double panel_height = 400;
+
+// Inside a panel: title, the line under it, the plot, its tick labels and the brackets.
+constexpr double title_baseline = 16;
+constexpr double caption_baseline = 34;
+constexpr double plot_top_offset = 48;
+constexpr double plot_height = 270;
+constexpr double plot_left_offset = 58;
+constexpr double plot_right_offset = 12;
+constexpr double bracket_offset = 26;  // below the plot, under the tick labels
+constexpr double bracket_row = 6;
+
+// A step that moves its point by less than half a pixel at this much enlargement ends
+// the steps drawn: it would only be seen as a thicker line.
+constexpr double max_zoom = 50;
+// Iterates within this many pixels of the last one crowd together.
+constexpr double crowded = 4;
+constexpr double zoom_share = 0.42;  // of the plot's width and height
+
+constexpr std::string_view graph_colour = "#555";
+
+const PlotFunction* drawn_function(const RunStart& run)
+{
+    const auto& fn = run.method->on_g ? run.g : run.f;
+    return fn ? &*fn : nullptr;
+}
+
+// The y-range of a frame over [x_low, x_high]: f's values there and the axis, or for a
+// cobweb g's values and the range of x; without a function, the construction's points.
+std::pair<double, double> y_range(const RunStart& run, const MethodPicture& picture, double x_low,
+                                  double x_high)
+{
+    const bool on_g = run.method->on_g;
+    const std::pair<double, double> always = on_g ? std::pair{x_low, x_high} : std::pair{0.0, 0.0};
+    if (const PlotFunction* fn = drawn_function(run)) return value_range(*fn, x_low, x_high, always);
+    double low = always.first, high = always.second;
+    for (const DataLine& l : picture.lines) {
+        for (const DataPoint& p : {l.from, l.to}) {
+            if (std::isfinite(p.y) && p.x >= x_low && p.x <= x_high) {
+                low = std::min(low, p.y);
+                high = std::max(high, p.y);
+            }
+        }
+    }
+    const double pad = (high - low) * 0.06;
+    return proper_range(low - pad, high + pad);
+}
+
+PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoint top_left,
+                    PixelPoint bottom_right, std::pair<double, double> xs)
+{
+    const auto ys = y_range(run, picture, xs.first, xs.second);
+    return {top_left.x, top_left.y, bottom_right.x, bottom_right.y,
+            xs.first,   xs.second,  ys.first,       ys.second};
+}
+
+// The inset over the last iterates where they lie within a few pixels of each other, in
+// the plot's corner away from them.
+std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& picture,
+                                    const PlotFrame& frame)
+{
+    const auto& points = picture.iterates;
+    if (points.size() < 3) return std::nullopt;
+    const PixelPoint last = frame.at(points.back().x, points.back().y);
+    if (!std::isfinite(last.x) || !std::isfinite(last.y)) return std::nullopt;
+    std::size_t first = points.size() - 1;
+    while (first > 0) {
+        const PixelPoint p = frame.at(points[first - 1].x, points[first - 1].y);
+        if (!(std::fabs(p.x - last.x) < crowded && std::fabs(p.y - last.y) < crowded)) break;
+        --first;
+    }
+    if (points.size() - first < 3) return std::nullopt;
+    double low = points.back().x, high = low;
+    for (std::size_t i = first; i < points.size(); ++i) {
+        low = std::min(low, points[i].x);
+        high = std::max(high, points[i].x);
+    }
+    if (!(high > low)) return std::nullopt;
+    const double pad = (high - low) * 0.2;
+    const double width = (frame.right - frame.left) * zoom_share;
+    const double height = (frame.bottom - frame.top) * zoom_share;
+    const double middle_x = (frame.left + frame.right) / 2, middle_y = (frame.top + frame.bottom) / 2;
+    const double left = last.x > middle_x ? frame.left + 8 : frame.right - 8 - width;
+    const double top = last.y < middle_y ? frame.bottom - 8 - height : frame.top + 8;
+    return frame_for(run, picture, {left, top}, {left + width, top + height},
+                     {low - pad, high + pad});
+}
+
+std::string attribute(std::string_view name, std::string_view value)
+{
+    return ' ' + std::string(name) + "=\"" + std::string(value) + '"';
+}
+
+void append_clipped(std::string& svg, const PlotFrame& frame, DataPoint from, DataPoint to,
+                    std::string_view attributes, std::vector<ClipMark>& marks)
+{
+    const std::optional<ClippedLine> line = clip_to_frame(frame, frame.at(from.x, from.y),
+                                                          frame.at(to.x, to.y));
+    if (!line) return;
+    svg += "<path d=\"" + path_data({line->from, line->to}) + '"' + std::string(attributes) + "/>";
+    if (line->from_cut) marks.push_back({line->from, *line->from_cut});
+    if (line->to_cut) marks.push_back({line->to, *line->to_cut});
+}
+
+// The graph, the construction and the numbered iterates in one frame.
+void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& run,
+                     const MethodPicture& picture, bool numbered)
+{
+    const Method& method = *run.method;
+    const std::string colour(method.colour);
+    std::vector<ClipMark> marks;
+    if (method.on_g) {
+        const double low = std::min(frame.x_low, frame.y_low);
+        const double high = std::max(frame.x_high, frame.y_high);
+        append_clipped(svg, frame, {low, low}, {high, high},
+                       " class=\"diagonale\" stroke=\"#999\" stroke-dasharray=\"4 3\"", marks);
+        marks.clear();  // y = x runs on beyond the frame; that is no news
+    }
+    if (const PlotFunction* fn = drawn_function(run)) {
+        const Curve curve = sample_curve(*fn, frame);
+        append_curve(svg, curve,
+                     "class=\"graph\" fill=\"none\" stroke=\"" + std::string(graph_colour) +
+                         "\" stroke-width=\"1.6\" stroke-linejoin=\"round\"");
+        if (numbered) append_clip_marks(svg, curve.marks, graph_colour);
+    }
+    svg += "<g fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.3\">";
+    for (const DataLine& l : picture.lines) {
+        std::string attributes = attribute("class", l.kind);
+        if (l.kind == "lot" || l.kind == "cobweb") attributes += " stroke-dasharray=\"3 2\"";
+        append_clipped(svg, frame, l.from, l.to, attributes, marks);
+    }
+    for (std::size_t i = 0; i < picture.marked.size(); ++i) {
+        const PixelPoint p = frame.at(picture.marked[i].x, picture.marked[i].y);
+        if (!clip_to_frame(frame, p, p)) continue;
+        svg += "<circle class=\"" + std::string(picture.marked_kinds[i]) + "\" cx=\"" +
+               number(p.x) + "\" cy=\"" + number(p.y) + "\" r=\"3.5\"/>";
+    }
+    svg += "</g>\n";
+    // The inset cuts everything at its edges: it marks nothing.
+    if (numbered) append_clip_marks(svg, marks, colour);
+
+    std::vector<ClipMark> outside;
+    double last_label = -1e9;
+    for (std::size_t i = 0; i < picture.iterates.size(); ++i) {
+        const PixelPoint p = frame.at(picture.iterates[i].x, picture.iterates[i].y);
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
+        if (p.x < frame.left || p.x > frame.right || p.y < frame.top || p.y > frame.bottom) {
+            const PixelPoint edge{std::clamp(p.x, frame.left, frame.right),
+                                  std::clamp(p.y, frame.top, frame.bottom)};
+            outside.push_back({edge, p.x < frame.left    ? Edge::left
+                                     : p.x > frame.right ? Edge::right
+                                     : p.y < frame.top   ? Edge::top
+                                                         : Edge::bottom});
+            continue;
+        }
+        svg += "<g class=\"iterate\">";
+        append_marker(svg, method.marker, p.x, p.y, colour);
+        const double position = method.on_g ? p.x + p.y : p.x;
+        if (numbered && std::fabs(position - last_label) >= 12) {
+            // Above the axis; below and right of y = x, away from the cobweb's legs.
+            append_text(svg, method.on_g ? p.x + 6 : p.x, method.on_g ? p.y + 14 : p.y - 8,
+                        std::to_string(picture.numbers[i]),
+                        std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
+                            "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
+            last_label = position;
+        }
+        svg += "</g>";
+    }
+    svg += '\n';
+    if (numbered) append_clip_marks(svg, outside, colour);
+}
+
+std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
+{
+    if (run.steps == 0) return "kein Schritt protokolliert";
+    std::string text = std::to_string(layout.picture.shown) + " von " + group_digits(static_cast<long long>(run.steps)) +
+                       (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
+    if (layout.zoom) text += ", die letzten davon vergrößert";
+    if (!drawn_function(run.start)) text += "; Funktion unbekannt, nur die Iterierten";
+    return text;
+}
+
+std::string fitted(std::string_view text, double font_size, double width)
+{
+    return xml_escaped(cut_to_width(text, font_size, width));
+}
+
+void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width)
+{
+    const PanelLayout layout = lay_out_panel(run, left, top, width);
+    const Method& method = *run.start.method;
+    const PlotFrame& frame = layout.frame;
+    svg += "<g class=\"panel\" data-verfahren=\"" + std::string(method.key) + "\">\n";
+    std::string title(method.label);
+    if (!run.function.empty()) title += ": " + run.function;
+    if (!run.notes.empty()) title += " (" + run.notes + ')';
+    append_text(svg, left, top + title_baseline, fitted(title, 14, width),
+                "font-size=\"14\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
+    append_text(svg, left, top + caption_baseline, shown_text(run, layout),
+                "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
+    svg += '\n';
+    append_plot_axes(svg, frame);
+    append_contents(svg, frame, run.start, layout.picture, true);
+
+    if (!layout.picture.brackets.empty()) {
+        const double first_row = frame.bottom + bracket_offset;
+        append_text(svg, frame.left - 5, first_row + 4, "Klammern",
+                    "text-anchor=\"end\" font-size=\"10\" fill=\"" + std::string(muted_colour) + '"');
+        svg += "<g fill=\"" + std::string(method.colour) + "\" fill-opacity=\"0.75\">";
+        for (std::size_t k = 0; k < layout.picture.brackets.size(); ++k) {
+            const Bracket& b = layout.picture.brackets[k];
+            const double x1 = std::clamp(frame.px(std::min(b.a, b.b)), frame.left, frame.right);
+            const double x2 = std::clamp(frame.px(std::max(b.a, b.b)), frame.left, frame.right);
+            svg += "<rect class=\"klammer\" x=\"" + number(x1) + "\" y=\"" +
+                   number(first_row + static_cast<double>(k) * bracket_row) + "\" width=\"" +
+                   number(std::max(x2 - x1, 0.5)) + "\" height=\"4\"/>";
+        }
+        svg += "</g>\n";
+    }
+    if (layout.zoom) {
+        const PlotFrame& zoom = *layout.zoom;
+        svg += "<g class=\"zoom\">\n";
+        append_plot_axes(svg, zoom, false);
+        append_contents(svg, zoom, run.start, layout.picture, false);
+        append_text(svg, zoom.left + 4, zoom.top + 12,
+                    "x " + tick_label(zoom.x_low, (zoom.x_high - zoom.x_low) / 4) + " " +
+                        std::string(en_dash) + " " +
+                        tick_label(zoom.x_high, (zoom.x_high - zoom.x_low) / 4),
+                    "font-size=\"10\" fill=\"" + std::string(muted_colour) + '"');
+        svg += "\n</g>\n";
+    }
+    svg += "</g>\n";
+}
+
+}  // namespace
+
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width)
+{
+    const RunStart& start = run.start;
+    const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset};
+    const PixelPoint bottom_right{left + width - plot_right_offset,
+                                  top + plot_top_offset + plot_height};
+    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom);
+    PanelLayout layout{{}, picture_of(start, steps), {}};
+    layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
+                             x_range(start, layout.picture));
+    layout.zoom = zoom_frame(start, layout.picture, layout.frame);
+    return layout;
+}
+
+std::string render_verlauf_svg(const std::vector<VerlaufRun>& runs)
+{
+    const std::size_t columns = runs.size() > 1 ? 2 : 1;
+    const double width =
+        (page_width - 2 * page_margin - static_cast<double>(columns - 1) * column_gap) /
+        static_cast<double>(columns);
+    const std::size_t rows = std::max<std::size_t>(1, (runs.size() + columns - 1) / columns);
+    const double height = heading_height + static_cast<double>(rows) * panel_height + 10;
+
+    std::string svg;
+    append_document_start(svg, page_width, height, "Verlauf der Verfahren: die ersten Schritte");
+    append_heading(svg, page_margin, 34, "Verlauf der Verfahren");
+    append_text(svg, page_margin, 56,
+                "die ersten Schritte jedes Verfahrens an f oder g, die Iterierten nummeriert",
+                "fill=\"" + std::string(muted_colour) + '"');
+    svg += '\n';
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const double left =
+            page_margin + static_cast<double>(i % columns) * (width + column_gap);
+        const double top = heading_height + static_cast<double>(i / columns) * panel_height;
+        append_panel(svg, runs[i], left, top, width);
+    }
+    svg += "</svg>\n";
+    return svg;
+}
+
+std::string render_function_svg(const PlotFunction& f, std::string_view formula, double from,
+                                double to)
+{
+    constexpr double height = 560;
+    const PlotFrame frame = [&] {
+        const auto ys = value_range(f, from, to, {0.0, 0.0});
+        return PlotFrame{page_margin + plot_left_offset + 20, heading_height,
+                         page_width - page_margin - plot_right_offset, height - 50,
+                         from, to, ys.first, ys.second};
+    }();
+    std::string svg;
+    append_document_start(svg, page_width, height, "Funktion f(x) = " + std::string(formula));
+    append_heading(svg, page_margin, 34, fitted("f(x) = " + std::string(formula), 20, page_width - 40));
+
+    // Sign changes between neighbouring samples, each narrowed down by halving; a change
+    // across a pole is none: there the values on both sides lie beyond the frame.
+    std::vector<double> roots;
+    constexpr int count = 2000;
+    double x0 = from, f0 = f(from);
+    for (int i = 1; i <= count; ++i) {
+        const double x1 = i == count ? to : from + (to - from) * i / count;
+        const double f1 = f(x1);
+        const bool inside = f0 >= frame.y_low && f0 <= frame.y_high && f1 >= frame.y_low &&
+                            f1 <= frame.y_high;
+        if (f0 == 0) {
+            roots.push_back(x0);
+        } else if (inside && (f0 < 0) != (f1 < 0) && f1 != 0) {
+            double a = x0, b = x1, fa = f0;
+            for (int k = 0; k < 80 && a < (a + b) / 2 && (a + b) / 2 < b; ++k) {
+                const double m = (a + b) / 2, fm = f(m);
+                if (!std::isfinite(fm)) break;
+                if ((fm < 0) == (fa < 0)) {
+                    a = m, fa = fm;
+                } else {
+                    b = m;
+                }
+            }
+            roots.push_back((a + b) / 2);
+        }
+        x0 = x1, f0 = f1;
+    }
+    if (f0 == 0) roots.push_back(x0);
+    std::string caption = roots.empty() ? "kein Vorzeichenwechsel in [" : "Vorzeichenwechsel in [";
+    caption += german_real(from) + "; " + german_real(to) + "]";
+    if (!roots.empty()) caption += " bei x \u2248 ";
+    for (std::size_t i = 0; i < roots.size() && i < 8; ++i) {
+        caption += (i > 0 ? ", " : "") + german_real(roots[i], 6);
+    }
+    if (roots.size() > 8) caption += ", \u2026";
+    append_text(svg, page_margin, 56, caption, "fill=\"" + std::string(muted_colour) + '"');
+    svg += '\n';
+    append_plot_axes(svg, frame);
+    const Curve curve = sample_curve(f, frame);
+    append_curve(svg, curve,
+                 "class=\"graph\" fill=\"none\" stroke=\"#0072B2\" stroke-width=\"1.8\" "
+                 "stroke-linejoin=\"round\"");
+    append_clip_marks(svg, curve.marks, "#0072B2");
+    if (frame.y_low <= 0 && frame.y_high >= 0) {
+        for (const double x : roots) {
+            svg += "<circle class=\"vorzeichenwechsel\" cx=\"" + number(frame.px(x)) + "\" cy=\"" +
+                   number(frame.py(0)) + "\" r=\"4.5\" fill=\"#fff\" stroke=\"#D55E00\" "
+                   "stroke-width=\"2\"/>";
+        }
+    }
+    svg += "\n</svg>\n";
+    return svg;
+}
+
+}  // namespace konvergenz

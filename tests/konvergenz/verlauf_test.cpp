@@ -1,0 +1,460 @@
+// The chart of the methods at work: its geometry checked against runs made here, in the
+// page's own coordinates, and the programs drawing it from real logs.
+#include "method.hpp"
+#include "plot_frame.hpp"
+#include "quarlen_log.hpp"
+#include "verlauf_chart.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <cstdlib>
+
+namespace konvergenz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Records;
+using Point = std::pair<double, double>;
+
+// The points of path data's absolute M and L commands (markers go on in relative ones).
+std::vector<Point> absolute_points(const std::string& d)
+{
+    std::vector<Point> points;
+    for (std::size_t at = d.find_first_of("ML"); at != std::string::npos;
+         at = d.find_first_of("ML", at + 1)) {
+        char* end;
+        const double x = std::strtod(d.c_str() + at + 1, &end);
+        points.emplace_back(x, std::strtod(end, nullptr));
+    }
+    return points;
+}
+
+// The value of each attribute `name`="..." in the text, in order.
+std::vector<std::string> values_of(const std::string& text, const std::string& name)
+{
+    std::vector<std::string> values;
+    const std::string key = ' ' + name + "=\"";
+    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + 1)) {
+        const std::size_t start = at + key.size();
+        values.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return values;
+}
+
+// The points of each <path> of the class outside the inset.
+std::vector<std::vector<Point>> paths(const std::string& chart, const std::string& kind)
+{
+    const std::string svg = chart.substr(0, chart.find("<g class=\"zoom\">"));
+    std::vector<std::vector<Point>> found;
+    for (std::size_t at = svg.find("<path "); at != std::string::npos; at = svg.find("<path ", at + 1)) {
+        const std::string element = svg.substr(at, svg.find('>', at) - at);
+        if (element.find("class=\"" + kind + '"') == std::string::npos) continue;
+        found.push_back(absolute_points(values_of(element, "d").at(0)));
+    }
+    return found;
+}
+
+// Every coordinate the document gives, against its width and height: where one lies outside.
+std::string coordinate_outside(const std::string& svg)
+{
+    const std::string page = svg.substr(svg.find("<svg "), svg.find('>', svg.find("<svg ")));
+    const double width = std::stod(values_of(page, "width").at(0));
+    const double height = std::stod(values_of(page, "height").at(0));
+    for (const char* name : {"x", "x1", "x2", "cx", "y", "y1", "y2", "cy"}) {
+        const double limit = name[0] == 'y' || name[1] == 'y' ? height : width;
+        for (const std::string& v : values_of(svg, name)) {
+            if (std::stod(v) < 0 || std::stod(v) > limit) return std::string(name) + '=' + v;
+        }
+    }
+    for (const std::string& d : values_of(svg, "d")) {
+        for (const auto& [x, y] : absolute_points(d)) {
+            if (x < 0 || x > width || y < 0 || y > height) return d;
+        }
+    }
+    return "";
+}
+
+// The chart of one run, and the layout it was drawn with: one panel fills the page.
+struct Drawn {
+    std::string svg;
+    PanelLayout layout;
+};
+
+Drawn draw(MethodKind kind, std::vector<double> inputs, const Records& records,
+           const test::Function& f, const test::Function& df = {})
+{
+    VerlaufRun run;
+    run.start.method = &method_of(kind);
+    run.start.inputs = std::move(inputs);
+    for (const test::Record& r : records) {
+        if (run.start.records.size() < max_drawn_steps + 1)
+            run.start.records.push_back({r.step, r.x, r.third_item});
+    }
+    (method_of(kind).on_g ? run.start.g : run.start.f) = f;
+    if (df) run.start.df = df;
+    run.steps = records.size();
+    return {render_verlauf_svg({run}), lay_out_panel(run, 20, 76, 920)};
+}
+
+// Runs made here, independently of konvergenz and quarlen, stopping at quarlen's tolerance.
+Records secant_run(const test::Function& f, double x0, double x1)
+{
+    Records records;
+    while (std::fabs(x1 - x0) > test::tolerance && records.size() < 50) {
+        records.push_back({std::ssize(records), x1, f(x1)});
+        const double x2 = x1 - f(x1) * (x1 - x0) / (f(x1) - f(x0));
+        x0 = x1, x1 = x2;
+    }
+    return records;
+}
+
+// Regula falsi, and with `halving` Illinois: FA or FB halved at an end kept twice in a row.
+Records chord_run(const test::Function& f, double a, double b, bool halving)
+{
+    Records records;
+    double fa = f(a), fb = f(b);
+    int kept = 0;
+    for (double x = a; records.size() < 60;) {
+        x = b - fb * (b - a) / (fb - fa);
+        if (std::fabs(f(x)) <= test::tolerance && !records.empty()) break;
+        records.push_back({std::ssize(records), x, f(x)});
+        const int now = (f(x) >= 0) == (fa >= 0) ? 1 : -1;
+        (now > 0 ? a : b) = x;
+        (now > 0 ? fa : fb) = f(x);
+        if (halving && now == kept) (kept > 0 ? fb : fa) /= 2;
+        kept = now;
+    }
+    return records;
+}
+
+Records steffensen_run(const test::Function& g, double x)
+{
+    Records records;
+    while (std::fabs(g(x) - x) > test::tolerance) {
+        const double y = g(x), z = g(y);
+        const double next = x - (y - x) * (y - x) / ((z - y) - (y - x));
+        records.push_back({std::ssize(records), x, next});
+        x = next;
+    }
+    return records;
+}
+
+// Within the drawing's rounding: coordinates are written with one decimal.
+constexpr double rounding = 0.051;
+
+double f1(double x) { return x * x * x - 2 * x - 5; }
+double df1(double x) { return 3 * x * x - 2; }
+double tan_minus_x(double x) { return std::tan(x) - x; }
+
+struct GeometryCase {
+    const char* name;
+    MethodKind kind;
+    std::vector<double> inputs;
+    Records records;
+    test::Function f, df;
+    bool zoomed;
+    bool clipped;  // a value beyond the y-range, marked at the edge
+};
+
+TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheDiagonal)
+{
+    const auto e = [](double x) { return std::exp(x) - 2; };
+    const auto cosine = [](double x) { return std::cos(x); };
+    const auto square = [](double x) { return x * x - 2; };
+    const auto doubling = [](double x) { return 2 * x + 1; };
+    const GeometryCase cases[] = {
+        {"Newton, last steps crowded", MethodKind::newton, {3}, test::newton_run(f1, df1, 3), f1,
+         df1, true, false},
+        {"Newton from far off", MethodKind::newton, {10},
+         test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
+         [](double x) { return std::exp(x); }, false, false},
+        {"secant", MethodKind::secant, {0, 2}, secant_run(square, 0, 2), square, {}, true, false},
+        {"regula falsi", MethodKind::regula_falsi, {0, 2}, chord_run(square, 0, 2, false), square,
+         {}, true, false},
+        {"Illinois, a value halved", MethodKind::illinois, {0, 3}, chord_run(square, 0, 3, true),
+         square, {}, true, false},
+        {"bisection next to a pole", MethodKind::bisection, {4.6, 5},
+         test::bisection_run(tan_minus_x, 4.6, 5, 30), tan_minus_x, {}, false, true},
+        {"fixed point", MethodKind::fixed_point, {1}, test::fixed_point_run(cosine, 1), cosine, {},
+         false, false},
+        {"fixed point diverging", MethodKind::fixed_point, {0},
+         Records{{0, 0, 1}, {1, 1, 3}, {2, 3, 7}, {3, 7, 15}, {4, 15, 31}}, doubling, {}, false,
+         false},
+        {"Steffensen", MethodKind::steffensen, {1}, steffensen_run(cosine, 1), cosine, {}, false,
+         false},
+    };
+    for (const GeometryCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Drawn d = draw(c.kind, c.inputs, c.records, c.f, c.df);
+        const PlotFrame& frame = d.layout.frame;
+        const std::size_t shown = d.layout.picture.shown;
+        ASSERT_GE(shown, 1u);
+        EXPECT_LE(shown, std::min<std::size_t>(8, c.records.size()));
+        EXPECT_NE(d.svg.find(std::to_string(shown) + " von " + std::to_string(c.records.size())),
+                  std::string::npos);
+        EXPECT_EQ(test::xmllint_errors(d.svg), "");
+        EXPECT_EQ(coordinate_outside(d.svg), "");
+        EXPECT_EQ(test::count_of(d.svg, "class=\"panel\""), 1u);
+        EXPECT_NE(d.svg.find("data-verfahren=\"" + std::string(method_of(c.kind).key) + '"'),
+                  std::string::npos);
+        EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
+        EXPECT_EQ(test::count_of(d.svg, "class=\"clipped\"") > 0, c.clipped);
+        const auto on_axis = [&](Point p, double x) {
+            return std::fabs(p.first - frame.px(x)) <= rounding &&
+                   std::fabs(p.second - frame.py(0)) <= rounding;
+        };
+        // The x where the step leads: the next record's, or one more step of the method.
+        const auto next = [&](std::size_t k) {
+            if (k + 1 < c.records.size()) return c.records[k + 1].x;
+            const test::Record& r = c.records[k];
+            return c.kind == MethodKind::newton ? r.x - c.f(r.x) / c.df(r.x) : r.x;
+        };
+
+        const auto tangents = paths(d.svg, "tangente");
+        EXPECT_EQ(tangents.size(), c.kind == MethodKind::newton ? shown : 0u);
+        for (std::size_t k = 0; k < tangents.size(); ++k)
+            EXPECT_TRUE(on_axis(tangents[k].back(), next(k))) << k;
+        // A chord or a secant line meets the axis where its step leads: at the point the
+        // step logged, or the next.
+        const auto crossing = [&](const std::vector<Point>& line, double x) {
+            const auto [x1, y1] = line.front();
+            const auto [x2, y2] = line.back();
+            const double slack = 2 * rounding * (1 + std::fabs((x2 - x1) / (y2 - y1)));
+            return std::fabs(x1 + (frame.py(0) - y1) * (x2 - x1) / (y2 - y1) - frame.px(x)) <= slack;
+        };
+        const auto chords = paths(d.svg, "sehne");
+        for (std::size_t k = 0; k < chords.size(); ++k)
+            EXPECT_TRUE(crossing(chords[k], c.records[k].x)) << k;
+        if (c.kind == MethodKind::secant) {
+            const auto lines = paths(d.svg, "sekante");
+            ASSERT_EQ(lines.size(), shown);
+            for (std::size_t k = 0; k < shown; ++k) EXPECT_TRUE(crossing(lines[k], next(k))) << k;
+        }
+        if (c.kind == MethodKind::regula_falsi || c.kind == MethodKind::illinois) {
+            EXPECT_EQ(chords.size(), shown);
+        }
+        EXPECT_EQ(test::count_of(d.svg, "class=\"halbiert\"") > 0, c.kind == MethodKind::illinois);
+
+        // Each cobweb corner lies on y = x or on y = g(x); corners cut at the frame on neither.
+        for (const char* kind : {"cobweb", "sekante"}) {
+            if (!method_of(c.kind).on_g) break;
+            for (const auto& line : paths(d.svg, kind)) {
+                for (const auto& [px, py] : line) {
+                    if (px <= frame.left || px >= frame.right || py <= frame.top || py >= frame.bottom)
+                        continue;
+                    const double x = frame.x_low + (px - frame.left) / (frame.right - frame.left) *
+                                                       (frame.x_high - frame.x_low);
+                    const double slack = rounding * (1 + (frame.bottom - frame.top) /
+                                                             (frame.right - frame.left) * 3);
+                    EXPECT_TRUE(std::fabs(py - frame.py(x)) <= slack ||
+                                std::fabs(py - frame.py(c.f(x))) <= slack)
+                        << kind << ' ' << px << ' ' << py;
+                }
+            }
+        }
+        // Bisection's bar k spans x_k -+ (b - a) / 2^(k+1).
+        if (c.kind == MethodKind::bisection) {
+            const std::string main = d.svg.substr(0, d.svg.find("<g class=\"zoom\">"));
+            std::size_t k = 0;
+            for (std::size_t at = main.find("class=\"klammer\""); at != std::string::npos;
+                 at = main.find("class=\"klammer\"", at + 1), ++k) {
+                const std::string bar = main.substr(at, main.find("/>", at) - at);
+                const double half = (c.inputs[1] - c.inputs[0]) / std::pow(2.0, double(k + 1));
+                const double left = std::stod(values_of(bar, "x").at(0));
+                const double right = left + std::stod(values_of(bar, "width").at(0));
+                EXPECT_NEAR(left, frame.px(c.records[k].x - half), 2 * rounding) << k;
+                EXPECT_NEAR(right, frame.px(c.records[k].x + half), 2 * rounding) << k;
+            }
+            EXPECT_EQ(k, shown);
+        }
+    }
+}
+
+struct CurveCase {
+    const char* name;
+    test::Function f;
+    double from, to;
+    double pole;  // no piece spans it, nor reaches into where f is not finite beyond it
+    bool finite_left, finite_right;
+    bool marked;
+};
+
+TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClippedIsMarked)
+{
+    const CurveCase cases[] = {
+        {"pole of 1/(x - 0.3)", [](double x) { return 1 / (x - 0.3); }, -1, 1, 0.3, true, true, true},
+        {"pole exactly on a sample", [](double x) { return 1 / x; }, -1, 1, 0, true, true, true},
+        {"log(x), NaN left of 0", [](double x) { return std::log(x); }, -1, 2, 0, false, true, true},
+        {"sqrt(x), NaN left of 0", [](double x) { return std::sqrt(x); }, -1, 4, 0, false, true,
+         false},
+        {"tan(x) - x near 3pi/2", tan_minus_x, 4.6, 5, 3 * std::numbers::pi / 2, true, true, true},
+        {"smooth", [](double x) { return x * x - 2; }, -2, 2, 10, true, true, false},
+    };
+    for (const CurveCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto [low, high] = value_range(c.f, c.from, c.to, {0, 0});
+        const PlotFrame frame{50, 50, 850, 350, c.from, c.to, low, high};
+        const Curve curve = sample_curve(c.f, frame);
+        ASSERT_FALSE(curve.pieces.empty());
+        for (const auto& piece : curve.pieces) {
+            const bool left = piece.front().x < frame.px(c.pole);
+            for (const PixelPoint& p : piece) {
+                EXPECT_EQ(p.x < frame.px(c.pole), left) << p.x;
+                EXPECT_TRUE(left ? c.finite_left : c.finite_right) << p.x;
+                EXPECT_TRUE(p.x >= frame.left && p.x <= frame.right && p.y >= frame.top &&
+                            p.y <= frame.bottom) << p.x << ' ' << p.y;
+            }
+        }
+        EXPECT_EQ(!curve.marks.empty(), c.marked);
+        // Every end of a piece cut at the top or bottom has its mark there.
+        for (const auto& piece : curve.pieces) {
+            for (const PixelPoint& end : {piece.front(), piece.back()}) {
+                if (end.y != frame.top && end.y != frame.bottom) continue;
+                EXPECT_TRUE(std::any_of(curve.marks.begin(), curve.marks.end(), [&](const ClipMark& m) {
+                    return m.at.y == end.y && std::fabs(m.at.x - end.x) < 6;
+                })) << end.x << ' ' << end.y;
+            }
+        }
+        for (const ClipMark& m : curve.marks)
+            EXPECT_TRUE(m.at.y == frame.top || m.at.y == frame.bottom) << m.at.y;
+        // The pole's values do not squeeze the rest into a strip.
+        EXPECT_LT(high - low, 1e4);
+    }
+}
+
+TEST(VerlaufGeometry, TicksAreRoundAndFewWhereverTheRangeLies)
+{
+    const struct {
+        double low, high;
+        std::vector<double> ticks;  // empty: only that there are a few
+        const char* label;          // of the first tick
+    } cases[] = {
+        {-0.3, 10.7, {0, 5, 10}, "0"},
+        {4.6, 5.0, {4.6, 4.7, 4.8, 4.9, 5.0}, "4,6"},
+        {-1e-3, 1e-3, {-1e-3, -5e-4, 0, 5e-4, 1e-3}, "\u22120,0010"},
+        // Two doubles apart: low / step is beyond 2^53, where adding 1 changes nothing.
+        {1e22, std::nextafter(std::nextafter(1e22, 2e22), 2e22), {}, ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<double> ticks = round_ticks(c.low, c.high, 5);
+        if (c.ticks.empty()) {
+            EXPECT_LE(ticks.size(), 16u) << c.low;
+            continue;
+        }
+        ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low;
+        for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12) << c.low;
+        EXPECT_EQ(tick_label(ticks[0], ticks[1] - ticks[0]), c.label);
+    }
+}
+
+// A folder of logs, made by quarlen or written by hand.
+struct SampleFolder {
+    const char* name;
+    std::vector<std::string> quarlen_args;
+    const char* input;
+    std::function<void(const fs::path&)> write_logs;  // instead of quarlen
+    std::vector<const char*> panels;                  // data-verfahren of each, in order
+    std::vector<const char*> texts;
+};
+
+TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
+{
+    const std::vector<std::string> all{"-m", "bisektion,regula-falsi,illinois,newton,sekante,fixpunkt,steffensen"};
+    const SampleFolder folders[] = {
+        {"the README's session", {}, "0\n10\n0\n4\n", {}, {"bisektion", "newton", "fixpunkt"},
+         {"8 von 21 Schritten", "4 von 4 Schritten", "8 von 180 Schritten", "<g class=\"zoom\">"}},
+        {"the seven methods", all, "0\n10\n0\n0\n10\n0\n", {},
+         {"bisektion", "regula_falsi", "illinois", "newton", "sekante", "fixpunkt", "steffensen"},
+         {"class=\"tangente\"", "class=\"sehne\"", "class=\"cobweb\"", "class=\"halbiert\""}},
+        {"bisection of tan(x) - x closing in on the pole", {"-m", "bisektion", "-f", "tan(x) - x"},
+         "4.6\n5\n", {}, {"bisektion"}, {"tan(x) - x (Toleranz nicht erreicht)", "class=\"clipped\""}},
+        {"a diverging fixed point", {"-m", "fixpunkt", "-g", "2*x + 1", "-n", "30"}, "0\n", {},
+         {"fixpunkt"}, {"8 von 30 Schritten", "Toleranz nicht erreicht"}},
+        {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
+         "2\n", {}, {"fixpunkt", "steffensen"}, {"4 von 10 Schritten", "8 von 40 Schritten"}},
+        {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
+         {"1 von 1 Schritt gezeigt"}},
+        {"a run interrupted", {}, "", [](const fs::path& d) {
+             test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
+         }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
+        {"a log without a header function", {}, "", [](const fs::path& d) {
+             test::write_log(d / "bisec_f1.dat", test::bisection_header(0, 10), {{0, 5, 100}});
+             test::write_log(d / "fixpk_f1.dat", "Startwert= 4 oder so\n", {{0, 4, 3.9}, {1, 3.9, 3.85}});
+         }, {"bisektion", "fixpunkt"}, {"x\u00B3 \u2212 5x\u00B2", "Funktion unbekannt, nur die Iterierten"}},
+    };
+    for (const SampleFolder& s : folders) {
+        SCOPED_TRACE(s.name);
+        const test_support::TempDir dir;
+        if (s.write_logs) {
+            s.write_logs(dir.path());
+        } else {
+            test::run_in(dir.path(), QUARLEN_EXE, s.quarlen_args, s.input);
+        }
+        const auto r = test::run_in(dir.path(), KONVERGENZ_EXE);
+        ASSERT_EQ(r.exit_status, 0) << r.err;
+        EXPECT_NE(r.out.find("Verlauf: verlauf.svg\n"), std::string::npos) << r.out;
+        const std::string svg = test_support::read_file(dir / "verlauf.svg");
+        EXPECT_EQ(test::xmllint_errors(svg), "");
+        EXPECT_EQ(coordinate_outside(svg), "");
+        std::vector<std::string> panels;
+        for (const std::string& key : values_of(svg, "data-verfahren")) panels.push_back(key);
+        EXPECT_EQ(panels, std::vector<std::string>(s.panels.begin(), s.panels.end()));
+        EXPECT_EQ(test::count_of(svg, "class=\"panel\""), s.panels.size());
+        for (const char* text : s.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
+    }
+}
+
+TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormulaAlone)
+{
+    const test_support::TempDir dir;
+    test::run_in(dir.path(), QUARLEN_EXE, {}, "0\n10\n0\n4\n");
+    const auto none = test::run_in(dir.path(), KONVERGENZ_EXE, {"--kein-verlauf"});
+    EXPECT_EQ(none.exit_status, 0) << none.err;
+    EXPECT_FALSE(fs::exists(dir / "verlauf.svg"));
+    EXPECT_EQ(none.out.find("Verlauf:"), std::string::npos);
+    // -o names the first chart; the second goes beside it, and never over it.
+    fs::create_directory(dir / "bilder");
+    const auto named = test::run_in(dir.path(), KONVERGENZ_EXE, {"-o", "bilder/vergleich.svg"});
+    EXPECT_EQ(named.exit_status, 0) << named.err;
+    EXPECT_TRUE(fs::exists(dir / "bilder/verlauf.svg"));
+    EXPECT_EQ(test::run_in(dir.path(), KONVERGENZ_EXE, {"-o", "verlauf.svg"}).exit_status, 0);
+    EXPECT_NE(test_support::read_file(dir / "verlauf.svg").find("Konvergenz der Verfahren"),
+              std::string::npos);
+
+    struct FunctionCase {
+        std::vector<std::string> args;
+        int status;
+        const char* expected;  // in the chart, or on stderr
+    };
+    const FunctionCase functions[] = {
+        {{"--funktion", "x^2 - 2", "--von", "-2", "--bis", "2"}, 0,
+         "bei x \u2248 \u22121,41421, 1,41421"},
+        {{"--funktion=tan(x) - x", "--von=4,6", "--bis=5"}, 0, "kein Vorzeichenwechsel"},
+        {{"--funktion", "x +", "--von", "0", "--bis", "1"}, 2, "Formel für f(x) \"x +\""},
+        {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
+        {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
+        {{"--funktion", "x", "--von", "null", "--bis", "1"}, 2, "keine endliche Zahl"},
+    };
+    for (const FunctionCase& c : functions) {
+        SCOPED_TRACE(c.args[0] + ' ' + c.args[1]);
+        const test_support::TempDir here;
+        const auto r = test::run_in(here.path(), KONVERGENZ_EXE, c.args);
+        EXPECT_EQ(r.exit_status, c.status) << r.err;
+        if (c.status != 0) {
+            EXPECT_TRUE(r.err.starts_with("konvergenz: ")) << r.err;
+            EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+            EXPECT_FALSE(fs::exists(here / "funktion.svg"));
+            continue;
+        }
+        EXPECT_EQ(r.out, "Diagramm: funktion.svg\n");
+        const std::string svg = test_support::read_file(here / "funktion.svg");
+        EXPECT_EQ(test::xmllint_errors(svg), "");
+        EXPECT_EQ(coordinate_outside(svg), "");
+        EXPECT_NE(svg.find(c.expected), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace konvergenz
