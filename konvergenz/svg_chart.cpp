@@ -5,6 +5,7 @@
 #include "number_format.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/messages.hpp"
+#include "runtime/real_format.hpp"
 #include "runtime/record.hpp"
 
 #include <algorithm>
@@ -60,10 +61,7 @@ constexpr std::string_view zero_note = "|f| = 0 am unteren Rand";
 
 std::string number(double value)
 {
-    std::array<char, 32> buffer;
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    std::string text(buffer.data(), result.ptr);
+    std::string text = runtime::real_text(value, std::chars_format::fixed, 1);
     if (text.ends_with(".0")) text.resize(text.size() - 2);
     if (text == "-0") text = "0";
     return text;
@@ -337,7 +335,8 @@ std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<Cha
     const auto past =
         std::upper_bound(points.begin(), points.end(), panel.steps.last,
                          [](long long step, const ChartPoint& p) { return step < p.step; });
-    return {points.begin(), past == points.end() ? past : past + 1};
+    const auto end = past == points.end() ? past : past + 1;
+    return {points.data(), static_cast<std::size_t>(end - points.begin())};
 }
 
 // The attribute that dashes a series' line, if it has dashes.

@@ -28,11 +28,11 @@
 // transcendental for rational x != 0), so the rounding test settles every other case.
 //
 // Slow path: WideFloat's e^x (error below 2^-241.6), rounded once.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/rounding.hpp"
 #include "runtime/elementary/slow_path.hpp"
@@ -61,11 +61,12 @@ inline DoubleDouble exp_fast(double x, int& scale)
 {
     const double shifted = x * EXP_INVERSE_STEP + ROUNDING_SHIFT;
     const double kd = shifted - ROUNDING_SHIFT;
-    const auto k = static_cast<int>(std::bit_cast<std::int64_t>(shifted) -
-                                    std::bit_cast<std::int64_t>(ROUNDING_SHIFT));
+    const auto k = static_cast<int>(runtime::bit_cast<std::int64_t>(shifted) -
+                                    runtime::bit_cast<std::int64_t>(ROUNDING_SHIFT));
     const DoubleDouble r = fast_two_sum(x - kd * EXP_STEP_HIGH, -(kd * EXP_STEP_LOW));
     const double rh = r.hi;
-    const double r26 = std::bit_cast<double>(std::bit_cast<std::uint64_t>(rh) & ~LOW_27_BITS);
+    const double r26 =
+        runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(rh) & ~LOW_27_BITS);
     const double square = rh * rh;
     const double rest =  // e^r - 1 - r26
         ((rh - r26) + r.lo) +
@@ -111,7 +112,7 @@ ScaledDoubleDouble exp_approximation(double x)
 
 double exp(double x)
 {
-    const std::uint64_t magnitude = std::bit_cast<std::uint64_t>(x) & ~SIGN;
+    const std::uint64_t magnitude = runtime::bit_cast<std::uint64_t>(x) & ~SIGN;
     if (magnitude - ONE_BELOW >= LIMITS_FROM - ONE_BELOW) [[unlikely]]
         return magnitude < ONE_BELOW ? 1.0 : exp_near_limits(x);
     int scale;
@@ -122,8 +123,8 @@ double exp(double x)
     // hi + lo lies between the two ends, so its own rounding is the same, and is formed
     // beside them rather than after.
     if (y.hi + (y.lo + ERROR) == y.hi + (y.lo - ERROR)) [[likely]]
-        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(y.hi + y.lo) +
-                                     (static_cast<std::uint64_t>(scale) << 52));
+        return runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(y.hi + y.lo) +
+                                         (static_cast<std::uint64_t>(scale) << 52));
     return exp_slow(x);
 }
 

@@ -32,11 +32,11 @@
 // rounding test.
 //
 // Slow path: WideFloat's log (error below 2^-248), rounded once.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/log_cells.hpp"
 #include "runtime/elementary/rounding.hpp"
@@ -71,8 +71,8 @@ inline DoubleDouble log_fast(std::uint64_t bits, int offset)
     const int exponent = static_cast<int>(nearest >> 52) - 1023;
     const LogCell& cell = LOG_CELLS[(nearest >> 43) & 511];
     const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
-    const double m = std::bit_cast<double>(m_bits);
-    const double m_hi = std::bit_cast<double>(m_bits & ~LOW_27_BITS);
+    const double m = runtime::bit_cast<double>(m_bits);
+    const double m_hi = runtime::bit_cast<double>(m_bits & ~LOW_27_BITS);
     const double r = cell.inverse;
     const double t = m_hi * r - 1.0;
     const double v = (m - m_hi) * r;
@@ -122,20 +122,21 @@ inline double log_rounded(double x, DoubleDouble y)
     if (x == 0) return -std::numeric_limits<double>::infinity();
     if (x < 0) return std::numeric_limits<double>::quiet_NaN();
     if (x == std::numeric_limits<double>::infinity()) return x;
-    return log_rounded(x, log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+    return log_rounded(x, log_fast(runtime::bit_cast<std::uint64_t>(x * 0x1p52), -52));
 }
 
 }  // namespace
 
 DoubleDouble log_approximation(double x)
 {
-    if (x < 0x1p-1022) return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x * 0x1p52), -52));
-    return fast_two_sum(log_fast(std::bit_cast<std::uint64_t>(x), 0));
+    if (x < 0x1p-1022)
+        return fast_two_sum(log_fast(runtime::bit_cast<std::uint64_t>(x * 0x1p52), -52));
+    return fast_two_sum(log_fast(runtime::bit_cast<std::uint64_t>(x), 0));
 }
 
 double log(double x)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(x);
     if (bits - LEAST_NORMAL >= INFINITE - LEAST_NORMAL) [[unlikely]]
         return log_special(x);
     if (bits == 0x3ff0000000000000) [[unlikely]]  // 1
