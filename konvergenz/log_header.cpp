@@ -1,8 +1,9 @@
 #include "log_header.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <system_error>
+
+#include "runtime/real_reading.hpp"
 
 namespace konvergenz {
 namespace {
@@ -24,8 +25,9 @@ public:
     {
         skip_blanks();
         double value = 0.0;
-        const auto [end, ec] = std::from_chars(rest_.data(), rest_.data() + rest_.size(), value);
-        if (ec != std::errc{}) return std::nullopt;
+        const auto [end, error] =
+            runtime::read_real(rest_.data(), rest_.data() + rest_.size(), value);
+        if (error != std::errc{}) return std::nullopt;
         rest_.remove_prefix(static_cast<std::size_t>(end - rest_.data()));
         return value;
     }

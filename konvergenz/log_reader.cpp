@@ -1,6 +1,7 @@
 #include "log_reader.hpp"
 
 #include "interrupt.hpp"
+#include "runtime/real_reading.hpp"
 
 #include <algorithm>
 #include <array>
@@ -19,11 +20,18 @@ constexpr std::string_view blanks = " \t";
 // at the stop signal.
 constexpr std::size_t buffer_size = std::size_t{1} << 16;
 
-template <typename Number> bool parse_whole(std::string_view token, Number& value)
+bool parse_whole(std::string_view token, long long& value)
 {
     const char* end = token.data() + token.size();
     const auto [ptr, ec] = std::from_chars(token.data(), end, value);
     return ec == std::errc{} && ptr == end;
+}
+
+bool parse_whole(std::string_view token, double& value)
+{
+    const char* end = token.data() + token.size();
+    const auto [ptr, error] = runtime::read_real(token.data(), end, value);
+    return error == std::errc{} && ptr == end;
 }
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -39,7 +47,8 @@ bool split_exactly(std::string_view line, std::array<std::string_view, N>& token
     while (pos != line.end()) {
         if (count == N) return false;
         const auto end = std::find_if(pos, line.end(), is_blank);
-        tokens[count++] = std::string_view(pos, end);
+        tokens[count++] = line.substr(static_cast<std::size_t>(pos - line.begin()),
+                                      static_cast<std::size_t>(end - pos));
         pos = std::find_if_not(end, line.end(), is_blank);
     }
     return count == N;
@@ -68,7 +77,7 @@ std::optional<LogRecord> parse_record(std::string_view line)
 }
 
 LogReader::LogReader(std::filesystem::path path, std::string_view header_keyword)
-    : path_(std::move(path)), buffer_(std::make_unique_for_overwrite<char[]>(buffer_size))
+    : path_(std::move(path)), buffer_(new char[buffer_size])
 {
     // Looked at before opening: opening a FIFO waits for a writer, and opening a
     // device can set it going.

@@ -31,7 +31,7 @@ struct LogError : std::runtime_error {
 
 // Parses one record line. Items may be separated by any run of blanks or
 // tabs; anything but exactly "integer real real" gives nullopt. Reals are
-// read with std::from_chars, so "Infinity", "-Infinity" and "NaN" parse too.
+// read as std::from_chars reads them, so "Infinity", "-Infinity" and "NaN" parse too.
 std::optional<LogRecord> parse_record(std::string_view line);
 
 // Reads a log one record at a time through a fixed buffer, so that a log of

@@ -1,5 +1,7 @@
 #include "number_format.hpp"
 
+#include "runtime/real_format.hpp"
+
 #include <array>
 #include <cmath>
 #include <string_view>
@@ -21,10 +23,7 @@ std::string_view non_finite_name(double value)
 template <typename... Format> std::string to_text(double value, Format... format)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));
-    std::array<char, 64> buffer;
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format...);
-    return std::string(buffer.data(), result.ptr);
+    return runtime::real_text(value, format...);
 }
 
 }  // namespace

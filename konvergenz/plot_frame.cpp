@@ -124,7 +124,10 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame)
     bool open = false;  // the last piece goes on with the next segment
     const auto mark = [&](PixelPoint at, Edge edge) {
         const auto near = [&](const ClipMark& m) {
-            return m.edge == edge && std::hypot(m.at.x - at.x, m.at.y - at.y) < 6;
+            // Squared, with basic operations only, so that every platform drops the same marks.
+            const double dx = m.at.x - at.x;
+            const double dy = m.at.y - at.y;
+            return m.edge == edge && dx * dx + dy * dy < 36;
         };
         if (std::none_of(curve.marks.begin(), curve.marks.end(), near))
             curve.marks.push_back({at, edge});

@@ -259,7 +259,8 @@ std::span<const ChartPoint> points_for(const Panel& panel, const std::vector<Cha
     const auto past =
         std::upper_bound(points.begin(), points.end(), panel.steps.last,
                          [](long long step, const ChartPoint& p) { return step < p.step; });
-    return {points.begin(), past == points.end() ? past : past + 1};
+    const auto end = past == points.end() ? past : past + 1;
+    return {points.data(), static_cast<std::size_t>(end - points.begin())};
 }
 
 // The attribute that dashes a series' line, if it has dashes.

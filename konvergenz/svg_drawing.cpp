@@ -1,19 +1,15 @@
 #include "svg_drawing.hpp"
 
 #include "runtime/messages.hpp"
+#include "runtime/real_format.hpp"
 
-#include <array>
-#include <charconv>
 #include <cstdlib>
 
 namespace konvergenz {
 
 std::string number(double value)
 {
-    std::array<char, 32> buffer;
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                      std::chars_format::fixed, 1);
-    std::string text(buffer.data(), result.ptr);
+    std::string text = runtime::real_text(value, std::chars_format::fixed, 1);
     if (text.ends_with(".0")) text.resize(text.size() - 2);
     if (text == "-0") text = "0";
     return text;

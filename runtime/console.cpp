@@ -10,6 +10,7 @@
 #include "runtime/number_text.hpp"
 #include "runtime/output_channel.hpp"
 #include "runtime/program.hpp"
+#include "runtime/terminal.hpp"
 
 namespace runtime::console {
 namespace {
@@ -35,7 +36,7 @@ std::string last_prompt;
 // person has seen it, the terminal may already be closed and no terminal any more.
 bool person_at_terminal()
 {
-    static const bool at_terminal = ::isatty(STDIN_FILENO) == 1;
+    static const bool at_terminal = is_terminal(STDIN_FILENO);
     return at_terminal;
 }
 
@@ -67,7 +68,7 @@ template <class Real> void read_real(Real& value)
             // arrives (or never, when a shell leads the session and keeps it); that end
             // is taken as the SIGHUP, unless it is ignored. After Ctrl-D the terminal is
             // still one, which tells the two ends of input apart.
-            if (person_at_terminal() && ::isatty(STDIN_FILENO) != 1) std::raise(SIGHUP);
+            if (person_at_terminal() && !is_terminal(STDIN_FILENO)) std::raise(SIGHUP);
             if (interrupted()) fail(interrupted_status(), interruption());
             fail(ExitStatus::bad_input, say.input_ended);
         case LineReader::Status::interrupted:
@@ -121,7 +122,7 @@ void flush() { output().flush(); }
 
 bool on_terminal()
 {
-    static const bool terminal = ::isatty(STDOUT_FILENO) == 1;
+    static const bool terminal = is_terminal(STDOUT_FILENO);
     return terminal;
 }
 void flush_quietly() { output().flush_quietly(); }

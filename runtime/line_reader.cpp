@@ -104,6 +104,9 @@ bool LineReader::wait_for_input()
     // a Ctrl-C that comes after the flag is looked at, but before the wait begins, still
     // ends the wait instead of being noticed only after the next line is typed.
     if (fd_ < 0) return !interrupted();  // poll would ignore it and wait for ever
+#ifdef __EMSCRIPTEN__
+    return !interrupted();  // under node read() waits itself; poll would end the runtime
+#else
     const sigset_t stop = signals::stop_set();
     sigset_t previous;
     sigprocmask(SIG_BLOCK, &stop, &previous);
@@ -115,6 +118,7 @@ bool LineReader::wait_for_input()
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     // Whatever ppoll reports (data, end of input, an error), read() tells the rest.
     return !interrupted();
+#endif
 }
 
 }  // namespace runtime

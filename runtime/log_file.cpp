@@ -33,7 +33,11 @@ bool pause_unless_stopped()
     sigprocmask(SIG_BLOCK, &stop, &previous);
     if (!interrupted()) {
         const timespec tenth{.tv_sec = 0, .tv_nsec = 100'000'000};
+#ifdef __EMSCRIPTEN__
+        ::nanosleep(&tenth, nullptr);  // no ppoll there, and no signals to let through
+#else
         ::ppoll(nullptr, 0, &tenth, &previous);
+#endif
     }
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     return !interrupted();

@@ -3,10 +3,29 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 namespace runtime {
 namespace {
+
+// The names of the errors a file, a pipe or the terminal can give, as glibc's
+// strerrorname_np says them; written here because not every C library has that call.
+#define ERRNO_NAME(error)                                                                          \
+    std::pair<int, std::string_view> { error, #error }
+constexpr std::array ERRNO_NAMES{
+    ERRNO_NAME(EPERM),      ERRNO_NAME(ENOENT),    ERRNO_NAME(EINTR),        ERRNO_NAME(EIO),
+    ERRNO_NAME(ENXIO),      ERRNO_NAME(EBADF),     ERRNO_NAME(EAGAIN),       ERRNO_NAME(ENOMEM),
+    ERRNO_NAME(EACCES),     ERRNO_NAME(EFAULT),    ERRNO_NAME(EBUSY),        ERRNO_NAME(EEXIST),
+    ERRNO_NAME(EXDEV),      ERRNO_NAME(ENODEV),    ERRNO_NAME(ENOTDIR),      ERRNO_NAME(EISDIR),
+    ERRNO_NAME(EINVAL),     ERRNO_NAME(ENFILE),    ERRNO_NAME(EMFILE),       ERRNO_NAME(ENOTTY),
+    ERRNO_NAME(ETXTBSY),    ERRNO_NAME(EFBIG),     ERRNO_NAME(ENOSPC),       ERRNO_NAME(ESPIPE),
+    ERRNO_NAME(EROFS),      ERRNO_NAME(EMLINK),    ERRNO_NAME(EPIPE),        ERRNO_NAME(ERANGE),
+    ERRNO_NAME(ENOLCK),     ERRNO_NAME(ENOSYS),    ERRNO_NAME(ENAMETOOLONG), ERRNO_NAME(ELOOP),
+    ERRNO_NAME(EOVERFLOW),  ERRNO_NAME(EDQUOT),    ERRNO_NAME(ESTALE),       ERRNO_NAME(EOPNOTSUPP),
+    ERRNO_NAME(ECONNRESET), ERRNO_NAME(ETIMEDOUT),
+};
+#undef ERRNO_NAME
 
 constexpr Phrases GERMAN{
     .not_a_number = "keine Zahl",
@@ -101,6 +120,13 @@ const Phrases& phrases_for(Language language)
     return language == Language::german ? GERMAN : ENGLISH;
 }
 
+std::string_view errno_name(int error)
+{
+    for (const auto& [number, name] : ERRNO_NAMES)
+        if (number == error) return name;
+    return {};
+}
+
 std::string system_reason(Language language, int error)
 {
     if (language == Language::german) {
@@ -108,7 +134,8 @@ std::string system_reason(Language language, int error)
             if (number == error) return std::string(reason);
     }
     std::string reason = std::strerror(error);
-    if (const char* name = strerrorname_np(error)) reason.append(" (").append(name).append(")");
+    if (const std::string_view name = errno_name(error); !name.empty())
+        reason.append(" (").append(name).append(")");
     return reason;
 }
 

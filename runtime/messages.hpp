@@ -47,6 +47,9 @@ const Phrases& phrases_for(Language language);
 // cause in English, is the system's own text with the errno name ("... (EXDEV)").
 std::string system_reason(Language language, int error);
 
+// The errno name of `error` ("EXDEV"), or empty for one the programs do not expect.
+std::string_view errno_name(int error);
+
 // `text` in double quotes, fit for a one-line message: at most `limit` characters of
 // it, control characters and bytes outside ASCII written as escapes (\t, \x00, \xc3).
 std::string quoted(std::string_view text, std::size_t limit = 40);

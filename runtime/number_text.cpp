@@ -1,8 +1,9 @@
 #include "runtime/number_text.hpp"
 
-#include <charconv>
 #include <cstddef>
 #include <string>
+
+#include "runtime/real_reading.hpp"
 
 namespace runtime {
 namespace {
@@ -17,7 +18,7 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, last - first + 1);
 }
 
-// Checks the accepted grammar and rewrites the number in the form std::from_chars
+// Checks the accepted grammar and rewrites the number in the form read_real
 // reads: no '+', a decimal point, 'e' for the exponent. Returns false for anything else.
 bool normalised(std::string_view text, std::string& out)
 {
@@ -55,11 +56,11 @@ template <class Real> NumberError parse(std::string_view text, Real& value)
     if (!normalised(trimmed(text), number)) return NumberError::not_a_number;
 
     Real parsed{};
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
-    // from_chars rounds correctly to Real itself (no detour through a wider type) and
+    const auto result = read_real(number.data(), number.data() + number.size(), parsed);
+    // read_real rounds correctly to Real itself (no detour through a wider type) and
     // reports overflow and underflow to zero as out of range; subnormals are accepted.
-    if (result.ec == std::errc::result_out_of_range) return NumberError::out_of_range;
-    if (result.ec != std::errc{} || result.ptr != number.data() + number.size())
+    if (result.error == std::errc::result_out_of_range) return NumberError::out_of_range;
+    if (result.error != std::errc{} || result.end != number.data() + number.size())
         return NumberError::not_a_number;
     value = parsed;
     return NumberError::none;

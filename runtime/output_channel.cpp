@@ -14,8 +14,7 @@ namespace runtime {
 OutputChannel::OutputChannel(int fd, std::string name, bool flush_each_record, Sink sink,
                              bool failure_ends_program)
     : fd_(fd), name_(std::move(name)), flush_each_record_(flush_each_record), sink_(sink),
-      failure_ends_program_(failure_ends_program),
-      buffer_(std::make_unique_for_overwrite<char[]>(CAPACITY))
+      failure_ends_program_(failure_ends_program), buffer_(new char[CAPACITY])
 {
 }
 

@@ -94,8 +94,7 @@ std::string interruption()
     std::string word(phrases().interrupted);
     const int signal = signals::received();
     if (signal != SIGINT) {
-        const char* abbreviation = sigabbrev_np(signal);
-        word.append(" (SIG").append(abbreviation ? abbreviation : "?").append(")");
+        word.append(" (SIG").append(signals::abbreviation(signal)).append(")");
     }
     return word;
 }

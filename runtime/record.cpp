@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/digit_pairs.hpp"
+#include "runtime/real_format.hpp"
 #include "runtime/scientific17.hpp"
 
 namespace runtime {
@@ -32,21 +33,24 @@ char* right_aligned(char* out, std::size_t width, std::string_view digits)
     return out + blanks + digits.size();
 }
 
-template <class Real> char* put_real(char* out, std::size_t width, int precision, Real value)
+char* put_real32(char* out, float value)
 {
-    if (!std::isfinite(value)) return right_aligned(out, width, non_finite_name(value));
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value,
-                                      std::chars_format::scientific, precision);
-    return right_aligned(out, width, {digits, static_cast<std::size_t>(result.ptr - digits)});
+    if (!std::isfinite(value)) return right_aligned(out, REAL32_WIDTH, non_finite_name(value));
+    return right_aligned(out, REAL32_WIDTH,
+                         real_text(value, std::chars_format::scientific, REAL32_PRECISION));
 }
 
 // 64-bit reals by scientific17, unless the build asks for std::to_chars (the yardstick of
-// the whole-run benchmark).
+// the whole-run benchmark, built natively only).
 char* put_real64(char* out, double value)
 {
 #ifdef QUARLEN_REAL64_TO_CHARS
-    return put_real(out, REAL64_WIDTH, REAL64_PRECISION, value);
+    if (!std::isfinite(value)) return right_aligned(out, REAL64_WIDTH, non_finite_name(value));
+    char digits[32];
+    const auto result = std::to_chars(digits, digits + sizeof digits, value,
+                                      std::chars_format::scientific, REAL64_PRECISION);
+    return right_aligned(out, REAL64_WIDTH,
+                         {digits, static_cast<std::size_t>(result.ptr - digits)});
 #else
     if (!std::isfinite(value)) return right_aligned(out, REAL64_WIDTH, non_finite_name(value));
     return scientific17_field(out, REAL64_WIDTH, value);
@@ -56,9 +60,7 @@ char* put_real64(char* out, double value)
 template <class Real> std::string shortest_text(Real value)
 {
     if (!std::isfinite(value)) return std::string(non_finite_name(value));
-    char digits[32];
-    const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    return {digits, result.ptr};
+    return real_text(value);
 }
 
 }  // namespace
@@ -109,7 +111,7 @@ Record& Record::real(double value)
 Record& Record::real(float value)
 {
     assert(length_ + REAL32_WIDTH <= CAPACITY);
-    end_at(put_real(buffer_.data() + length_, REAL32_WIDTH, REAL32_PRECISION, value));
+    end_at(put_real32(buffer_.data() + length_, value));
     return *this;
 }
 

@@ -3,8 +3,13 @@
 
 #include <atomic>
 #include <bit>
-#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <string>
+#include <string_view>
+
+#include "runtime/bit_cast.hpp"
+#include "runtime/real_format.hpp"
 
 #include "runtime/digit_pairs.hpp"
 
@@ -54,11 +59,12 @@ char* put_scientific(char* out, std::uint64_t digits, int exponent)
     return put_pair(out + 21, magnitude % 100);
 }
 
-char* with_to_chars(char* first, double value)
+char* zero(char* first, double value)
 {
-    return std::to_chars(first, first + SCIENTIFIC17_MAX_LENGTH, value,
-                         std::chars_format::scientific, 16)
-        .ptr;
+    const std::string_view text =
+        std::signbit(value) ? "-0.0000000000000000e+00" : "0.0000000000000000e+00";
+    std::memcpy(first, text.data(), text.size());
+    return first + text.size();
 }
 
 // Where x lies within about 2^-63 of a rounding boundary without being on it. No double
@@ -66,7 +72,9 @@ char* with_to_chars(char* first, double value)
 [[gnu::noinline, gnu::cold]] char* undecided(char* first, double value)
 {
     fallback_count.fetch_add(1, std::memory_order_relaxed);
-    return with_to_chars(first, value);
+    const std::string text = real_text(value, std::chars_format::scientific, 16);
+    std::memcpy(first, text.data(), text.size());
+    return first + text.size();
 }
 
 // The 17 significant digits of a finite v != 0: |v| rounded to digits·10^(exponent-16).
@@ -138,9 +146,9 @@ bool is_zero(std::uint64_t bits) { return (bits << 1) == 0; }
 
 char* scientific17(char* first, double value)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto bits = runtime::bit_cast<std::uint64_t>(value);
     Decimal d;
-    if (is_zero(bits)) return with_to_chars(first, value);
+    if (is_zero(bits)) return zero(first, value);
     if (!decimal(bits, d)) return undecided(first, value);
     char* out = first;
     if (bits >> 63) *out++ = '-';
@@ -149,13 +157,13 @@ char* scientific17(char* first, double value)
 
 char* scientific17_field(char* first, std::size_t width, double value)
 {
-    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const auto bits = runtime::bit_cast<std::uint64_t>(value);
     Decimal d;
     std::memset(first, ' ', width);
     char* const end = first + width;
     if (is_zero(bits) || !decimal(bits, d)) {
         char text[SCIENTIFIC17_MAX_LENGTH];
-        const char* text_end = is_zero(bits) ? with_to_chars(text, value) : undecided(text, value);
+        const char* text_end = is_zero(bits) ? zero(text, value) : undecided(text, value);
         const auto length = static_cast<std::size_t>(text_end - text);
         std::memcpy(end - length, text, length);
         return end;

@@ -42,4 +42,18 @@ sigset_t stop_set()
     return set;
 }
 
+const char* abbreviation(int signal)
+{
+    switch (signal) {
+    case SIGINT:
+        return "INT";
+    case SIGHUP:
+        return "HUP";
+    case SIGTERM:
+        return "TERM";
+    default:
+        return "?";
+    }
+}
+
 }  // namespace runtime::signals

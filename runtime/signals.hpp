@@ -24,4 +24,7 @@ int count();
 // start of the wait still ends the wait.
 sigset_t stop_set();
 
+// A stop signal's name without "SIG": "INT", "HUP", "TERM"; "?" for any other.
+const char* abbreviation(int signal);
+
 }  // namespace runtime::signals

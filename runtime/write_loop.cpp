@@ -15,15 +15,20 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// How long a reader that takes nothing is waited for once the run is to end.
-constexpr std::chrono::milliseconds PATIENCE{1000};
-
 enum class Ready { yes, stalled, stopped };
 
 // Waits until `fd` can take bytes: for ever when `patient` is false, else for at most
 // PATIENCE. The wait ends early once `stop_limit` stop signals have come (0: never).
 // The stop signals are let through only inside ppoll, so that one arriving just before
 // the wait still ends it.
+#ifdef __EMSCRIPTEN__
+// Under node a write blocks until it is done, and there is no poll on a standard stream
+// (it would end the runtime): there is never anything to wait for.
+Ready wait_until_writable(int, bool, int) { return Ready::yes; }
+#else
+// How long a reader that takes nothing is waited for once the run is to end.
+constexpr std::chrono::milliseconds PATIENCE{1000};
+
 Ready wait_until_writable(int fd, bool patient, int stop_limit)
 {
     const sigset_t stop = signals::stop_set();
@@ -40,7 +45,8 @@ Ready wait_until_writable(int fd, bool patient, int stop_limit)
         if (!stopped && patient) {
             const auto rest = std::max(deadline - Clock::now(), Clock::duration::zero());
             const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(rest).count();
-            left = {.tv_sec = ns / 1'000'000'000, .tv_nsec = ns % 1'000'000'000};
+            left = {.tv_sec = static_cast<time_t>(ns / 1'000'000'000),
+                    .tv_nsec = static_cast<long>(ns % 1'000'000'000)};
         }
         pollfd out{.fd = fd, .events = POLLOUT, .revents = 0};
         const int n = ::ppoll(&out, 1, timeout, &previous);
@@ -50,6 +56,7 @@ Ready wait_until_writable(int fd, bool patient, int stop_limit)
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     return ready;
 }
+#endif
 
 // Writes `bytes` from `done` up to `end` if the reader takes them in time.
 Written finish(int fd, std::string_view bytes, std::size_t done, std::size_t end)

@@ -36,6 +36,7 @@
 // quarter of the spacing of the doubles next to x; |x| > 2^60 gives pi/2 rounded, as
 // pi/2 lies 2^-53.9 above that double and 1/|x| cannot reach the next midpoint;
 // atan(+-inf) = +-pi/2 rounded; NaN gives NaN.
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 
 #include "runtime/elementary/arctangent_kernel.hpp"
@@ -45,7 +46,6 @@
 #include "runtime/elementary/wide_arctangent.hpp"
 
 #include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -97,11 +97,11 @@ inline double reciprocal_rest(double a, double r)
 {
     constexpr std::uint64_t SIGNIFICAND = (std::uint64_t{1} << 52) - 1;
     constexpr std::uint64_t IMPLICIT_BIT = std::uint64_t{1} << 52;
-    const auto a_bits = std::bit_cast<std::uint64_t>(a);
-    const auto r_bits = std::bit_cast<std::uint64_t>(r);
+    const auto a_bits = runtime::bit_cast<std::uint64_t>(a);
+    const auto r_bits = runtime::bit_cast<std::uint64_t>(r);
     const std::uint64_t product = ((a_bits & SIGNIFICAND) | IMPLICIT_BIT) * ((r_bits & SIGNIFICAND) | IMPLICIT_BIT);
     // 2^(ea + er) = 2^-k from the biased exponents, each 1075 above ea and er.
-    const double power = std::bit_cast<double>(((a_bits >> 52) + (r_bits >> 52) - 2150 + 1023) << 52);
+    const double power = runtime::bit_cast<double>(((a_bits >> 52) + (r_bits >> 52) - 2150 + 1023) << 52);
     return -static_cast<double>(static_cast<std::int64_t>(product)) * power * r;
 }
 

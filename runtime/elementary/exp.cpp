@@ -13,11 +13,11 @@
 // transcendental for rational x != 0), so the rounding test settles every other case.
 //
 // Slow path: WideFloat's e^x (error below 2^-241.6), rounded once.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/exp_kernel.hpp"
 #include "runtime/elementary/rounding.hpp"
@@ -64,7 +64,7 @@ ScaledDoubleDouble exp_approximation(double x)
 
 double exp(double x)
 {
-    const std::uint64_t magnitude = std::bit_cast<std::uint64_t>(x) & ~SIGN;
+    const std::uint64_t magnitude = runtime::bit_cast<std::uint64_t>(x) & ~SIGN;
     if (magnitude - ONE_BELOW >= LIMITS_FROM - ONE_BELOW) [[unlikely]]
         return magnitude < ONE_BELOW ? 1.0 : exp_near_limits(x);
     int scale;

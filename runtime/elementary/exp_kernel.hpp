@@ -24,9 +24,9 @@
 //  < 2^-70.07 of e^x 2^-scale; EXP_APPROXIMATION_ERROR, 2^-69.91, covers it.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 
 namespace runtime::correctly_rounded {
@@ -44,12 +44,12 @@ inline DoubleDouble exp_kernel(double x, int& scale)
     constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
     const double shifted = x * EXP_INVERSE_STEP + ROUNDING_SHIFT;
     const double kd = shifted - ROUNDING_SHIFT;
-    const auto k = static_cast<int>(std::bit_cast<std::int64_t>(shifted) -
-                                    std::bit_cast<std::int64_t>(ROUNDING_SHIFT));
+    const auto k = static_cast<int>(runtime::bit_cast<std::int64_t>(shifted) -
+                                    runtime::bit_cast<std::int64_t>(ROUNDING_SHIFT));
     const double rh = x - kd * EXP_STEP_HIGH;
     const double rl = kd * EXP_STEP_LOW;
     const double rd = rh - rl;
-    const double r26 = std::bit_cast<double>(std::bit_cast<std::uint64_t>(rh) & ~LOW_27_BITS);
+    const double r26 = runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(rh) & ~LOW_27_BITS);
     const double square = rd * rd;
     const double rest =  // e^r - 1 - r26
         ((rh - r26) - rl) +

@@ -45,11 +45,11 @@
 // quick path.
 //
 // Slow path: WideFloat's log (error below 2^-248), rounded once.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/log_cells.hpp"
 #include "runtime/elementary/rounding.hpp"
@@ -92,8 +92,8 @@ inline Reduction reduce(std::uint64_t bits, int offset)
     const int exponent = static_cast<int>(nearest >> 52) - 1023;
     const LogCell& cell = LOG_CELLS[(nearest >> 43) & 511];
     const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
-    const double m = std::bit_cast<double>(m_bits);
-    const double m_hi = std::bit_cast<double>(m_bits & ~LOW_27_BITS);
+    const double m = runtime::bit_cast<double>(m_bits);
+    const double m_hi = runtime::bit_cast<double>(m_bits & ~LOW_27_BITS);
     const double t = m_hi * cell.inverse - 1.0;
     const double v = (m - m_hi) * cell.inverse;
     return {&cell, static_cast<double>(exponent + offset), t, v, t + v};
@@ -166,7 +166,7 @@ inline double log_rounded(double x, DoubleDouble y)
 // The careful path where the quick test fails.
 [[gnu::noinline]] double log_careful(double x)
 {
-    return log_rounded(x, log_fast(reduce(std::bit_cast<std::uint64_t>(x), 0)));
+    return log_rounded(x, log_fast(reduce(runtime::bit_cast<std::uint64_t>(x), 0)));
 }
 
 // Zero, negative, subnormal or not finite.
@@ -176,20 +176,20 @@ inline double log_rounded(double x, DoubleDouble y)
     if (x == 0) return -std::numeric_limits<double>::infinity();
     if (x < 0) return std::numeric_limits<double>::quiet_NaN();
     if (x == std::numeric_limits<double>::infinity()) return x;
-    return log_rounded(x, log_fast(reduce(std::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
+    return log_rounded(x, log_fast(reduce(runtime::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
 }
 
 }  // namespace
 
 DoubleDouble log_approximation(double x)
 {
-    if (x < 0x1p-1022) return fast_two_sum(log_fast(reduce(std::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
-    return fast_two_sum(log_fast(reduce(std::bit_cast<std::uint64_t>(x), 0)));
+    if (x < 0x1p-1022) return fast_two_sum(log_fast(reduce(runtime::bit_cast<std::uint64_t>(x * 0x1p52), -52)));
+    return fast_two_sum(log_fast(reduce(runtime::bit_cast<std::uint64_t>(x), 0)));
 }
 
 double log(double x)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(x);
     if (bits - LEAST_NORMAL >= INFINITE - LEAST_NORMAL) [[unlikely]]
         return log_special(x);
     double result;

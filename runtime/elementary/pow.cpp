@@ -39,6 +39,7 @@
 #include <limits>
 #include <optional>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/rounding.hpp"
 #include "runtime/elementary/slow_path.hpp"
@@ -64,7 +65,7 @@ struct Parts {
 // A finite nonzero |x| as an odd integer times a power of two.
 Parts parts(double x)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63);
     const auto biased = static_cast<std::int64_t>(bits >> 52);
     std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
     std::int64_t e = -1074;

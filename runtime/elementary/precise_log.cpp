@@ -10,9 +10,9 @@
 //    |log x| >= 2^-10.001 >= |z|/2, and the table and ln 2 (e LN2_HIGH exact, e LN2_LOW by
 //    two_prod, 2^-97 |e| left) add 2^-97 + 2^-97 |e|: log x is within 2^-86 relative,
 //    PRECISE_LOG_ERROR. Subnormal x are scaled by 2^52 first.
-#include <bit>
 #include <cstdint>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/log_cells.hpp"
 
@@ -32,13 +32,13 @@ DoubleDouble precise_log(double x)
         x *= 0x1p52;
         offset = -52;
     }
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(x);
     const std::uint64_t nearest = bits + HALF_CELL;
     const int exponent = static_cast<int>(nearest >> 52) - 1023;
     const LogCell& cell = LOG_CELLS[(nearest >> 43) & 511];
     const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
-    const double m = std::bit_cast<double>(m_bits);
-    const double m_hi = std::bit_cast<double>(m_bits & ~LOW_27_BITS);
+    const double m = runtime::bit_cast<double>(m_bits);
+    const double m_hi = runtime::bit_cast<double>(m_bits & ~LOW_27_BITS);
     const DoubleDouble z = two_sum(m_hi * cell.inverse - 1.0, (m - m_hi) * cell.inverse);
 
     const DoubleDouble q = two_prod(z.hi, z.hi);

@@ -8,17 +8,18 @@
 // midpoint never pass, so callers settle those before.
 #pragma once
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
+
+#include "runtime/bit_cast.hpp"
 
 namespace runtime::correctly_rounded {
 
 // 2^n, for n from -1022 to 1023.
 constexpr double power_of_two(int n)
 {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
+    return runtime::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
 }
 
 // x 2^n, rounded once; exact whenever the result is a double, subnormal ones included.
@@ -49,9 +50,9 @@ inline double half_gap(double hi)
 {
     constexpr std::uint64_t EXPONENT = 0x7ff0000000000000;
     constexpr std::uint64_t SIGNIFICAND = 0x000fffffffffffff;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(hi);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(hi);
     const std::uint64_t steps = (bits & SIGNIFICAND) == 0 ? 54 : 53;
-    return std::bit_cast<double>((bits & EXPONENT) - (steps << 52));
+    return runtime::bit_cast<double>((bits & EXPONENT) - (steps << 52));
 }
 
 // The double nearest the exact value, if certain. hi + lo need not be normalized; the
@@ -70,13 +71,13 @@ inline std::optional<double> rounded(double hi, double lo, double error)
 // to the caller (nothing is returned).
 inline std::optional<double> rounded_scaled(double hi, double lo, double error, int scale)
 {
-    const auto biased = static_cast<int>((std::bit_cast<std::uint64_t>(hi) >> 52) & 0x7ff);
+    const auto biased = static_cast<int>((runtime::bit_cast<std::uint64_t>(hi) >> 52) & 0x7ff);
     if (biased + scale > 2046) return std::nullopt;
     if (biased + scale >= 2) {  // normal also once rounded, which moves hi by one binade at most
         const std::optional<double> result = rounded(hi, lo, error);
         if (!result) return std::nullopt;
-        return std::bit_cast<double>(std::bit_cast<std::uint64_t>(*result) +
-                                     (static_cast<std::uint64_t>(scale) << 52));
+        return runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(*result) +
+                                         (static_cast<std::uint64_t>(scale) << 52));
     }
     // Near or below 2^-1022: the result is a multiple of 2^-1074, that is of quantum =
     // 2^(-1074 - scale) before the scaling, hi's own last place or a multiple of it. Beside

@@ -46,11 +46,11 @@
 // Small arguments: for |x| < 2^-27, x^3/3 and x^2/2 are below a quarter of the spacing
 // next to x and next to 1, so sin x and tan x round to x and cos x to 1; the sign of a zero
 // is kept.
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 
 #include "runtime/elementary/double_double.hpp"
@@ -133,7 +133,7 @@ struct Remainder {
 // follows the quadrant, which a processor cannot predict.
 double negated_if(double x, unsigned negative)
 {
-    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(x) ^ (std::uint64_t{negative} << 63));
+    return runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(x) ^ (std::uint64_t{negative} << 63));
 }
 
 // sin(i h + r) (cosine = 0) or cos(i h + r) (cosine = 1), the one chosen by index rather
@@ -215,7 +215,7 @@ double sin(double x)
         return x - x;
     if (ax < SMALL)
         return x;
-    return sine_or_cosine<Function::sin>(ax, std::bit_cast<std::uint64_t>(x) >> 63);
+    return sine_or_cosine<Function::sin>(ax, runtime::bit_cast<std::uint64_t>(x) >> 63);
 }
 
 double cos(double x)
@@ -235,7 +235,7 @@ double tan(double x)
         return x - x;
     if (ax < SMALL)
         return x;
-    return tangent(ax, std::bit_cast<std::uint64_t>(x) >> 63);
+    return tangent(ax, runtime::bit_cast<std::uint64_t>(x) >> 63);
 }
 
 }  // namespace runtime::correctly_rounded

@@ -32,6 +32,7 @@
 #include <bit>
 #include <cstring>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/double_double.hpp"
 #include "runtime/elementary/rounding.hpp"
 
@@ -60,7 +61,7 @@ std::uint32_t bits32(const std::uint32_t* p, int count, int pos)
 template <int N>
 int multiply_by_two_over_pi(double ax, std::uint32_t* fraction, int count, int grid_bits)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(ax);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(ax);
     const int biased = static_cast<int>(bits >> 52);
     std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
     int e = biased - 1075;

@@ -3,6 +3,8 @@
 
 #include <bit>
 
+#include "runtime/bit_cast.hpp"
+
 namespace runtime::correctly_rounded {
 namespace {
 
@@ -35,7 +37,7 @@ WideFloat WideFloat::normalized(bool negative, int exponent, const std::uint32_t
 
 WideFloat::WideFloat(double x)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
+    const std::uint64_t bits = runtime::bit_cast<std::uint64_t>(x);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     std::uint64_t significand = bits & 0x000fffffffffffff;
     if (biased == 0 && significand == 0) return;
@@ -66,10 +68,10 @@ double WideFloat::to_double() const
     if (is_zero()) return 0.0;
     const std::uint64_t sign = negative_ ? std::uint64_t{1} << 63 : 0;
     const int e = exponent_ - 1;  // |value| in [2^e, 2^(e + 1))
-    if (e > 1023) return std::bit_cast<double>(sign | 0x7ff0000000000000);
+    if (e > 1023) return runtime::bit_cast<double>(sign | 0x7ff0000000000000);
     // Kept: 53 bits, or fewer where the result is subnormal (its last place 2^-1074).
     const int keep = e >= -1022 ? 53 : e + 1075;
-    if (keep < 0) return std::bit_cast<double>(sign);
+    if (keep < 0) return runtime::bit_cast<double>(sign);
     const std::uint64_t top = static_cast<std::uint64_t>(limbs_[LIMBS - 1]) << 32 | limbs_[LIMBS - 2];
     bool sticky = false;
     for (int i = 0; i < LIMBS - 2; ++i) sticky = sticky || limbs_[i] != 0;
@@ -77,14 +79,15 @@ double WideFloat::to_double() const
     const bool round = (top >> (63 - keep)) & 1;
     sticky = sticky || (top & ((std::uint64_t{1} << (63 - keep)) - 1)) != 0;
     if (round && (sticky || (kept & 1))) ++kept;
-    if (keep < 53) return std::bit_cast<double>(sign | kept);  // 2^52 is the least normal
+    if (keep < 53) return runtime::bit_cast<double>(sign | kept);  // 2^52 is the least normal
     int biased = e + 1023;
     if (kept == std::uint64_t{1} << 53) {
         kept >>= 1;
         ++biased;
-        if (biased > 2046) return std::bit_cast<double>(sign | 0x7ff0000000000000);
+        if (biased > 2046) return runtime::bit_cast<double>(sign | 0x7ff0000000000000);
     }
-    return std::bit_cast<double>(sign | ((static_cast<std::uint64_t>(biased - 1) << 52) + kept));
+    return runtime::bit_cast<double>(sign |
+                                     ((static_cast<std::uint64_t>(biased - 1) << 52) + kept));
 }
 
 DoubleDouble WideFloat::to_double_double() const

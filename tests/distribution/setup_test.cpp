@@ -68,10 +68,17 @@ void PrintTo(const SetupCase& c, std::ostream* os) { *os << c.name; }
 
 void for_running(Tools& t) { t.with("c++", COMPILER_OK).cmake("3.25.1").with("ninja", "exit 0"); }
 
-void for_testing(Tools& t)
+void for_testing_natively(Tools& t)
 {
     for_running(t);
     t.with("clang++", COMPILER_OK).with("xmllint", "exit 0").with("groff", "exit 0");
+}
+
+// node finds Debian's acorn only where NODE_PATH names its folder.
+void for_testing(Tools& t)
+{
+    for_testing_natively(t);
+    t.with("em++", "exit 0").with("node", "[[ $NODE_PATH == /usr/share/nodejs* ]]");
 }
 
 const SetupCase CASES[] = {
@@ -142,6 +149,16 @@ const SetupCase CASES[] = {
      1,
      {"C++20 compiler"},
      {"Ninja"}},
+    {"no_fast_float",
+     "run",
+     [](Tools& t) {
+         for_running(t);
+         t.with("c++",
+                "while read -r line; do [[ $line == *fast_float* ]] && exit 1; done; exit 0");
+     },
+     1,
+     {"fast_float", "libfast-float-dev"},
+     {"Ninja", "CMake", "C++20"}},
     {"no_compiler",
      "run",
      [](Tools& t) { t.cmake("3.25.1").with("ninja", "exit 0"); },
@@ -173,6 +190,21 @@ const SetupCase CASES[] = {
      1,
      {"clang++", "xmllint", "groff"},
      {"GoogleTest", "C++20", "Ninja"}},
+    {"webassembly_tools_missing",
+     "test",
+     for_testing_natively,
+     1,
+     {"emscripten (em++)", "node", "nodejs", "acorn"},
+     {"clang++", "xmllint", "GoogleTest"}},
+    {"acorn_missing",
+     "test",
+     [](Tools& t) {
+         for_testing(t);
+         t.with("node", "[[ $* != *acorn* ]]");
+     },
+     1,
+     {"acorn for node", "node-acorn"},
+     {"emscripten (em++)", "nodejs"}},
     {"libfuzzer_missing",
      "test",
      [](Tools& t) {

@@ -27,6 +27,10 @@ TEST(ParseRecord, AcceptsIntegerRealRealAndNothingElse) {
         {"\t7\t\t1.5   \t-2  ", {7, 1.5, -2.0}},
         {"         12                 Infinity                -Infinity", {12, inf, -inf}},
         {"13 NaN NaN", {13, nan, nan}},
+        {"14 4.9406564584124654e-324 -2.2250738585072014e-308",
+         {14, std::numeric_limits<double>::denorm_min(), -std::numeric_limits<double>::min()}},
+        {"15 1.7976931348623157e+308 9007199254740993",
+         {15, std::numeric_limits<double>::max(), 9007199254740992.0}},
     };
     for (const auto& [line, expected] : accepted) {
         const auto record = parse_record(line);
@@ -34,8 +38,10 @@ TEST(ParseRecord, AcceptsIntegerRealRealAndNothingElse) {
         EXPECT_EQ(record->step, expected.step) << line;
         EXPECT_TRUE(same(record->x, expected.x) && same(record->third_item, expected.third_item)) << line;
     }
-    for (const char* line : {"", "   ", "1 2.0", "1 2.0 3.0 4.0", "1.0 2.0 3.0", "x 2.0 3.0", "1 2.0x 3.0",
-                             "1 2.0 3.0;", "1 2,5 3.0", "Startwert=   4.0000000000000000e+00"}) {
+    for (const char* line :
+         {"", "   ", "1 2.0", "1 2.0 3.0 4.0", "1.0 2.0 3.0", "x 2.0 3.0", "1 2.0x 3.0",
+          "1 2.0 3.0;", "1 2,5 3.0", "Startwert=   4.0000000000000000e+00", "1 1e999 3.0",
+          "1 2.0 -1e-400", "1 0x1p3 3.0", "1 +2.0 3.0"}) {
         EXPECT_FALSE(parse_record(line)) << '"' << line << '"';
     }
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -27,6 +28,18 @@ TEST(SystemReason, CommonCausesInGermanOthersAsTheSystemSaysThem)
               std::string(std::strerror(EXDEV)) + " (EXDEV)");
     EXPECT_EQ(system_reason(Language::english, ENOSPC),
               std::string(std::strerror(ENOSPC)) + " (ENOSPC)");
+}
+
+TEST(SystemReason, ErrnoNamesAsGlibcSaysThem)
+{
+    int named = 0;
+    for (int error = 1; error < 200; ++error) {
+        const std::string_view name = runtime::errno_name(error);
+        if (name.empty()) continue;
+        ++named;
+        EXPECT_EQ(name, strerrorname_np(error));
+    }
+    EXPECT_GE(named, 38);
 }
 
 }  // namespace
