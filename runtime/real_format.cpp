@@ -116,7 +116,7 @@ Decimal cut(const Decimal& d, int keep, bool up)
         if (i >= 0) {
             ++r.digits[static_cast<std::size_t>(i)];
         } else {  // 99.9 becomes 100, or a cut before the first digit becomes its unit
-            r.digits = "1";
+            r.digits.assign(1, '1');
             r.exponent = d.exponent + 1;
         }
     }
