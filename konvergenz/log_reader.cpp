@@ -181,8 +181,54 @@ bool LogReader::read_line(std::string_view& line, std::size_t limit)
     }
 }
 
+// A step record read straight from the buffer, each character looked at once: the
+// blanks are passed over, the numbers read where they stand, and the line end is found
+// where the last number ends. Only a line that is plainly well formed and lies wholly in
+// the buffer is taken; anything else (a line over the buffer's end, a bad item, a CR
+// that is not part of CR LF, a step out of turn) is left for the careful reading below,
+// which accepts the same lines and words what is wrong.
+bool LogReader::read_record_in_one_pass(LogRecord& record)
+{
+    const char* const first = buffer_.get() + begin_;
+    const char* const last = buffer_.get() + end_;
+    const auto past_blanks = [last](const char* p) {
+        while (p != last && is_blank(*p)) ++p;
+        return p;
+    };
+    // Each item must end at a blank or at the line end.
+    const auto item_ends = [last](const char* p) {
+        return p != last && (is_blank(*p) || *p == '\n' || *p == '\r');
+    };
+    // The step number: digits alone, at most as many as max_step has, so that no sum
+    // overflows; a sign or a longer number is the careful reading's.
+    const char* const step_first = past_blanks(first);
+    const char* after_step = step_first;
+    long long step = 0;
+    while (after_step != last && *after_step >= '0' && *after_step <= '9' &&
+           after_step - step_first < 10) {
+        step = step * 10 + (*after_step++ - '0');
+    }
+    if (after_step == step_first || !item_ends(after_step) || step != next_step_ || step > max_step)
+        return false;
+    const char* p = past_blanks(after_step);
+    const auto [after_x, x_error] = runtime::read_real(p, last, record.x);
+    if (x_error != std::errc{} || after_x == p || !item_ends(after_x)) return false;
+    p = past_blanks(after_x);
+    const auto [after_third, third_error] = runtime::read_real(p, last, record.third_item);
+    if (third_error != std::errc{} || after_third == p || !item_ends(after_third)) return false;
+    p = past_blanks(after_third);
+    if (p != last && *p == '\r') ++p;
+    if (p == last || *p != '\n' || static_cast<std::size_t>(p - first) > max_line) return false;
+    record.step = step;
+    begin_ += static_cast<std::size_t>(p + 1 - first);
+    ++line_number_;
+    ++next_step_;
+    return true;
+}
+
 bool LogReader::next(LogRecord& record)
 {
+    if (read_record_in_one_pass(record)) return true;
     std::string_view line;
     if (!read_line(line)) {
         check_unchanged();

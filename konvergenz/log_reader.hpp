@@ -78,6 +78,7 @@ private:
     void check_unchanged() const;
     [[noreturn]] void fail_on_long_line(std::string_view head, std::size_t limit) const;
     bool read_line(std::string_view& line, std::size_t limit = max_line);
+    bool read_record_in_one_pass(LogRecord& record);
     std::size_t fill();
 
     std::filesystem::path path_;

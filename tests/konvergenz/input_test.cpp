@@ -132,6 +132,42 @@ TEST(LogReader, StepsCountFromZeroByOneWithinTheStepCounter)
     }
 }
 
+// A record is read in one pass where it is plainly well formed; every line that is not
+// must come out as the careful reading words it, and odd but valid ones must be taken.
+TEST(LogReader, EachLineIsTakenOrRefusedAsTheCarefulReadingDoes)
+{
+    struct Case {
+        const char* name;
+        std::string line;   // the first record line, after the header
+        const char* error;  // "" where the line is taken as step 0, x = 1.5, -2.5
+    };
+    const Case cases[] = {
+        {"tabs and CR LF", "\t0\t1.5\t-2.5\t\r\n", ""},
+        {"leading zeros past ten digits", "000000000000 1.5 -2.5\n", ""},
+        {"blank between CR and LF", "0 1.5 -2.5\r \n", "Zeilenende nur aus CR"},
+        {"CR inside the line", "0 1.5\r -2.5\n", "Zeilenende nur aus CR"},
+        {"plus sign on the step", "+0 1.5 -2.5\n", "keine Schrittzeile"},
+        {"exponent without digits", "0 1.5e -2.5\n", "keine Schrittzeile"},
+        {"letter after a number", "0 1.5x -2.5\n", "keine Schrittzeile"},
+        {"fourth item", "0 1.5 -2.5 7\n", "keine Schrittzeile"},
+        {"hexadecimal step", "0x0 1.5 -2.5\n", "keine Schrittzeile"},
+        {"step and real run together", "01.5 -2.5\n", "keine Schrittzeile"},
+        {"two reals run together", "0 1.5-2.5\n", "keine Schrittzeile"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Outcome read = read_log(header + '\n' + c.line);
+        if (*c.error == '\0') {
+            EXPECT_EQ(read.error, "");
+            ASSERT_EQ(read.records.size(), 1u);
+            EXPECT_EQ(read.records[0].x, 1.5);
+            EXPECT_EQ(read.records[0].third_item, -2.5);
+        } else {
+            EXPECT_TRUE(contains(read.error, std::string("Zeile 2: ") + c.error)) << read.error;
+        }
+    }
+}
+
 TEST(LogReader, RejectsOverlongLinesAndLineEndsOfCarriageReturnsAlone)
 {
     const std::string blanks(256 - 5, ' ');
