@@ -3,7 +3,8 @@
 // often each took its slow path: the functions' sources are compiled into this program
 // again with ELEMENTARY_COUNT_SLOW_PATHS, which the programs never define.
 //
-//   elementary_verify [COUNT [SEED [FUNCTION...]]]     (default: 100000000, 1, every one)
+//   elementary_verify [COUNT [SEED [FUNCTION...]]]     (default: 100000000, 1, every one;
+//                                                     pow on random pairs of arguments)
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/elementary/correctly_rounded.hpp"
 #include "tests/support/mpfr_oracle.hpp"
 
 namespace {
@@ -21,7 +23,7 @@ namespace {
 constexpr int THREADS = 2;
 constexpr std::size_t MOST_FUNCTIONS = 32;
 
-std::atomic<std::uint64_t> slow_paths[MOST_FUNCTIONS];
+std::atomic<std::uint64_t> slow_paths[MOST_FUNCTIONS + 1];  // the last for pow
 std::atomic<std::uint64_t> mismatches{0};
 
 void check(const test_support::OracleFunction& f, std::uint64_t count, std::uint64_t seed)
@@ -36,6 +38,18 @@ void check(const test_support::OracleFunction& f, std::uint64_t count, std::uint
     }
 }
 
+void check_power(std::uint64_t count, std::uint64_t seed)
+{
+    test_support::ArgumentSampler sampler(seed);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const auto [x, y] = test_support::random_power_arguments(sampler);
+        const double ours = runtime::correctly_rounded::pow(x, y);
+        const double want = test_support::mpfr_power_rounded(x, y);
+        if (!test_support::same_bits(ours, want) && mismatches.fetch_add(1) < 20)
+            std::printf("mismatch: pow(%a, %a) = %a, MPFR %a\n", x, y, ours, want);
+    }
+}
+
 }  // namespace
 
 namespace runtime::correctly_rounded {
@@ -43,6 +57,7 @@ namespace runtime::correctly_rounded {
 void count_slow_path(const char* function)
 {
     const auto& functions = test_support::oracle_functions();
+    if (std::strcmp(function, "pow") == 0) slow_paths[MOST_FUNCTIONS].fetch_add(1, std::memory_order_relaxed);
     for (std::size_t i = 0; i < functions.size() && i < MOST_FUNCTIONS; ++i)
         if (std::strcmp(functions[i].name, function) == 0)
             slow_paths[i].fetch_add(1, std::memory_order_relaxed);
@@ -56,28 +71,33 @@ int main(int argc, char** argv)
     const std::uint64_t seed = argc > 2 ? std::strtoull(argv[2], nullptr, 10) : 1;
     const auto& functions = test_support::oracle_functions();
     int failed = 0;
-    for (std::size_t index = 0; index < functions.size(); ++index) {
-        const test_support::OracleFunction& f = functions[index];
+    // Runs `work` for one function in THREADS threads and reports its counts.
+    const auto verify = [&](const char* name, std::size_t counter, auto work) {
         bool wanted = argc <= 3;
-        for (int a = 3; a < argc; ++a) wanted = wanted || std::strcmp(argv[a], f.name) == 0;
-        if (!wanted) continue;
+        for (int a = 3; a < argc; ++a) wanted = wanted || std::strcmp(argv[a], name) == 0;
+        if (!wanted) return;
         mismatches = 0;
         const auto start = std::chrono::steady_clock::now();
         std::vector<std::thread> workers;
         for (int t = 0; t < THREADS; ++t) {
             const std::uint64_t share = count / THREADS + (t < static_cast<int>(count % THREADS));
-            workers.emplace_back(check, std::cref(f), share,
+            workers.emplace_back(work, share,
                                  seed * 0x100000001b3 + static_cast<std::uint64_t>(t) * (std::uint64_t{1} << 56));
         }
         for (std::thread& worker : workers) worker.join();
         const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
-        const std::uint64_t slow = slow_paths[index].load();
+        const std::uint64_t slow = slow_paths[counter].load();
         std::printf("%s: %llu arguments in %.0f s, %llu mismatches, slow path %llu times (%.2g)\n",
-                    f.name, static_cast<unsigned long long>(count), seconds.count(),
+                    name, static_cast<unsigned long long>(count), seconds.count(),
                     static_cast<unsigned long long>(mismatches.load()),
                     static_cast<unsigned long long>(slow),
                     static_cast<double>(slow) / static_cast<double>(count));
         failed += mismatches.load() != 0;
+    };
+    for (std::size_t index = 0; index < functions.size(); ++index) {
+        const test_support::OracleFunction& f = functions[index];
+        verify(f.name, index, [&f](std::uint64_t share, std::uint64_t s) { check(f, share, s); });
     }
+    verify("pow", MOST_FUNCTIONS, check_power);
     return failed == 0 ? 0 : 1;
 }

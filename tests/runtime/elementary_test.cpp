@@ -245,26 +245,12 @@ TEST(HardCases, LieNearAMidpointAndMatchMpfr)
 
 // ---- The real power, of two arguments -----------------------------------------------
 
-// Random pairs: x over every binade, near 1 too, with y such that y log x spans the range
-// where x^y is neither 0 nor infinite; and negative x with integer y.
-std::pair<double, double> random_power_arguments(test_support::ArgumentSampler& random)
-{
-    static const std::vector<test_support::ArgumentRange> ANY = {{0, -1074, 1023, false}};
-    static const std::vector<test_support::ArgumentRange> NEAR_ONE = {{1, -53, -1, true}};
-    static const std::vector<test_support::ArgumentRange> FRACTION = {{0, -60, 0, true}};
-    const std::uint64_t kind = random.bits() % 3;
-    const double x = random.next(kind == 1 ? NEAR_ONE : ANY);
-    const double y = random.next(FRACTION) * 740 / std::abs(std::log(x));
-    if (kind < 2) return {x, y};
-    return {-x, std::nearbyint(y)};
-}
-
 TEST(Power, RandomArgumentsMatchMpfrBitForBit)
 {
     test_support::ArgumentSampler random(21);
     int mismatches = 0;
     for (int i = 0; i < 1'000'000; ++i) {
-        const auto [x, y] = random_power_arguments(random);
+        const auto [x, y] = test_support::random_power_arguments(random);
         const double ours = cr::pow(x, y);
         const double want = test_support::mpfr_power_rounded(x, y);
         if (!same_bits(ours, want) && ++mismatches <= 10)

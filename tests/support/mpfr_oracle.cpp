@@ -193,4 +193,16 @@ double ArgumentSampler::next(const std::vector<ArgumentRange>& domain)
     return range.center + (range.both_signs && (random >> 63) ? -magnitude : magnitude);
 }
 
+std::pair<double, double> random_power_arguments(ArgumentSampler& random)
+{
+    static const std::vector<ArgumentRange> ANY = {{0, -1074, 1023, false}};
+    static const std::vector<ArgumentRange> NEAR_ONE = {{1, -53, -1, true}};
+    static const std::vector<ArgumentRange> FRACTION = {{0, -60, 0, true}};
+    const std::uint64_t kind = random.bits() % 3;
+    const double x = random.next(kind == 1 ? NEAR_ONE : ANY);
+    const double y = random.next(FRACTION) * 740 / std::abs(std::log(x));
+    if (kind < 2) return {x, y};
+    return {-x, std::nearbyint(y)};
+}
+
 }  // namespace test_support

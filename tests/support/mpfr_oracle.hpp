@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "runtime/elementary/wide_float.hpp"
@@ -70,5 +71,9 @@ public:
 private:
     std::uint64_t state_;
 };
+
+// Random pairs for pow: x over every binade, near 1 too, with y such that y log x spans
+// the range where x^y is neither 0 nor infinite; and negative x with integer y.
+std::pair<double, double> random_power_arguments(ArgumentSampler& random);
 
 }  // namespace test_support
