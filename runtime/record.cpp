@@ -81,13 +81,11 @@ Record& Record::text(std::string_view text)
 }
 
 // The digits from the field's right end leftwards, two at a time, after blanks over the
-// whole field: no text between, as every step writes one.
-Record& Record::integer(std::int32_t value)
+// whole field.
+char* integer_field(char* out, std::int32_t value)
 {
-    assert(length_ + INTEGER_WIDTH <= CAPACITY);
-    char* const field = buffer_.data() + length_;
-    std::memset(field, ' ', INTEGER_WIDTH);
-    char* digit = field + INTEGER_WIDTH;
+    std::memset(out, ' ', INTEGER_WIDTH);
+    char* digit = out + INTEGER_WIDTH;
     // In unsigned arithmetic, where -2^31 has a magnitude too.
     auto magnitude = static_cast<std::uint32_t>(value);
     if (value < 0) magnitude = 0u - magnitude;
@@ -97,7 +95,13 @@ Record& Record::integer(std::int32_t value)
     else
         *--digit = static_cast<char>('0' + magnitude);
     if (value < 0) *--digit = '-';
-    end_at(field + INTEGER_WIDTH);
+    return out + INTEGER_WIDTH;
+}
+
+Record& Record::integer(std::int32_t value)
+{
+    assert(length_ + INTEGER_WIDTH <= CAPACITY);
+    end_at(integer_field(buffer_.data() + length_, value));
     return *this;
 }
 

@@ -60,6 +60,10 @@ private:
     std::size_t length_ = 0;
 };
 
+// An integer as a record writes it: right-aligned in INTEGER_WIDTH characters at `out`;
+// returns out + INTEGER_WIDTH.
+char* integer_field(char* out, std::int32_t value);
+
 // A 64-bit real as a record writes it: right-aligned in REAL64_WIDTH characters at `out`,
 // which have room for them; returns out + REAL64_WIDTH.
 char* real64_field(char* out, double value);

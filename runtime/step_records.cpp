@@ -1,22 +1,11 @@
 #include "runtime/step_records.hpp"
 
-#include <charconv>
 #include <cstring>
 
+#include "runtime/bit_cast.hpp"
 #include "runtime/console.hpp"
 
 namespace runtime {
-namespace {
-
-std::uint64_t bits_of(double value)
-{
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-}  // namespace
-
 StepRecords::StepRecords(LogFile& log, First first)
     : log_(log), console_(console::channel()), first_(first)
 {
@@ -24,11 +13,7 @@ StepRecords::StepRecords(LogFile& log, First first)
 
 void StepLine::count_from(std::int32_t step)
 {
-    char digits[INTEGER_WIDTH];
-    const auto end = std::to_chars(digits, digits + sizeof digits, step).ptr;
-    const std::size_t length = static_cast<std::size_t>(end - digits);
-    std::memset(line_, ' ', INTEGER_WIDTH - length);
-    std::memcpy(line_ + INTEGER_WIDTH - length, digits, length);
+    integer_field(line_, step);
     counted_ = step;
 }
 
@@ -43,8 +28,8 @@ void StepLine::count_up()
 
 void StepLine::put_values(double a, double b)
 {
-    const std::uint64_t a_bits = bits_of(a);
-    const std::uint64_t b_bits = bits_of(b);
+    const std::uint64_t a_bits = bit_cast<std::uint64_t>(a);
+    const std::uint64_t b_bits = bit_cast<std::uint64_t>(b);
     char* const a_text = line_ + A;
     char* const b_text = line_ + B;
     const bool keep_a = shown_ && a_bits == a_bits_;
