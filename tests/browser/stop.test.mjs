@@ -1,0 +1,61 @@
+// "Anhalten" during a long run: the fixed-point iteration from 900 takes four million
+// steps. The run must end within a second of the click, keep what it has shown, and
+// offer the log it had written so far: whole records only, each the native program's.
+import assert from 'node:assert/strict';
+import { after, before, test } from 'node:test';
+
+import * as h from './harness.mjs';
+
+const LONG_RUN = { values: { 'fixpunkt-x0': '900' }, methods: ['fixpunkt'] };
+
+let browser;
+before(async () => { browser = await h.launch(); });
+after(async () => { await browser?.close(); });
+
+test('Anhalten ends a long run within a second and keeps its whole records', async (t) => {
+    const page = await h.open(browser);
+    try {
+        await h.fill(page, LONG_RUN.values, LONG_RUN.methods);
+        const values = await h.form(page);
+        await page.click('#rechnen');
+        // Running, with steps counted, and Rechnen closed meanwhile.
+        await page.waitForSelector('#ergebnis-fixpunkt pre', { timeout: 30000 });
+        await new Promise((resolve) => setTimeout(resolve, 1000));
+        assert.equal(await h.state(page), 'läuft');
+        assert.equal(await page.$eval('#rechnen', (b) => b.disabled), true);
+
+        const clicked = performance.now();
+        await page.click('#anhalten');
+        assert.equal(await h.ended(page, 5000), 'angehalten');
+        const took = performance.now() - clicked;
+        t.diagnostic(`stopped ${Math.round(took)} ms after Anhalten`);
+        assert.ok(took < 1000, `the run went on for ${Math.round(took)} ms`);
+
+        assert.deepEqual(await page.evaluate(() => ({
+            rechnen: document.getElementById('rechnen').disabled,
+            anhalten: document.getElementById('anhalten').disabled
+                || document.getElementById('anhalten').offsetParent === null,
+        })), { rechnen: false, anhalten: true });
+        assert.ok((await h.text(page, '#ergebnis-fixpunkt pre'))?.trim(),
+            'the steps shown so far are gone');
+
+        const log = await h.download_digest(page, 'log-fixpunkt');
+        assert.ok(log, 'no log-fixpunkt after the stop');
+        assert.equal(log.last, 0x0a, 'the log ends inside a record');
+        assert.ok(log.lines > 2, `only ${log.lines} lines kept`);
+        assert.ok(log.lines < 4000000, 'the run was not stopped');
+        t.diagnostic(`${log.lines} lines kept`);
+
+        // The same steps natively, limited to as many as the page's log holds.
+        const native = h.native({ ...values, values: { ...values.values,
+            'max-schritte': String(log.lines) } }, false);
+        const whole = native.logs[log.name];
+        assert.ok(whole, `quarlen writes no ${log.name}`);
+        assert.ok(whole.length >= log.size, 'the page kept more than quarlen writes');
+        assert.equal(log.sha256, h.sha256(whole.subarray(0, log.size)),
+            'the kept records are not the start of quarlen\'s log');
+        assert.deepEqual(page.errors, []);
+    } finally {
+        await page.close();
+    }
+});
