@@ -3,8 +3,12 @@
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
-// With NODERAWFS the standard streams are node's own descriptors 0, 1 and 2.
-EM_JS(int, node_isatty, (int fd), { return require('tty').isatty(fd) ? 1 : 0; });
+// With NODERAWFS the standard streams are node's own descriptors 0, 1 and 2. In a
+// browser nothing is a terminal, and node's modules are not there to ask.
+EM_JS(int, node_isatty, (int fd), {
+    if (typeof process != 'object' || !process.versions || !process.versions.node) return 0;
+    return require('tty').isatty(fd) ? 1 : 0;
+});
 #else
 #include <unistd.h>
 #endif

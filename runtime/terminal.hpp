@@ -1,5 +1,6 @@
 // Whether a standard stream is a terminal. Under node, emscripten's own isatty says yes
-// for every standard stream, a file or a pipe too, so node is asked instead.
+// for every standard stream, a file or a pipe too, so node is asked instead; in a browser
+// none is.
 #pragma once
 
 namespace runtime {

@@ -1,0 +1,403 @@
+// The page: reads the form, runs quarlen and konvergenz in a worker (worker.js) and shows
+// what they write. Nothing here computes a number; it only sorts the programs' lines.
+//
+// document.body.dataset.zustand tells where the page stands, for people and for tests:
+//   "lädt"        the programs are being unpacked
+//   "bereit"      no run yet; the form can be used
+//   "läuft"       a run is going on ("Rechnen" disabled, "Anhalten" enabled)
+//   "fertig"      quarlen and konvergenz have ended; results, downloads and chart are shown
+//                 (document.body.dataset.status holds quarlen's exit status, 0 or 1)
+//   "angehalten"  "Anhalten" ended the run; the records and logs so far are shown
+//   "abgelehnt"   quarlen refused the input; its message is in #meldung, nothing ran
+//   "fehler"      the worker failed; the reason is in #meldung
+'use strict';
+
+// quarlen's methods in its order: the -m name, the title quarlen gives it, its log, and
+// which values it asks for (a bracketing method the interval, shared by all three).
+const METHODS = [
+    {name: 'bisektion', title: 'Bisektion', log: 'bisec_f1.dat', asks: 'intervall'},
+    {name: 'regula-falsi', title: 'Regula falsi', log: 'regfa_f1.dat', asks: 'intervall'},
+    {name: 'illinois', title: 'Illinois-Verfahren', log: 'illin_f1.dat', asks: 'intervall'},
+    {name: 'newton', title: 'Newton-Verfahren', log: 'newto_f1.dat', asks: 'newton'},
+    {name: 'sekante', title: 'Sekantenverfahren', log: 'sekan_f1.dat', asks: 'sekante'},
+    {name: 'fixpunkt', title: 'Fixpunktiteration', log: 'fixpk_f1.dat', asks: 'fixpunkt'},
+    {name: 'steffensen', title: 'Steffensen-Verfahren', log: 'steff_f1.dat', asks: 'fixpunkt'},
+];
+// The values each group asks for: the fields, and the prompt lines quarlen writes.
+const ASKED = {
+    intervall: {fields: ['a', 'b'], prompts: 3},
+    newton: {fields: ['newton-x0'], prompts: 1},
+    sekante: {fields: ['sekante-x0', 'sekante-x1'], prompts: 3},
+    fixpunkt: {fields: ['fixpunkt-x0'], prompts: 1},
+};
+// The options, as quarlen names them, and their fields.
+const OPTIONS = [
+    ['f', '--funktion'], ['ableitung', '--ableitung'], ['g', '--fixpunkt'],
+    ['toleranz', '--toleranz'], ['max-schritte', '--max-schritte'],
+];
+const FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', 'a', 'b', 'newton-x0',
+                'sekante-x0', 'sekante-x1', 'fixpunkt-x0'];
+
+const $ = (id) => document.getElementById(id);
+const field = (id) => $(id).value;
+
+let worker = null;
+let run = null;        // the run going on or shown last
+let urls = [];         // object URLs of the shown downloads
+
+function setState(state)
+{
+    document.body.dataset.zustand = state;
+    const running = state === 'läuft';
+    $('rechnen').disabled = running || state === 'lädt';
+    $('anhalten').disabled = !running;
+}
+
+function say(text) { $('status').textContent = text; }
+
+function alertText(text) { $('meldung').textContent = text; }
+
+function ticked() { return METHODS.filter((m) => $(`m-${m.name}`).checked); }
+
+// ---- The fragment: the form's values verbatim, so that a link repeats a run. ----
+
+function saveFragment()
+{
+    const values = new URLSearchParams();
+    for (const id of FIELDS) values.set(id, field(id));
+    values.set('m', ticked().map((m) => m.name).join(','));
+    history.replaceState(null, '', `#${values}`);
+}
+
+function loadFragment()
+{
+    if (location.hash.length < 2) return;
+    const values = new URLSearchParams(location.hash.slice(1));
+    for (const id of FIELDS) {
+        if (values.has(id)) $(id).value = values.get(id);
+    }
+    if (values.has('m')) {
+        const names = values.get('m').split(',');
+        for (const m of METHODS) $(`m-${m.name}`).checked = names.includes(m.name);
+    }
+}
+
+// ---- Building the run from the form. ----
+
+// quarlen's command line and standard input: the options given, the ticked methods in
+// quarlen's order, and the values in the order quarlen asks for them. A missing value
+// is named, since quarlen would take the next line for it.
+function job(methods)
+{
+    const args = [];
+    for (const [id, option] of OPTIONS) {
+        if (field(id) !== '') args.push(`${option}=${field(id)}`);
+    }
+    args.push(`--verfahren=${methods.map((m) => m.name).join(',')}`);
+    const lines = [];
+    const asked = new Set();
+    const specs = [];
+    for (const m of methods) {
+        const first = !asked.has(m.asks);
+        asked.add(m.asks);
+        if (first) {
+            for (const id of ASKED[m.asks].fields) {
+                if (field(id).trim() === '') {
+                    return {missing: `Bitte einen Wert für „${$(id).labels[0].textContent}“ eingeben.`, id};
+                }
+                lines.push(field(id));
+            }
+        }
+        specs.push({name: m.name, prompts: first ? ASKED[m.asks].prompts : 0,
+                    bracketing: m.asks === 'intervall'});
+    }
+    return {args, stdin: lines.map((l) => `${l}\n`).join(''), methods: specs};
+}
+
+// ---- What the programs write, shown. ----
+
+function element(tag, attributes, text)
+{
+    const e = document.createElement(tag);
+    for (const [k, v] of Object.entries(attributes || {})) e.setAttribute(k, v);
+    if (text !== undefined) e.textContent = text;
+    return e;
+}
+
+function download(id, name, parts, type, label)
+{
+    const url = URL.createObjectURL(new Blob(parts, {type}));
+    urls.push(url);
+    return element('a', {id, href: url, download: name}, label);
+}
+
+function clearResults()
+{
+    for (const url of urls) URL.revokeObjectURL(url);
+    urls = [];
+    $('ergebnisse').replaceChildren();
+    $('vergleich').hidden = true;
+    for (const id of ['tabelle', 'konvergenz-meldung', 'diagramm', 'vergleich-links', 'verlauf']) {
+        $(id).replaceChildren();
+    }
+    alertText('');
+}
+
+// A section per method, filled as the lines come.
+function sections(methods)
+{
+    const list = $('ergebnisse');
+    const h = element('h2', {id: 'ergebnisse-titel'}, 'Die Schritte (quarlen)');
+    list.append(h, element('pre', {id: 'vorspann', class: 'konsole', hidden: ''}));
+    for (const m of methods) {
+        const s = element('section', {id: `ergebnis-${m.name}`, 'aria-labelledby': `titel-${m.name}`});
+        s.append(element('h3', {id: `titel-${m.name}`}, m.title),
+                 element('pre', {class: 'konsole kopf', tabindex: '0'}),
+                 element('p', {class: 'ausgelassen', hidden: ''}),
+                 element('pre', {class: 'konsole ende', tabindex: '0', hidden: ''}),
+                 element('div', {class: 'meldungen'}),
+                 element('p', {class: 'links'}));
+        list.append(s);
+    }
+}
+
+function lines(list) { return list.map((l) => `${l}\n`).join(''); }
+
+function showProgress(data)
+{
+    run.progress = data;
+    if (data.vorspann.length) {
+        $('vorspann').hidden = false;
+        $('vorspann').textContent = lines(data.vorspann);
+    }
+    data.verfahren.forEach((r, i) => {
+        if (!r) return;
+        run.reports[i] = r;
+        const s = $(`ergebnis-${r.name}`);
+        s.querySelector('.kopf').textContent = lines(r.head);
+        const left = r.lines - r.head.length - r.tail.length;
+        const gap = s.querySelector('.ausgelassen');
+        gap.hidden = left <= 0;
+        gap.textContent = left > 0 ? `… ${left.toLocaleString('de-DE')} Zeilen ausgelassen; das Protokoll enthält alle …` : '';
+        const end = s.querySelector('.ende');
+        end.hidden = r.tail.length === 0;
+        end.textContent = lines(r.tail);
+        const box = s.querySelector('.meldungen');
+        box.replaceChildren(...r.messages.map((text) => {
+            const p = element('p', {class: 'meldung'});
+            p.append(element('strong', {}, 'Meldung von quarlen: '), element('span', {class: 'text'}, text));
+            return p;
+        }));
+    });
+    const now = run.methods[data.laufend];
+    const report = run.reports[data.laufend];
+    if (now && run.state === 'läuft') {
+        say(`quarlen rechnet: ${now.title}, Schritt ${report ? report.steps : 0}`);
+    }
+}
+
+// A write into a log: appended, or, where quarlen wrote at an earlier place, put there.
+function logWrite(data)
+{
+    const log = run.logs[data.datei] || (run.logs[data.datei] = {parts: [], length: 0});
+    if (data.stelle !== log.length) {
+        const whole = new Uint8Array(Math.max(data.stelle, 0));
+        let at = 0;
+        for (const p of log.parts) {
+            whole.set(p.subarray(0, Math.max(0, Math.min(p.length, whole.length - at))), at);
+            at += p.length;
+            if (at >= whole.length) break;
+        }
+        log.parts = [whole];
+        log.length = whole.length;
+    }
+    log.parts.push(data.bytes);
+    log.length += data.bytes.length;
+}
+
+// The logs offered for download; `whole` cuts each at its last line end (after a stop).
+function offerLogs(whole)
+{
+    for (const m of run.methods) {
+        const log = run.logs[m.log];
+        if (!log) continue;
+        let parts = log.parts;
+        if (whole) {
+            const all = new Uint8Array(log.length);
+            let at = 0;
+            for (const p of parts) { all.set(p, at); at += p.length; }
+            parts = [all.subarray(0, all.lastIndexOf(10) + 1)];
+        }
+        $(`ergebnis-${m.name}`).querySelector('.links')
+            .append(download(`log-${m.name}`, m.log, parts, 'text/plain', `Protokoll ${m.log} herunterladen`));
+    }
+}
+
+function quarlenEnded(data)
+{
+    run.status = data.status;
+    document.body.dataset.status = String(data.status);
+    for (const m of run.methods) {
+        const s = $(`ergebnis-${m.name}`);
+        if (data.status === 1 && s.querySelector('.meldung')) {
+            s.classList.add('nicht-konvergiert');
+            for (const label of s.querySelectorAll('.meldung strong')) {
+                label.textContent = 'Nicht konvergiert: ';
+            }
+        }
+    }
+    offerLogs(false);
+    run.logs = {};
+    say(data.status === 0 ? 'quarlen ist fertig; konvergenz vergleicht die Verfahren …'
+                          : 'quarlen ist fertig (nicht jedes Verfahren hat konvergiert); konvergenz vergleicht die Verfahren …');
+}
+
+// konvergenz's chart, shown as its own SVG markup, without anything that could run.
+function inlineSvg(bytes)
+{
+    const doc = new DOMParser().parseFromString(new TextDecoder().decode(bytes), 'image/svg+xml');
+    const svg = doc.documentElement;
+    if (svg.nodeName !== 'svg') return null;
+    for (const e of svg.querySelectorAll('script, foreignObject')) e.remove();
+    for (const e of [svg, ...svg.querySelectorAll('*')]) {
+        for (const a of [...e.attributes]) {
+            if (/^on/i.test(a.name) || /^\s*javascript:/i.test(a.value)) e.removeAttribute(a.name);
+        }
+    }
+    svg.setAttribute('role', 'img');
+    return document.importNode(svg, true);
+}
+
+function konvergenzEnded(data)
+{
+    const decode = (b) => new TextDecoder().decode(b);
+    $('vergleich').hidden = false;
+    $('tabelle').textContent = decode(data.tabelle);
+    $('konvergenz-meldung').textContent = data.meldungen.trim();
+    const links = $('vergleich-links');
+    const chart = data.dateien['konvergenz.svg'];
+    if (chart) {
+        const svg = inlineSvg(chart);
+        if (svg) {
+            svg.setAttribute('aria-label', 'Konvergenzdiagramm: |f| je Schritt, logarithmisch');
+            $('diagramm').append(svg);
+        }
+        links.append(download('diagramm-svg', 'konvergenz.svg', [chart], 'image/svg+xml', 'Diagramm konvergenz.svg'), ' ');
+    }
+    if (data.csv.length) links.append(download('csv', 'konvergenz.csv', [data.csv], 'text/csv', 'Tabelle als CSV'), ' ');
+    const steps = data.dateien['verlauf.svg'];
+    if (steps) {
+        links.append(download('verlauf-svg', 'verlauf.svg', [steps], 'image/svg+xml', 'Die ersten Schritte: verlauf.svg'));
+        const svg = inlineSvg(steps);
+        if (svg) {
+            svg.setAttribute('aria-label', 'Die ersten Schritte jedes Verfahrens am Graphen');
+            $('verlauf').append(svg);
+        }
+    }
+    const seconds = ((performance.now() - run.started) / 1000).toFixed(1);
+    say(`Fertig nach ${seconds} s: quarlen endete mit Status ${run.status}, konvergenz mit Status ${data.status}.`);
+    finish('fertig');
+}
+
+function finish(state)
+{
+    run.state = state;
+    if (worker) worker.terminate();
+    worker = null;
+    setState(state);
+}
+
+function refuse(text)
+{
+    clearResults();
+    alertText(text);
+    say('Nichts gerechnet.');
+    finish('abgelehnt');
+}
+
+function start()
+{
+    if (worker) return;
+    saveFragment();
+    const methods = ticked();
+    const built = job(methods);
+    if (built.missing) {
+        refuse(built.missing);
+        $(built.id).focus();
+        return;
+    }
+    clearResults();
+    run = {methods, reports: [], logs: {}, state: 'läuft', started: performance.now()};
+    setState('läuft');
+    say('quarlen prüft die Eingaben …');
+    worker = new Worker(WORKER_URL);
+    worker.onmessage = (event) => {
+        const data = event.data;
+        if (run.state !== 'läuft') return;
+        switch (data.art) {
+        case 'abgelehnt': return refuse(data.text);
+        case 'beginn':
+            sections(methods);
+            return say('quarlen rechnet …');
+        case 'fortschritt': return showProgress(data);
+        case 'protokoll': return logWrite(data);
+        case 'quarlen-ende': return quarlenEnded(data);
+        case 'konvergenz': return konvergenzEnded(data);
+        default:
+            alertText(`Fehler im Worker: ${data.text}`);
+            return finish('fehler');
+        }
+    };
+    worker.onerror = (event) => {
+        alertText(`Fehler im Worker: ${event.message}`);
+        finish('fehler');
+    };
+    worker.postMessage({run: {quarlenWasm: QUARLEN_WASM, konvergenzWasm: KONVERGENZ_WASM, ...built}});
+}
+
+// Stopping ends the worker at once; what it has sent stays, the logs cut at their last
+// whole record.
+function stop()
+{
+    if (!worker || run.state !== 'läuft') return;
+    worker.terminate();
+    worker = null;
+    run.state = 'angehalten';
+    if (run.status !== undefined) {
+        say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
+    } else if (run.progress) {
+        offerLogs(true);
+        const i = Math.max(run.progress.laufend, 0);
+        const m = run.methods[i];
+        const r = run.reports[i];
+        say(`Angehalten: ${m ? m.title : 'quarlen'} nach ${r ? r.steps : 0} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
+        const s = m && $(`ergebnis-${m.name}`);
+        if (s) {
+            s.classList.add('angehalten');
+            s.querySelector('.meldungen').append(element('p', {class: 'meldung'}, `Angehalten nach ${r ? r.steps : 0} Schritten.`));
+        }
+    } else {
+        say('Angehalten, bevor quarlen rechnete.');
+    }
+    setState('angehalten');
+}
+
+const WORKER_URL = URL.createObjectURL(new Blob([WORKER_SOURCE], {type: 'text/javascript'}));
+
+$('eingabe').addEventListener('submit', (event) => {
+    event.preventDefault();
+    start();
+});
+// Enter runs from every control of the form, the checkboxes too.
+$('eingabe').addEventListener('keydown', (event) => {
+    if (event.key === 'Enter' && event.target instanceof HTMLInputElement) {
+        event.preventDefault();
+        start();
+    }
+});
+$('anhalten').addEventListener('click', stop);
+$('eingabe').addEventListener('input', saveFragment);
+window.addEventListener('hashchange', loadFragment);
+loadFragment();
+setState('bereit');
+say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');

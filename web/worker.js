@@ -1,0 +1,277 @@
+// The worker: runs quarlen, then konvergenz on quarlen's logs, each a fresh instance of
+// its WebAssembly module on an in-memory file system, and hands the page every byte the
+// programs write as it is written. createQuarlen and createKonvergenz are the modules'
+// factories, put before this script when the page assembles the worker.
+//
+// In:  {run: {quarlenWasm, konvergenzWasm (base64 of the gzipped modules), args, stdin,
+//             methods: [{name, prompts, bracketing}]}}
+// Out: {art: 'abgelehnt', text}                  quarlen refused the input; nothing ran
+//      {art: 'fortschritt', verfahren: [...]}    console lines per method (see Method)
+//      {art: 'protokoll', datei, stelle, bytes}  a write into a log, as quarlen made it
+//      {art: 'quarlen-ende', status, verfahren}
+//      {art: 'konvergenz', status, tabelle, csv, meldungen, dateien: {name: bytes}}
+//      {art: 'fehler', text}                     the worker itself failed
+'use strict';
+
+const HEAD_LINES = 500;
+const TAIL_LINES = 500;
+const FOLDER = '/lauf';
+
+async function decompress(base64)
+{
+    const packed = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Uint8Array(await new Response(stream).arrayBuffer());
+}
+
+// One run of a program: `args` as its command line, `stdin` as its standard input.
+// onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
+// position, bytes) each write to a file. Resolves to {status, fs}.
+async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
+{
+    const input = new TextEncoder().encode(stdin);
+    let next = 0;
+    let status = null;
+    const module = await factory({
+        noInitialRun: true,
+        instantiateWasm(imports, done) {
+            WebAssembly.instantiate(wasm, imports).then((instance) => done(instance));
+            return {};
+        },
+        stdin: () => (next < input.length ? input[next++] : null),
+        // Standard output and error get devices of their own, whose writes are taken
+        // whole below, before the device would see them byte by byte.
+        stdout: () => {},
+        stderr: () => {},
+        print: () => {},
+        printErr: () => {},
+        onExit: (code) => { status = code; },
+    });
+    const fs = module.FS;
+    fs.mkdir(FOLDER);
+    fs.chdir(FOLDER);
+    for (const [name, file] of Object.entries(files || {})) {
+        fs.writeFile(name, file.bytes, {canOwn: true});
+        fs.utime(name, file.time, file.time);
+    }
+    const write = fs.write;
+    fs.write = function (stream, buffer, offset, length, position, canOwn) {
+        if (stream.fd === 1 || stream.fd === 2) {
+            onOutput(stream.fd, new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
+            return length;
+        }
+        const written = write.call(this, stream, buffer, offset, length, position, canOwn);
+        if (onFile && fs.isFile(stream.node.mode)) {
+            const at = position === undefined ? stream.position - written : position;
+            onFile(stream.path, at,
+                   new Uint8Array(buffer.buffer, buffer.byteOffset + offset, written).slice());
+        }
+        return written;
+    };
+    try {
+        module.callMain(args);
+    } catch (e) {
+        if (status === null) throw e;
+    }
+    if (status === null) throw new Error('Das Programm endete ohne Exit-Status.');
+    return {status, fs};
+}
+
+// A file a program left in its folder, read from memory as it stands: the program has
+// ended, and its file system no longer opens files.
+function fileNode(fs, name)
+{
+    try {
+        return fs.lookupPath(`${FOLDER}/${name}`).node;
+    } catch (e) {
+        return null;  // not written
+    }
+}
+
+function contents(node) { return (node.contents || new Uint8Array(0)).subarray(0, node.usedBytes); }
+
+// Text written to a stream, collected whole.
+class Collected {
+    constructor() { this.parts = []; }
+    add(bytes) { this.parts.push(bytes); }
+    text() { return new TextDecoder().decode(concat(this.parts)); }
+}
+
+function concat(parts)
+{
+    const all = new Uint8Array(parts.reduce((n, p) => n + p.length, 0));
+    let at = 0;
+    for (const p of parts) { all.set(p, at); at += p.length; }
+    return all;
+}
+
+// A method's share of the console: its prompts, its records, its result line, and the
+// messages written while it ran. The first and last lines are kept; the rest counted.
+class Method {
+    constructor(spec) {
+        this.name = spec.name;
+        this.promptsLeft = spec.prompts;
+        this.bracketing = spec.bracketing;
+        this.head = [];
+        this.tail = [];
+        this.lines = 0;
+        this.steps = 0;
+        this.done = false;
+        this.messages = [];
+        this.changed = false;
+    }
+    add(line) {
+        if (this.head.length < HEAD_LINES) this.head.push(line);
+        else {
+            this.tail.push(line);
+            if (this.tail.length > 2 * TAIL_LINES) this.tail.splice(0, this.tail.length - TAIL_LINES);
+        }
+        this.lines += 1;
+        this.changed = true;
+    }
+    // Whether `line` belongs to this method; quarlen's order decides: its prompts, then
+    // records numbered from 0, then, for a bracketing method, one result line.
+    takes(line) {
+        if (this.done) return false;
+        if (this.promptsLeft > 0) {
+            this.promptsLeft -= 1;
+            return true;
+        }
+        const fields = line.trim().split(/\s+/);
+        if (fields.length === 3 && fields[0] === String(this.steps)) {
+            this.steps += 1;
+            return true;
+        }
+        if (this.bracketing && fields.length >= 2 && /^\d+$/.test(fields[1])) {
+            this.done = true;
+            return true;
+        }
+        this.done = true;
+        return false;
+    }
+    report() {
+        this.changed = false;
+        return {
+            name: this.name, lines: this.lines, steps: this.steps, head: this.head,
+            tail: this.tail.slice(-TAIL_LINES), messages: this.messages,
+        };
+    }
+}
+
+// Splits quarlen's standard output into lines and the lines among the methods; lines
+// before the first prompt (the functions typed) are the run's preamble.
+class Console {
+    constructor(specs) {
+        this.methods = specs.map((s) => new Method(s));
+        this.preamble = [];
+        this.current = -1;
+        this.rest = '';
+        this.decoder = new TextDecoder();
+        this.lastPost = 0;
+    }
+    output(bytes) {
+        const text = this.rest + this.decoder.decode(bytes, {stream: true});
+        let start = 0;
+        for (let end = text.indexOf('\n'); end >= 0; end = text.indexOf('\n', start)) {
+            this.line(text.slice(start, end));
+            start = end + 1;
+        }
+        this.rest = text.slice(start);
+    }
+    line(text) {
+        if (this.current < 0) {
+            if (!text.startsWith('Bitte')) return this.preamble.push(text);
+            this.current = 0;
+        }
+        while (this.current < this.methods.length) {
+            const method = this.methods[this.current];
+            if (method.takes(text)) return method.add(text);
+            this.current += 1;
+        }
+        this.preamble.push(text);  // nothing else is expected
+    }
+    // A message belongs to the method that wrote the last line, or to the first one that
+    // has written nothing yet.
+    message(bytes) {
+        const text = new TextDecoder().decode(bytes).replace(/\n$/, '');
+        const method = this.methods[Math.max(this.current, 0)];
+        if (method) { method.messages.push(...text.split('\n')); method.changed = true; }
+    }
+    post(force) {
+        const now = performance.now();
+        if (!force && now - this.lastPost < 100) return;
+        this.lastPost = now;
+        postMessage({
+            art: 'fortschritt',
+            laufend: this.current,
+            vorspann: this.preamble,
+            verfahren: this.methods.map((m) => (m.changed || force ? m.report() : null)),
+        });
+    }
+}
+
+async function run(job)
+{
+    const [quarlenWasm, konvergenzWasm] = await Promise.all([
+        decompress(job.quarlenWasm).then((b) => WebAssembly.compile(b)),
+        decompress(job.konvergenzWasm).then((b) => WebAssembly.compile(b)),
+    ]);
+
+    // Before anything runs, quarlen checks the command line (with no input it stops at
+    // its first prompt), then the numbers (with every method held to one step).
+    const checks = [[job.args, ''], [job.args.concat('--max-schritte=1'), job.stdin]];
+    for (const [args, stdin] of checks) {
+        const out = new Collected(), err = new Collected();
+        const result = await runProgram(createQuarlen, quarlenWasm, args, stdin,
+                                        (fd, b) => (fd === 1 ? out : err).add(b));
+        const refused = result.status === 2 && (stdin !== '' || !/^Bitte/m.test(out.text()));
+        if (refused) {
+            const lines = err.text().split('\n').filter((l) => l !== '');
+            return postMessage({art: 'abgelehnt', text: lines[lines.length - 1] || ''});
+        }
+    }
+
+    postMessage({art: 'beginn'});
+    const view = new Console(job.methods);
+    const result = await runProgram(createQuarlen, quarlenWasm, job.args, job.stdin, (fd, bytes) => {
+        if (fd === 1) view.output(bytes);
+        else view.message(bytes);
+        view.post(false);
+    }, (path, position, bytes) => {
+        postMessage({art: 'protokoll', datei: path.split('/').pop(), stelle: position, bytes},
+                    [bytes.buffer]);
+    });
+    view.post(true);
+    postMessage({art: 'quarlen-ende', status: result.status});
+
+    // konvergenz reads the logs as quarlen left them, times of change included.
+    const logs = {};
+    for (const name of result.fs.readdir(FOLDER)) {
+        if (!name.endsWith('.dat')) continue;
+        const node = fileNode(result.fs, name);
+        logs[name] = {bytes: contents(node), time: node.timestamp};
+    }
+    const table = await konvergenz(konvergenzWasm, [], logs, ['konvergenz.svg', 'verlauf.svg']);
+    const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], logs, []);
+    postMessage({
+        art: 'konvergenz', status: table.status, tabelle: table.out, csv: csv.out,
+        meldungen: table.err, dateien: table.files,
+    });
+}
+
+async function konvergenz(wasm, args, logs, outputs)
+{
+    const out = new Collected(), err = new Collected();
+    const result = await runProgram(createKonvergenz, wasm, args, '',
+                                    (fd, b) => (fd === 1 ? out : err).add(b), null, logs);
+    const files = {};
+    for (const name of outputs) {
+        const node = fileNode(result.fs, name);
+        if (node) files[name] = contents(node);
+    }
+    return {status: result.status, out: concat(out.parts), err: err.text(), files};
+}
+
+onmessage = (event) => {
+    run(event.data.run).catch((e) => postMessage({art: 'fehler', text: String(e && e.message || e)}));
+};
