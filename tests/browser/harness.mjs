@@ -35,8 +35,9 @@ export const TEXT_FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', '
     'newton-x0', 'sekante-x0', 'sekante-x1', 'fixpunkt-x0'];
 export const CONTROLS = [...TEXT_FIELDS, ...METHODS.map((m) => `m-${m}`), 'rechnen'];
 
-// The states the page shows on document.body.dataset.zustand.
-export const ENDED = ['fertig', 'angehalten', 'abgelehnt'];
+// How a run ends, as the page shows on document.body.dataset.zustand ("fehler": the
+// page itself failed).
+export const ENDED = ['fertig', 'angehalten', 'abgelehnt', 'fehler'];
 
 // A headless chromium with default settings (files may not fetch other files), closed
 // again by the caller's `finally`.
