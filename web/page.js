@@ -196,46 +196,65 @@ function showProgress(data)
     }
 }
 
-// A write into a log: appended, or, where quarlen wrote at an earlier place, put there.
+// A log as quarlen wrote it so far: a Blob, and the writes not yet folded into it. Big
+// logs are folded a megabyte at a time, so that no single step copies them whole.
+const FOLD_BYTES = 1 << 20;
+
+function fold(log)
+{
+    if (log.parts.length) log.blob = new Blob([log.blob, ...log.parts]);
+    log.parts = [];
+    log.pending = 0;
+}
+
+// A write into a log: appended, or, where quarlen wrote at another place, put there.
 function logWrite(data)
 {
-    const log = run.logs[data.datei] || (run.logs[data.datei] = {parts: [], length: 0});
+    const log = run.logs[data.datei] ||
+        (run.logs[data.datei] = {blob: new Blob([]), parts: [], pending: 0, length: 0});
     if (data.stelle !== log.length) {
-        const whole = new Uint8Array(Math.max(data.stelle, 0));
-        let at = 0;
-        for (const p of log.parts) {
-            whole.set(p.subarray(0, Math.max(0, Math.min(p.length, whole.length - at))), at);
-            at += p.length;
-            if (at >= whole.length) break;
-        }
-        log.parts = [whole];
-        log.length = whole.length;
+        fold(log);
+        log.blob = data.stelle < log.length
+            ? log.blob.slice(0, data.stelle)
+            : new Blob([log.blob, new Uint8Array(data.stelle - log.length)]);
+        log.length = data.stelle;
     }
     log.parts.push(data.bytes);
+    log.pending += data.bytes.length;
     log.length += data.bytes.length;
+    if (log.pending >= FOLD_BYTES) fold(log);
+}
+
+// The log up to its last line end: what a stop leaves of a record is no record.
+async function wholeLines(blob)
+{
+    for (let size = 1 << 16; ; size *= 4) {
+        const start = Math.max(0, blob.size - size);
+        const tail = new Uint8Array(await blob.slice(start).arrayBuffer());
+        const end = tail.lastIndexOf(10);
+        if (end >= 0) return blob.slice(0, start + end + 1);
+        if (start === 0) return blob.slice(0, 0);
+    }
 }
 
 // The logs offered for download; `whole` cuts each at its last line end (after a stop).
-function offerLogs(whole)
+async function offerLogs(whole)
 {
     for (const m of run.methods) {
         const log = run.logs[m.log];
         if (!log) continue;
-        let parts = log.parts;
-        if (whole) {
-            const all = new Uint8Array(log.length);
-            let at = 0;
-            for (const p of parts) { all.set(p, at); at += p.length; }
-            parts = [all.subarray(0, all.lastIndexOf(10) + 1)];
-        }
+        fold(log);
+        const blob = whole ? await wholeLines(log.blob) : log.blob;
         $(`ergebnis-${m.name}`).querySelector('.links')
-            .append(download(`log-${m.name}`, m.log, parts, 'text/plain', `Protokoll ${m.log} herunterladen`));
+            .append(download(`log-${m.name}`, m.log, [blob], 'text/plain', `Protokoll ${m.log} herunterladen`));
     }
+    run.logs = {};
 }
 
 function quarlenEnded(data)
 {
     run.status = data.status;
+    run.quarlenMs = data.ms;
     document.body.dataset.status = String(data.status);
     for (const m of run.methods) {
         const s = $(`ergebnis-${m.name}`);
@@ -247,7 +266,6 @@ function quarlenEnded(data)
         }
     }
     offerLogs(false);
-    run.logs = {};
     say(data.status === 0 ? 'quarlen ist fertig; konvergenz vergleicht die Verfahren …'
                           : 'quarlen ist fertig (nicht jedes Verfahren hat konvergiert); konvergenz vergleicht die Verfahren …');
 }
@@ -294,8 +312,8 @@ function konvergenzEnded(data)
             $('verlauf').append(svg);
         }
     }
-    const seconds = ((performance.now() - run.started) / 1000).toFixed(1);
-    say(`Fertig nach ${seconds} s: quarlen endete mit Status ${run.status}, konvergenz mit Status ${data.status}.`);
+    const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {maximumFractionDigits: 1});
+    say(`Fertig nach ${seconds(performance.now() - run.started)} s: quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
     finish('fertig');
 }
 
@@ -357,25 +375,24 @@ function start()
 
 // Stopping ends the worker at once; what it has sent stays, the logs cut at their last
 // whole record.
-function stop()
+async function stop()
 {
     if (!worker || run.state !== 'läuft') return;
     worker.terminate();
     worker = null;
     run.state = 'angehalten';
+    $('anhalten').disabled = true;
     if (run.status !== undefined) {
         say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
     } else if (run.progress) {
-        offerLogs(true);
         const i = Math.max(run.progress.laufend, 0);
         const m = run.methods[i];
-        const r = run.reports[i];
-        say(`Angehalten: ${m ? m.title : 'quarlen'} nach ${r ? r.steps : 0} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
-        const s = m && $(`ergebnis-${m.name}`);
-        if (s) {
-            s.classList.add('angehalten');
-            s.querySelector('.meldungen').append(element('p', {class: 'meldung'}, `Angehalten nach ${r ? r.steps : 0} Schritten.`));
-        }
+        const steps = run.reports[i] ? run.reports[i].steps : 0;
+        say(`Angehalten: ${m.title} nach ${steps} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
+        const s = $(`ergebnis-${m.name}`);
+        s.classList.add('angehalten');
+        s.querySelector('.meldungen').append(element('p', {class: 'meldung'}, `Angehalten nach ${steps} Schritten.`));
+        await offerLogs(true);
     } else {
         say('Angehalten, bevor quarlen rechnete.');
     }

@@ -16,6 +16,7 @@
 const HEAD_LINES = 500;
 const TAIL_LINES = 500;
 const FOLDER = '/lauf';
+const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
 
 async function decompress(base64)
 {
@@ -137,8 +138,16 @@ class Method {
             this.promptsLeft -= 1;
             return true;
         }
+        // A record's step number is right-aligned in its first 11 characters; millions of
+        // lines are told so without being split.
+        const step = String(this.steps);
+        if (line.length === RECORD_LENGTH && line.startsWith(step, 11 - step.length)
+            && line.charCodeAt(10 - step.length) === 32) {
+            this.steps += 1;
+            return true;
+        }
         const fields = line.trim().split(/\s+/);
-        if (fields.length === 3 && fields[0] === String(this.steps)) {
+        if (fields.length === 3 && fields[0] === step) {
             this.steps += 1;
             return true;
         }
@@ -232,6 +241,7 @@ async function run(job)
     }
 
     postMessage({art: 'beginn'});
+    const begun = performance.now();
     const view = new Console(job.methods);
     const result = await runProgram(createQuarlen, quarlenWasm, job.args, job.stdin, (fd, bytes) => {
         if (fd === 1) view.output(bytes);
@@ -242,7 +252,7 @@ async function run(job)
                     [bytes.buffer]);
     });
     view.post(true);
-    postMessage({art: 'quarlen-ende', status: result.status});
+    postMessage({art: 'quarlen-ende', status: result.status, ms: performance.now() - begun});
 
     // konvergenz reads the logs as quarlen left them, times of change included.
     const logs = {};
@@ -251,11 +261,12 @@ async function run(job)
         const node = fileNode(result.fs, name);
         logs[name] = {bytes: contents(node), time: node.timestamp};
     }
+    const compared = performance.now();
     const table = await konvergenz(konvergenzWasm, [], logs, ['konvergenz.svg', 'verlauf.svg']);
     const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], logs, []);
     postMessage({
         art: 'konvergenz', status: table.status, tabelle: table.out, csv: csv.out,
-        meldungen: table.err, dateien: table.files,
+        meldungen: table.err, dateien: table.files, ms: performance.now() - compared,
     });
 }
 
