@@ -79,6 +79,19 @@ for (const run of RUNS) {
             assert.equal(offered['diagramm-svg'].name, 'konvergenz.svg');
             assert.ok(await page.$('#diagramm svg'), 'no chart shown in #diagramm');
 
+            // The sections' console lines are quarlen's, in its order, with no step left
+            // out (these runs are too short for the page to shorten them).
+            const console_lines = (await page.$$eval('[id^="ergebnis-"] pre',
+                (pres) => pres.map((pre) => pre.textContent).join(''))).split('\n');
+            const quarlen_lines = expected.quarlen.out.toString().split('\n');
+            let at = 0;
+            for (const line of console_lines.filter(Boolean)) {
+                at = quarlen_lines.indexOf(line, at) + 1;
+                assert.ok(at > 0, `not quarlen's line, or out of order: "${line}"`);
+            }
+            const steps = (lines) => lines.filter((line) => /^ +\d+ /.test(line)).length;
+            assert.equal(steps(console_lines), steps(quarlen_lines), 'steps left out');
+
             // Each message of a method ending without convergence, in that method's section.
             for (const line of expected.quarlen.err.split('\n').filter(Boolean)) {
                 const message = line.replace(/^quarlen: /, '');
