@@ -283,6 +283,11 @@ async function konvergenz(wasm, args, logs, outputs)
     return {status: result.status, out: concat(out.parts), err: err.text(), files};
 }
 
-onmessage = (event) => {
-    run(event.data.run).catch((e) => postMessage({art: 'fehler', text: String(e && e.message || e)}));
-};
+// In a worker it waits for its run; under node the console's division can be tried out.
+if (typeof module === 'object' && module.exports) {
+    module.exports = {Console, HEAD_LINES, TAIL_LINES};
+} else {
+    onmessage = (event) => {
+        run(event.data.run).catch((e) => postMessage({art: 'fehler', text: String(e && e.message || e)}));
+    };
+}
