@@ -53,7 +53,13 @@ function setState(state)
     $('anhalten').disabled = !running;
 }
 
-function say(text) { $('status').textContent = text; }
+// The status line is read out when it changes; the step count beside it, which changes
+// all the time, is not.
+function say(text, step)
+{
+    if ($('status').textContent !== text) $('status').textContent = text;
+    $('schritt').textContent = step || '';
+}
 
 function alertText(text) { $('meldung').textContent = text; }
 
@@ -192,7 +198,7 @@ function showProgress(data)
     const now = run.methods[data.laufend];
     const report = run.reports[data.laufend];
     if (now && run.state === 'läuft') {
-        say(`quarlen rechnet: ${now.title}, Schritt ${report ? report.steps : 0}`);
+        say(`quarlen rechnet: ${now.title}`, `Schritt ${report ? report.steps : 0}`);
     }
 }
 
@@ -312,7 +318,7 @@ function konvergenzEnded(data)
             $('verlauf').append(svg);
         }
     }
-    const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {maximumFractionDigits: 1});
+    const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {minimumFractionDigits: 1, maximumFractionDigits: 1});
     say(`Fertig nach ${seconds(performance.now() - run.started)} s: quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
     finish('fertig');
 }
