@@ -2,7 +2,7 @@
 // what they write. Nothing here computes a number; it only sorts the programs' lines.
 //
 // document.body.dataset.zustand tells where the page stands, for people and for tests:
-//   "lädt"        the programs are being unpacked
+//   "lädt"        the programs are being unpacked ("Rechnen" works already and waits)
 //   "bereit"      no run yet; the form can be used
 //   "läuft"       a run is going on ("Rechnen" disabled, "Anhalten" enabled)
 //   "fertig"      quarlen and konvergenz have ended; results, downloads and chart are shown
@@ -49,7 +49,7 @@ function setState(state)
 {
     document.body.dataset.zustand = state;
     const running = state === 'läuft';
-    $('rechnen').disabled = running || state === 'lädt';
+    $('rechnen').disabled = running;
     $('anhalten').disabled = !running;
 }
 
@@ -376,7 +376,12 @@ function start()
         alertText(`Fehler im Worker: ${event.message}`);
         finish('fehler');
     };
-    worker.postMessage({run: {quarlenWasm: QUARLEN_WASM, konvergenzWasm: KONVERGENZ_WASM, ...built}});
+    modules.then(([quarlen, konvergenz]) => {
+        if (worker) worker.postMessage({run: {quarlen, konvergenz, ...built}});
+    }, (e) => {
+        alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
+        finish('fehler');
+    });
 }
 
 // Stopping ends the worker at once; what it has sent stays, the logs cut at their last
@@ -407,6 +412,15 @@ async function stop()
 
 const WORKER_URL = URL.createObjectURL(new Blob([WORKER_SOURCE], {type: 'text/javascript'}));
 
+// The programs, unpacked and compiled once; each run's worker gets them ready to start.
+async function compile(base64)
+{
+    const packed = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return WebAssembly.compile(await new Response(stream).arrayBuffer());
+}
+const modules = Promise.all([compile(QUARLEN_WASM), compile(KONVERGENZ_WASM)]);
+
 $('eingabe').addEventListener('submit', (event) => {
     event.preventDefault();
     start();
@@ -422,5 +436,10 @@ $('anhalten').addEventListener('click', stop);
 $('eingabe').addEventListener('input', saveFragment);
 window.addEventListener('hashchange', loadFragment);
 loadFragment();
-setState('bereit');
-say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');
+modules.then(() => {
+    setState('bereit');
+    say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');
+}, (e) => {
+    alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
+    setState('fehler');
+});

@@ -3,7 +3,7 @@
 // programs write as it is written. createQuarlen and createKonvergenz are the modules'
 // factories, put before this script when the page assembles the worker.
 //
-// In:  {run: {quarlenWasm, konvergenzWasm (base64 of the gzipped modules), args, stdin,
+// In:  {run: {quarlen, konvergenz (the compiled WebAssembly.Module of each), args, stdin,
 //             methods: [{name, prompts, bracketing}]}}
 // Out: {art: 'abgelehnt', text}                  quarlen refused the input; nothing ran
 //      {art: 'fortschritt', verfahren: [...]}    console lines per method (see Method)
@@ -17,13 +17,6 @@ const HEAD_LINES = 500;
 const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
-
-async function decompress(base64)
-{
-    const packed = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
-    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
-    return new Uint8Array(await new Response(stream).arrayBuffer());
-}
 
 // One run of a program: `args` as its command line, `stdin` as its standard input.
 // onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
@@ -229,10 +222,7 @@ class Console {
 
 async function run(job)
 {
-    const [quarlenWasm, konvergenzWasm] = await Promise.all([
-        decompress(job.quarlenWasm).then((b) => WebAssembly.compile(b)),
-        decompress(job.konvergenzWasm).then((b) => WebAssembly.compile(b)),
-    ]);
+    const quarlenWasm = job.quarlen, konvergenzWasm = job.konvergenz;
 
     // Before anything runs, quarlen checks the command line (with no input it stops at
     // its first prompt), then the numbers (with every method held to one step).

@@ -10,6 +10,7 @@ const {spawnSync} = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 
 const [indexHtml, native] = process.argv.slice(2).map((p) => path.resolve(p));
 
@@ -17,6 +18,8 @@ const [indexHtml, native] = process.argv.slice(2).map((p) => path.resolve(p));
 const page = fs.readFileSync(indexHtml, 'utf8');
 const inlined = (name) => JSON.parse(page.match(new RegExp(`^const ${name} = (".*");$`, 'm'))[1]);
 const SOURCE = inlined('WORKER_SOURCE');
+const compiled = (name) => new WebAssembly.Module(zlib.gunzipSync(Buffer.from(inlined(name), 'base64')));
+const MODULES = {quarlen: compiled('QUARLEN_WASM'), konvergenz: compiled('KONVERGENZ_WASM')};
 
 // A fresh worker scope per run: the globals a browser's worker has and node lacks, and
 // none of node's own.
@@ -36,8 +39,7 @@ function startWorker(job)
         const worker = new Function('self', 'importScripts', 'location', 'postMessage', 'process',
                                     'require', `${SOURCE}\nreturn onmessage;`);
         const onmessage = worker(scope, scope.importScripts, scope.location, scope.postMessage);
-        onmessage({data: {run: {quarlenWasm: inlined('QUARLEN_WASM'),
-                                konvergenzWasm: inlined('KONVERGENZ_WASM'), ...job}}});
+        onmessage({data: {run: {quarlen: MODULES.quarlen, konvergenz: MODULES.konvergenz, ...job}}});
     });
 }
 
