@@ -121,6 +121,7 @@ class Method {
         this.done = false;
         this.messages = [];
         this.changed = false;
+        this.headSent = -1;
     }
     add(line) {
         if (this.head.length < HEAD_LINES) this.head.push(line);
@@ -159,10 +160,13 @@ class Method {
         this.done = true;
         return false;
     }
+    // What changed since the last report; the first lines only while they grow.
     report() {
         this.changed = false;
+        const grown = this.head.length !== this.headSent;
+        this.headSent = this.head.length;
         return {
-            name: this.name, lines: this.lines, steps: this.steps, head: this.head,
+            name: this.name, lines: this.lines, steps: this.steps, head: grown ? this.head : null,
             tail: this.tail.slice(-TAIL_LINES), messages: this.messages,
         };
     }
