@@ -327,7 +327,7 @@ function konvergenzEnded(data)
 
 function finish(state)
 {
-    run.state = state;
+    if (run) run.state = state;
     if (worker) worker.terminate();
     worker = null;
     setState(state);
@@ -398,7 +398,7 @@ async function stop()
     if (run.status !== undefined) {
         say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
     } else if (run.progress) {
-        const i = Math.max(run.progress.laufend, 0);
+        const i = Math.min(Math.max(run.progress.laufend, 0), run.methods.length - 1);
         const m = run.methods[i];
         const steps = run.reports[i] ? run.reports[i].steps : 0;
         say(`Angehalten: ${m.title} nach ${steps} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
