@@ -6,10 +6,12 @@
 // In:  {run: {quarlen, konvergenz (the compiled WebAssembly.Module of each), args, stdin,
 //             methods: [{name, prompts, bracketing}]}}
 // Out: {art: 'abgelehnt', text}                  quarlen refused the input; nothing ran
-//      {art: 'fortschritt', verfahren: [...]}    console lines per method (see Method)
-//      {art: 'protokoll', datei, stelle, bytes}  a write into a log, as quarlen made it
-//      {art: 'quarlen-ende', status, verfahren}
-//      {art: 'konvergenz', status, tabelle, csv, meldungen, dateien: {name: bytes}}
+//      {art: 'beginn'}                           the input passed; the run begins
+//      {art: 'fortschritt', laufend, vorspann, verfahren: [report or null]}
+//                                                console lines per method (Method.report)
+//      {art: 'protokoll', datei, stelle, bytes}  a write into a log, where quarlen made it
+//      {art: 'quarlen-ende', status, ms}
+//      {art: 'konvergenz', status, tabelle, csv, meldungen, dateien: {name: bytes}, ms}
 //      {art: 'fehler', text}                     the worker itself failed
 'use strict';
 
