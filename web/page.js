@@ -200,7 +200,7 @@ function showProgress(data)
     const now = run.methods[data.laufend];
     const report = run.reports[data.laufend];
     if (now && run.state === 'läuft') {
-        say(`quarlen rechnet: ${now.title}`, `Schritt ${report ? report.steps : 0}`);
+        say(`quarlen rechnet: ${now.title}`, `(Schritt ${report ? report.steps : 0})`);
     }
 }
 
