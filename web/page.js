@@ -2,7 +2,7 @@
 // what they write. Nothing here computes a number; it only sorts the programs' lines.
 //
 // document.body.dataset.zustand tells where the page stands, for people and for tests:
-//   "lädt"        the programs are being unpacked
+//   "lädt"        the programs are being unpacked ("Rechnen" works already and waits)
 //   "bereit"      no run yet; the form can be used
 //   "läuft"       a run is going on ("Rechnen" disabled, "Anhalten" enabled)
 //   "fertig"      quarlen and konvergenz have ended; results, downloads and chart are shown
@@ -35,6 +35,7 @@ const OPTIONS = [
     ['f', '--funktion'], ['ableitung', '--ableitung'], ['g', '--fixpunkt'],
     ['toleranz', '--toleranz'], ['max-schritte', '--max-schritte'],
 ];
+const HEAD_LINES = 500;  // a method's first lines shown, as the worker sends them
 const FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', 'a', 'b', 'newton-x0',
                 'sekante-x0', 'sekante-x1', 'fixpunkt-x0'];
 
@@ -49,11 +50,17 @@ function setState(state)
 {
     document.body.dataset.zustand = state;
     const running = state === 'läuft';
-    $('rechnen').disabled = running || state === 'lädt';
+    $('rechnen').disabled = running;
     $('anhalten').disabled = !running;
 }
 
-function say(text) { $('status').textContent = text; }
+// The status line is read out when it changes; the step count beside it, which changes
+// all the time, is not.
+function say(text, step)
+{
+    if ($('status').textContent !== text) $('status').textContent = text;
+    $('schritt').textContent = step || '';
+}
 
 function alertText(text) { $('meldung').textContent = text; }
 
@@ -174,8 +181,9 @@ function showProgress(data)
         if (!r) return;
         run.reports[i] = r;
         const s = $(`ergebnis-${r.name}`);
-        s.querySelector('.kopf').textContent = lines(r.head);
-        const left = r.lines - r.head.length - r.tail.length;
+        const head = s.querySelector('.kopf');
+        if (r.head) head.textContent = lines(r.head);
+        const left = r.lines - HEAD_LINES - r.tail.length;
         const gap = s.querySelector('.ausgelassen');
         gap.hidden = left <= 0;
         gap.textContent = left > 0 ? `… ${left.toLocaleString('de-DE')} Zeilen ausgelassen; das Protokoll enthält alle …` : '';
@@ -192,7 +200,7 @@ function showProgress(data)
     const now = run.methods[data.laufend];
     const report = run.reports[data.laufend];
     if (now && run.state === 'läuft') {
-        say(`quarlen rechnet: ${now.title}, Schritt ${report ? report.steps : 0}`);
+        say(`quarlen rechnet: ${now.title}`, `(Schritt ${report ? report.steps : 0})`);
     }
 }
 
@@ -312,14 +320,14 @@ function konvergenzEnded(data)
             $('verlauf').append(svg);
         }
     }
-    const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {maximumFractionDigits: 1});
+    const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {minimumFractionDigits: 1, maximumFractionDigits: 1});
     say(`Fertig nach ${seconds(performance.now() - run.started)} s: quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
     finish('fertig');
 }
 
 function finish(state)
 {
-    run.state = state;
+    if (run) run.state = state;
     if (worker) worker.terminate();
     worker = null;
     setState(state);
@@ -370,7 +378,12 @@ function start()
         alertText(`Fehler im Worker: ${event.message}`);
         finish('fehler');
     };
-    worker.postMessage({run: {quarlenWasm: QUARLEN_WASM, konvergenzWasm: KONVERGENZ_WASM, ...built}});
+    modules.then(([quarlen, konvergenz]) => {
+        if (worker) worker.postMessage({run: {quarlen, konvergenz, ...built}});
+    }, (e) => {
+        alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
+        finish('fehler');
+    });
 }
 
 // Stopping ends the worker at once; what it has sent stays, the logs cut at their last
@@ -385,7 +398,7 @@ async function stop()
     if (run.status !== undefined) {
         say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
     } else if (run.progress) {
-        const i = Math.max(run.progress.laufend, 0);
+        const i = Math.min(Math.max(run.progress.laufend, 0), run.methods.length - 1);
         const m = run.methods[i];
         const steps = run.reports[i] ? run.reports[i].steps : 0;
         say(`Angehalten: ${m.title} nach ${steps} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
@@ -400,6 +413,15 @@ async function stop()
 }
 
 const WORKER_URL = URL.createObjectURL(new Blob([WORKER_SOURCE], {type: 'text/javascript'}));
+
+// The programs, unpacked and compiled once; each run's worker gets them ready to start.
+async function compile(base64)
+{
+    const packed = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return WebAssembly.compile(await new Response(stream).arrayBuffer());
+}
+const modules = Promise.all([compile(QUARLEN_WASM), compile(KONVERGENZ_WASM)]);
 
 $('eingabe').addEventListener('submit', (event) => {
     event.preventDefault();
@@ -416,5 +438,10 @@ $('anhalten').addEventListener('click', stop);
 $('eingabe').addEventListener('input', saveFragment);
 window.addEventListener('hashchange', loadFragment);
 loadFragment();
-setState('bereit');
-say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');
+modules.then(() => {
+    setState('bereit');
+    say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');
+}, (e) => {
+    alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
+    setState('fehler');
+});

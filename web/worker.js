@@ -3,13 +3,15 @@
 // programs write as it is written. createQuarlen and createKonvergenz are the modules'
 // factories, put before this script when the page assembles the worker.
 //
-// In:  {run: {quarlenWasm, konvergenzWasm (base64 of the gzipped modules), args, stdin,
+// In:  {run: {quarlen, konvergenz (the compiled WebAssembly.Module of each), args, stdin,
 //             methods: [{name, prompts, bracketing}]}}
 // Out: {art: 'abgelehnt', text}                  quarlen refused the input; nothing ran
-//      {art: 'fortschritt', verfahren: [...]}    console lines per method (see Method)
-//      {art: 'protokoll', datei, stelle, bytes}  a write into a log, as quarlen made it
-//      {art: 'quarlen-ende', status, verfahren}
-//      {art: 'konvergenz', status, tabelle, csv, meldungen, dateien: {name: bytes}}
+//      {art: 'beginn'}                           the input passed; the run begins
+//      {art: 'fortschritt', laufend, vorspann, verfahren: [report or null]}
+//                                                console lines per method (Method.report)
+//      {art: 'protokoll', datei, stelle, bytes}  a write into a log, where quarlen made it
+//      {art: 'quarlen-ende', status, ms}
+//      {art: 'konvergenz', status, tabelle, csv, meldungen, dateien: {name: bytes}, ms}
 //      {art: 'fehler', text}                     the worker itself failed
 'use strict';
 
@@ -17,13 +19,6 @@ const HEAD_LINES = 500;
 const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
-
-async function decompress(base64)
-{
-    const packed = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
-    const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream('gzip'));
-    return new Uint8Array(await new Response(stream).arrayBuffer());
-}
 
 // One run of a program: `args` as its command line, `stdin` as its standard input.
 // onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
@@ -49,6 +44,14 @@ async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
         onExit: (code) => { status = code; },
     });
     const fs = module.FS;
+    // A file in memory grows by doubling: by an eighth at a time, as it would, a log of
+    // millions of records is copied dozens of times over while it is written.
+    fs.filesystems.MEMFS.expandFileStorage = (node, capacity) => {
+        const old = node.contents || new Uint8Array(0);
+        if (old.length >= capacity) return;
+        node.contents = new Uint8Array(Math.max(capacity, 2 * old.length, 256));
+        node.contents.set(old.subarray(0, node.usedBytes));
+    };
     fs.mkdir(FOLDER);
     fs.chdir(FOLDER);
     for (const [name, file] of Object.entries(files || {})) {
@@ -120,6 +123,7 @@ class Method {
         this.done = false;
         this.messages = [];
         this.changed = false;
+        this.headSent = -1;
     }
     add(line) {
         if (this.head.length < HEAD_LINES) this.head.push(line);
@@ -158,10 +162,13 @@ class Method {
         this.done = true;
         return false;
     }
+    // What changed since the last report; the first lines only while they grow.
     report() {
         this.changed = false;
+        const grown = this.head.length !== this.headSent;
+        this.headSent = this.head.length;
         return {
-            name: this.name, lines: this.lines, steps: this.steps, head: this.head,
+            name: this.name, lines: this.lines, steps: this.steps, head: grown ? this.head : null,
             tail: this.tail.slice(-TAIL_LINES), messages: this.messages,
         };
     }
@@ -221,10 +228,7 @@ class Console {
 
 async function run(job)
 {
-    const [quarlenWasm, konvergenzWasm] = await Promise.all([
-        decompress(job.quarlenWasm).then((b) => WebAssembly.compile(b)),
-        decompress(job.konvergenzWasm).then((b) => WebAssembly.compile(b)),
-    ]);
+    const quarlenWasm = job.quarlen, konvergenzWasm = job.konvergenz;
 
     // Before anything runs, quarlen checks the command line (with no input it stops at
     // its first prompt), then the numbers (with every method held to one step).
@@ -283,6 +287,11 @@ async function konvergenz(wasm, args, logs, outputs)
     return {status: result.status, out: concat(out.parts), err: err.text(), files};
 }
 
-onmessage = (event) => {
-    run(event.data.run).catch((e) => postMessage({art: 'fehler', text: String(e && e.message || e)}));
-};
+// In a worker it waits for its run; under node the console's division can be tried out.
+if (typeof module === 'object' && module.exports) {
+    module.exports = {Console, HEAD_LINES, TAIL_LINES};
+} else {
+    onmessage = (event) => {
+        run(event.data.run).catch((e) => postMessage({art: 'fehler', text: String(e && e.message || e)}));
+    };
+}

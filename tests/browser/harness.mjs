@@ -10,7 +10,7 @@
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import {
-    closeSync, mkdirSync, mkdtempSync, openSync, readFileSync, readdirSync, rmSync, statSync,
+    closeSync, mkdirSync, mkdtempSync, openSync, readFileSync, readdirSync, rmSync,
     writeFileSync,
 } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -204,16 +204,6 @@ export function native_refusal(formValues) {
     } finally {
         rmSync(folder, { recursive: true, force: true });
     }
-}
-
-// Bytes of all files under FOLDER.
-export function folder_size(folder) {
-    let total = 0;
-    for (const entry of readdirSync(folder, { withFileTypes: true })) {
-        const path = join(folder, entry.name);
-        total += entry.isDirectory() ? folder_size(path) : statSync(path).size;
-    }
-    return total;
 }
 
 // axe-core in the page; the violations of impact serious or critical.

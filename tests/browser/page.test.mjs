@@ -1,5 +1,5 @@
 // The page as a person uses it, apart from the numbers: refused input, the link that
-// repeats a run, the keyboard, what axe-core finds, and the size of what is published.
+// repeats a run, the keyboard, and what axe-core finds.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 
@@ -121,9 +121,3 @@ test('axe-core finds nothing serious, before and after a run', () =>
         assert.equal(await h.ended(page), 'fertig');
         assert.deepEqual(await h.serious_violations(page), []);
     }));
-
-test('the published files are at most 1.5 MiB in all', (t) => {
-    const size = h.folder_size(h.SITE);
-    t.diagnostic(`${h.SITE}: ${size} bytes`);
-    assert.ok(size <= 1.5 * 1024 * 1024, `${size} bytes`);
-});
