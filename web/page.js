@@ -333,6 +333,17 @@ function finish(state)
     setState(state);
 }
 
+// The worker failed: what quarlen had written stays, as after a stop.
+async function failed(text)
+{
+    alertText(`Fehler im Worker: ${text}`);
+    if (worker) worker.terminate();
+    worker = null;
+    run.state = 'fehler';
+    if (run.progress && run.status === undefined) await offerLogs(true);
+    setState('fehler');
+}
+
 function refuse(text)
 {
     clearResults();
@@ -369,15 +380,10 @@ function start()
         case 'protokoll': return logWrite(data);
         case 'quarlen-ende': return quarlenEnded(data);
         case 'konvergenz': return konvergenzEnded(data);
-        default:
-            alertText(`Fehler im Worker: ${data.text}`);
-            return finish('fehler');
+        default: return failed(data.text);
         }
     };
-    worker.onerror = (event) => {
-        alertText(`Fehler im Worker: ${event.message}`);
-        finish('fehler');
-    };
+    worker.onerror = (event) => failed(event.message);
     modules.then(([quarlen, konvergenz]) => {
         if (worker) worker.postMessage({run: {quarlen, konvergenz, ...built}});
     }, (e) => {

@@ -19,6 +19,7 @@ const HEAD_LINES = 500;
 const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
+const ENOSPC = 51;         // emscripten's number for "no space left on device"
 
 // One run of a program: `args` as its command line, `stdin` as its standard input.
 // onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
@@ -45,12 +46,20 @@ async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
     });
     const fs = module.FS;
     // A file in memory grows by doubling: by an eighth at a time, as it would, a log of
-    // millions of records is copied dozens of times over while it is written.
+    // millions of records is copied dozens of times over while it is written. Where the
+    // browser grants no more memory, the write fails as on a full disk, and the program
+    // says so and ends as it does there.
     fs.filesystems.MEMFS.expandFileStorage = (node, capacity) => {
         const old = node.contents || new Uint8Array(0);
         if (old.length >= capacity) return;
-        node.contents = new Uint8Array(Math.max(capacity, 2 * old.length, 256));
-        node.contents.set(old.subarray(0, node.usedBytes));
+        let grown;
+        try {
+            grown = new Uint8Array(Math.max(capacity, Math.min(2 * old.length, 2 ** 31), 256));
+        } catch (e) {
+            throw new fs.ErrnoError(ENOSPC);
+        }
+        grown.set(old.subarray(0, node.usedBytes));
+        node.contents = grown;
     };
     fs.mkdir(FOLDER);
     fs.chdir(FOLDER);

@@ -23,7 +23,9 @@ const MODULES = {quarlen: compiled('QUARLEN_WASM'), konvergenz: compiled('KONVER
 
 // A fresh worker scope per run: the globals a browser's worker has and node lacks, and
 // none of node's own.
-function startWorker(job)
+// With `memory`, no buffer larger than that many bytes can be had, as when the browser
+// grants no more.
+function startWorker(job, memory)
 {
     return new Promise((resolve) => {
         const messages = [];
@@ -36,9 +38,17 @@ function startWorker(job)
             },
         };
         // No node in a browser: `process` and `require` are not there.
-        const worker = new Function('self', 'importScripts', 'location', 'postMessage', 'process',
-                                    'require', `${SOURCE}\nreturn onmessage;`);
-        const onmessage = worker(scope, scope.importScripts, scope.location, scope.postMessage);
+        class Bytes extends Uint8Array {
+            constructor(...args) {
+                if (memory && typeof args[0] === 'number' && args[0] > memory) {
+                    throw new RangeError('Array buffer allocation failed');
+                }
+                super(...args);
+            }
+        }
+        const worker = new Function('self', 'importScripts', 'location', 'postMessage', 'Uint8Array',
+                                    'process', 'require', `${SOURCE}\nreturn onmessage;`);
+        const onmessage = worker(scope, scope.importScripts, scope.location, scope.postMessage, Bytes);
         onmessage({data: {run: {quarlen: MODULES.quarlen, konvergenz: MODULES.konvergenz, ...job}}});
     });
 }
@@ -82,6 +92,8 @@ const CASES = [
      options: ['--max-schritte=50'], input: [4, 0, 10]},
     {name: 'a log written in several blocks', methods: 'fixpunkt', options: ['--max-schritte=3000'],
      input: [900]},
+    {name: 'no memory for more of a log: quarlen ends as on a full disk', methods: 'newton,fixpunkt',
+     options: ['--max-schritte=3000'], input: [4, 900], memory: 100000},
     {name: 'refused: a formula', methods: 'newton', options: ['--funktion=x^2 +'], input: [1]},
     {name: 'refused: the last number', methods: 'bisektion,sekante', input: [0, 10, 0, '1O']},
     {name: 'refused: a number among others', methods: 'bisektion,newton', input: [0, 'zehn', 4]},
@@ -89,13 +101,44 @@ const CASES = [
     {name: 'refused: a step limit', methods: 'newton', options: ['--max-schritte=0'], input: [1]},
 ];
 
+// Each log as the writes the worker reported leave it.
+function logsFrom(messages)
+{
+    const logs = {};
+    for (const m of messages.filter((m) => m.art === 'protokoll')) {
+        const before = logs[m.datei] || Buffer.alloc(0);
+        const after = Buffer.alloc(Math.max(before.length, m.stelle + m.bytes.length));
+        before.copy(after);
+        Buffer.from(m.bytes).copy(after, m.stelle);
+        logs[m.datei] = after;
+    }
+    return logs;
+}
+
+// Out of memory for a log, quarlen must end with its own message and status 3, as on a
+// full disk, the log holding whole records of the run as far as it got.
+function full(messages, dir)
+{
+    const ended = messages.find((m) => m.art === 'quarlen-ende');
+    assert.strictEqual(ended && ended.status, 3, 'quarlen\'s status');
+    const progress = messages.filter((m) => m.art === 'fortschritt').pop();
+    const fix = progress.verfahren.find((r) => r && r.name === 'fixpunkt');
+    assert.match(fix.messages.join('\n'), /^quarlen: "fixpk_f1\.dat": .*kein Platz/m);
+    const log = logsFrom(messages)['fixpk_f1.dat'];
+    const whole = fs.readFileSync(path.join(dir, 'fixpk_f1.dat'));
+    assert.ok(log.length > 0 && log.length < whole.length, `${log.length} of ${whole.length} bytes`);
+    assert.ok(log.equals(whole.subarray(0, log.length)) && log[log.length - 1] === 10,
+              'the log is the run\'s first records, whole');
+}
+
 async function check(c)
 {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'worker-runs-'));
     try {
         const expected = nativeRun(c, dir);
-        const messages = await startWorker(job(c));
+        const messages = await startWorker(job(c), c.memory);
         const last = messages[messages.length - 1];
+        if (c.memory) return full(messages, dir);
         if (expected.quarlen.status === 2) {
             const lines = expected.quarlen.stderr.toString().trim().split('\n');
             assert.deepStrictEqual(last, {art: 'abgelehnt', text: lines[lines.length - 1]});
@@ -106,14 +149,7 @@ async function check(c)
         const ended = messages.find((m) => m.art === 'quarlen-ende');
         assert.strictEqual(ended.status, expected.quarlen.status, 'quarlen\'s status');
 
-        const logs = {};
-        for (const m of messages.filter((m) => m.art === 'protokoll')) {
-            const before = logs[m.datei] || Buffer.alloc(0);
-            const after = Buffer.alloc(Math.max(before.length, m.stelle + m.bytes.length));
-            before.copy(after);
-            Buffer.from(m.bytes).copy(after, m.stelle);
-            logs[m.datei] = after;
-        }
+        const logs = logsFrom(messages);
         const written = fs.readdirSync(dir).filter((name) => name.endsWith('.dat')).sort();
         assert.deepStrictEqual(Object.keys(logs).sort(), written, 'the logs written');
         for (const name of written) {
