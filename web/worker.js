@@ -20,10 +20,12 @@ const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
 const ENOSPC = 51;         // emscripten's number for "no space left on device"
+const RELAY_BYTES = 1 << 20;
 
 // One run of a program: `args` as its command line, `stdin` as its standard input.
 // onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
-// position, bytes) each write to a file. Resolves to {status, fs}.
+// position, bytes) each write to a file, its bytes valid during the call alone (they
+// are the program's memory). Resolves to {status, fs}.
 async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
 {
     const input = new TextEncoder().encode(stdin);
@@ -76,8 +78,7 @@ async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
         const written = write.call(this, stream, buffer, offset, length, position, canOwn);
         if (onFile && fs.isFile(stream.node.mode)) {
             const at = position === undefined ? stream.position - written : position;
-            onFile(stream.path, at,
-                   new Uint8Array(buffer.buffer, buffer.byteOffset + offset, written).slice());
+            onFile(stream.path, at, new Uint8Array(buffer.buffer, buffer.byteOffset + offset, written));
         }
         return written;
     };
@@ -183,6 +184,35 @@ class Method {
     }
 }
 
+// Hands the page the writes into the logs, those that continue each other joined into
+// blocks of up to a megabyte, so that millions of records are not as many messages.
+class LogRelay {
+    constructor() { this.name = null; }
+    write(path, position, bytes) {
+        const name = path.split('/').pop();
+        if (this.name !== null && (name !== this.name || position !== this.position + this.used
+                                   || this.used + bytes.length > RELAY_BYTES)) {
+            this.flush();
+        }
+        if (this.name === null) {
+            if (bytes.length >= RELAY_BYTES) return send(name, position, bytes.slice());
+            Object.assign(this, {name, position, used: 0, block: new Uint8Array(RELAY_BYTES)});
+        }
+        this.block.set(bytes, this.used);
+        this.used += bytes.length;
+    }
+    flush() {
+        if (this.name === null) return;
+        send(this.name, this.position, this.block.subarray(0, this.used));
+        this.name = null;
+    }
+}
+
+function send(name, position, bytes)
+{
+    postMessage({art: 'protokoll', datei: name, stelle: position, bytes}, [bytes.buffer]);
+}
+
 // Splits quarlen's standard output into lines and the lines among the methods; lines
 // before the first prompt (the functions typed) are the run's preamble.
 class Console {
@@ -222,10 +252,10 @@ class Console {
         const method = this.methods[Math.max(this.current, 0)];
         if (method) { method.messages.push(...text.split('\n')); method.changed = true; }
     }
+    // Whether the page is due a report: ten times a second.
+    due() { return performance.now() - this.lastPost >= 100; }
     post(force) {
-        const now = performance.now();
-        if (!force && now - this.lastPost < 100) return;
-        this.lastPost = now;
+        this.lastPost = performance.now();
         postMessage({
             art: 'fortschritt',
             laufend: this.current,
@@ -256,27 +286,32 @@ async function run(job)
     postMessage({art: 'beginn'});
     const begun = performance.now();
     const view = new Console(job.methods);
+    const logs = new LogRelay();
+    // The logs go out before each report of the console, so that the page, whenever it
+    // is stopped, holds the logs as far as quarlen had written them before the lines it
+    // shows.
+    const report = (force) => {
+        logs.flush();
+        view.post(force);
+    };
     const result = await runProgram(createQuarlen, quarlenWasm, job.args, job.stdin, (fd, bytes) => {
         if (fd === 1) view.output(bytes);
         else view.message(bytes);
-        view.post(false);
-    }, (path, position, bytes) => {
-        postMessage({art: 'protokoll', datei: path.split('/').pop(), stelle: position, bytes},
-                    [bytes.buffer]);
-    });
-    view.post(true);
+        if (view.due()) report(false);
+    }, (path, position, bytes) => logs.write(path, position, bytes));
+    report(true);
     postMessage({art: 'quarlen-ende', status: result.status, ms: performance.now() - begun});
 
     // konvergenz reads the logs as quarlen left them, times of change included.
-    const logs = {};
+    const files = {};
     for (const name of result.fs.readdir(FOLDER)) {
         if (!name.endsWith('.dat')) continue;
         const node = fileNode(result.fs, name);
-        logs[name] = {bytes: contents(node), time: node.timestamp};
+        files[name] = {bytes: contents(node), time: node.timestamp};
     }
     const compared = performance.now();
-    const table = await konvergenz(konvergenzWasm, [], logs, ['konvergenz.svg', 'verlauf.svg']);
-    const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], logs, []);
+    const table = await konvergenz(konvergenzWasm, [], files, ['konvergenz.svg', 'verlauf.svg']);
+    const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], files, []);
     postMessage({
         art: 'konvergenz', status: table.status, tabelle: table.out, csv: csv.out,
         meldungen: table.err, dateien: table.files, ms: performance.now() - compared,
