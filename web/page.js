@@ -222,10 +222,13 @@ function logWrite(data)
         (run.logs[data.datei] = {blob: new Blob([]), parts: [], pending: 0, length: 0});
     if (data.stelle !== log.length) {
         fold(log);
-        log.blob = data.stelle < log.length
+        const end = data.stelle + data.bytes.length;
+        const before = data.stelle < log.length
             ? log.blob.slice(0, data.stelle)
             : new Blob([log.blob, new Uint8Array(data.stelle - log.length)]);
-        log.length = data.stelle;
+        log.blob = new Blob([before, data.bytes, log.blob.slice(end)]);
+        log.length = Math.max(log.length, end);
+        return;
     }
     log.parts.push(data.bytes);
     log.pending += data.bytes.length;

@@ -20,10 +20,13 @@ const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
 const ENOSPC = 51;         // emscripten's number for "no space left on device"
+const RELAY_BYTES = 1 << 20;
+const UTF8 = new TextDecoder();
 
 // One run of a program: `args` as its command line, `stdin` as its standard input.
 // onOutput(fd, bytes) receives each write to standard output and error, onFile(path,
-// position, bytes) each write to a file. Resolves to {status, fs}.
+// position, bytes) each write to a file, the bytes valid during the call alone (they
+// are the program's memory). Resolves to {status, fs}.
 async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
 {
     const input = new TextEncoder().encode(stdin);
@@ -70,14 +73,13 @@ async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
     const write = fs.write;
     fs.write = function (stream, buffer, offset, length, position, canOwn) {
         if (stream.fd === 1 || stream.fd === 2) {
-            onOutput(stream.fd, new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length).slice());
+            onOutput(stream.fd, new Uint8Array(buffer.buffer, buffer.byteOffset + offset, length));
             return length;
         }
         const written = write.call(this, stream, buffer, offset, length, position, canOwn);
         if (onFile && fs.isFile(stream.node.mode)) {
             const at = position === undefined ? stream.position - written : position;
-            onFile(stream.path, at,
-                   new Uint8Array(buffer.buffer, buffer.byteOffset + offset, written).slice());
+            onFile(stream.path, at, new Uint8Array(buffer.buffer, buffer.byteOffset + offset, written));
         }
         return written;
     };
@@ -106,8 +108,8 @@ function contents(node) { return (node.contents || new Uint8Array(0)).subarray(0
 // Text written to a stream, collected whole.
 class Collected {
     constructor() { this.parts = []; }
-    add(bytes) { this.parts.push(bytes); }
-    text() { return new TextDecoder().decode(concat(this.parts)); }
+    add(bytes) { this.parts.push(bytes.slice()); }
+    text() { return UTF8.decode(concat(this.parts)); }
 }
 
 function concat(parts)
@@ -133,15 +135,74 @@ class Method {
         this.messages = [];
         this.changed = false;
         this.headSent = -1;
+        // Records past the first lines: as places in the write at hand, then, when it is
+        // over, the last of them copied as bytes; read as text only for a report. Of
+        // millions of records, only the last few hundred are ever read.
+        this.write = null;
+        this.pending = [];
+        this.stash = new Uint8Array(0);
+        this.stashed = 0;  // lines in the stash
     }
     add(line) {
+        this.settle();
         if (this.head.length < HEAD_LINES) this.head.push(line);
-        else {
-            this.tail.push(line);
-            if (this.tail.length > 2 * TAIL_LINES) this.tail.splice(0, this.tail.length - TAIL_LINES);
-        }
+        else this.keep(line);
         this.lines += 1;
         this.changed = true;
+    }
+    keep(line) {
+        this.tail.push(line);
+        if (this.tail.length > 2 * TAIL_LINES) this.tail.splice(0, this.tail.length - TAIL_LINES);
+    }
+    // The records found in the write at hand, the last of them, kept as bytes.
+    stashPending() {
+        const found = this.pending.length / 2;
+        if (found === 0) return;
+        const first = found > TAIL_LINES ? this.pending.length - 2 * TAIL_LINES : 0;
+        const lines = this.write.subarray(this.pending[first], this.pending[this.pending.length - 1] + 1);
+        this.pending.length = 0;
+        if (found >= TAIL_LINES) {
+            this.tail = [];
+            this.stash = lines.slice();
+            this.stashed = TAIL_LINES;
+            return;
+        }
+        this.stash = concat([this.stash, lines]);
+        this.stashed += found;
+        if (this.stashed > 2 * TAIL_LINES) {
+            let cut = 0;
+            for (; this.stashed > TAIL_LINES; this.stashed -= 1) cut = this.stash.indexOf(10, cut) + 1;
+            this.stash = this.stash.slice(cut);
+            this.tail = [];
+        }
+    }
+    settle() {
+        this.stashPending();
+        if (this.stashed === 0) return;
+        for (const line of UTF8.decode(this.stash).split('\n').slice(0, -1)) this.keep(line);
+        this.stash = new Uint8Array(0);
+        this.stashed = 0;
+    }
+    // Whether bytes[start, end) is this method's next record, in the fixed width quarlen
+    // writes it: the step number right-aligned in 11 characters, two reals. Taken if so.
+    record(bytes, start, end) {
+        if (this.done || this.promptsLeft > 0 || end - start !== RECORD_LENGTH) return false;
+        let step = 0;
+        let i = start + 10;
+        for (let unit = 1; bytes[i] >= 48 && bytes[i] <= 57; i -= 1, unit *= 10) {
+            step += (bytes[i] - 48) * unit;
+        }
+        if (i === start + 10 || bytes[i] !== 32 || step !== this.steps) return false;
+        this.steps += 1;
+        this.lines += 1;
+        this.changed = true;
+        if (this.head.length < HEAD_LINES) {
+            this.head.push(UTF8.decode(bytes.subarray(start, end)));
+        } else {
+            this.write = bytes;  // stashed before the write is over
+            this.pending.push(start, end);
+        }
+        return true;
     }
     // Whether `line` belongs to this method; quarlen's order decides: its prompts, then
     // records numbered from 0, then, for a bracketing method, one result line.
@@ -151,14 +212,7 @@ class Method {
             this.promptsLeft -= 1;
             return true;
         }
-        // A record's step number is right-aligned in its first 11 characters; millions of
-        // lines are told so without being split.
         const step = String(this.steps);
-        if (line.length === RECORD_LENGTH && line.startsWith(step, 11 - step.length)
-            && line.charCodeAt(10 - step.length) === 32) {
-            this.steps += 1;
-            return true;
-        }
         const fields = line.trim().split(/\s+/);
         if (fields.length === 3 && fields[0] === step) {
             this.steps += 1;
@@ -173,6 +227,7 @@ class Method {
     }
     // What changed since the last report; the first lines only while they grow.
     report() {
+        this.settle();
         this.changed = false;
         const grown = this.head.length !== this.headSent;
         this.headSent = this.head.length;
@@ -183,6 +238,35 @@ class Method {
     }
 }
 
+// Hands the page the writes into the logs, those that continue each other joined into
+// blocks of up to a megabyte, so that millions of records are not as many messages.
+class LogRelay {
+    constructor() { this.name = null; }
+    write(path, position, bytes) {
+        const name = path.split('/').pop();
+        if (this.name !== null && (name !== this.name || position !== this.position + this.used
+                                   || this.used + bytes.length > RELAY_BYTES)) {
+            this.flush();
+        }
+        if (this.name === null) {
+            if (bytes.length >= RELAY_BYTES) return send(name, position, bytes.slice());
+            Object.assign(this, {name, position, used: 0, block: new Uint8Array(RELAY_BYTES)});
+        }
+        this.block.set(bytes, this.used);
+        this.used += bytes.length;
+    }
+    flush() {
+        if (this.name === null) return;
+        send(this.name, this.position, this.block.subarray(0, this.used));
+        this.name = null;
+    }
+}
+
+function send(name, position, bytes)
+{
+    postMessage({art: 'protokoll', datei: name, stelle: position, bytes}, [bytes.buffer]);
+}
+
 // Splits quarlen's standard output into lines and the lines among the methods; lines
 // before the first prompt (the functions typed) are the run's preamble.
 class Console {
@@ -190,18 +274,34 @@ class Console {
         this.methods = specs.map((s) => new Method(s));
         this.preamble = [];
         this.current = -1;
-        this.rest = '';
-        this.decoder = new TextDecoder();
+        this.rest = new Uint8Array(0);  // a line begun in an earlier write
         this.lastPost = 0;
     }
+    // A write to standard output, `bytes` valid during the call alone. Lines are found
+    // as bytes: a line end never stands inside a character of UTF-8.
     output(bytes) {
-        const text = this.rest + this.decoder.decode(bytes, {stream: true});
         let start = 0;
-        for (let end = text.indexOf('\n'); end >= 0; end = text.indexOf('\n', start)) {
-            this.line(text.slice(start, end));
+        if (this.rest.length > 0) {
+            const end = bytes.indexOf(10);
+            if (end < 0) {
+                this.rest = concat([this.rest, bytes]);
+                return;
+            }
+            const first = concat([this.rest, bytes.subarray(0, end + 1)]);
+            this.rest = new Uint8Array(0);
+            this.bytes(first, 0, first.length - 1);
             start = end + 1;
         }
-        this.rest = text.slice(start);
+        for (let end = bytes.indexOf(10, start); end >= 0; end = bytes.indexOf(10, start)) {
+            this.bytes(bytes, start, end);
+            start = end + 1;
+        }
+        if (start < bytes.length) this.rest = bytes.slice(start);
+        this.methods.forEach((m) => m.stashPending());
+    }
+    bytes(bytes, start, end) {
+        const method = this.methods[this.current];
+        if (!method || !method.record(bytes, start, end)) this.line(UTF8.decode(bytes.subarray(start, end)));
     }
     line(text) {
         if (this.current < 0) {
@@ -218,14 +318,14 @@ class Console {
     // A message belongs to the method that wrote the last line, or to the first one that
     // has written nothing yet.
     message(bytes) {
-        const text = new TextDecoder().decode(bytes).replace(/\n$/, '');
+        const text = UTF8.decode(bytes).replace(/\n$/, '');
         const method = this.methods[Math.max(this.current, 0)];
         if (method) { method.messages.push(...text.split('\n')); method.changed = true; }
     }
+    // Whether the page is due a report: ten times a second.
+    due() { return performance.now() - this.lastPost >= 100; }
     post(force) {
-        const now = performance.now();
-        if (!force && now - this.lastPost < 100) return;
-        this.lastPost = now;
+        this.lastPost = performance.now();
         postMessage({
             art: 'fortschritt',
             laufend: this.current,
@@ -256,27 +356,32 @@ async function run(job)
     postMessage({art: 'beginn'});
     const begun = performance.now();
     const view = new Console(job.methods);
+    const logs = new LogRelay();
+    // The logs go out before each report of the console, so that the page, whenever it
+    // is stopped, holds the logs as far as quarlen had written them before the lines it
+    // shows.
+    const report = (force) => {
+        logs.flush();
+        view.post(force);
+    };
     const result = await runProgram(createQuarlen, quarlenWasm, job.args, job.stdin, (fd, bytes) => {
         if (fd === 1) view.output(bytes);
         else view.message(bytes);
-        view.post(false);
-    }, (path, position, bytes) => {
-        postMessage({art: 'protokoll', datei: path.split('/').pop(), stelle: position, bytes},
-                    [bytes.buffer]);
-    });
-    view.post(true);
+        if (view.due()) report(false);
+    }, (path, position, bytes) => logs.write(path, position, bytes));
+    report(true);
     postMessage({art: 'quarlen-ende', status: result.status, ms: performance.now() - begun});
 
     // konvergenz reads the logs as quarlen left them, times of change included.
-    const logs = {};
+    const files = {};
     for (const name of result.fs.readdir(FOLDER)) {
         if (!name.endsWith('.dat')) continue;
         const node = fileNode(result.fs, name);
-        logs[name] = {bytes: contents(node), time: node.timestamp};
+        files[name] = {bytes: contents(node), time: node.timestamp};
     }
     const compared = performance.now();
-    const table = await konvergenz(konvergenzWasm, [], logs, ['konvergenz.svg', 'verlauf.svg']);
-    const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], logs, []);
+    const table = await konvergenz(konvergenzWasm, [], files, ['konvergenz.svg', 'verlauf.svg']);
+    const csv = await konvergenz(konvergenzWasm, ['--csv', '--kein-diagramm'], files, []);
     postMessage({
         art: 'konvergenz', status: table.status, tabelle: table.out, csv: csv.out,
         meldungen: table.err, dateien: table.files, ms: performance.now() - compared,

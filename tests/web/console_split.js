@@ -33,14 +33,14 @@ const CASES = [
      input: '0 10 900', args: ['--max-schritte=3000']},
 ];
 
-// A repeatable mix of write sizes, from a single byte up, so that lines and characters
-// are cut anywhere.
+// A repeatable mix of write sizes, from a single byte to more than quarlen's blocks of
+// 64 KiB, so that lines and characters are cut anywhere.
 function* pieces(bytes)
 {
     let seed = 12345;
     for (let at = 0; at < bytes.length;) {
         seed = (seed * 1103515245 + 12345) % 2147483648;
-        const size = 1 + (seed % 3 === 0 ? seed % 7 : seed % 9000);
+        const size = 1 + [seed % 7, seed % 9000, seed % 80000][seed % 3];
         yield bytes.subarray(at, at + size);
         at += size;
     }

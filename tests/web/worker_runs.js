@@ -93,7 +93,7 @@ const CASES = [
     {name: 'a log written in several blocks', methods: 'fixpunkt', options: ['--max-schritte=3000'],
      input: [900]},
     {name: 'no memory for more of a log: quarlen ends as on a full disk', methods: 'newton,fixpunkt',
-     options: ['--max-schritte=3000'], input: [4, 900], memory: 100000},
+     options: ['--max-schritte=20000'], input: [4, 900], memory: 1.5 * 2 ** 20},
     {name: 'refused: a formula', methods: 'newton', options: ['--funktion=x^2 +'], input: [1]},
     {name: 'refused: the last number', methods: 'bisektion,sekante', input: [0, 10, 0, '1O']},
     {name: 'refused: a number among others', methods: 'bisektion,newton', input: [0, 'zehn', 4]},
