@@ -25,8 +25,6 @@ template <class Real> RealReading read(const char* first, const char* last, Real
     return {result.ptr, std::errc{}};
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 // The logs write every 64-bit real as "-d.dddddddddddddddde-dd": 17 significant digits,
 // an exponent of two or three digits. Such a text is taken apart in a few wide steps,
 // eight digits at once, and its digits and exponent go straight to fast_float's exact
