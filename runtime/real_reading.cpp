@@ -8,8 +8,10 @@ namespace runtime {
 namespace {
 
 // fast_float rounds a number outside the type's range to infinity or zero without a
-// word; the digits it read tell whether that was the number's own value.
-template <class Real> RealReading read(const char* first, const char* last, Real& value)
+// word; the digits it read tell whether that was the number's own value. Kept out of line,
+// so that the quick way below needs none of its registers and stack.
+template <class Real>
+[[gnu::noinline]] RealReading read(const char* first, const char* last, Real& value)
 {
     Real parsed{};
     const auto result = fast_float::from_chars(first, last, parsed);
