@@ -114,7 +114,7 @@ constexpr std::array<Step<Real>, sizeof...(I)> function_steps(std::index_sequenc
                        &apply<Real, Tracked<Real>, static_cast<Elementary>(I)>}...};
 }
 constexpr std::size_t OPERATIONS = static_cast<std::size_t>(Operation::power_constant) + 1;
-constexpr std::size_t FUNCTIONS = static_cast<std::size_t>(Elementary::abs) + 1;
+constexpr std::size_t ELEMENTARY_COUNT = static_cast<std::size_t>(Elementary::abs) + 1;
 
 // The operation that does `binary` with x (with_x) or a constant as its right operand,
 // or `binary` itself where there is none.
@@ -142,7 +142,8 @@ template <class Real, class Number> Number run(const std::vector<Step<Real>>& co
 template <class Real> std::vector<Step<Real>> chain(const std::vector<Instruction<Real>>& code)
 {
     static constexpr auto BY_OPERATION = operation_steps<Real>(std::make_index_sequence<OPERATIONS>());
-    static constexpr auto BY_FUNCTION = function_steps<Real>(std::make_index_sequence<FUNCTIONS>());
+    static constexpr auto BY_FUNCTION =
+        function_steps<Real>(std::make_index_sequence<ELEMENTARY_COUNT>());
     std::vector<Step<Real>> steps;
     steps.reserve(code.size() + 1);
     for (std::size_t i = 0; i < code.size(); ++i) {

@@ -14,7 +14,7 @@ struct Words {
         open, close, unmatched_close, exponent_digits;
 };
 
-constexpr Words GERMAN{
+constexpr Words GERMAN_WORDS{
     .formula_for = "Formel für ",
     .position = ", Stelle ",
     .at_end = " (Ende)",
@@ -41,7 +41,7 @@ constexpr Words GERMAN{
                        "Konstanten e schreibt man mit *, etwa 2*e)",
 };
 
-constexpr Words ENGLISH{
+constexpr Words ENGLISH_WORDS{
     .formula_for = "formula for ",
     .position = ", character ",
     .at_end = " (end)",
@@ -72,7 +72,7 @@ constexpr Words ENGLISH{
 std::string describe(const FormulaError& error, std::string_view name, std::string_view text,
                      Language language)
 {
-    const Words& say = language == Language::german ? GERMAN : ENGLISH;
+    const Words& say = language == Language::german ? GERMAN_WORDS : ENGLISH_WORDS;
     std::string message(say.formula_for);
     message.append(name).append(" ").append(quoted(text, 60));
     const bool at_end = error.position > characters(text);

@@ -9,6 +9,7 @@
 
 #include "runtime/expression.hpp"
 #include "runtime/number_text.hpp"
+#include "runtime/real_reading.hpp"
 
 namespace runtime {
 namespace {
@@ -31,7 +32,6 @@ constexpr std::array<std::pair<std::string_view, Elementary>, 13> FUNCTIONS{{
     {"abs", Elementary::abs},
 }};
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_letter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
 // Positions count characters, not bytes, so that they match what the user sees.

@@ -8,8 +8,6 @@
 namespace runtime {
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
 std::string_view trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t");

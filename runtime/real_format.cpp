@@ -147,7 +147,7 @@ template <class Real> bool reads_as(const Decimal& d, Real value)
 // The fewest digits that read back as value. Of the two neighbours with that many digits
 // the nearer is tried first; the farther can be the only one where the value is a power
 // of two, whose interval of reals rounding to it is half as wide below as above.
-template <class Real> Decimal shortest(Real value)
+template <class Real> Decimal shortest_decimal(Real value)
 {
     const Decimal d = exact(value);
     for (int keep = 1; keep < d.length(); ++keep) {
@@ -196,7 +196,7 @@ std::string shortest_fixed(double value, const Decimal& s)
 
 template <class Real> std::string shortest_either(Real value)
 {
-    const Decimal s = shortest(value);
+    const Decimal s = shortest_decimal(value);
     std::string as_fixed = shortest_fixed(value, s);
     std::string as_scientific = scientific(sign(value), s, s.length() - 1);
     return as_fixed.size() <= as_scientific.size() ? as_fixed : as_scientific;
@@ -223,7 +223,7 @@ std::string real_text(float value)
 std::string real_text(double value, std::chars_format style)
 {
     if (!std::isfinite(value)) return non_finite(value);
-    const Decimal s = shortest(value);
+    const Decimal s = shortest_decimal(value);
     const bool as_fixed =
         style == std::chars_format::fixed ||
         (style == std::chars_format::general && s.exponent >= -4 && s.exponent < 6);

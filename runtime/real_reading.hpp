@@ -14,6 +14,8 @@ struct RealReading {
                       // the type, or not 0 but so small that it would read as 0
 };
 
+inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
 // Reads the number that begins at `first`; `value` is set only where error is none.
 RealReading read_real(const char* first, const char* last, double& value);
 RealReading read_real(const char* first, const char* last, float& value);

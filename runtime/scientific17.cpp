@@ -78,13 +78,13 @@ char* zero(char* first, double value)
 }
 
 // The 17 significant digits of a finite v != 0: |v| rounded to digits·10^(exponent-16).
-struct Decimal {
+struct SeventeenDigits {
     std::uint64_t digits;  // in [10^16, 10^17)
     int exponent;
 };
 
 // False where the product's bits cannot round x.
-[[gnu::always_inline]] inline bool decimal(std::uint64_t bits, Decimal& result)
+[[gnu::always_inline]] inline bool decimal(std::uint64_t bits, SeventeenDigits& result)
 {
     const auto field = static_cast<int>(bits >> 52 & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
@@ -147,7 +147,7 @@ bool is_zero(std::uint64_t bits) { return (bits << 1) == 0; }
 char* scientific17(char* first, double value)
 {
     const auto bits = runtime::bit_cast<std::uint64_t>(value);
-    Decimal d;
+    SeventeenDigits d;
     if (is_zero(bits)) return zero(first, value);
     if (!decimal(bits, d)) return undecided(first, value);
     char* out = first;
@@ -158,7 +158,7 @@ char* scientific17(char* first, double value)
 char* scientific17_field(char* first, std::size_t width, double value)
 {
     const auto bits = runtime::bit_cast<std::uint64_t>(value);
-    Decimal d;
+    SeventeenDigits d;
     std::memset(first, ' ', width);
     char* const end = first + width;
     if (is_zero(bits) || !decimal(bits, d)) {

@@ -19,6 +19,7 @@
 #include "runtime/output_channel.hpp"
 #include "runtime/output_path.hpp"
 #include "runtime/program.hpp"
+#include "runtime/step_records.hpp"
 #include "tests/support/other_users.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -136,6 +137,84 @@ TEST(LogFileDeathTest, AFailedCloseEndsWithStatus3)
             std::_Exit(0);
         },
         ::testing::ExitedWithCode(3), "kann nicht geschlossen werden");
+}
+
+// The values of step k of a fixed-point run of the logistic map: each record's first
+// value is the record before's second, and every tenth step stands still (both alike).
+double logistic(int k)
+{
+    double x = 0.3;
+    for (int i = 0; i < k; ++i) x = 3.9 * x * (1.0 - x);
+    return x;
+}
+
+// Step records written through the log and standard output (a file here), stopped by
+// SIGTERM after `stop_after` records, or ending well after `count`.
+[[noreturn]] void write_step_records(const std::string& log_path, const std::string& out_path,
+                                     int count, int stop_after)
+{
+    ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    runtime::start("t", runtime::Language::german);
+    runtime::LogFile log(log_path);
+    runtime::StepRecords records(log);
+    double x = logistic(0);
+    for (int k = 0; k < count && !runtime::interrupted(); ++k) {
+        const double next = k % 10 == 9 ? x : 3.9 * x * (1.0 - x);
+        records.write(k, x, next);
+        x = next;
+        if (k + 1 == stop_after) std::raise(SIGTERM);
+    }
+    log.close();
+    if (runtime::interrupted()) runtime::fail(runtime::interrupted_status(), "gestoppt");
+    std::_Exit(runtime::end());
+}
+
+// "" for equal texts, else the first line where `actual` differs, and the lengths.
+std::string first_difference(const std::string& actual, const std::string& expected)
+{
+    if (actual == expected) return "";
+    const auto at = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
+    const std::size_t line = std::count(actual.begin(), at.first, '\n');
+    const std::size_t start = actual.rfind('\n', static_cast<std::size_t>(at.first - actual.begin()));
+    const std::size_t from = start == std::string::npos ? 0 : start + 1;
+    return "line " + std::to_string(line) + ": \"" + actual.substr(from, 62) + "\" of " +
+           std::to_string(actual.size()) + " bytes, " + std::to_string(expected.size()) + " expected";
+}
+
+// Blocks of 64 KiB hold 1057 records of 62 bytes. A value repeated from a record whose
+// text went out with the block before must still be the text of its own bits, and a
+// stop where a block is full or has just gone out leaves every record once, whole.
+TEST(StepRecordsDeathTest, EveryRecordOnceAndWholeAcrossBlocksAndStops)
+{
+    constexpr int IN_A_BLOCK = 65536 / 62;
+    struct Case {
+        const char* name;
+        int count;
+        int stop_after;  // 0: no stop
+        int records;     // in each output afterwards
+    };
+    const Case cases[] = {
+        {"repeats_across_three_blocks", 3 * IN_A_BLOCK + 5, 0, 3 * IN_A_BLOCK + 5},
+        {"stop_with_the_block_full", 3 * IN_A_BLOCK, IN_A_BLOCK, IN_A_BLOCK},
+        {"stop_after_the_block_went_out", 3 * IN_A_BLOCK, IN_A_BLOCK + 1, IN_A_BLOCK + 1},
+        {"stop_with_the_second_block_full", 3 * IN_A_BLOCK, 2 * IN_A_BLOCK, 2 * IN_A_BLOCK},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        const std::string log = (dir / "log.dat").string();
+        const std::string out = (dir / "out").string();
+        EXPECT_EXIT(write_step_records(log, out, c.count, c.stop_after),
+                    ::testing::ExitedWithCode(c.stop_after == 0 ? 0 : 143), "");
+        std::string expected;
+        for (int k = 0; k < c.records; ++k) {
+            const double x = logistic(k - k / 10);
+            const double next = k % 10 == 9 ? x : logistic(k - k / 10 + 1);
+            expected += runtime::Record().integer(k).real(x).real(next).line();
+        }
+        EXPECT_EQ(first_difference(read_file(log), expected), "") << "log";
+        EXPECT_EQ(first_difference(read_file(out), expected), "") << "standard output";
+    }
 }
 
 // A pipe whose reader has stopped, with `room` bytes free.

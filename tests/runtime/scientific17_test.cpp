@@ -5,12 +5,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "runtime/real_reading.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -203,6 +205,123 @@ TEST(Scientific17, SameBytesAsToChars)
     }
     // None of these lies within 2^-63 of a rounding boundary without being on it.
     EXPECT_EQ(runtime::scientific17_fallbacks(), fallbacks);
+}
+
+// What a log holds reads back to the very bits that were written.
+TEST(Scientific17, ReadsBackToTheSameBits)
+{
+    for (const Family& family : FAMILIES) {
+        SCOPED_TRACE(family.name);
+        int mismatches = 0;
+        for (double value : family.values()) {
+            for (double signed_value : {value, -value}) {
+                const std::string text = scientific17_text(signed_value);
+                double back = 0;
+                const auto read = runtime::read_real(text.data(), text.data() + text.size(), back);
+                if (read.error == std::errc{} && read.end == text.data() + text.size() &&
+                    std::bit_cast<std::uint64_t>(back) ==
+                        std::bit_cast<std::uint64_t>(signed_value))
+                    continue;
+                ADD_FAILURE() << text << " read as " << std::hexfloat << back;
+                if (++mismatches == 10) return;
+            }
+        }
+    }
+}
+
+// A text read as strtod reads it: no number where strtod finds none, else the same end
+// and the same bits, out of range where strtod gives infinity for digits, or 0 for digits
+// that are not all 0.
+void expect_read_as_strtod(const std::string& text, std::size_t length)
+{
+    SCOPED_TRACE(text.substr(0, length));
+    const std::string cut = text.substr(0, length);
+    char* strtod_end = nullptr;
+    const double expected = std::strtod(cut.c_str(), &strtod_end);
+    double value = 0;
+    const auto read = runtime::read_real(cut.data(), cut.data() + cut.size(), value);
+    const std::string digits = cut.substr(0, cut.find_first_of("eE"));
+    const bool out_of_range =
+        std::isinf(expected)
+            ? std::isdigit(static_cast<unsigned char>(cut.back())) != 0
+            : expected == 0 && digits.find_first_of("123456789") != std::string::npos;
+    if (strtod_end == cut.c_str()) {
+        EXPECT_EQ(read.error, std::errc::invalid_argument);
+        return;
+    }
+    EXPECT_EQ(read.end - cut.data(), strtod_end - cut.c_str());
+    if (out_of_range) {
+        EXPECT_EQ(read.error, std::errc::result_out_of_range);
+    } else if (std::isnan(expected)) {
+        EXPECT_TRUE(std::isnan(value));
+    } else {
+        EXPECT_EQ(read.error, std::errc{});
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(expected))
+            << std::hexfloat << value << " instead of " << expected;
+    }
+}
+
+// The shape the logs write ("-d.dddddddddddddddde-dd") at the edges of the range and of
+// the shape; anything not quite of it, or cut short, is read by the general grammar.
+TEST(RealReading, SeventeenDigitTextsAsStrtodReadsThem)
+{
+    const char* const TEXTS[] = {
+        "0.0000000000000000e+00",
+        "-0.0000000000000000e+00",
+        "0.0000000000000000e-400",
+        "4.9406564584124654e-324",
+        "2.4703282292062328e-324",
+        "2.4703282292062327e-324",
+        "-2.4703282292062327e-324",
+        "2.2250738585072014e-308",
+        "2.2250738585072009e-308",
+        "1.7976931348623157e+308",
+        "1.7976931348623158e+308",
+        "1.7976931348623159e+308",
+        "-9.9999999999999999e+308",
+        "9.0071992547409930e+15",
+        "9.9999999999999999e+22",
+        "1.0000000000000001e-01",
+        "5.0000000000000000e-01",
+        "1.0000000000000000e+005",
+        "1.0000000000000000E-05",
+        "1.0000000000000000e+0005",
+        "1.0000000000000000e5",
+        "1.00000000000000000e+00",
+        "1.000000000000000e+00",
+        "12.000000000000000e+00",
+        "1.0000000000000000e+05x",
+        "1.0000000000000000e+",
+        "Infinity",
+        "-Infinity",
+        "NaN",
+    };
+    for (const std::string text : TEXTS) expect_read_as_strtod(text, text.size());
+    // Cut short anywhere, as at the end of what a reader holds.
+    const std::string whole = "-1.2345678901234567e-123";
+    for (std::size_t length = 1; length < whole.size(); ++length)
+        expect_read_as_strtod(whole, length);
+}
+
+// Random digits, the first 0 to 9, at every exponent a double reaches and beyond it.
+TEST(RealReading, RandomSeventeenDigitTextsAsStrtodReadsThem)
+{
+    std::uint64_t state = 29;
+    const auto next = [&state](std::uint64_t range) {
+        state = state * 6364136223846793005 + 1442695040888963407;
+        return (state >> 17) % range;
+    };
+    for (int i = 0; i < 300000; ++i) {
+        char text[32];
+        const int exponent = static_cast<int>(next(700)) - 360;
+        const int length = std::snprintf(
+            text, sizeof text, "%s%d.%08llu%08llue%c%0*d", next(2) ? "-" : "",
+            static_cast<int>(next(10)), static_cast<unsigned long long>(next(100000000)),
+            static_cast<unsigned long long>(next(100000000)), exponent < 0 ? '-' : '+',
+            next(4) == 0 ? 3 : 2, std::abs(exponent));
+        expect_read_as_strtod(text, static_cast<std::size_t>(length));
+        if (HasFailure()) return;
+    }
 }
 
 TEST(Scientific17, ZeroAsToCharsWritesIt)
