@@ -32,25 +32,26 @@
 // with Q = 0, within 2^-69.5.
 // tan takes its own route, modulo pi = 1024 h: x = m h + s with m = k modulo 1024 and s =
 // sh + sl, taken signed (tan(-x) = -tan x), and tan x = (T + tau) / (1 - T tau) with T =
-// tan(m h) = +-tan(j h), j = m or 1024 - m <= 512, from a table (a 26-bit head and a rest,
-// within 2^-80 |T|), and tau = tan s; only j = 512 is a pole, where tan x = -1/tau. Below
-// 2^17, sh = ax - k H1 - k H2 (exact as above) and sl = -k H3, not normalized (|sl| <
-// 2^-37.6): s within 2^-89.8, |s| < 2^-9.34; where m is 0 or 512 and |sh| < 2^-16, s is
-// taken from reduce_quadrant (2^-74 relatively); larger arguments from reduce_to_grid.
-//   tau = sh + tau_lo, tau_lo = (sl + s2 sl) + sh s2 (1/3 + 2/15 s2 + 17/315 s2^2), s2 =
-// sh^2: the series left out 2^-80.3 |s|, the s^3 terms (below 2^-20.2 |s|) within 2^-50.6 of
-// themselves, the sums 2^-73.1 |s|: tau within 2^-70.5 |s|.
+// tan(m h) from a table (a 26-bit head and a rest, within 2^-80 |T|; |T| <= cot h < 2^8.35)
+// and tau = tan s; only m = 512 is a pole, where tan x = -1/tau. Below 2^17, sh = x - k H1 -
+// k H2 (exact as above) and sl = -k H3, not normalized (|sl| < 2^-37.6): s within 2^-89.8,
+// |s| < 2^-9.34; where m is 0 or 512 and |sh| < 2^-16, s is taken from reduce_quadrant
+// (2^-74 relatively); larger arguments from reduce_to_grid.
+//   tau = sh + tau_lo, tau_lo = sl + s2 (sh (1/3 + s2 (2/15 + s2 17/315)) + sl), s2 = sh^2:
+// the series left out 2^-80.3 |s|, the s^3 terms (below 2^-20.26 |s|) within 6.25u =
+// 2^-50.36 of themselves, the last sum 2^-73.1 |s|: tau within 2^-70.3 |s|.
 //   T + tau: the heads add exactly (|t_head| >= tan h > |s| unless T = 0), the low parts
-// round by 2^-73.2 of the sum. 1 - T tau: t_head times sh rounded to the grid of 2^-36 (27
-// bits) is exact and so is 1 less that (|T tau| < 1/2 + 2^-25, as |T| <= cot h); the
-// rest, T (sh - head) + t_rest sh + T tau_lo, rounds by 2^-72.6 and carries tau's error
-// times |T| <= 2^8.35. Summed over the rows, with |T + tau| >= |T| - |tau| and 1 - T tau
-// >= 0.4999, both together are within 2^-69.96 of the quotient (the worst row j = 511).
-//   The quotient, with the one division: q1 = n.hi / d.hi rounded to 26 bits is within
-// 2^-25.9 of it; q1 times the halves of d.hi is exact, n.hi less that too (Sterbenz), and
-// the remainder, below 2^-24.9 |n|, is formed and divided within 2^-75.2 of the quotient:
-// y = q1 + rest / d.hi within 2^-69.9, |rest / d.hi| < 2^-24 |q1|. At the pole, -1/tau
-// from divide() (12u^2): 2^-70.3.
+// round by 2^-73.2 of the sum, which is left unnormalized (|lo| < 2^-20 |hi|). 1 - T tau:
+// t_head times sh rounded to the grid of 2^-36 (27 bits) is exact and so is 1 less that
+// (|T tau| < 1/2 + 2^-25); the rest, T (sh - head) + t_rest sh + T tau_lo, rounds by 2^-72.6
+// and carries tau's error times |T|. Over the rows, with |T + tau| >= |T| - |tau| and
+// 1 - T tau >= 0.4999, both together are within 2^-69.82 of the quotient (at m = 511).
+//   The quotient, with the one division: q1 = (n.hi + n.lo) / d.hi rounded to 26 bits is
+// within 2^-25.99 of it; q1 times the halves of d.hi is exact, n.hi less that too
+// (Sterbenz), n.lo less q1 times the rest of d rounds by 2^-73 of n, and the remainder,
+// below 2^-25.9 |n|, is summed and divided within 2^-77 more: y = q1 + rest / d.hi within
+// 2^-69.63, |rest / d.hi| < 2^-24 |q1|. At the pole, -1/tau from divide() (12u^2):
+// 2^-70.2.
 //
 // Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67
 // for sin and cos and 2^-69 for tan, yh + (yl - e) and yh + (yl + e) with e = eps |yh|
@@ -199,8 +200,8 @@ template <Function F>
 [[gnu::always_inline]] inline double tangent_rest(double sh, double sl)
 {
     const double s2 = sh * sh;
-    const double p = (1.0 / 3 + s2 * (2.0 / 15)) + (s2 * s2) * (17.0 / 315);
-    return (sl + s2 * sl) + (sh * s2) * p;
+    const double p = 1.0 / 3 + s2 * (2.0 / 15 + s2 * (17.0 / 315));
+    return sl + s2 * (sh * p + sl);
 }
 
 [[gnu::noinline, gnu::cold]] double tangent_exactly_signed(double x)
@@ -210,7 +211,7 @@ template <Function F>
     return x < 0 ? -y : y;
 }
 
-constexpr double SIGNS[2] = {1.0, -1.0};
+constexpr double MINUS_H3 = -GRID_STEP[2];
 constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 2^15 to a multiple of 2^-36
 
 // tan(pi/2 + s) = -1/tau for s = sh + sl, tau = tan s, x the argument: the row of the pole.
@@ -223,33 +224,31 @@ constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 
 }
 
 // tan x for x = k h + sh + sl, k modulo 1024 (tan has the period pi): with m = k modulo
-// 1024 and j = m or 1024 - m, whichever is below 512, T = tan(m h) = +-tan(j h) from the
-// table and tau = tan s, tan x = (T + tau) / (1 - T tau). Only the row j = 512 is a pole.
+// 1024, T = tan(m h) from the table and tau = tan s, tan x = (T + tau) / (1 - T tau). Only
+// the row m = 512 is a pole.
 [[gnu::always_inline]] inline double tangent(double x, unsigned k, double sh, double sl)
 {
-    // m - 512 for the sign and its magnitude, without a branch the quadrant would mispredict.
-    const int centred = static_cast<int>(k % (2 * ROWS)) - static_cast<int>(ROWS);
-    const auto flip = static_cast<unsigned>(centred > 0);
-    const auto j = static_cast<unsigned>(static_cast<int>(ROWS) - std::abs(centred));
-    if (j == ROWS) [[unlikely]]
+    const unsigned m = k % (2 * ROWS);
+    if (m == ROWS) [[unlikely]]
         return tangent_pole(x, sh, sl);
-    const double t_head = TAN_TABLE[j][0] * SIGNS[flip];
-    const double t_rest = TAN_TABLE[j][1] * SIGNS[flip];
+    const double t_head = TAN_TABLE[m][0];
+    const double t_rest = TAN_TABLE[m][1];
     const double tau_lo = tangent_rest(sh, sl);
-    // T + tau: the heads add exactly, as |T| >= tan h > |tau| unless T = 0.
+    // T + tau: the heads add exactly, as |T| >= tan h > |tau| unless T = 0; not normalized.
     const DoubleDouble n_head = fast_two_sum(t_head, sh);
-    const DoubleDouble n = fast_two_sum(n_head.hi, (n_head.lo + t_rest) + tau_lo);
+    const DoubleDouble n = {n_head.hi, (n_head.lo + t_rest) + tau_lo};
     // 1 - T tau: the 26-bit T head times the head of s, on the grid of 2^-36, is exact, and
-    // so is 1 less the product (at most 1/2).
+    // so is 1 less the product (at most 1/2), a fast_two_sum.
     const double s_head = (sh + GRID_36) - GRID_36;
-    const DoubleDouble d_head = fast_two_sum(1.0, -(t_head * s_head));
-    const double d_rest = (d_head.lo - t_head * (sh - s_head)) - t_rest * sh;
-    const DoubleDouble d = fast_two_sum(d_head.hi, d_rest - (t_head + t_rest) * tau_lo);
+    const double product = t_head * s_head;
+    const double d_hi = 1.0 - product;
+    const double d_rest = (((1.0 - d_hi) - product) - t_head * (sh - s_head)) - t_rest * sh;
+    const DoubleDouble d = fast_two_sum(d_hi, d_rest - (t_head + t_rest) * tau_lo);
     // The one division: q1 = n / d rounded to 26 bits; q1 times the halves of d.hi is exact,
     // and the remainder n - q1 d is divided too.
     const double inverse = 1.0 / d.hi;
     const DoubleDouble d_halves = split(d.hi);
-    const double q1 = split(n.hi * inverse).hi;
+    const double q1 = split((n.hi + n.lo) * inverse).hi;
     const double rest = (n.hi - q1 * d_halves.hi) + (n.lo - q1 * (d_halves.lo + d.lo));
     const std::optional<double> out = rounded_relative(q1, rest * inverse, EPS_TAN);
     if (!out) [[unlikely]]
@@ -312,7 +311,7 @@ double tan(double x)
     const auto k = static_cast<unsigned>(static_cast<int>(kd));
     if (k % ROWS == 0 && k != 0 && std::abs(r2) < RELATIVE_LIMIT) [[unlikely]]
         return tangent_far(x);
-    return tangent(x, k, r2, -(kd * GRID_STEP[2]));
+    return tangent(x, k, r2, kd * MINUS_H3);
 }
 
 }  // namespace runtime::correctly_rounded
