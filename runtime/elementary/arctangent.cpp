@@ -81,12 +81,26 @@ constexpr auto ATAN_COMPLEMENT = [] {
     return table;
 }();
 
+// The step i/ATAN_STEPS nearest y in [0, 1] (either one at a tie) and y less it, exact: the
+// sum with 1.5 2^52 rounds y ATAN_STEPS to an integer, which its last bits hold.
+struct Step {
+    int i;
+    double h;
+};
+
+inline Step nearest_step(double y)
+{
+    constexpr double ROUNDER = 0x1.8p52;
+    const double shifted = y * ATAN_STEPS + ROUNDER;
+    const auto i = static_cast<int>(runtime::bit_cast<std::uint64_t>(shifted) & 0x3ff);
+    return {i, y - (shifted - ROUNDER) * (1.0 / ATAN_STEPS)};
+}
+
 // atan(a) for 2^-27 <= a <= 1 into `result` where the quick test passes.
 inline bool arctangent_quick(double a, double& result)
 {
-    const int i = static_cast<int>(a * ATAN_STEPS + 0.5);
-    const double h = a - static_cast<double>(i) / ATAN_STEPS;
-    return round_quick(taylor_sum(ATAN_TABLE[i], TAYLOR[i], h, 0.0, 1.0), result);
+    const Step s = nearest_step(a);
+    return round_quick(taylor_sum(ATAN_TABLE[s.i], TAYLOR[s.i], s.h, 0.0, 1.0), result);
 }
 
 // 1/a - r for r = 1/a rounded, 1 < a <= 2^60, within 2^-105 r. With a = A 2^ea and r = R
@@ -101,18 +115,19 @@ inline double reciprocal_rest(double a, double r)
     const auto r_bits = runtime::bit_cast<std::uint64_t>(r);
     const std::uint64_t product = ((a_bits & SIGNIFICAND) | IMPLICIT_BIT) * ((r_bits & SIGNIFICAND) | IMPLICIT_BIT);
     // 2^(ea + er) = 2^-k from the biased exponents, each 1075 above ea and er.
-    const double power = runtime::bit_cast<double>(((a_bits >> 52) + (r_bits >> 52) - 2150 + 1023) << 52);
-    return -static_cast<double>(static_cast<std::int64_t>(product)) * power * r;
+    // -2^(ea + er), the sign bit set with the exponent.
+    const double power = runtime::bit_cast<double>((((a_bits >> 52) + (r_bits >> 52) - 2150 + 1023) << 52) |
+                                                   (std::uint64_t{1} << 63));
+    return static_cast<double>(static_cast<std::int64_t>(product)) * power * r;
 }
 
 // pi/2 - atan(1/a) for 1 < a <= 2^60 into `result` where the quick test passes.
 inline bool arctangent_complement_quick(double a, double& result)
 {
     const double r = 1.0 / a;
-    const int i = static_cast<int>(r * ATAN_STEPS + 0.5);
-    const double h = r - static_cast<double>(i) / ATAN_STEPS;
-    return round_quick(taylor_sum(ATAN_COMPLEMENT[i], TAYLOR[i], h, reciprocal_rest(a, r), -1.0),
-                           result);
+    const Step s = nearest_step(r);
+    return round_quick(taylor_sum(ATAN_COMPLEMENT[s.i], TAYLOR[s.i], s.h, reciprocal_rest(a, r), -1.0),
+                       result);
 }
 
 DoubleDouble arctangent_careful(DoubleDouble y)

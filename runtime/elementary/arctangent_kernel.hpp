@@ -48,8 +48,9 @@ DoubleDouble quarter_turns_plus(int k, double sign, DoubleDouble angle);
 inline bool round_quick(DoubleDouble sum, double& result)
 {
     const double error = sum.hi * 0x1p-63;
-    result = sum.hi + sum.lo;
-    return sum.hi + (sum.lo + error) == sum.hi + (sum.lo - error);
+    // Where both ends round alike, so does sum.hi + sum.lo between them.
+    result = sum.hi + (sum.lo + error);
+    return result == sum.hi + (sum.lo - error);
 }
 
 // k pi/2 + sign * atan(y), correctly rounded from the careful evaluation, for y = hi + lo

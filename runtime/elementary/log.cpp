@@ -107,14 +107,16 @@ inline bool log_quick(const Reduction& reduction, double& result)
     const double a = e * LN2_HIGH + reduction.cell->minus_log_hi;
     const double hi = a + z;
     const double z2 = z * z;
-    const double cubic = (z2 * z) * ((0x1.5555555555555p-2 - 0.25 * z) +
-                                     z2 * (0x1.999999999999ap-3 - 0x1.5555555555555p-3 * z) +
-                                     (z2 * z2) * 0x1.2492492492492p-3);
+    const double cubic =
+        (z2 * z) *
+        ((((0x1.2492492492492p-3 * z - 0x1.5555555555555p-3) * z + 0x1.999999999999ap-3) * z - 0.25) * z +
+         0x1.5555555555555p-2);
     const double lo =
         (((e * LN2_LOW + reduction.cell->minus_log_lo) + (z - (hi - a))) + cubic) - 0.5 * z2;
     const double error = z2 * 0x1p-51 + std::abs(hi) * 0x1p-66;
-    result = hi + lo;
-    return hi + (lo + error) == hi + (lo - error);
+    // Where both ends round alike, so does hi + lo between them.
+    result = hi + (lo + error);
+    return result == hi + (lo - error);
 }
 
 // The careful path: log x plus offset ln 2 as hi + lo, not normalized: |lo| <= 2^-18.7

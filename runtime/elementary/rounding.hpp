@@ -66,6 +66,17 @@ inline std::optional<double> rounded(double hi, double lo, double error)
     return std::nullopt;
 }
 
+// The same for a sum hi + lo known within `relative` |hi| of the exact value (at most
+// 2^-60), where |lo| <= 2^-20 |hi|: lo -+ e then rounds by less than 2^-72 |hi|, which e =
+// (relative + 2^-72) |hi| covers, without waiting for lo.
+inline std::optional<double> rounded_relative(double hi, double lo, double relative)
+{
+    const double e = std::abs(hi) * (relative + 0x1p-72);
+    const double upper = hi + (lo + e);
+    if (upper == hi + (lo - e)) return upper;
+    return std::nullopt;
+}
+
 // The same for (hi + lo) 2^scale, hi normal and scale >= -2000, with the result anywhere
 // from the subnormal range to the largest double. Results that would overflow are left
 // to the caller (nothing is returned).

@@ -13,6 +13,9 @@ rounded to the nearest double (int / int division in Python rounds correctly).
                    moderate reduction to the table's grid
   SIN_COS_TABLE    sin(i pi/1024), cos(i pi/1024), i = 0..511, each as a head of 26 bits
                    and the nearest double to the rest
+  TAN_TABLE        tan(m pi/1024), m = 0..1023 (for m > 512 as -tan((1024 - m) pi/1024); 0
+                   at the pole m = 512), as a head of 26 bits and the nearest double to
+                   the rest
 
   python3 runtime/elementary/trig_tables.py          rewrites the file beside this script
   python3 runtime/elementary/trig_tables.py OUTPUT   writes OUTPUT instead
@@ -159,6 +162,20 @@ def main():
         sh, sr = head_and_rest(s, 256, 26)
         ch, cr = head_and_rest(c, 256, 26)
         lines.append(f"    {{{sh.hex()}, {sr.hex()}, {ch.hex()}, {cr.hex()}}},")
+    lines.append("};")
+    lines.append("")
+    lines.append(f"// tan(m pi/{1 << GRID_BITS}) for m = 0 .. {2 * ROWS - 1}, the period of tan: a head of 26")
+    lines.append(f"// significant bits and the nearest double to the rest; 0 at the pole m = {ROWS}.")
+    lines.append(f"inline constexpr double TAN_TABLE[{2 * ROWS}][2] = {{")
+    for m in range(2 * ROWS):
+        j = m if m < ROWS else 2 * ROWS - m
+        th, tr = 0.0, 0.0
+        if j < ROWS:
+            s, c = sin_cos_fixed(j, 320)
+            th, tr = head_and_rest((s << 256) // c, 256, 26)
+        if m > ROWS:
+            th, tr = -th, -tr
+        lines.append(f"    {{{th.hex()}, {tr.hex()}}},")
     lines.append("};")
     out.write_text("\n".join(lines) + "\n")
 

@@ -9,12 +9,14 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
 
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/double_double.hpp"
+#include "runtime/elementary/rounding.hpp"
 #include "runtime/elementary/wide_float.hpp"
 #include "runtime/elementary/wide_arctangent.hpp"
 #include "runtime/elementary/wide_functions.hpp"
@@ -617,6 +619,51 @@ TEST_P(DoubleDoubleArithmetic, StaysWithinItsBoundOfMpfr)
 
 INSTANTIATE_TEST_SUITE_P(Operations, DoubleDoubleArithmetic,
                          testing::ValuesIn(DOUBLE_DOUBLE_OPERATIONS),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The rounding tests on sums next to a midpoint: hi + lo within bound |hi| of the exact value
+// decides the double only where no midpoint lies within that bound (NaN: undecided).
+struct RoundingCase {
+    const char* name;
+    double hi;
+    double lo;
+    double bound;
+    double expected;
+};
+
+void PrintTo(const RoundingCase& c, std::ostream* os) { *os << c.name; }
+
+const double UNDECIDED = std::numeric_limits<double>::quiet_NaN();
+
+const RoundingCase ROUNDING_CASES[] = {
+    {"far_from_a_midpoint", 1.0, 0x1p-60, 0x1p-69, 1.0},
+    {"on_the_midpoint", 1.0, 0x1p-53, 0x1p-69, UNDECIDED},
+    {"midpoint_within_the_bound_below", 1.0, 0x1p-53 - 0x1p-71, 0x1p-69, UNDECIDED},
+    {"midpoint_within_the_bound_above", 1.0, 0x1p-53 + 0x1p-71, 0x1p-69, UNDECIDED},
+    {"clear_below_the_midpoint", 1.0, 0x1p-53 - 0x1p-66, 0x1p-69, 1.0},
+    {"clear_above_the_midpoint", 1.0, 0x1p-53 + 0x1p-66, 0x1p-69, 0x1.0000000000001p0},
+    {"half_gap_below_a_power_of_two", 1.0, -0x1p-54, 0x1p-69, UNDECIDED},
+    {"clear_of_the_half_gap", 1.0, -0x1p-54 + 0x1p-66, 0x1p-69, 1.0},
+    {"negative", -1.5, -0x1p-53 - 0x1p-66, 0x1p-69, -0x1.8000000000001p0},
+    {"negative_on_the_midpoint", -1.5, -0x1p-53, 0x1p-69, UNDECIDED},
+};
+
+class RoundingTests : public testing::TestWithParam<RoundingCase> {};
+
+TEST_P(RoundingTests, DecideOnlyWhereNoMidpointIsWithinTheBound)
+{
+    const RoundingCase& c = GetParam();
+    const std::optional<double> general = cr::rounded(c.hi, c.lo, c.bound * std::abs(c.hi));
+    const std::optional<double> relative = cr::rounded_relative(c.hi, c.lo, c.bound);
+    for (const std::optional<double>& result : {general, relative}) {
+        if (std::isnan(c.expected))
+            EXPECT_FALSE(result.has_value()) << hex(*result);
+        else
+            EXPECT_TRUE(result.has_value() && same_bits(*result, c.expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RoundingTests, testing::ValuesIn(ROUNDING_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // The tables and constants are what their script makes from 100-digit values.

@@ -93,7 +93,7 @@ std::vector<double> hard_to_round()
 }
 
 // The doubles nearest k pi/2^n and their neighbours, for k from 1 to 2000 and for 3000
-// random k up to 2^1000: the arguments whose reduction cancels most.
+// random k up to 2^1000, and their negatives: the arguments whose reduction cancels most.
 std::vector<double> near_multiples(unsigned long n)
 {
     std::vector<double> xs;
@@ -111,7 +111,7 @@ std::vector<double> near_multiples(unsigned long n)
         xs.insert(xs.end(), {x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)});
     }
     mpz_clear(k);
-    return xs;
+    return with_negatives(xs);
 }
 
 std::vector<double> near_multiples_of_half_pi() { return near_multiples(1); }
