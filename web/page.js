@@ -103,7 +103,7 @@ function job(methods)
     args.push(`--verfahren=${methods.map((m) => m.name).join(',')}`);
     const lines = [];
     const asked = new Set();
-    const specs = [];
+    const plans = [];
     for (const m of methods) {
         const first = !asked.has(m.asks);
         asked.add(m.asks);
@@ -115,10 +115,10 @@ function job(methods)
                 lines.push(field(id));
             }
         }
-        specs.push({name: m.name, prompts: first ? ASKED[m.asks].prompts : 0,
+        plans.push({name: m.name, prompts: first ? ASKED[m.asks].prompts : 0,
                     bracketing: m.asks === 'intervall'});
     }
-    return {args, stdin: lines.map((l) => `${l}\n`).join(''), methods: specs};
+    return {args, stdin: lines.map((l) => `${l}\n`).join(''), methods: plans};
 }
 
 // ---- What the programs write, shown. ----

@@ -123,10 +123,10 @@ function concat(parts)
 // A method's share of the console: its prompts, its records, its result line, and the
 // messages written while it ran. The first and last lines are kept; the rest counted.
 class Method {
-    constructor(spec) {
-        this.name = spec.name;
-        this.promptsLeft = spec.prompts;
-        this.bracketing = spec.bracketing;
+    constructor(plan) {
+        this.name = plan.name;
+        this.promptsLeft = plan.prompts;
+        this.bracketing = plan.bracketing;
         this.head = [];
         this.tail = [];
         this.lines = 0;
@@ -270,8 +270,8 @@ function send(name, position, bytes)
 // Splits quarlen's standard output into lines and the lines among the methods; lines
 // before the first prompt (the functions typed) are the run's preamble.
 class Console {
-    constructor(specs) {
-        this.methods = specs.map((s) => new Method(s));
+    constructor(plans) {
+        this.methods = plans.map((p) => new Method(p));
         this.preamble = [];
         this.current = -1;
         this.rest = new Uint8Array(0);  // a line begun in an earlier write
