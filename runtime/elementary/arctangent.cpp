@@ -90,10 +90,9 @@ struct Step {
 
 inline Step nearest_step(double y)
 {
-    constexpr double ROUNDER = 0x1.8p52;
-    const double shifted = y * ATAN_STEPS + ROUNDER;
+    const double shifted = y * ATAN_STEPS + INTEGER_ROUNDER;
     const auto i = static_cast<int>(runtime::bit_cast<std::uint64_t>(shifted) & 0x3ff);
-    return {i, y - (shifted - ROUNDER) * (1.0 / ATAN_STEPS)};
+    return {i, y - (shifted - INTEGER_ROUNDER) * (1.0 / ATAN_STEPS)};
 }
 
 // atan(a) for 2^-27 <= a <= 1 into `result` where the quick test passes.

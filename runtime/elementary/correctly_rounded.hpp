@@ -44,6 +44,10 @@ struct ScaledDoubleDouble {
 };
 ScaledDoubleDouble exp_approximation(double x);
 inline constexpr double EXP_APPROXIMATION_ERROR = 0x1.1p-70;
+// e^x is finite up to EXP_OVERFLOW_ABOVE (the largest such double) and below 2^-1075
+// under EXP_ZERO_BELOW.
+inline constexpr double EXP_OVERFLOW_ABOVE = 0x1.62e42fefa39efp+9;
+inline constexpr double EXP_ZERO_BELOW = -745.2;
 
 // log x = hi + lo for finite x > 0, |lo| <= ulp(hi)/2 (exact, 0 + 0, at x = 1).
 DoubleDouble log_approximation(double x);

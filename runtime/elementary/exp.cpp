@@ -27,8 +27,6 @@
 namespace runtime::correctly_rounded {
 namespace {
 
-constexpr double OVERFLOW_ABOVE = 0x1.62e42fefa39efp+9;
-constexpr double ZERO_BELOW = -745.2;
 constexpr std::uint64_t SIGN = std::uint64_t{1} << 63;
 constexpr std::uint64_t LIMITS_FROM = 0x4086200000000000;  // |x| >= 708
 constexpr std::uint64_t ONE_BELOW = 0x3c90000000000000;    // |x| < 2^-54
@@ -37,8 +35,8 @@ constexpr std::uint64_t ONE_BELOW = 0x3c90000000000000;    // |x| < 2^-54
 [[gnu::noinline]] double exp_near_limits(double x)
 {
     if (x != x) return x + x;
-    if (x > OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
-    if (x < ZERO_BELOW) return 0.0;
+    if (x > EXP_OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
+    if (x < EXP_ZERO_BELOW) return 0.0;
     int scale;
     const DoubleDouble y = fast_two_sum(exp_kernel(x, scale));
     if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * EXP_APPROXIMATION_ERROR, scale))

@@ -29,9 +29,10 @@
 // x^2/6 < 2^-54.58 |x| of x, less than half its gap; cosh x = 1 + x^2/2 + ... is below the
 // midpoint 1 + 2^-53; for |x| < 2^-27, tanh x is within x^2/3 < 2^-55.5 |x| below x, less
 // than half the gap below even at a power of two. tanh x rounds to +-1 from |x| = 19.07
-// on; beyond 22 it is returned at once. sinh and cosh are finite up to OVERFLOW_ABOVE and
-// infinite beyond it. Each is transcendental for rational x != 0, so no result but those
-// at 0 is a double or a midpoint, and the rounding test decides all others.
+// on; beyond 22 it is returned at once. sinh and cosh are finite up to
+// SINH_COSH_OVERFLOW_ABOVE and infinite beyond it. Each is transcendental for rational
+// x != 0, so no result but those at 0 is a double or a midpoint, and the rounding test
+// decides all others.
 //
 // Slow path, in WideFloat, with expm1(a) (2^-240.3) and exp(a) (2^-241.6): sinh a = (m +
 // m/(m + 1))/2, m = expm1(a); cosh a = (E + 1/E)/2, E = e^a; tanh a = m2/(m2 + 2), m2 =
@@ -50,7 +51,7 @@
 namespace runtime::correctly_rounded {
 namespace {
 
-constexpr double OVERFLOW_ABOVE = 0x1.633ce8fb9f87dp+9;
+constexpr double SINH_COSH_OVERFLOW_ABOVE = 0x1.633ce8fb9f87dp+9;
 constexpr double SERIES_BELOW = 0.25;
 constexpr double SINH_TINY_BELOW = 0x1p-26;
 constexpr double TANH_TINY_BELOW = 0x1p-27;
@@ -65,7 +66,7 @@ constexpr DoubleDouble SIXTH = {0x1.5555555555555p-3, 0x1.5555555555555p-57};
 constexpr DoubleDouble ONE_120TH = {0x1.1111111111111p-7, 0x1.1111111111111p-63};
 
 // e^a = (up.hi + up.lo) 2^scale and e^-a = (down.hi + down.lo) 2^scale, a in [0,
-// OVERFLOW_ABOVE], neither normalized; down is 0 where it is below 2^-120 of up.
+// SINH_COSH_OVERFLOW_ABOVE], neither normalized; down is 0 where it is below 2^-120 of up.
 struct Exponentials {
     DoubleDouble up;
     DoubleDouble down;
@@ -139,7 +140,8 @@ double sinh(double x)
         if (const auto result = rounded(y.hi, y.lo, std::abs(y.hi) * SERIES_ERROR)) return *result;
         return sinh_slow(x);
     }
-    if (a > OVERFLOW_ABOVE) return std::copysign(std::numeric_limits<double>::infinity(), x);
+    if (a > SINH_COSH_OVERFLOW_ABOVE)
+        return std::copysign(std::numeric_limits<double>::infinity(), x);
     const Exponentials e = exponentials(a);
     const DoubleDouble y = combined(e, -1.0);
     const double error = (e.up.hi + e.down.hi) * SUM_ERROR;
@@ -152,7 +154,7 @@ double cosh(double x)
 {
     const double a = std::abs(x);
     if (!(a >= SINH_TINY_BELOW)) return x != x ? x + x : 1.0;
-    if (a > OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
+    if (a > SINH_COSH_OVERFLOW_ABOVE) return std::numeric_limits<double>::infinity();
     const Exponentials e = exponentials(a);
     const DoubleDouble y = combined(e, 1.0);
     if (const auto result = rounded_scaled(y.hi, y.lo, y.hi * SUM_ERROR, e.scale - 1))

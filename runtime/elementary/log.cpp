@@ -61,8 +61,6 @@ namespace {
 
 constexpr std::uint64_t LEAST_NORMAL = 0x0010000000000000;
 constexpr std::uint64_t INFINITE = 0x7ff0000000000000;
-constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
-constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 
 // log(1 + z) + e ln 2 - log r for |z| < 2^-20, where t and v below may nearly cancel:
 // z^2 by two_prod, exact, and the rest as in log_fast. Normalized.

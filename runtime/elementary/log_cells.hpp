@@ -3,6 +3,8 @@
 // One copy serves log and the precise logarithm pow and log10 stand on.
 #pragma once
 
+#include <cstdint>
+
 namespace runtime::correctly_rounded {
 
 struct LogCell {
@@ -12,5 +14,10 @@ struct LogCell {
 };
 
 #include "runtime/elementary/log_table.inc"
+
+// Added to a double's bits, carries them to the nearest cell centre (cells are 2^43 wide).
+inline constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
+// Cleared from a significand's bits, leaves its 26-bit head, exact in products with 1/c.
+inline constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 
 }  // namespace runtime::correctly_rounded

@@ -52,8 +52,6 @@ constexpr double POW_ERROR = 0x1.2p-70;
 constexpr double QUICK_ERROR_BASE = 0x1.2p-70;
 constexpr double QUICK_ERROR_PER_T = 0x1.01p-68;
 constexpr double INF = std::numeric_limits<double>::infinity();
-constexpr double OVERFLOW_ABOVE = 0x1.62e42fefa39efp+9;  // e^t's, the largest finite
-constexpr double ZERO_BELOW = -745.2;                    // e^t < 2^-1075
 constexpr double FAR = 750.0;
 constexpr double NEAR_ZERO = 0x1p-60;
 
@@ -128,11 +126,11 @@ std::optional<double> exact_power(double x, double y)
 // `error` (exp_approximation's included); false where it does not.
 inline bool round_exponential(DoubleDouble t, double error, double& result)
 {
-    if (t.hi > OVERFLOW_ABOVE + 0.01) {
+    if (t.hi > EXP_OVERFLOW_ABOVE + 0.01) {
         result = INF;
         return true;
     }
-    if (t.hi < ZERO_BELOW) {
+    if (t.hi < EXP_ZERO_BELOW) {
         result = 0.0;
         return true;
     }

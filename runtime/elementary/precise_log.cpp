@@ -19,8 +19,6 @@
 namespace runtime::correctly_rounded {
 namespace {
 
-constexpr std::uint64_t HALF_CELL = std::uint64_t{1} << 42;
-constexpr std::uint64_t LOW_27_BITS = (std::uint64_t{1} << 27) - 1;
 constexpr DoubleDouble THIRD = {0x1.5555555555555p-2, 0x1.5555555555555p-56};
 
 }  // namespace

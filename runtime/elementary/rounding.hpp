@@ -16,6 +16,10 @@
 
 namespace runtime::correctly_rounded {
 
+// (x + INTEGER_ROUNDER) - INTEGER_ROUNDER is x rounded to an integer, for |x| < 2^51; the
+// sum's low bits hold that integer.
+inline constexpr double INTEGER_ROUNDER = 0x1.8p52;
+
 // 2^n, for n from -1022 to 1023.
 constexpr double power_of_two(int n)
 {

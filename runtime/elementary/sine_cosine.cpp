@@ -75,16 +75,14 @@
 #include "runtime/elementary/slow_path.hpp"
 #include "runtime/elementary/trig_exact.hpp"
 #include "runtime/elementary/trig_reduction.hpp"
+#include "runtime/elementary/trig_tables.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
 
-#include "runtime/elementary/trig_tables.inc"
-
 constexpr double SMALL = 0x1p-27;
-constexpr double MODERATE_LIMIT = 0x1p17;
+constexpr double GRID_MODERATE_LIMIT = 0x1p17;
 constexpr double RELATIVE_LIMIT = 0x1p-16;
-constexpr double ROUNDER = 0x1.8p52;
 constexpr double EPS_SIN_COS = 0x1p-67;
 constexpr double EPS_TAN = 0x1p-69;
 constexpr unsigned ROWS = 1u << (GRID_BITS - 1);
@@ -111,11 +109,11 @@ bool needs_relative(unsigned k)
 template <Function F>
 [[gnu::always_inline]] inline Reduced reduced(double ax)
 {
-    if (ax >= MODERATE_LIMIT) {
+    if (ax >= GRID_MODERATE_LIMIT) {
         const Quadrant g = reduce_to_grid(ax);
         return {static_cast<unsigned>(g.k), g.hi, g.lo};
     }
-    const double kd = (ax * INVERSE_GRID_STEP + ROUNDER) - ROUNDER;
+    const double kd = (ax * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
     const double r2 = (ax - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
     const DoubleDouble r = fast_two_sum(r2, -(kd * GRID_STEP[2]));
     const auto k = static_cast<unsigned>(static_cast<int>(kd));
@@ -265,7 +263,7 @@ constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 
         return x - x;
     unsigned k;
     Quadrant g;
-    if (ax >= MODERATE_LIMIT) {
+    if (ax >= GRID_MODERATE_LIMIT) {
         g = reduce_to_grid(ax);
         k = static_cast<unsigned>(g.k);
     } else {
@@ -301,12 +299,12 @@ double cos(double x)
 double tan(double x)
 {
     const double ax = std::abs(x);
-    if (!(ax < MODERATE_LIMIT))
+    if (!(ax < GRID_MODERATE_LIMIT))
         return tangent_far(x);
     if (ax < SMALL)
         return x;
     // x = k h + r, k now signed: the reduction is the one above, for either sign.
-    const double kd = (x * INVERSE_GRID_STEP + ROUNDER) - ROUNDER;
+    const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
     const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
     const auto k = static_cast<unsigned>(static_cast<int>(kd));
     if (k % ROWS == 0 && k != 0 && std::abs(r2) < RELATIVE_LIMIT) [[unlikely]]

@@ -18,17 +18,16 @@
 #include <cstdint>
 
 #include "runtime/elementary/trig_reduction.hpp"
+#include "runtime/elementary/trig_tables.hpp"
 #include "runtime/elementary/wide_float.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
 
-#include "runtime/elementary/trig_tables.inc"
-
 constexpr WideFloat WIDE_PIO2{false, 1, {PIO4_LIMBS[0], PIO4_LIMBS[1], PIO4_LIMBS[2], PIO4_LIMBS[3],
                                          PIO4_LIMBS[4], PIO4_LIMBS[5], PIO4_LIMBS[6], PIO4_LIMBS[7]}};
 
-struct Reduced {
+struct ExactReduced {
     int k;
     WideFloat r;  // may be negative
 };
@@ -52,7 +51,7 @@ WideFloat from_fraction(const std::uint32_t* words, bool negative)
     return WideFloat(negative, -32 * skip - shift, limbs);
 }
 
-Reduced reduce(double ax)
+ExactReduced reduce(double ax)
 {
     if (ax <= 0x1.921fb54442d18p-1)
         return {0, WideFloat(ax)};
@@ -80,14 +79,14 @@ WideFloat cos_of(const WideFloat& r) { return alternating_series(WideFloat(1.0),
 // sin(k pi/2 + r) = sin r, cos r, -sin r, -cos r for k = 0 .. 3; cos(x) = sin(x + pi/2).
 double sine_exactly(double ax)
 {
-    const Reduced q = reduce(ax);
+    const ExactReduced q = reduce(ax);
     const WideFloat y = q.k & 1 ? cos_of(q.r) : sin_of(q.r);
     return (q.k & 2 ? -y : y).to_double();
 }
 
 double cosine_exactly(double ax)
 {
-    const Reduced q = reduce(ax);
+    const ExactReduced q = reduce(ax);
     const WideFloat y = q.k & 1 ? sin_of(q.r) : cos_of(q.r);
     return ((q.k + 1) & 2 ? -y : y).to_double();
 }
@@ -95,7 +94,7 @@ double cosine_exactly(double ax)
 // tan(r) = sin r / cos r, tan(r + pi/2) = -cos r / sin r.
 double tangent_exactly(double ax)
 {
-    const Reduced q = reduce(ax);
+    const ExactReduced q = reduce(ax);
     const WideFloat s = sin_of(q.r);
     const WideFloat c = cos_of(q.r);
     return (q.k & 1 ? -(c / s) : s / c).to_double();

@@ -35,15 +35,13 @@
 #include "runtime/bit_cast.hpp"
 #include "runtime/elementary/double_double.hpp"
 #include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/trig_tables.hpp"
 
 namespace runtime::correctly_rounded {
 namespace {
 
-#include "runtime/elementary/trig_tables.inc"
-
 constexpr double TWO_OVER_PI_D = 0x1.45f306dc9c883p-1;
-constexpr double ROUNDER = 0x1.8p52;
-constexpr double MODERATE_LIMIT = 0x1p20;
+constexpr double QUADRANT_MODERATE_LIMIT = 0x1p20;
 constexpr double QUICK_LIMIT = 0x1p-10;
 
 // Bits pos .. pos+31 of the little-endian limbs p[0..count), zero outside.
@@ -146,9 +144,9 @@ Quadrant reduce_large(double ax, int grid_bits)
 
 Quadrant reduce_quadrant(double ax)
 {
-    if (ax >= MODERATE_LIMIT)
+    if (ax >= QUADRANT_MODERATE_LIMIT)
         return reduce_large(ax, 0);
-    const double kd = (ax * TWO_OVER_PI_D + ROUNDER) - ROUNDER;
+    const double kd = (ax * TWO_OVER_PI_D + INTEGER_ROUNDER) - INTEGER_ROUNDER;
     const int k = static_cast<int>(kd) & 3;
     // Quick: ax - k Q1 - k Q2 is exact, k Q3 = p + pe exactly (k has at most 20 bits and the
     // halves of Q3 26 and 27), and the tail of pi/2 adds at most 2^-87.

@@ -26,7 +26,7 @@ namespace {
 
 #include "runtime/elementary/wide_arctangent_table.inc"
 
-constexpr std::uint32_t TERMS = 13;  // t^27/27 is the last term
+constexpr std::uint32_t ATAN_SERIES_TERMS = 13;  // t^27/27 is the last term
 constexpr int STEPS = 256;
 constexpr double FOLD = 0.7071;  // below 1/sqrt(2): |x|/s < 1 under it, s/|x| < 1 + 2^-15 above
 
@@ -40,8 +40,8 @@ WideFloat atan_reduced(const WideFloat& y)
     const WideFloat c = scaled(WideFloat::integer(i), -8);  // i / STEPS
     const WideFloat t = (y - c) / (one + y * c);
     const WideFloat t2 = t * t;
-    WideFloat series = one / (2 * TERMS + 1);
-    for (std::uint32_t n = TERMS; n-- > 0;)
+    WideFloat series = one / (2 * ATAN_SERIES_TERMS + 1);
+    for (std::uint32_t n = ATAN_SERIES_TERMS; n-- > 0;)
         series = one / (2 * n + 1) - t2 * series;
     return WIDE_ATAN_TABLE[i] + t * series;
 }

@@ -27,7 +27,7 @@ namespace {
 #include "runtime/elementary/wide_constants.inc"
 
 constexpr int HALVINGS = 8;
-constexpr std::uint32_t TERMS = 22;
+constexpr std::uint32_t EXPM1_SERIES_TERMS = 22;
 constexpr double REDUCED_LIMIT = 0.3466;  // just above ln 2 / 2 = 0.34657...
 
 WideFloat expm1_reduced(const WideFloat& r)
@@ -35,8 +35,8 @@ WideFloat expm1_reduced(const WideFloat& r)
     const WideFloat one(1.0);
     const WideFloat two(2.0);
     const WideFloat t = scaled(r, -HALVINGS);
-    WideFloat sum = one;  // 1 + t/2 (1 + t/3 (1 + ... (1 + t/TERMS)))
-    for (std::uint32_t n = TERMS; n >= 2; --n) sum = one + (sum * t) / n;
+    WideFloat sum = one;  // 1 + t/2 (1 + t/3 (1 + ... (1 + t/EXPM1_SERIES_TERMS)))
+    for (std::uint32_t n = EXPM1_SERIES_TERMS; n >= 2; --n) sum = one + (sum * t) / n;
     WideFloat e = t * sum;
     for (int i = 0; i < HALVINGS; ++i) e = e * (e + two);  // expm1(2t) = expm1(t) (expm1(t) + 2)
     return e;
