@@ -17,7 +17,7 @@ template <class Real>
     const auto result = fast_float::from_chars(first, last, parsed);
     if (result.ec != std::errc{}) return {result.ptr, result.ec};
     const char* digit = first + (*first == '-');
-    const bool numeral = *digit == '.' || (*digit >= '0' && *digit <= '9');
+    const bool numeral = *digit == '.' || is_digit(*digit);
     if (numeral && std::isinf(parsed)) return {result.ptr, std::errc::result_out_of_range};
     if (parsed == 0) {
         for (; digit != result.ptr && *digit != 'e' && *digit != 'E'; ++digit)

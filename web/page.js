@@ -35,7 +35,6 @@ const OPTIONS = [
     ['f', '--funktion'], ['ableitung', '--ableitung'], ['g', '--fixpunkt'],
     ['toleranz', '--toleranz'], ['max-schritte', '--max-schritte'],
 ];
-const HEAD_LINES = 500;  // a method's first lines shown, as the worker sends them
 const FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', 'a', 'b', 'newton-x0',
                 'sekante-x0', 'sekante-x1', 'fixpunkt-x0'];
 
@@ -183,7 +182,7 @@ function showProgress(data)
         const s = $(`ergebnis-${r.name}`);
         const head = s.querySelector('.kopf');
         if (r.head) head.textContent = lines(r.head);
-        const left = r.lines - HEAD_LINES - r.tail.length;
+        const left = r.left;
         const gap = s.querySelector('.ausgelassen');
         gap.hidden = left <= 0;
         gap.textContent = left > 0 ? `… ${left.toLocaleString('de-DE')} Zeilen ausgelassen; das Protokoll enthält alle …` : '';

@@ -231,9 +231,10 @@ class Method {
         this.changed = false;
         const grown = this.head.length !== this.headSent;
         this.headSent = this.head.length;
+        const tail = this.tail.slice(-TAIL_LINES);
         return {
-            name: this.name, lines: this.lines, steps: this.steps, head: grown ? this.head : null,
-            tail: this.tail.slice(-TAIL_LINES), messages: this.messages,
+            name: this.name, steps: this.steps, head: grown ? this.head : null, tail,
+            left: this.lines - this.head.length - tail.length, messages: this.messages,
         };
     }
 }

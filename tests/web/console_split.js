@@ -52,15 +52,15 @@ let failures = 0;
 for (const c of CASES) {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'console-split-'));
     try {
-        const specs = c.methods.split(' ').map((m) => {
+        const plans = c.methods.split(' ').map((m) => {
             const [name, prompts] = m.split(':');
             return {name, prompts: Number(prompts), bracketing: METHOD[name][1]};
         });
-        const args = (c.args || []).concat(`--verfahren=${specs.map((s) => s.name).join(',')}`);
+        const args = (c.args || []).concat(`--verfahren=${plans.map((s) => s.name).join(',')}`);
         const run = spawnSync(quarlen, args, {cwd: dir, input: c.input.split(' ').join('\n') + '\n'});
         assert.ok(run.status === 0 || run.status === 1, `quarlen ended with ${run.status}: ${run.stderr}`);
 
-        const view = new Console(specs);
+        const view = new Console(plans);
         for (const piece of pieces(new Uint8Array(run.stdout))) view.output(piece);
         const whole = linesOf(run.stdout.toString());
         assert.deepStrictEqual(view.preamble, whole.slice(0, c.preamble || 0), 'preamble');
@@ -70,12 +70,12 @@ for (const c of CASES) {
             const own = whole.slice(seen, seen + m.lines);
             seen += m.lines;
             const log = linesOf(fs.readFileSync(path.join(dir, METHOD[m.name][0]), 'utf8'));
-            const records = own.slice(specs[i].prompts, specs[i].prompts + m.steps);
+            const records = own.slice(plans[i].prompts, plans[i].prompts + m.steps);
             assert.deepStrictEqual(records, log.slice(1), `${m.name}: its records are its log's`);
-            assert.ok(own.slice(0, specs[i].prompts).every((l) => /^(Bitte|a= |b= |x0= |x1= )/.test(l)),
+            assert.ok(own.slice(0, plans[i].prompts).every((l) => /^(Bitte|a= |b= |x0= |x1= )/.test(l)),
                       `${m.name}: starts with its prompts`);
-            const after = m.lines - specs[i].prompts - m.steps;
-            assert.strictEqual(after, specs[i].bracketing ? 1 : 0, `${m.name}: lines after its records`);
+            const after = m.lines - plans[i].prompts - m.steps;
+            assert.strictEqual(after, plans[i].bracketing ? 1 : 0, `${m.name}: lines after its records`);
             const report = m.report();
             if (m.lines <= HEAD_LINES + TAIL_LINES) {
                 assert.deepStrictEqual(report.head.concat(report.tail), own, `${m.name}: all its lines`);
