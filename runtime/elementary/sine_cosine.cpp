@@ -109,22 +109,42 @@ double negated_if(double x, unsigned negative)
     return negated_if(sine_exactly(ax), x < 0);
 }
 
+// The sine table over half a period, rows j = 0 .. 1023: sin(j h + r) = P cos r + Q sin r
+// with (P, Q) = (S, C) of row j for j < 512 and (C, -S) of row j - 512 above; each of P and
+// Q a head and a rest.
+struct HalfPeriodTable {
+    double rows[2 * ROWS][4];
+};
+
+constexpr HalfPeriodTable half_period_table()
+{
+    HalfPeriodTable table{};
+    for (unsigned j = 0; j < ROWS; ++j) {
+        const double* t = SIN_COS_TABLE[j];
+        const double quarter_on[4] = {t[2], t[3], -t[0], -t[1]};
+        for (unsigned c = 0; c < 4; ++c) {
+            table.rows[j][c] = t[c];
+            table.rows[j + ROWS][c] = quarter_on[c];
+        }
+    }
+    return table;
+}
+
+constexpr HalfPeriodTable HALF_PERIOD = half_period_table();
+
 // sin x (F = sin) or cos x for x = k h + r modulo 2 pi, k taken modulo 2048, r = a + b_lo
 // with a of 26 bits, hi = r rounded: from the fast path when the rounding test decides.
-// sin(x) = sin, cos, -sin, -cos of i h + r for the quadrants 0 .. 3; cos(x) = sin(x + pi/2).
+// With j = k, or k + 512 for cos (cos x = sin(x + pi/2)), sin(j h + r) is the half-period
+// table's row j modulo 1024, negated in the second half of the period.
 template <Function F>
 [[gnu::always_inline]] inline double sine_or_cosine(double x, unsigned k, double hi, double a, double b_lo)
 {
-    const unsigned quadrant = k / ROWS + (F == Function::cos ? 1 : 0);
-    const unsigned cosine = quadrant & 1;
-    // (P, Q) = (S, C) for sin(i h + r) and (C, -S) for cos(i h + r), chosen by index rather
-    // than by a branch.
-    const double* t = SIN_COS_TABLE[k % ROWS];
-    const unsigned i = 2 * cosine;
-    const double p_head = t[i];
-    const double p_rest = t[i + 1];
-    const double q_head = negated_if(t[2 - i], cosine);
-    const double q_rest = negated_if(t[3 - i], cosine);
+    const unsigned j = k + (F == Function::cos ? ROWS : 0);
+    const double* t = HALF_PERIOD.rows[j % (2 * ROWS)];
+    const double p_head = t[0];
+    const double p_rest = t[1];
+    const double q_head = t[2];
+    const double q_rest = t[3];
     const double t2 = hi * hi;
     const double pc = t2 * (-0.5 + t2 * (1.0 / 24 - t2 * (1.0 / 720)));
     const double ps = t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 * (1.0 / 5040)));
@@ -133,10 +153,9 @@ template <Function F>
     const double rests = (p_rest + q_head * b_lo) + q_rest * hi;
     const double low = (series + rests) + s.lo;
     // |low| < 2^-17 |s.hi|, so low -+ e rounds by less than 2^-70 |s.hi|.
-    const std::optional<double> out = rounded_relative(s.hi, low, EPS_SIN_COS + 0x1p-70);
-    if (!out) [[unlikely]]
-        return sine_cosine_exactly(F, x);
-    return negated_if(*out, (quadrant >> 1) & 1);
+    if (const std::optional<double> out = rounded_relative(s.hi, low, EPS_SIN_COS + 0x1p-70)) [[likely]]
+        return negated_if(*out, (j / (2 * ROWS)) & 1);
+    return sine_cosine_exactly(F, x);
 }
 
 // sin(-x) = sin((-k) h - r), and cos likewise: k counts modulo 2048, unsigned.
