@@ -28,9 +28,10 @@
 // within 2^-50.2 of its size, P pc <= 2^-18.7 |y|: 2^-68.9; Q rh ps (<= 2^-21.3 |y|) in the
 // same way 2^-71.1; the sum's roundings 2^-69.9 (three of partial sums below 2^-18.4 |y|,
 // two below 2^-24 |y|); the terms left out (Q_rest (r - rh), the roundings of the 2^-26
-// terms) 2^-77. In all, y = yh + yl (yh = s_hi and yl = low, |yl| < 2^-17 |yh|, as
-// the rounding test takes them) within 2^-68.07 for i > 0; for i = 0, without P pc or
-// with Q = 0, within 2^-69.5.
+// terms) 2^-77: 2^-68.07 in all, and with the series left out (1.001 2^-68.39), y = yh + yl
+// (yh = s_hi and yl = low, |yl| < 2^-17 |yh|, as the rounding test takes them) within
+// 2^-67.22 for i > 0; for i = 0, without P pc, 2^-69.5 and the series left out: within
+// 2^-67.84 for sin r and 2^-69.5 for cos r (Q = 0).
 // tan takes its own route, modulo pi = 1024 h: x = m h + s with m = k modulo 1024 and s =
 // sh + sl, taken signed (tan(-x) = -tan x), and tan x = (T + tau) / (1 - T tau) with T =
 // tan(m h) from a table (a 26-bit head and a rest, within 2^-80 |T|; |T| <= cot h < 2^8.35)
@@ -147,15 +148,16 @@ template <Function F>
     const double q_rest = t[3];
     const double t2 = hi * hi;
     const double pc = t2 * (-0.5 + t2 * (1.0 / 24 - t2 * (1.0 / 720)));
-    const double ps = t2 * (-1.0 / 6 + t2 * (1.0 / 120 - t2 * (1.0 / 5040)));
+    const double ps = t2 * (-1.0 / 6 + t2 * (1.0 / 120));
     const DoubleDouble s = fast_two_sum(p_head, q_head * a);
     const double series = (q_head + q_rest) * (hi * ps) + (p_head + p_rest) * pc;
     const double rests = (p_rest + q_head * b_lo) + q_rest * hi;
     const double low = (series + rests) + s.lo;
     // |low| < 2^-17 |s.hi|, so low -+ e rounds by less than 2^-70 |s.hi|.
-    if (const std::optional<double> out = rounded_relative(s.hi, low, EPS_SIN_COS + 0x1p-70)) [[likely]]
-        return negated_if(*out, (j / (2 * ROWS)) & 1);
-    return sine_cosine_exactly(F, x);
+    const std::optional<double> out = rounded_relative(s.hi, low, EPS_SIN_COS + 0x1p-70);
+    if (!out) [[unlikely]]
+        return sine_cosine_exactly(F, x);
+    return negated_if(*out, (j / (2 * ROWS)) & 1);
 }
 
 // sin(-x) = sin((-k) h - r), and cos likewise: k counts modulo 2048, unsigned.
@@ -168,15 +170,28 @@ template <Function F>
     return sine_or_cosine<F>(x, k, hi, ab.hi, ab.lo + lo);
 }
 
-// sin x or cos x where the quick reduction does not serve: |x| >= 2^17, infinities and NaN.
+// sin x or cos x where the quick reduction does not serve: |x| < 2^-27, |x| >= 2^17,
+// infinities and NaN.
 template <Function F>
-[[gnu::noinline]] double sine_cosine_far(double x)
+[[gnu::noinline]] double sine_cosine_outside(double x)
 {
     const double ax = std::abs(x);
+    if (ax < SMALL)
+        return F == Function::sin ? x : 1.0;
     if (!(ax <= 0x1.fffffffffffffp1023))
         return x - x;
     const Quadrant g = reduce_to_grid(ax);
     return signed_sine_or_cosine<F>(x, static_cast<unsigned>(g.k), g.hi, g.lo);
+}
+
+// 2^-27 <= |x| < 2^17, the range of the quick reduction, compared as integers (false for
+// infinities and NaN too).
+bool moderate(double x)
+{
+    constexpr auto low = runtime::bit_cast<std::uint64_t>(SMALL);
+    constexpr auto high = runtime::bit_cast<std::uint64_t>(GRID_MODERATE_LIMIT);
+    const std::uint64_t magnitude = runtime::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63);
+    return magnitude - low < high - low;
 }
 
 // Where y is sin r (row 0 in a quadrant where F takes the sine), r must be accurate
@@ -290,21 +305,15 @@ constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 
 
 double sin(double x)
 {
-    const double ax = std::abs(x);
-    if (!(ax < GRID_MODERATE_LIMIT))
-        return sine_cosine_far<Function::sin>(x);
-    if (ax < SMALL)
-        return x;
+    if (!moderate(x)) [[unlikely]]
+        return sine_cosine_outside<Function::sin>(x);
     return sine_cosine_near<Function::sin>(x);
 }
 
 double cos(double x)
 {
-    const double ax = std::abs(x);
-    if (!(ax < GRID_MODERATE_LIMIT))
-        return sine_cosine_far<Function::cos>(x);
-    if (ax < SMALL)
-        return 1.0;
+    if (!moderate(x)) [[unlikely]]
+        return sine_cosine_outside<Function::cos>(x);
     return sine_cosine_near<Function::cos>(x);
 }
 
