@@ -77,7 +77,7 @@ std::vector<double> special_values()
                            0x1p-27, std::nextafter(0x1p-27, 0.0), 0x1.0000000000001p-27,
                            0x1p-26, std::nextafter(0x1p-26, 0.0), 0x1p-25, 0x1.921fb54442d18p-1,
                            0x1.921fb54442d19p-1, 0x1.921fb54442d17p-1, 0x1.921fb54442d18p+0,
-                           0x1p20, std::nextafter(0x1p20, 0.0), 0x1p-10, 1.0, 1e22, 1e300, DBL_MAX,
+                           0x1p17, std::nextafter(0x1p17, 0.0), 0x1p20, std::nextafter(0x1p20, 0.0), 0x1p-10, 1.0, 1e22, 1e300, DBL_MAX,
                            std::ldexp(6381956970095103.0, 797)});
 }
 
