@@ -186,7 +186,7 @@ template <Function F>
 
 // 2^-27 <= |x| < 2^17, the range of the quick reduction, compared as integers (false for
 // infinities and NaN too).
-bool moderate(double x)
+bool within_quick_reduction(double x)
 {
     constexpr auto low = runtime::bit_cast<std::uint64_t>(SMALL);
     constexpr auto high = runtime::bit_cast<std::uint64_t>(GRID_MODERATE_LIMIT);
@@ -305,14 +305,14 @@ constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 
 
 double sin(double x)
 {
-    if (!moderate(x)) [[unlikely]]
+    if (!within_quick_reduction(x)) [[unlikely]]
         return sine_cosine_outside<Function::sin>(x);
     return sine_cosine_near<Function::sin>(x);
 }
 
 double cos(double x)
 {
-    if (!moderate(x)) [[unlikely]]
+    if (!within_quick_reduction(x)) [[unlikely]]
         return sine_cosine_outside<Function::cos>(x);
     return sine_cosine_near<Function::cos>(x);
 }
