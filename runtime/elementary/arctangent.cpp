@@ -1,22 +1,28 @@
-// atan(x) = atan(c) + atan(t),  t = (y - c) / (1 + y c),  c = i/256 nearest y = |x| or 1/|x|,
+// atan(x) = atan(c) + atan(t),  t = (y - c) / (1 + y c),  c a step nearest y = |x| or 1/|x|,
 // correctly rounded to nearest-even.
 //
-// Reduction: for |x| > 1, atan|x| = pi/2 - atan(y) with y = 1/|x|. On [0, 1 + 2^-10],
-// c = i/256 is the nearest step to y, h = y.hi - c is exact (Sterbenz: c/2 <= y.hi <= 2c,
-// or c = 0) and |h| <= 2^-9 (1 + 2^-40).
+// Reduction: on [1, 16), c = 2^e (1 + j/128) is the step nearest |x| (e = 0 ... 3, c = 16
+// at the top), h = |x| - c is exact (Sterbenz) and |h| <= 2^(e-8), at most 2^-8 |c - i|
+// (|c - i| = sqrt(1 + c^2) >= 2^e). Beyond, and in the careful evaluation for all |x| > 1,
+// atan|x| = pi/2 - atan(y) with y = 1/|x|. On [0, 1 + 2^-10], c = i/256 is the nearest step
+// to y, h = y.hi - c is exact (Sterbenz: c/2 <= y.hi <= 2c, or c = 0) and |h| <= 2^-9
+// (1 + 2^-40).
 //
 // Quick evaluation, atan(c) + a_1 h + (a_2 h^2 + ... + a_8 h^8) + y.lo (a_1 + 2 a_2 h),
-// with the Taylor coefficients a_k at c from the table (|a_k| <= 1): a_1 is a 26-bit
-// double and the double nearest its rest (2^-79), and the 26-bit one times either half of
-// h is exact, the rest of a_1 h within 2^-79; the rest, at most 2^-18 of the sum, is formed in
-// doubles within 2^-51 of itself; the terms left out (h^9, y.lo h^2) are below 2^-72 of
-// the sum; for c >= 2^-8 the sum is at least atan(c)/2, for c = 0 it is h itself with no
-// h^2 term. So atan(y) is within 2^-66 relatively. Above 1, pi/2 - atan(y) is summed as
-// (pi/2 - atan(c)) - (a_1 h + ...), the first from a table made at compile time within
-// 2^-104, and y = r + y.lo with r = 1/|x| rounded and y.lo within 2^-105 r (from the
+// with the Taylor coefficients a_k at c from the table, a_k = (-1)^(k-1) Im (c - i)^-k / k,
+// so |a_k| <= 1 and |a_k h^k| <= 2^-8k at the steps of [1, 16). a_1 is a 26-bit double
+// and the double nearest its rest (2^-79), and the 26-bit one times either half of h is
+// exact, the rest of a_1 h within 2^-79. On [0, 1]: the rest, at most 2^-18 of the sum, is
+// formed in doubles within 2^-51 of itself; the terms left out (h^9, y.lo h^2) are below
+// 2^-72 of the sum; for c >= 2^-8 the sum is at least atan(c)/2, for c = 0 it is h itself
+// with no h^2 term. So atan(y) is within 2^-66 relatively. On [1, 16) the sum is at least
+// pi/4 (atan 2 from 2 on), the rest at most 2^-16.6 of it and within 2^-51 of itself, the
+// terms left out below 2^-74.8 of it: atan|x| within 2^-67.5. Above 16, pi/2 - atan(y) is
+// summed as (pi/2 - atan(c)) - (a_1 h + ...), the first from a table made at compile time
+// within 2^-104, and y = r + y.lo with r = 1/|x| rounded and y.lo within 2^-105 r (from the
 // integer product of the significands of r and |x|), which costs pi/2 - atan(y) >= pi/4 no
-// more than 2^-104 relatively:
-// the quick result is within 2^-65.9 either way; its test allows 2^-63.
+// more than 2^-104 relatively: the quick result is within 2^-65.9 everywhere; its test
+// allows 2^-63.
 //
 // Careful evaluation, for what the quick test leaves open: atan(c) + atan(t), t as a
 // double-double formed without error but for c * y.lo (2^-106) and the quotient (2^-103):
@@ -99,10 +105,10 @@ inline Step nearest_step(double y)
 inline bool arctangent_quick(double a, double& result)
 {
     const Step s = nearest_step(a);
-    return round_quick(taylor_sum(ATAN_TABLE[s.i], TAYLOR[s.i], s.h, 0.0, 1.0), result);
+    return round_quick(taylor_sum<true>(ATAN_TABLE[s.i], TAYLOR[s.i], s.h, 0.0, 1.0), result);
 }
 
-// 1/a - r for r = 1/a rounded, 1 < a <= 2^60, within 2^-105 r. With a = A 2^ea and r = R
+// 1/a - r for r = 1/a rounded, 16 <= a <= 2^60, within 2^-105 r. With a = A 2^ea and r = R
 // 2^er, A and R integers below 2^53, A R = 2^k (1 - delta), k = 104 or 105 and delta = 1 -
 // r a at most 2^-53: A R - 2^k is below 2^52 and is the product modulo 2^64 as a signed
 // integer, exact as a double. 1/a - r = r (delta + delta^2 + ...) with delta r rounded.
@@ -120,7 +126,21 @@ inline double reciprocal_rest(double a, double r)
     return static_cast<double>(static_cast<std::int64_t>(product)) * power * r;
 }
 
-// pi/2 - atan(1/a) for 1 < a <= 2^60 into `result` where the quick test passes.
+// atan(a) for 1 <= a < 16 into `result` where the quick test passes, from the step c =
+// 2^e (1 + j/128) nearest a: adding half a step to the bits of a and clearing the 45 bits
+// below the step gives c (the next binade's first at the top of one) and its index.
+inline bool arctangent_far_quick(std::uint64_t bits, double a, double& result)
+{
+    constexpr int STEP_SHIFT = 45;
+    constexpr std::uint64_t FIRST = runtime::bit_cast<std::uint64_t>(1.0) >> STEP_SHIFT;
+    const std::uint64_t rounded_bits = bits + (std::uint64_t{1} << (STEP_SHIFT - 1));
+    const auto j = static_cast<int>((rounded_bits >> STEP_SHIFT) - FIRST);
+    const double c = runtime::bit_cast<double>(rounded_bits >> STEP_SHIFT << STEP_SHIFT);
+    return round_quick(taylor_sum<true>(ATAN_FAR_TABLE[j], ATAN_FAR_TAYLOR[j], a - c, 0.0, 1.0),
+                       result);
+}
+
+// pi/2 - atan(1/a) for 16 <= a <= 2^60 into `result` where the quick test passes.
 inline bool arctangent_complement_quick(double a, double& result)
 {
     const double r = 1.0 / a;
@@ -191,12 +211,21 @@ bool round_careful_arctangent(int k, double sign, DoubleDouble y, double& result
 
 double atan(double x)
 {
+    constexpr std::uint64_t ONE_BITS = runtime::bit_cast<std::uint64_t>(1.0);
+    constexpr std::uint64_t FAR_END_BITS = runtime::bit_cast<std::uint64_t>(16.0);
+    static_assert(16.0 == (1 << ATAN_FAR_BINADES) && ATAN_FAR_STEPS == 128);
     const double a = std::fabs(x);
+    const auto bits = runtime::bit_cast<std::uint64_t>(a);
+    double result;
+    if (bits - ONE_BITS < FAR_END_BITS - ONE_BITS) [[likely]] {
+        if (arctangent_far_quick(bits, a, result))
+            return std::copysign(result, x);
+        return atan_careful(x);
+    }
     if (!(a <= 0x1p60))
         return std::isnan(x) ? x + x : std::copysign(HALF_PI.hi, x);
     if (a < 0x1p-27)
         return x;
-    double result;
     if (a <= 1.0 ? arctangent_quick(a, result) : arctangent_complement_quick(a, result))
         return std::copysign(result, x);
     return atan_careful(x);

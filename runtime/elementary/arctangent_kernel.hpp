@@ -19,9 +19,12 @@ struct Taylor {
 };
 
 // base + scale (a_1 (h + lo) + a_2 (h^2 + 2 h lo) + a_3 h^3 + ... + a_8 h^8), base = hi + lo
-// near f(c), for scale = +-1 or +-2, |h| <= 2^-9, |lo| <= 2^-52 |h| or h = 0, |a_k| <= 4,
-// the terms past a_1 h in doubles. base.hi is 0 or has an exponent not below that of
-// scale a_1 h, so that the first sum is exact. Not normalized: |lo| < 2^-16 |hi|.
+// near f(c), for scale = +-1 or +-2, |lo| <= 2^-52 |h| or h = 0, and either |h| <= 2^-9
+// and |a_k| <= 4, or |a_k h^k| <= 2^-8k and base.hi >= 1/2; the terms past a_1 h in
+// doubles. base.hi is 0 or has an exponent not below that of scale a_1 h, so that the
+// first sum is exact. Not normalized: |lo| < 2^-16 |hi|. With NO_LO, lo is 0 and its term
+// is left out.
+template <bool NO_LO = false>
 inline DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double h, double lo,
                                double scale)
 {
@@ -35,7 +38,10 @@ inline DoubleDouble taylor_sum(const DoubleDouble& base, const Taylor& p, double
     const double linear_hi = scale * (p.slope_hi * halves.hi);
     const double linear_lo = p.slope_hi * halves.lo + p.slope_lo * h;
     DoubleDouble sum = fast_two_sum(base.hi, linear_hi);
-    sum.lo += base.lo + scale * ((linear_lo + lo * (p.slope_hi + 2.0 * h * p.a[0])) + rest);
+    if constexpr (NO_LO)
+        sum.lo += base.lo + scale * (linear_lo + rest);
+    else
+        sum.lo += base.lo + scale * ((linear_lo + lo * (p.slope_hi + 2.0 * h * p.a[0])) + rest);
     return sum;
 }
 

@@ -2,7 +2,8 @@
 """Writes arctangent_table.inc and wide_arctangent_table.inc: atan(i/256) for i = 0 ... 256
 and pi/2, each as a double-double in the first and as a WideFloat (256-bit significand,
 rounded to nearest) in the second, and in the first the Taylor coefficients of atan at
-each i/256; and arcsine_table.inc: asin(i/512) on [0, 1/2] as double-doubles with the
+each i/256, and atan with its Taylor coefficients at the steps c = 2^e (1 + j/128) of
+[1, 16] (e = 0 ... 3, and c = 16), where atan(c) = pi/2 - atan(1/c); and arcsine_table.inc: asin(i/512) on [0, 1/2] as double-doubles with the
 Taylor coefficients of asin there. Exact integer and rational arithmetic throughout; a
 float is only ever the correctly rounded image of an exact value.
 
@@ -31,6 +32,8 @@ ONE = 1 << BITS
 DEGREE = 8
 WIDE_BITS = 256
 ASIN_STEPS = 512  # asin is tabulated at i/512 for i = 0 ... 256, on [0, 1/2]
+FAR_STEPS = 128  # steps per binade of [1, 16]
+FAR_BINADES = 4
 
 
 def euler_atan(p, q):
@@ -105,9 +108,14 @@ def taylor_row(coefficients, i):
     return f"    {{{head}, {{{rest}}}}},  // {i}"
 
 
-def taylor(i):
-    """a_1 ... a_DEGREE of atan at i / STEPS."""
-    c = Fraction(i, STEPS)
+def far_step(j):
+    """The j-th step of [1, 16]: 2^e (1 + m/FAR_STEPS) for j = e FAR_STEPS + m."""
+    e, m = divmod(j, FAR_STEPS)
+    return Fraction((FAR_STEPS + m) << e, FAR_STEPS)
+
+
+def taylor(c):
+    """a_1 ... a_DEGREE of atan at c."""
     g = [1 / (1 + c * c)]
     for k in range(1, DEGREE):
         previous = g[k - 2] if k >= 2 else 0
@@ -174,7 +182,27 @@ def texts():
         "constexpr Taylor TAYLOR[ATAN_STEPS + 1] = {",
     ]
     for i in range(STEPS + 1):
-        lines.append(taylor_row(taylor(i), i))
+        lines.append(taylor_row(taylor(Fraction(i, STEPS)), i))
+    lines.append("};")
+    far = [far_step(j) for j in range(FAR_BINADES * FAR_STEPS + 1)]
+    lines += [
+        "",
+        f"constexpr int ATAN_FAR_STEPS = {FAR_STEPS};  // per binade of [1, 16]",
+        f"constexpr int ATAN_FAR_BINADES = {FAR_BINADES};",
+        "",
+        "// ATAN_FAR_TABLE[j] = atan(c), c = 2^e (1 + m / ATAN_FAR_STEPS), j = e ATAN_FAR_STEPS + m",
+        "constexpr DoubleDouble ATAN_FAR_TABLE[ATAN_FAR_BINADES * ATAN_FAR_STEPS + 1] = {",
+    ]
+    for j, c in enumerate(far):
+        lines.append(f"    {pair(half_pi - euler_atan(c.denominator, c.numerator))},  // {j}")
+    lines += [
+        "};",
+        "",
+        "// ATAN_FAR_TAYLOR[j] = {a_1 as two doubles, a_2 ... a_8} at the same c",
+        "constexpr Taylor ATAN_FAR_TAYLOR[ATAN_FAR_BINADES * ATAN_FAR_STEPS + 1] = {",
+    ]
+    for j, c in enumerate(far):
+        lines.append(taylor_row(taylor(c), j))
     lines.append("};")
     asin_table = [euler_asin(i) for i in range(STEPS + 1)]
     assert abs(3 * asin_table[STEPS] - half_pi) < 2**12, "asin(1/2) is not pi/6"

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/double_double.hpp"
@@ -126,6 +127,11 @@ const SpecialValue SPECIAL_VALUES[] = {
     {"atan_at_the_tiny_threshold", "atan", 0x1p-27, 0x1p-27},
     {"atan_of_one", "atan", 1.0, 0x1.921fb54442d18p-1},
     {"atan_of_minus_one", "atan", -1.0, -0x1.921fb54442d18p-1},
+    {"atan_just_above_one", "atan", 0x1.0000000000001p+0, 0x1.921fb54442d19p-1},
+    {"atan_just_below_two", "atan", 0x1.fffffffffffffp+0, 0x1.1b6e192ebbe44p+0},
+    {"atan_just_below_sixteen", "atan", -0x1.fffffffffffffp+3, -0x1.82250768ac529p+0},
+    {"atan_of_sixteen", "atan", 16.0, 0x1.82250768ac529p+0},
+    {"atan_of_seventeen", "atan", 17.0, 0x1.831516233f561p+0},
     {"atan_of_two_to_the_27", "atan", 0x1p27, 0x1.921fb52442d18p+0},
     {"atan_at_the_huge_threshold", "atan", 0x1p60, 0x1.921fb54442d18p+0},
     {"atan_above_the_huge_threshold", "atan", -0x1.0000000000001p60, -0x1.921fb54442d18p+0},
@@ -666,20 +672,32 @@ TEST_P(RoundingTests, DecideOnlyWhereNoMidpointIsWithinTheBound)
 INSTANTIATE_TEST_SUITE_P(Rows, RoundingTests, testing::ValuesIn(ROUNDING_CASES),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The tables and constants are what their script makes from 100-digit values.
-TEST(Tables, AreWhatTablesPyMakes)
+// The tables and constants are what their scripts make in exact or 100-digit arithmetic.
+struct TableScript {
+    const char* script;
+    std::vector<const char*> files;
+};
+
+const TableScript TABLE_SCRIPTS[] = {
+    {ELEMENTARY_TABLES_SCRIPT, {"exp_table.inc", "log_table.inc", "wide_constants.inc"}},
+    {ELEMENTARY_FOLDER "/arctangent_table.py",
+     {"arctangent_table.inc", "wide_arctangent_table.inc", "arcsine_table.inc"}},
+};
+
+TEST(Tables, AreWhatTheirScriptsMake)
 {
     if (std::string(PYTHON3_EXE).empty()) GTEST_SKIP() << "no python3";
-    test_support::TempDir dir;
-    test_support::RunOptions options;
-    options.args = {ELEMENTARY_TABLES_SCRIPT, dir.path().string()};
-    options.timeout = std::chrono::seconds(60);
-    const auto result = test_support::run(PYTHON3_EXE, options);
-    ASSERT_EQ(result.exit_status, 0) << result.err;
-    for (const char* file : {"exp_table.inc", "log_table.inc", "wide_constants.inc"}) {
-        EXPECT_EQ(test_support::read_file(dir / file),
-                  test_support::read_file(std::string(ELEMENTARY_FOLDER) + "/" + file))
-            << file;
+    const std::string folder = ELEMENTARY_FOLDER;
+    for (const TableScript& t : TABLE_SCRIPTS) {
+        test_support::TempDir dir;
+        test_support::RunOptions options;
+        options.args = {t.script, dir.path().string()};
+        options.timeout = std::chrono::seconds(60);
+        const auto result = test_support::run(PYTHON3_EXE, options);
+        ASSERT_EQ(result.exit_status, 0) << t.script << ": " << result.err;
+        for (const char* file : t.files)
+            EXPECT_EQ(test_support::read_file(dir / file), test_support::read_file(folder + "/" + file))
+                << file;
     }
 }
 
