@@ -8,22 +8,27 @@
 // cancels.
 //
 // The reduction, u = 2^-53, |z| <= 1.5 2^-10 = rho (tables.py checks every cell): z is
-//  exact: a multiple of 2^-62 below 2^-9.4 is a double; m_hi (26 bits) times r is exact,
-//  minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum. e LN2_HIGH + hi = a
-//  is exact (multiples of 2^-43 below 2^10) and is at least 2^-10 beside the z part
-//  (tables.py), so the fast_two_sum of a and z is exact. Outside the cell of 1 (a = 0 there)
-//  |log x| >= 2^-11.
+//  exact: a multiple of 2^-62 below 2^-9.4 is a double. The quick path takes it as
+//  (m - c) r + (c r - 1), c the centre and c r - 1 from the table: m - c is exact
+//  (Sterbenz), a multiple of 2^-53 of at most 2^-10, so its product with the 10-bit r is
+//  exact, and their sum is z. The careful path takes it as t + v: m_hi (26 bits) times r is
+//  exact, minus 1 too (Sterbenz), (m - m_hi) r is exact, and so is their sum. e LN2_HIGH +
+//  hi = a is exact (multiples of 2^-43 below 2^10) and is at least 2^-10 beside the z part
+//  (tables.py), so the fast_two_sum of a and z is exact. Outside the cell of 1 (a = 0
+//  there) |log x| >= 2^-11.
 //
-// Quick path: log x = (a + z) + lo, lo = ((e LN2_LOW + lo of the cell) + the error of a + z
-//  + cubic) - z^2/2, the cubic part z^3 (1/3 - z/4 + z^2/5 - z^3/6 + z^4/7) in doubles.
-//  Left out: z^8/8 and beyond, below 2^-78.3 < 2^-67.3 |log x| outside the cell of 1 and
-//  2^-68.9 |log x| in it; the cubic part's roundings (2^-70 |log x|), the table and ln 2
-//  (2^-85 together, 2^-74 |log x|), the sum before the last one (2^-71.6 |log x|): within
-//  2^-66.9 |log x| < 2^-66 |hi| (|lo| <= 2^-8.6 |hi|). The rest grows with z^2: z^2 rounded
-//  by u z^2 (then halved), the last subtraction by u |lo| <= u (z^2/2 + 2^-11 z^2) + 2^-75
-//  |hi|, and the rounding test's own roundings of lo -+ error by as much again: below
-//  1.51 u z^2. The test allows 2^-66 |hi| + 2^-51 z^2, which fails about one argument in
-//  2^12; x = 1 gives +0 + +0 with error 0, exactly log 1.
+// Quick path: log x = (a + z) + lo, lo = ((e LN2_LOW + lo of the cell) + the error of a + z)
+//  + s, s = z^2 (-1/2 + z/3 - z^2/4 + z^3/5 - z^4/6) in doubles. What grows with z^2: the
+//  terms from z^7/7 on, below rho^5/7 (1 + rho) z^2 = 2^-49.88 z^2; s within 3.01u of itself
+//  (z^2 and the product rounded by u each, the bracket, at least 0.499, within 2^-54 +
+//  2^-63), so within 1.51u z^2; the last sum by u |lo| <= u (0.501 z^2 + |the sum before|),
+//  the rounding test's own roundings of lo -+ error by as much again: 2^-49.51 z^2 in all,
+//  below the test's 2^-49 z^2. The rest: the table (2^-97), ln 2's split and e LN2_LOW's
+//  rounding (2^-96 |e|), the sums before s (2^-97 (1 + |e|) + u^2 |hi|): below 2^-83.8
+//  |log x| next to 1 (e = 0, -1; nothing in the cell of 1), 2^-93 |log x| further out,
+//  and |log x| <= 1.003 |hi|: far below the test's 2^-72 |hi|. The test fails about one
+//  argument in 2^17 of [0.01, 100], one in 2^6 within 2^-10 of 1; x = 1 gives +0 + +0 with
+//  error 0, exactly log 1.
 // Careful path, for what the quick test leaves open:
 //  log(1 + z) = z - z^2/2 + ...: z^2 = t^2 + v (t + z) with t = m_hi r - 1 of 26 bits, so
 //    t^2/2 is exact and z - t^2/2 an exact fast_two_sum; |v| < 2^-25 and |t| <= 1.04 |z|,
@@ -74,6 +79,22 @@ constexpr std::uint64_t INFINITE = 0x7ff0000000000000;
     return fast_two_sum(sum.hi, low + cubic);
 }
 
+// x = 2^exponent m with m within half a cell of the cell's centre, from the bits of a
+// normal positive x.
+struct Significand {
+    const LogCell* cell;
+    int exponent;
+    double m;
+};
+
+inline Significand significand(std::uint64_t bits)
+{
+    const std::uint64_t nearest = bits + HALF_CELL;  // the nearest cell centre, maybe 2
+    const int exponent = static_cast<int>(nearest >> 52) - 1023;
+    const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
+    return {&LOG_CELLS[(nearest >> 43) & 511], exponent, runtime::bit_cast<double>(m_bits)};
+}
+
 // x = 2^e m, m = (1 + z)/r with r from the cell, z = t + v exactly.
 struct Reduction {
     const LogCell* cell;
@@ -86,35 +107,35 @@ struct Reduction {
 // The reduction of the bits of a normal positive x, its exponent plus offset.
 inline Reduction reduce(std::uint64_t bits, int offset)
 {
-    const std::uint64_t nearest = bits + HALF_CELL;  // the nearest cell centre, maybe 2
-    const int exponent = static_cast<int>(nearest >> 52) - 1023;
-    const LogCell& cell = LOG_CELLS[(nearest >> 43) & 511];
-    const std::uint64_t m_bits = bits - (static_cast<std::uint64_t>(exponent) << 52);
-    const double m = runtime::bit_cast<double>(m_bits);
-    const double m_hi = runtime::bit_cast<double>(m_bits & ~LOW_27_BITS);
-    const double t = m_hi * cell.inverse - 1.0;
-    const double v = (m - m_hi) * cell.inverse;
-    return {&cell, static_cast<double>(exponent + offset), t, v, t + v};
+    const Significand s = significand(bits);
+    const double m_hi =
+        runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(s.m) & ~LOW_27_BITS);
+    const double t = m_hi * s.cell->inverse - 1.0;
+    const double v = (s.m - m_hi) * s.cell->inverse;
+    return {s.cell, static_cast<double>(s.exponent + offset), t, v, t + v};
 }
 
-// The quick path: log x into `result` where its rounding test passes.
-inline bool log_quick(const Reduction& reduction, double& result)
+// The quick path: log x into `result` where its rounding test passes; bits those of a
+// normal positive x.
+inline bool log_quick(std::uint64_t bits, double& result)
 {
-    const double z = reduction.z;
-    const double e = reduction.e;
-    const double a = e * LN2_HIGH + reduction.cell->minus_log_hi;
+    const Significand s = significand(bits);
+    const LogCell& cell = *s.cell;
+    const double z = (s.m - cell.centre) * cell.inverse + cell.centre_z;
+    const double e = s.exponent;
+    const double a = e * LN2_HIGH + cell.minus_log_hi;
     const double hi = a + z;
     const double z2 = z * z;
-    const double cubic =
-        (z2 * z) *
-        ((((0x1.2492492492492p-3 * z - 0x1.5555555555555p-3) * z + 0x1.999999999999ap-3) * z - 0.25) * z +
-         0x1.5555555555555p-2);
-    const double lo =
-        (((e * LN2_LOW + reduction.cell->minus_log_lo) + (z - (hi - a))) + cubic) - 0.5 * z2;
-    const double error = z2 * 0x1p-51 + std::abs(hi) * 0x1p-66;
-    // Where both ends round alike, so does hi + lo between them.
+    // z^2 (-1/2 + z/3 - z^2/4 + z^3/5 - z^4/6)
+    const double series =
+        z2 * ((((z * -0x1.5555555555555p-3 + 0x1.999999999999ap-3) * z - 0.25) * z +
+               0x1.5555555555555p-2) * z - 0.5);
+    const double lo = ((e * LN2_LOW + cell.minus_log_lo) + (z - (hi - a))) + series;
+    const double error = z2 * 0x1p-49 + std::abs(hi) * 0x1p-72;
+    // Where both ends round alike, so does hi + lo between them; the upper end is never the
+    // smaller.
     result = hi + (lo + error);
-    return result == hi + (lo - error);
+    return !(result > hi + (lo - error));
 }
 
 // The careful path: log x plus offset ln 2 as hi + lo, not normalized: |lo| <= 2^-18.7
@@ -193,7 +214,7 @@ double log(double x)
     if (bits - LEAST_NORMAL >= INFINITE - LEAST_NORMAL) [[unlikely]]
         return log_special(x);
     double result;
-    if (log_quick(reduce(bits, 0), result)) [[likely]]
+    if (log_quick(bits, result)) [[likely]]
         return result;
     return log_careful(x);
 }

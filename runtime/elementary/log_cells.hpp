@@ -1,5 +1,5 @@
 // The table both logarithms start from, made by tables.py: for each of 512 cells of
-// [1, 2) a 10-bit 1/c and -log(1/c) in two parts, and ln 2 split so that e ln 2 is exact.
+// [1, 2) a 10-bit 1/c, -log(1/c) in two parts and c, and ln 2 split so that e ln 2 is exact.
 // One copy serves log and the precise logarithm pow and log10 stand on.
 #pragma once
 
@@ -11,6 +11,8 @@ struct LogCell {
     double inverse;
     double minus_log_hi;
     double minus_log_lo;
+    double centre;
+    double centre_z;  // centre * inverse - 1
 };
 
 #include "runtime/elementary/log_table.inc"

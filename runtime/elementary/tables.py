@@ -3,7 +3,7 @@
 
   exp_table.inc        2^(j/256) in two parts, 256/ln 2, and ln 2/256 in two parts
   log_table.inc        for each cell of [1, 2): a 10-bit 1/c and -log of it in two parts,
-                       ln 2 in two parts
+                       c and c r - 1, ln 2 in two parts
   wide_constants.inc   ln 2 with the 256-bit significand of WideFloat
 
 Every value comes from Python's decimal module at 100 digits (its exp and ln are correctly
@@ -97,7 +97,11 @@ def log_table():
         # Beside e ln 2 (e = 0 or -1 near x = 1) the high part is at least 2^-10: adding the
         # log of 1 + z, below 2^-9.4, to it loses nothing.
         assert i == 0 or min(abs(minus_log), abs(minus_log - LN2)) >= Fraction(1, 2**10)
-        inverses.append(inverse)
+        # m - c is exact (Sterbenz), a multiple of 2^-53 of at most 2^-10: 43 bits, so its product
+        # with the 10-bit r is exact too, and so is the sum with c r - 1, m r - 1 itself.
+        centre_z = centre * inverse - 1
+        assert float(centre) == centre and float(centre_z) == centre_z
+        inverses.append((inverse, centre, centre_z))
         minus_logs.append((high, float(minus_log - high)))
     lines = [
         HEADER,
@@ -108,13 +112,14 @@ def log_table():
         "",
         "// LOG_CELLS[i] for the cell of the significand around c = 1 + i/512: r, 1/c rounded",
         "// to 10 significant bits (1 in the cell of 1), and -log(r) as hi + lo, hi a multiple",
-        "// of 2^-43 (so that e LN2_HIGH + hi is exact), |-log(r) - hi - lo| <= 2^-97.",
+        "// of 2^-43 (so that e LN2_HIGH + hi is exact), |-log(r) - hi - lo| <= 2^-97, then c and",
+        "// c r - 1, from which m r - 1 = (m - c) r + (c r - 1) takes three exact operations.",
         f"inline constexpr LogCell LOG_CELLS[{LOG_CELLS}] = {{",
     ]
-    for i, (inverse, (high, low)) in enumerate(zip(inverses, minus_logs)):
+    for i, ((inverse, centre, centre_z), (high, low)) in enumerate(zip(inverses, minus_logs)):
         lines.append(
-            f"    {{{hexadecimal(float(inverse))}, {hexadecimal(float(high))}, {hexadecimal(low)}}},"
-            f"  // c = 1 + {i}/512"
+            f"    {{{hexadecimal(float(inverse))}, {hexadecimal(float(high))}, {hexadecimal(low)},"
+            f" {hexadecimal(float(centre))}, {hexadecimal(float(centre_z))}}},  // c = 1 + {i}/512"
         )
     lines.append("};")
     return "\n".join(lines) + "\n"
