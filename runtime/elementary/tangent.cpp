@@ -9,10 +9,11 @@
 //   How errors move the quotient y = N / D: one in tau by (1 + T^2) / (D N) times it, where
 // |s| <= |N| (|T| > 2 |tau| unless T = 0) and T^2 |s| / |N| < 2^-6.1: tau's error moves y
 // by 2^-72.45 |y|. N = n_hi + n_lo: the heads add exactly, and the two sums of n_lo (below
-// 2^-21.5 |N|) round by 2^-73.5 |N|. delta = delta_h + delta_l: t_head, the 13-bit head of
-// t_hi (Veltkamp), times s_head, s on the grid of 2^-23 (14 bits), is exact; delta_l =
-// t_head ((s - s_head) + tau_rest) + ((t_hi - t_head) + t_lo) (s + tau_rest), below 2^-18.6,
-// within 2^-69.7 (s - s_head exact, t_hi - t_head below 2^-9.18, six roundings).
+// 2^-21.5 |N|) round by 2^-73.5 |N|. delta = delta_h + delta_l: t_head, T to 13 bits from
+// the table, times s_head, s on the grid of 2^-23 (14 bits), is exact; delta_l = t_head (ds
+// + tau_rest) + t_rest (s + tau_rest), ds = s - s_head exact, t_rest the double nearest T -
+// t_head (below 2^-9.18) from the table too: delta_l is below 2^-18.6, within 2^-69.7 (five
+// roundings and that of t_rest).
 //   The one division: a = 1 - t_hi s (1 + s^2/3) is within 2^-48.98 of D (the s^5 term of
 // tau times T 2^-49.1, four roundings), inverse = 1/a within eta = 2^-48.87 of 1/D. q1 =
 // n_hi inverse rounded to 26 bits is within 2^-21.4 |y| of y (n_lo left out, 2^-26 for
@@ -104,7 +105,6 @@ constexpr double TAN_DIRECT_LIMIT = 1.5;
 constexpr double EPS_TAN_DIRECT = 0x1p-67;
 constexpr double TAN_ROW_ROUNDER = 0x1.8p43;  // ax + it: ax to a multiple of 2^-9, the row in the low bits
 constexpr double TAN_GRID_23 = 0x1.8p29;      // adding and taking it away rounds |s| < 2^28 to a multiple of 2^-23
-constexpr double TAN_SPLIT_13 = 0x1p40 + 1;   // Veltkamp's constant for a 13-bit head
 
 // tan x for 2^-27 <= |x| = ax < 1.5: ax = m/512 + s, T = tan(m/512) from the table, tau =
 // tan s, tan ax = N / D with N = T + tau and D = 1 - delta, delta = T tau.
@@ -115,6 +115,8 @@ constexpr double TAN_SPLIT_13 = 0x1p40 + 1;   // Veltkamp's constant for a 13-bi
     const auto m = static_cast<unsigned>(runtime::bit_cast<std::uint64_t>(shifted)) & 0x3ffu;
     const double t_hi = TANGENT_TABLE[m][0];
     const double t_lo = TANGENT_TABLE[m][1];
+    const double t_head = TANGENT_TABLE[m][2];
+    const double t_rest = TANGENT_TABLE[m][3];
     const double s2 = s * s;
     const double tau_rest = (s * s2) * ((1.0 / 3 + s2 * (2.0 / 15)) + (s2 * s2) * (17.0 / 315));
     // N: the heads add exactly, as |T| > 2|s| unless T = 0.
@@ -124,11 +126,9 @@ constexpr double TAN_SPLIT_13 = 0x1p40 + 1;   // Veltkamp's constant for a 13-bi
     const double inverse = 1.0 / (1.0 - (t_hi * s) * (1.0 + s2 * (1.0 / 3)));
     // delta = delta_h + delta_l, delta_h the exact product of T's 13-bit head and s on the
     // grid of 2^-23 (14 bits).
-    const double gamma = t_hi * TAN_SPLIT_13;
-    const double t_head = gamma - (gamma - t_hi);
     const double s_head = (s + TAN_GRID_23) - TAN_GRID_23;
     const double delta_h = t_head * s_head;
-    const double delta_l = t_head * ((s - s_head) + tau_rest) + ((t_hi - t_head) + t_lo) * (s + tau_rest);
+    const double delta_l = t_head * ((s - s_head) + tau_rest) + t_rest * (s + tau_rest);
     // q1 = N / D to 26 bits, so that q1 delta_h is exact; the remainder N - q1 D divided too.
     const double q1 = split(n_hi * inverse).hi;
     const double rest = ((n_hi - q1) + q1 * delta_h) + (n_lo + q1 * delta_l);
