@@ -1,4 +1,4 @@
-// sin(x) and cos(x) from the table of sin and cos at multiples of pi/1024, tan(x) from one of tan.
+// sin(x) and cos(x) from the table of sin and cos at multiples of pi/1024.
 //
 // Reduction: x = k h + r modulo 2 pi with h = pi/1024, k modulo 2048 and |r| <= h/2 (1 +
 // 2^-25) (k from a rounded product), k = 512 q + i: x = q pi/2 + i h + r, and the table
@@ -32,39 +32,16 @@
 // (yh = s_hi and yl = low, |yl| < 2^-17 |yh|, as the rounding test takes them) within
 // 2^-67.22 for i > 0; for i = 0, without P pc, 2^-69.5 and the series left out: within
 // 2^-67.84 for sin r and 2^-69.5 for cos r (Q = 0).
-// tan takes its own route, modulo pi = 1024 h: x = m h + s with m = k modulo 1024 and s =
-// sh + sl, taken signed (tan(-x) = -tan x), and tan x = (T + tau) / (1 - T tau) with T =
-// tan(m h) from a table (a 26-bit head and a rest, within 2^-80 |T|; |T| <= cot h < 2^8.35)
-// and tau = tan s; only m = 512 is a pole, where tan x = -1/tau. Below 2^17, sh = x - k H1 -
-// k H2 (exact as above) and sl = -k H3, not normalized (|sl| < 2^-37.6): s within 2^-89.8,
-// |s| < 2^-9.34; where m is 0 or 512 and |sh| < 2^-16, s is taken from reduce_quadrant
-// (2^-74 relatively); larger arguments from reduce_to_grid.
-//   tau = sh + tau_lo, tau_lo = sl + s2 (sh (1/3 + s2 (2/15 + s2 17/315)) + sl), s2 = sh^2:
-// the series left out 2^-80.3 |s|, the s^3 terms (below 2^-20.26 |s|) within 6.25u =
-// 2^-50.36 of themselves, the last sum 2^-73.1 |s|: tau within 2^-70.3 |s|.
-//   T + tau: the heads add exactly (|t_head| >= tan h > |s| unless T = 0), the low parts
-// round by 2^-73.2 of the sum, which is left unnormalized (|lo| < 2^-20 |hi|). 1 - T tau:
-// t_head times sh rounded to the grid of 2^-36 (27 bits) is exact and so is 1 less that
-// (|T tau| < 1/2 + 2^-25); the rest, T (sh - head) + t_rest sh + T tau_lo, rounds by 2^-72.6
-// and carries tau's error times |T|. Over the rows, with |T + tau| >= |T| - |tau| and
-// 1 - T tau >= 0.4999, both together are within 2^-69.82 of the quotient (at m = 511).
-//   The quotient, with the one division: q1 = (n.hi + n.lo) / d.hi rounded to 26 bits is
-// within 2^-25.99 of it; q1 times the halves of d.hi is exact, n.hi less that too
-// (Sterbenz), n.lo less q1 times the rest of d rounds by 2^-73 of n, and the remainder,
-// below 2^-25.9 |n|, is summed and divided within 2^-77 more: y = q1 + rest / d.hi within
-// 2^-69.63, |rest / d.hi| < 2^-24 |q1|. At the pole, -1/tau from divide() (12u^2):
-// 2^-70.2.
 //
-// Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67
-// for sin and cos and 2^-69 for tan, yh + (yl - e) and yh + (yl + e) with e = eps |yh|
-// round like every value between them, as rounding is monotone; if they agree, that is
-// the correctly rounded result (rounded() and rounded_relative() widen e for the rounding
-// of yl +- e; for sin and cos, whose |yl| may reach 2^-17 |yh|, e takes 2^-70 |yh| more for
-// it). A value within eps of a midpoint, about one argument in 2^13 for sin and cos
-// and in 2^15 for tan, goes to the exact path.
+// Rounding test. With y = yh + yl and the true value within eps |yh| of it, eps = 2^-67,
+// yh + (yl - e) and yh + (yl + e) with e = eps |yh| round like every value between them, as
+// rounding is monotone; if they agree, that is the correctly rounded result (rounded_relative()
+// widens e for the rounding of yl +- e; as |yl| may reach 2^-17 |yh|, e takes 2^-70 |yh| more
+// for it). A value within eps of a midpoint, about one argument in 2^13, goes to the exact
+// path.
 //
 // Small arguments: for |x| < 2^-27, x^3/3 and x^2/2 are below a quarter of the spacing
-// next to x and next to 1, so sin x and tan x round to x and cos x to 1; the sign of a zero
+// next to x and next to 1, so sin x rounds to x and cos x to 1; the sign of a zero
 // is kept.
 #include <cmath>
 #include <cstdint>
@@ -87,7 +64,6 @@ constexpr double SMALL = 0x1p-27;
 constexpr double GRID_MODERATE_LIMIT = 0x1p17;
 constexpr double RELATIVE_LIMIT = 0x1p-16;
 constexpr double EPS_SIN_COS = 0x1p-67;
-constexpr double EPS_TAN = 0x1p-69;
 constexpr unsigned ROWS = 1u << (GRID_BITS - 1);
 
 enum class Function { sin, cos };
@@ -220,87 +196,6 @@ template <Function F>
     return sine_or_cosine<F>(x, k, hi, ab.hi, ab.lo + tail);
 }
 
-// tan s - sh for s = sh + sl, |s| < 2^-9.34: the series of tan cut off after its s^7 term,
-// with sl taken to first order.
-[[gnu::always_inline]] inline double tangent_rest(double sh, double sl)
-{
-    const double s2 = sh * sh;
-    const double p = 1.0 / 3 + s2 * (2.0 / 15 + s2 * (17.0 / 315));
-    return sl + s2 * (sh * p + sl);
-}
-
-[[gnu::noinline, gnu::cold]] double tangent_exactly_signed(double x)
-{
-    SLOW_PATH_TAKEN("tan");
-    const double y = tangent_exactly(std::abs(x));
-    return x < 0 ? -y : y;
-}
-
-constexpr double MINUS_H3 = -GRID_STEP[2];
-constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 2^15 to a multiple of 2^-36
-
-// tan(pi/2 + s) = -1/tau for s = sh + sl, tau = tan s, x the argument: the row of the pole.
-[[gnu::noinline]] double tangent_pole(double x, double sh, double sl)
-{
-    const DoubleDouble y = divide({-1.0, 0.0}, fast_two_sum(sh, tangent_rest(sh, sl)));
-    if (const std::optional<double> out = rounded(y.hi, y.lo, EPS_TAN * std::abs(y.hi)))
-        return *out;
-    return tangent_exactly_signed(x);
-}
-
-// tan x for x = k h + sh + sl, k modulo 1024 (tan has the period pi): with m = k modulo
-// 1024, T = tan(m h) from the table and tau = tan s, tan x = (T + tau) / (1 - T tau). Only
-// the row m = 512 is a pole.
-[[gnu::always_inline]] inline double tangent(double x, unsigned k, double sh, double sl)
-{
-    const unsigned m = k % (2 * ROWS);
-    if (m == ROWS) [[unlikely]]
-        return tangent_pole(x, sh, sl);
-    const double t_head = TAN_TABLE[m][0];
-    const double t_rest = TAN_TABLE[m][1];
-    const double tau_lo = tangent_rest(sh, sl);
-    // T + tau: the heads add exactly, as |T| >= tan h > |tau| unless T = 0; not normalized.
-    const DoubleDouble n_head = fast_two_sum(t_head, sh);
-    const DoubleDouble n = {n_head.hi, (n_head.lo + t_rest) + tau_lo};
-    // 1 - T tau: the 26-bit T head times the head of s, on the grid of 2^-36, is exact, and
-    // so is 1 less the product (at most 1/2), a fast_two_sum.
-    const double s_head = (sh + GRID_36) - GRID_36;
-    const double product = t_head * s_head;
-    const double d_hi = 1.0 - product;
-    const double d_rest = (((1.0 - d_hi) - product) - t_head * (sh - s_head)) - t_rest * sh;
-    const DoubleDouble d = fast_two_sum(d_hi, d_rest - (t_head + t_rest) * tau_lo);
-    // The one division: q1 = n / d rounded to 26 bits; q1 times the halves of d.hi is exact,
-    // and the remainder n - q1 d is divided too.
-    const double inverse = 1.0 / d.hi;
-    const DoubleDouble d_halves = split(d.hi);
-    const double q1 = split((n.hi + n.lo) * inverse).hi;
-    const double rest = (n.hi - q1 * d_halves.hi) + (n.lo - q1 * (d_halves.lo + d.lo));
-    const std::optional<double> out = rounded_relative(q1, rest * inverse, EPS_TAN);
-    if (!out) [[unlikely]]
-        return tangent_exactly_signed(x);
-    return *out;
-}
-
-// tan x where the quick reduction does not serve: |x| >= 2^17, or x so close to a multiple
-// of pi/2 that r must be formed relatively; and infinities and NaN.
-[[gnu::noinline]] double tangent_far(double x)
-{
-    const double ax = std::abs(x);
-    if (!(ax <= 0x1.fffffffffffffp1023))
-        return x - x;
-    unsigned k;
-    Quadrant g;
-    if (ax >= GRID_MODERATE_LIMIT) {
-        g = reduce_to_grid(ax);
-        k = static_cast<unsigned>(g.k);
-    } else {
-        g = reduce_quadrant(ax);
-        k = static_cast<unsigned>(g.k) * ROWS;
-    }
-    // tan(-x) = tan(-k h - r).
-    return x < 0 ? tangent(x, -k, -g.hi, -g.lo) : tangent(x, k, g.hi, g.lo);
-}
-
 }  // namespace
 
 double sin(double x)
@@ -315,22 +210,6 @@ double cos(double x)
     if (!within_quick_reduction(x)) [[unlikely]]
         return sine_cosine_outside<Function::cos>(x);
     return sine_cosine_near<Function::cos>(x);
-}
-
-double tan(double x)
-{
-    const double ax = std::abs(x);
-    if (!(ax < GRID_MODERATE_LIMIT))
-        return tangent_far(x);
-    if (ax < SMALL)
-        return x;
-    // x = k h + r, k now signed: the reduction is the one above, for either sign.
-    const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
-    const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
-    const auto k = static_cast<unsigned>(static_cast<int>(kd));
-    if (k % ROWS == 0 && k != 0 && std::abs(r2) < RELATIVE_LIMIT) [[unlikely]]
-        return tangent_far(x);
-    return tangent(x, k, r2, kd * MINUS_H3);
 }
 
 }  // namespace runtime::correctly_rounded

@@ -121,6 +121,19 @@ std::vector<double> near_multiples_of_half_pi() { return near_multiples(1); }
 std::vector<double> near_multiples_of_pi_over_1024() { return near_multiples(10); }
 std::vector<double> near_multiples_of_pi_over_8192() { return near_multiples(13); }
 
+// The doubles nearest k/1024 and their neighbours, for k from 1 to 1600, and their
+// negatives: the rows of the table at multiples of 1/512 (k even), the points halfway
+// between them, and the end of that table's range at 1.5.
+std::vector<double> near_multiples_of_1_over_1024()
+{
+    std::vector<double> xs;
+    for (int k = 1; k <= 1600; ++k) {
+        const double x = k / 1024.0;
+        xs.insert(xs.end(), {x, std::nextafter(x, 0.0), std::nextafter(x, INFINITY)});
+    }
+    return with_negatives(xs);
+}
+
 struct ArgumentSet {
     const char* name;
     std::vector<double> (*arguments)();
@@ -132,6 +145,7 @@ const ArgumentSet ARGUMENT_SETS[] = {
     {"near_multiples_of_half_pi", near_multiples_of_half_pi},
     {"near_multiples_of_pi_over_1024", near_multiples_of_pi_over_1024},
     {"near_multiples_of_pi_over_8192", near_multiples_of_pi_over_8192},
+    {"near_multiples_of_1_over_1024", near_multiples_of_1_over_1024},
 };
 
 class CorrectlyRounded : public testing::TestWithParam<std::tuple<Function, ArgumentSet>> {};
@@ -160,17 +174,23 @@ INSTANTIATE_TEST_SUITE_P(Trig, CorrectlyRounded,
                              return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
                          });
 
-// The table checked in is the one the script makes from pi.
+// The tables checked in are the ones their scripts make.
 TEST(TrigTables, ScriptRegeneratesThem)
 {
     if (std::string(PYTHON3_EXE).empty()) GTEST_SKIP() << "no python3";
-    test_support::TempDir dir;
-    test_support::RunOptions options;
-    options.args = {TRIG_TABLES_SCRIPT, (dir / "trig_tables.inc").string()};
-    options.timeout = std::chrono::seconds(60);
-    const auto result = test_support::run(PYTHON3_EXE, options);
-    ASSERT_EQ(result.exit_status, 0) << result.err;
-    EXPECT_EQ(test_support::read_file(dir / "trig_tables.inc"), test_support::read_file(TRIG_TABLES));
+    const struct {
+        const char* script;
+        const char* table;
+    } tables[] = {{TRIG_TABLES_SCRIPT, TRIG_TABLES}, {TANGENT_TABLE_SCRIPT, TANGENT_TABLE}};
+    for (const auto& t : tables) {
+        test_support::TempDir dir;
+        test_support::RunOptions options;
+        options.args = {t.script, (dir / "table.inc").string()};
+        options.timeout = std::chrono::seconds(60);
+        const auto result = test_support::run(PYTHON3_EXE, options);
+        ASSERT_EQ(result.exit_status, 0) << t.script << ": " << result.err;
+        EXPECT_EQ(test_support::read_file(dir / "table.inc"), test_support::read_file(t.table)) << t.table;
+    }
 }
 
 }  // namespace
