@@ -60,9 +60,6 @@
 namespace runtime::correctly_rounded {
 namespace {
 
-constexpr double SMALL = 0x1p-27;
-constexpr double GRID_MODERATE_LIMIT = 0x1p17;
-constexpr double RELATIVE_LIMIT = 0x1p-16;
 constexpr double EPS_SIN_COS = 0x1p-67;
 constexpr unsigned ROWS = 1u << (GRID_BITS - 1);
 
@@ -152,7 +149,7 @@ template <Function F>
 [[gnu::noinline]] double sine_cosine_outside(double x)
 {
     const double ax = std::abs(x);
-    if (ax < SMALL)
+    if (ax < TRIG_SMALL)
         return F == Function::sin ? x : 1.0;
     if (!(ax <= 0x1.fffffffffffffp1023))
         return x - x;
@@ -164,8 +161,8 @@ template <Function F>
 // infinities and NaN too).
 bool within_quick_reduction(double x)
 {
-    constexpr auto low = runtime::bit_cast<std::uint64_t>(SMALL);
-    constexpr auto high = runtime::bit_cast<std::uint64_t>(GRID_MODERATE_LIMIT);
+    constexpr auto low = runtime::bit_cast<std::uint64_t>(TRIG_SMALL);
+    constexpr auto high = runtime::bit_cast<std::uint64_t>(QUICK_REDUCTION_LIMIT);
     const std::uint64_t magnitude = runtime::bit_cast<std::uint64_t>(x) & ~(std::uint64_t{1} << 63);
     return magnitude - low < high - low;
 }
@@ -190,7 +187,7 @@ template <Function F>
     const double hi = r2 + tail;
     const auto k = static_cast<unsigned>(static_cast<int>(kd));
     const unsigned sine_row = F == Function::sin ? 0 : ROWS;
-    if (k % (2 * ROWS) == sine_row && k != 0 && std::abs(hi) < RELATIVE_LIMIT) [[unlikely]]
+    if (k % (2 * ROWS) == sine_row && k != 0 && std::abs(hi) < RELATIVE_REDUCTION_LIMIT) [[unlikely]]
         return sine_cosine_near_axis<F>(x);
     const DoubleDouble ab = split(r2);
     return sine_or_cosine<F>(x, k, hi, ab.hi, ab.lo + tail);

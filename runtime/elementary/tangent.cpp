@@ -79,9 +79,6 @@ namespace {
 
 #include "runtime/elementary/tangent_table.inc"
 
-constexpr double TAN_SMALL = 0x1p-27;
-constexpr double TAN_QUICK_LIMIT = 0x1p17;
-constexpr double TAN_RELATIVE_LIMIT = 0x1p-16;
 constexpr double EPS_TAN = 0x1p-69;
 constexpr unsigned TAN_POLE_ROW = 1u << (GRID_BITS - 1);
 
@@ -193,7 +190,7 @@ constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 
         return x - x;
     unsigned k;
     Quadrant g;
-    if (ax >= TAN_QUICK_LIMIT) {
+    if (ax >= QUICK_REDUCTION_LIMIT) {
         g = reduce_to_grid(ax);
         k = static_cast<unsigned>(g.k);
     } else {
@@ -210,17 +207,17 @@ double tan(double x)
 {
     const double ax = std::abs(x);
     if (ax < TAN_DIRECT_LIMIT) {
-        if (ax < TAN_SMALL)
+        if (ax < TRIG_SMALL)
             return x;
         return tangent_direct(x, ax);
     }
-    if (!(ax < TAN_QUICK_LIMIT))
+    if (!(ax < QUICK_REDUCTION_LIMIT))
         return tangent_far(x);
     // x = k h + r, k signed: the reduction of sin and cos, for either sign.
     const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
     const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
     const auto k = static_cast<unsigned>(static_cast<int>(kd));
-    if (k % TAN_POLE_ROW == 0 && k != 0 && std::abs(r2) < TAN_RELATIVE_LIMIT) [[unlikely]]
+    if (k % TAN_POLE_ROW == 0 && k != 0 && std::abs(r2) < RELATIVE_REDUCTION_LIMIT) [[unlikely]]
         return tangent_far(x);
     return tangent(x, k, r2, kd * MINUS_H3);
 }

@@ -7,6 +7,14 @@
 
 namespace runtime::correctly_rounded {
 
+// Below TRIG_SMALL, sin x and tan x round to x and cos x to 1. Below QUICK_REDUCTION_LIMIT,
+// k = round(x / h) on the sine table's grid and the three-part h reduce x exactly enough;
+// above, reduce_to_grid does. Where k is a multiple of 512 and |r| falls below
+// RELATIVE_REDUCTION_LIMIT, r must be accurate relatively and comes from reduce_quadrant.
+inline constexpr double TRIG_SMALL = 0x1p-27;
+inline constexpr double QUICK_REDUCTION_LIMIT = 0x1p17;
+inline constexpr double RELATIVE_REDUCTION_LIMIT = 0x1p-16;
+
 // r as a double-double, k modulo 4.
 struct Quadrant {
     int k;
