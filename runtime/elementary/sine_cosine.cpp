@@ -181,11 +181,8 @@ template <Function F>
 template <Function F>
 [[gnu::always_inline]] inline double sine_cosine_near(double x)
 {
-    const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
-    const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
-    const double tail = kd * -GRID_STEP[2];
+    const auto [k, r2, tail] = reduce_near(x);
     const double hi = r2 + tail;
-    const auto k = static_cast<unsigned>(static_cast<int>(kd));
     const unsigned sine_row = F == Function::sin ? 0 : ROWS;
     if (k % (2 * ROWS) == sine_row && k != 0 && std::abs(hi) < RELATIVE_REDUCTION_LIMIT) [[unlikely]]
         return sine_cosine_near_axis<F>(x);

@@ -132,11 +132,9 @@ constexpr double TAN_GRID_23 = 0x1.8p29;      // adding and taking it away round
     const std::optional<double> out = rounded_relative(q1, rest * inverse, EPS_TAN_DIRECT);
     if (!out) [[unlikely]]
         return tangent_exactly_signed(x);
-    const std::uint64_t sign = runtime::bit_cast<std::uint64_t>(x) & (std::uint64_t{1} << 63);
-    return runtime::bit_cast<double>(runtime::bit_cast<std::uint64_t>(*out) ^ sign);
+    return std::copysign(*out, x);  // tan ax > 0
 }
 
-constexpr double MINUS_H3 = -GRID_STEP[2];
 constexpr double GRID_36 = 0x1.8p16;  // adding and taking it away rounds |s| < 2^15 to a multiple of 2^-36
 
 // tan(pi/2 + s) = -1/tau for s = sh + sl, tau = tan s, x the argument: the row of the pole.
@@ -214,12 +212,10 @@ double tan(double x)
     if (!(ax < QUICK_REDUCTION_LIMIT))
         return tangent_far(x);
     // x = k h + r, k signed: the reduction of sin and cos, for either sign.
-    const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
-    const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
-    const auto k = static_cast<unsigned>(static_cast<int>(kd));
+    const auto [k, r2, tail] = reduce_near(x);
     if (k % TAN_POLE_ROW == 0 && k != 0 && std::abs(r2) < RELATIVE_REDUCTION_LIMIT) [[unlikely]]
         return tangent_far(x);
-    return tangent(x, k, r2, kd * MINUS_H3);
+    return tangent(x, k, r2, tail);
 }
 
 }  // namespace runtime::correctly_rounded

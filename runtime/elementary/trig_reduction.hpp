@@ -5,6 +5,9 @@
 
 #include <cstdint>
 
+#include "runtime/elementary/rounding.hpp"
+#include "runtime/elementary/trig_tables.hpp"
+
 namespace runtime::correctly_rounded {
 
 // Below TRIG_SMALL, sin x and tan x round to x and cos x to 1. Below QUICK_REDUCTION_LIMIT,
@@ -14,6 +17,22 @@ namespace runtime::correctly_rounded {
 inline constexpr double TRIG_SMALL = 0x1p-27;
 inline constexpr double QUICK_REDUCTION_LIMIT = 0x1p17;
 inline constexpr double RELATIVE_REDUCTION_LIMIT = 0x1p-16;
+
+// x = k h + r2 + tail for |x| < QUICK_REDUCTION_LIMIT, h = pi/1024 = H1 + H2 + H3 + d:
+// k = round(x / h) from a rounded product, signed and taken modulo 2^32; r2 = x - k H1 -
+// k H2, exact; tail = -k H3, rounded.
+struct GridRemainder {
+    unsigned k;
+    double r2;
+    double tail;
+};
+
+[[gnu::always_inline]] inline GridRemainder reduce_near(double x)
+{
+    const double kd = (x * INVERSE_GRID_STEP + INTEGER_ROUNDER) - INTEGER_ROUNDER;
+    const double r2 = (x - kd * GRID_STEP[0]) - kd * GRID_STEP[1];
+    return {static_cast<unsigned>(static_cast<int>(kd)), r2, kd * -GRID_STEP[2]};
+}
 
 // r as a double-double, k modulo 4.
 struct Quadrant {
