@@ -2,7 +2,8 @@
 // what they write. Nothing here computes a number; it only sorts the programs' lines.
 //
 // document.body.dataset.zustand tells where the page stands, for people and for tests:
-//   "lädt"        the programs are being unpacked ("Rechnen" works already and waits)
+//   "lädt"        the programs are being unpacked ("Rechnen" works already: its run is
+//                 "läuft" at once and starts when they are ready)
 //   "bereit"      no run yet; the form can be used
 //   "läuft"       a run is going on ("Rechnen" disabled, "Anhalten" enabled)
 //   "fertig"      quarlen and konvergenz have ended; results, downloads and chart are shown
@@ -368,8 +369,9 @@ function start()
     clearResults();
     run = {methods, reports: [], logs: {}, state: 'läuft', started: performance.now()};
     setState('läuft');
-    say('quarlen prüft die Eingaben …');
+    say(loaded ? 'quarlen prüft die Eingaben …' : 'Die Programme werden noch geladen; dann rechnet quarlen …');
     worker = new Worker(WORKER_URL);
+    const own = worker;
     worker.onmessage = (event) => {
         const data = event.data;
         if (run.state !== 'läuft') return;
@@ -386,9 +388,14 @@ function start()
         }
     };
     worker.onerror = (event) => failed(event.message);
+    // A run stopped while the programs were loading, and perhaps followed by another,
+    // must not start late in that other's worker.
     modules.then(([quarlen, konvergenz]) => {
-        if (worker) worker.postMessage({run: {quarlen, konvergenz, ...built}});
+        if (worker !== own) return;
+        say('quarlen prüft die Eingaben …');
+        own.postMessage({run: {quarlen, konvergenz, ...built}});
     }, (e) => {
+        if (worker !== own) return;
         alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
         finish('fehler');
     });
@@ -430,6 +437,7 @@ async function compile(base64)
     return WebAssembly.compile(await new Response(stream).arrayBuffer());
 }
 const modules = Promise.all([compile(QUARLEN_WASM), compile(KONVERGENZ_WASM)]);
+let loaded = false;
 
 $('eingabe').addEventListener('submit', (event) => {
     event.preventDefault();
@@ -446,10 +454,15 @@ $('anhalten').addEventListener('click', stop);
 $('eingabe').addEventListener('input', saveFragment);
 window.addEventListener('hashchange', loadFragment);
 loadFragment();
+// Loaded, the page is ready, unless a run begun meanwhile holds the state and the status
+// line (it is going on, or was refused or stopped); a failure that run reports itself.
 modules.then(() => {
+    loaded = true;
+    if (document.body.dataset.zustand !== 'lädt') return;
     setState('bereit');
     say('Bereit: Werte eingeben und „Rechnen“ wählen (oder Enter drücken).');
 }, (e) => {
+    if (worker) return;
     alertText(`Die Programme ließen sich nicht laden: ${e.message}`);
     setState('fehler');
 });

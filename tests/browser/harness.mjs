@@ -49,19 +49,28 @@ export function launch() {
     });
 }
 
-// A new tab on the page, with FRAGMENT after '#' when given, ready for input. Every
+// A new tab on the page, with FRAGMENT after '#' when given, its programs loaded. Every
 // request it makes is recorded in `page.requests`; errors of its script fail the test.
-export async function open(browser, fragment = '') {
+// With SLOW_COMPILE (ms), compiling each WebAssembly module takes that much longer, as on
+// a slow device, and the tab is handed over still loading them.
+export async function open(browser, fragment = '', { slow_compile = 0 } = {}) {
     const page = await browser.newPage();
     page.requests = [];
     page.errors = [];
     page.on('request', (request) => page.requests.push(request.url()));
     page.on('pageerror', (error) => page.errors.push(String(error)));
+    if (slow_compile) {
+        await page.evaluateOnNewDocument((ms) => {
+            const compile = WebAssembly.compile.bind(WebAssembly);
+            WebAssembly.compile = (bytes) =>
+                new Promise((resolve) => { setTimeout(() => resolve(compile(bytes)), ms); });
+        }, slow_compile);
+    }
     await page.goto(PAGE_URL + (fragment ? `#${fragment}` : ''), { waitUntil: 'load' });
-    await page.waitForFunction(() => {
-        const button = document.getElementById('rechnen');
-        return button && !button.disabled;
-    }, { timeout: 20000 });
+    if (!slow_compile) {
+        await page.waitForFunction(() => document.body.dataset.zustand === 'bereit'
+            && !document.getElementById('rechnen').disabled, { timeout: 20000 });
+    }
     return page;
 }
 

@@ -13,11 +13,19 @@ let browser;
 before(async () => { browser = await h.launch(); });
 after(async () => { await browser?.close(); });
 
-test('Anhalten, from the keyboard, ends a long run within a second and keeps its whole records', async (t) => {
-    const page = await h.open(browser);
+// The long run begun on a ready page, or while the page is still loading its programs
+// (on a slow device), which must then hold the run's state once they are loaded.
+const STOPS = [
+    { name: 'begun on a ready page' },
+    { name: 'begun while the programs load', slow_compile: 5000 },
+];
+
+async function stopped_run(t, stop) {
+    const page = await h.open(browser, '', stop);
     try {
         await h.fill(page, LONG_RUN.values, LONG_RUN.methods);
         const values = await h.form(page);
+        assert.equal(await h.state(page), stop.slow_compile ? 'lädt' : 'bereit');
         await page.click('#rechnen');
         // Running, with steps counted, and Rechnen closed meanwhile.
         await page.waitForSelector('#ergebnis-fixpunkt pre', { timeout: 30000 });
@@ -72,7 +80,12 @@ test('Anhalten, from the keyboard, ends a long run within a second and keeps its
     } finally {
         await page.close();
     }
-});
+}
+
+for (const stop of STOPS) {
+    test(`Anhalten, from the keyboard, ends a long run within a second and keeps its whole records: ${stop.name}`,
+        (t) => stopped_run(t, stop));
+}
 
 test('four million steps complete, the page answering throughout, the log quarlen\'s', async (t) => {
     const page = await h.open(browser);
