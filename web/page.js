@@ -67,19 +67,48 @@ function alertText(text) { $('meldung').textContent = text; }
 function ticked() { return METHODS.filter((m) => $(`m-${m.name}`).checked); }
 
 // ---- The fragment: the form's values verbatim, so that a link repeats a run. ----
+//
+// A value is escaped only where it must be: '&', '=', '#', '%', blanks and whatever an
+// address cannot hold. A formula's operators, parentheses and digits stay readable, and a
+// '+' is a plus both ways: there is no form encoding here, in which it would be a blank.
+const READABLE = /%(2B|2C|2F|3A|3B|3F|40|24|5E)/g;  // + , / : ; ? @ $ ^
+
+const encodeValue = (text) => encodeURIComponent(text).replace(READABLE, decodeURIComponent);
+
+// A fragment is typed by hand too: a malformed escape is taken as written.
+function decodeValue(text)
+{
+    try {
+        return decodeURIComponent(text);
+    } catch {
+        return text;
+    }
+}
 
 function saveFragment()
 {
-    const values = new URLSearchParams();
-    for (const id of FIELDS) values.set(id, field(id));
-    values.set('m', ticked().map((m) => m.name).join(','));
-    history.replaceState(null, '', `#${values}`);
+    const pairs = FIELDS.map((id) => [id, field(id)]);
+    pairs.push(['m', ticked().map((m) => m.name).join(',')]);
+    history.replaceState(null, '', `#${pairs.map(([id, v]) => `${id}=${encodeValue(v)}`).join('&')}`);
+}
+
+// The fragment's values by name, each pair split at its first '='; where a name comes
+// twice, the first counts.
+function fragmentValues()
+{
+    const values = new Map();
+    for (const pair of location.hash.slice(1).split('&')) {
+        const at = pair.indexOf('=');
+        if (at < 0) continue;
+        const name = decodeValue(pair.slice(0, at));
+        if (!values.has(name)) values.set(name, decodeValue(pair.slice(at + 1)));
+    }
+    return values;
 }
 
 function loadFragment()
 {
-    if (location.hash.length < 2) return;
-    const values = new URLSearchParams(location.hash.slice(1));
+    const values = fragmentValues();
     for (const id of FIELDS) {
         if (values.has(id)) $(id).value = values.get(id);
     }
