@@ -41,6 +41,7 @@ const FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', 'a', 'b', 'ne
 
 const $ = (id) => document.getElementById(id);
 const field = (id) => $(id).value;
+const BUILT_IN_G_HINT = $('g').placeholder;
 
 let worker = null;
 let run = null;        // the run going on or shown last
@@ -116,6 +117,14 @@ function loadFragment()
         const names = values.get('m').split(',');
         for (const m of METHODS) $(`m-${m.name}`).checked = names.includes(m.name);
     }
+    hintG();
+}
+
+// g's hint says what an empty g stands for, in the formula language: the built-in
+// fixed-point form, or x + f(x) for the f typed.
+function hintG()
+{
+    $('g').placeholder = field('f') === '' ? BUILT_IN_G_HINT : `leer: x + (${field('f')})`;
 }
 
 // ---- Building the run from the form. ----
@@ -481,6 +490,7 @@ $('eingabe').addEventListener('keydown', (event) => {
 });
 $('anhalten').addEventListener('click', stop);
 $('eingabe').addEventListener('input', saveFragment);
+$('f').addEventListener('input', hintG);
 window.addEventListener('hashchange', loadFragment);
 loadFragment();
 // Loaded, the page is ready, unless a run begun meanwhile holds the state and the status

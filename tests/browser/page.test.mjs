@@ -100,6 +100,30 @@ for (const link of LINKS) {
     });
 }
 
+// An empty formula field's hint, typed in, gives the steps of the field left empty: the
+// logs' records alike (their header names a typed formula).
+const HINTS = [
+    { name: 'f and g empty', values: {} },
+    { name: 'g empty under a typed f', values: { f: 'cos(x) - x', 'fixpunkt-x0': '0' },
+        methods: ['fixpunkt', 'steffensen'] },
+];
+const records = (run) => Object.entries(run.logs).map(([name, log]) =>
+    [name, log.toString().replace(/^.*\n/, '')]);
+
+for (const hint of HINTS) {
+    test(`an empty formula field's hint is what it stands for: ${hint.name}`, () =>
+        with_page('', async (page) => {
+            await h.fill(page, hint.values, hint.methods);
+            const empty = await h.form(page);
+            const hinted = structuredClone(empty);
+            for (const id of ['f', 'g'].filter((id) => empty.values[id] === '')) {
+                hinted.values[id] = (await page.$eval(`#${id}`, (field) => field.placeholder))
+                    .replace(/^leer: /, '');
+            }
+            assert.deepEqual(records(h.native(hinted, false)), records(h.native(empty, false)));
+        }));
+}
+
 test('a link is text: markup in the fragment stays in the fields', async () => {
     let link;
     await with_page('', async (page) => {
