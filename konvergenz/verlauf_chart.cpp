@@ -136,7 +136,7 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
     const double width = (frame.right - frame.left) * zoom_share;
     const double height = (frame.bottom - frame.top) * zoom_share;
     const double middle_x = (frame.left + frame.right) / 2, middle_y = (frame.top + frame.bottom) / 2;
-    // The corner away from the last point first: it keeps the place where nothing differs.
+    // The corner away from the last point first, so that it wins where corners hide alike.
     const bool away_left = last.x > middle_x, away_top = !(last.y < middle_y);
     std::optional<PixelPoint> best;
     double least = 0;
