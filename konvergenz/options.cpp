@@ -58,20 +58,25 @@ std::filesystem::path Options::function_chart_path() const
 Options parse_options(std::span<const std::string_view> arguments)
 {
     Options options;
+    std::string_view for_logs;  // the first option given that only applies to reading logs
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
         if (argument == "-h" || argument == "--help") {
             options.help = true;
         } else if (argument == "--csv") {
             options.csv = true;
+            if (for_logs.empty()) for_logs = argument;
         } else if (argument == "--kein-diagramm") {
             options.no_chart = true;
+            if (for_logs.empty()) for_logs = argument;
         } else if (argument == "--kein-verlauf") {
             options.no_verlauf = true;
+            if (for_logs.empty()) for_logs = argument;
         } else if (argument == "--version") {
             options.version = true;
         } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
             options.folder = *folder;
+            if (for_logs.empty()) for_logs = argument.starts_with("--") ? "--dir" : "-d";
         } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
             options.output = *output;
         } else if (const auto function = option_value(arguments, i, "--funktion=", "--funktion")) {
@@ -93,6 +98,9 @@ Options parse_options(std::span<const std::string_view> arguments)
             throw OptionsError("--funktion, --von und --bis gehören zusammen");
         if (!(*options.from < *options.to))
             throw OptionsError("--von muss kleiner sein als --bis");
+        if (!for_logs.empty())
+            throw OptionsError(std::string(for_logs) +
+                               " gilt nur für Protokolle, nicht mit --funktion (dazu passt nur -o)");
     }
     return options;
 }
@@ -116,7 +124,8 @@ std::string usage_text()
            "verlauf.svg neben dem Diagramm: Tangenten, Sekanten, Sehnen, Klammern und\n"
            "das Spinnennetz der Fixpunktiteration, die Iterierten nummeriert.\n"
            "Mit --funktion zeichnet es nur den Graphen von F über [A, B] mit seinen\n"
-           "Vorzeichenwechseln in funktion.svg, ohne Protokolle zu lesen.\n"
+           "Vorzeichenwechseln in funktion.svg, ohne Protokolle zu lesen; dazu passt nur -o,\n"
+           "-d, --csv, --kein-diagramm und --kein-verlauf werden dann abgelehnt.\n"
            "\n"
            "  -d, --dir ORDNER      Ordner mit den Protokollen (Vorgabe: aktueller Ordner)\n"
            "  -o, --output DATEI    Diagrammdatei (Vorgabe: konvergenz.svg im Ordner);\n"

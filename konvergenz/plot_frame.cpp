@@ -160,7 +160,8 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame)
 }
 
 std::pair<double, double> value_range(const PlotFunction& f, double x_low, double x_high,
-                                      std::pair<double, double> always)
+                                      std::pair<double, double> always,
+                                      std::optional<std::pair<double, double>> core)
 {
     constexpr int count = 401;
     std::vector<double> values;
@@ -179,6 +180,13 @@ std::pair<double, double> value_range(const PlotFunction& f, double x_low, doubl
         const double spread = inner_high - inner_low;
         low = std::min(low, std::max(values.front(), inner_low - spread / 2));
         high = std::max(high, std::min(values.back(), inner_high + spread / 2));
+        if (core) {
+            // No further beyond the core than its width, or than the middle values spread.
+            const double reach = std::max(core->second - core->first,
+                                          quantile(0.9) - quantile(0.1));
+            low = std::max(low, std::min(always.first, core->first - reach));
+            high = std::min(high, std::max(always.second, core->second + reach));
+        }
     }
     const double pad = (high - low) * 0.06;
     return proper_range(low - pad, high + pad);
@@ -220,13 +228,20 @@ std::vector<double> round_ticks(double low, double high, int count)
 
 std::string tick_label(double value, double spacing)
 {
+    if (value == 0) return "0";
     if (!(spacing > 0) || !std::isfinite(spacing)) return german_real(value);
-    const int decimals = std::max(0, -static_cast<int>(std::floor(cr::log10(spacing) + 1e-9)));
-    if (std::fabs(value) >= 1e7 || decimals > 8) {
-        const int magnitude =
-            value == 0 ? 0 : static_cast<int>(std::floor(cr::log10(std::fabs(value))));
-        return german_real(value, std::clamp(magnitude + decimals + 1, 1, 17));
+    const int step_magnitude = static_cast<int>(std::floor(cr::log10(spacing) + 1e-9));
+    // The digits down to the spacing's own, so that 4,9999999999999999·10²³ on ticks 10²³
+    // apart reads 5·10²³; a value below the spacing is the nearest multiple of it.
+    const auto digits = [&] {
+        return static_cast<int>(std::floor(cr::log10(std::fabs(value)))) - step_magnitude + 1;
+    };
+    if (digits() < 1) {
+        value = std::round(value / spacing) * spacing;
+        if (value == 0) return "0";
     }
+    const int decimals = std::max(0, -step_magnitude);
+    if (std::fabs(value) >= 1e7 || decimals > 8) return german_real(value, std::clamp(digits(), 1, 17));
     std::string text;
     for (const char c : format_real(value, std::chars_format::fixed, decimals)) {
         if (c == '-') {
@@ -237,6 +252,26 @@ std::string tick_label(double value, double spacing)
     }
     return text;
 }
+
+namespace {
+
+// The size of a set of labels that keeps the widest of them within `room`.
+std::string label_size(const std::vector<std::string>& labels, double room)
+{
+    double widest = 0;
+    for (const std::string& l : labels) widest = std::max(widest, estimated_width(l, 11));
+    if (widest <= room) return "11";
+    return number(std::max(6.0, std::floor(10 * 11 * room / widest) / 10));
+}
+
+std::vector<std::string> tick_labels(const std::vector<double>& ticks)
+{
+    std::vector<std::string> labels;
+    for (const double t : ticks) labels.push_back(tick_label(t, ticks.size() > 1 ? ticks[1] - ticks[0] : 1));
+    return labels;
+}
+
+}  // namespace
 
 void append_plot_axes(std::string& svg, const PlotFrame& frame, bool ticks_labelled)
 {
@@ -258,16 +293,14 @@ void append_plot_axes(std::string& svg, const PlotFrame& frame, bool ticks_label
         svg += "</g>\n";
     }
     if (!ticks_labelled) return;
-    const std::string fill = "fill=\"" + std::string(text_colour) + "\" font-size=\"11\"";
-    svg += "<g text-anchor=\"middle\" " + fill + '>';
-    for (const double x : xs) {
-        append_text(svg, frame.px(x), frame.bottom + 14, tick_label(x, xs.size() > 1 ? xs[1] - xs[0] : 1));
-    }
-    svg += "</g>\n<g text-anchor=\"end\" " + fill + '>';
-    for (const double y : ys) {
-        append_text(svg, frame.left - 5, frame.py(y) + 4,
-                    tick_label(y, ys.size() > 1 ? ys[1] - ys[0] : 1));
-    }
+    // Labels too long for the room between the ticks, or left of the plot, are set smaller.
+    const std::string fill = "fill=\"" + std::string(text_colour) + "\" font-size=\"";
+    const std::vector<std::string> x_labels = tick_labels(xs), y_labels = tick_labels(ys);
+    const double x_room = xs.size() > 1 ? frame.px(xs[1]) - frame.px(xs[0]) - 8 : 80;
+    svg += "<g text-anchor=\"middle\" " + fill + label_size(x_labels, x_room) + "\">";
+    for (std::size_t i = 0; i < xs.size(); ++i) append_text(svg, frame.px(xs[i]), frame.bottom + 14, x_labels[i]);
+    svg += "</g>\n<g text-anchor=\"end\" " + fill + label_size(y_labels, y_label_room) + "\">";
+    for (std::size_t i = 0; i < ys.size(); ++i) append_text(svg, frame.left - 5, frame.py(ys[i]) + 4, y_labels[i]);
     svg += "</g>\n";
 }
 

@@ -56,9 +56,12 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame);
 
 // The y-range of f over [x_low, x_high]: its values at evenly spread points, without the
 // few that would squeeze the rest into a strip (a pole, an enormous end), widened to take
-// in `always` (the axis y = 0, or the range of x for a cobweb); padded a little.
+// in `always` (the axis y = 0, or the range of x for a cobweb); padded a little. Where a
+// `core` is given, it reaches beyond it by no more than its width or the spread of the
+// middle values, whichever is more.
 std::pair<double, double> value_range(const PlotFunction& f, double x_low, double x_high,
-                                      std::pair<double, double> always);
+                                      std::pair<double, double> always,
+                                      std::optional<std::pair<double, double>> core = {});
 
 // [low, high] where it is a finite range of some width; else one that is, around it.
 std::pair<double, double> proper_range(double low, double high);
@@ -66,9 +69,12 @@ std::pair<double, double> proper_range(double low, double high);
 // Ticks at round values, about `count` of them, within [low, high].
 std::vector<double> round_ticks(double low, double high, int count);
 
-// A tick's label in German: decimal comma, typographic minus, as many decimals as the
-// spacing of the ticks needs.
+// A tick's label in German: decimal comma, typographic minus, as many digits as the
+// spacing of the ticks needs; 0 as "0".
 std::string tick_label(double value, double spacing);
+
+// The width left of a plot that its y-labels may take.
+inline constexpr double y_label_room = 50;
 
 // The frame, its grid and its labelled ticks, and the line y = 0 where it is in range.
 void append_plot_axes(std::string& svg, const PlotFrame& frame, bool ticks_labelled = true);

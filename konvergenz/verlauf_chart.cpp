@@ -29,8 +29,8 @@ constexpr double bracket_row = 6;
 // A step that moves its point by less than half a pixel at this much enlargement ends
 // the steps drawn: it would only be seen as a thicker line.
 constexpr double max_zoom = 50;
-// Iterates within this many pixels of the last one crowd together.
-constexpr double crowded = 4;
+// Iterates whose markers would overlap the last one's crowd together.
+constexpr double marker_width = 8;
 constexpr double zoom_share = 0.42;  // of the plot's width and height
 
 constexpr std::string_view graph_colour = "#555";
@@ -42,24 +42,31 @@ const PlotFunction* drawn_function(const RunStart& run)
 }
 
 // The y-range of a frame over [x_low, x_high]: f's values there and the axis, or for a
-// cobweb g's values and the range of x; without a function, the construction's points.
+// cobweb g's values and the range of x; where f's values reach far beyond the
+// construction's own points ((x_k, f(x_k)), its lines' ends, the bracket's ends), they are
+// cut there: a pole, or e^(-x) over a padded negative x, cannot flatten the construction.
 std::pair<double, double> y_range(const RunStart& run, const MethodPicture& picture, double x_low,
                                   double x_high)
 {
     const bool on_g = run.method->on_g;
     const std::pair<double, double> always = on_g ? std::pair{x_low, x_high} : std::pair{0.0, 0.0};
-    if (const PlotFunction* fn = drawn_function(run)) return value_range(*fn, x_low, x_high, always);
-    double low = always.first, high = always.second;
-    for (const DataLine& l : picture.lines) {
-        for (const DataPoint& p : {l.from, l.to}) {
-            if (std::isfinite(p.y) && p.x >= x_low && p.x <= x_high) {
-                low = std::min(low, p.y);
-                high = std::max(high, p.y);
-            }
+    std::pair<double, double> core = always;
+    const auto take = [&](DataPoint p) {
+        if (std::isfinite(p.y) && p.x >= x_low && p.x <= x_high) {
+            core.first = std::min(core.first, p.y);
+            core.second = std::max(core.second, p.y);
         }
+    };
+    for (const DataLine& l : picture.lines) take(l.from), take(l.to);
+    for (const DataPoint& p : picture.marked) take(p);
+    const PlotFunction* fn = drawn_function(run);
+    if (!fn) {
+        const double pad = (core.second - core.first) * 0.06;
+        return proper_range(core.first - pad, core.second + pad);
     }
-    const double pad = (high - low) * 0.06;
-    return proper_range(low - pad, high + pad);
+    for (const DataPoint& p : picture.iterates) take({p.x, (*fn)(p.x)});
+    for (const Bracket& b : picture.brackets) take({b.a, (*fn)(b.a)}), take({b.b, (*fn)(b.b)});
+    return value_range(*fn, x_low, x_high, always, core);
 }
 
 PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoint top_left,
@@ -70,8 +77,32 @@ PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoin
             xs.first,   xs.second,  ys.first,       ys.second};
 }
 
-// The inset over the last iterates where they lie within a few pixels of each other, in
-// the plot's corner away from them.
+// How much of what the panel draws would lie under the rectangle: the length of the graph
+// and of the construction's lines inside it, and each iterate with its number as a short
+// stretch of line; the crowded iterates the inset enlarges must stay in sight.
+double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>& lines,
+               const std::vector<PixelPoint>& iterates, const std::vector<PixelPoint>& crowd)
+{
+    double ink = 0;
+    for (const auto& line : lines) {
+        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+            if (const auto part = clip_to_frame(rect, line[i], line[i + 1])) {
+                const double dx = part->to.x - part->from.x, dy = part->to.y - part->from.y;
+                ink += std::sqrt(dx * dx + dy * dy);
+            }
+        }
+    }
+    const auto inside = [&](PixelPoint p, double margin) {
+        return p.x > rect.left - margin && p.x < rect.right + margin &&
+               p.y > rect.top - margin - 14 && p.y < rect.bottom + margin;
+    };
+    for (const PixelPoint& p : iterates) ink += inside(p, 6) ? 30 : 0;
+    for (const PixelPoint& p : crowd) ink += inside(p, 6) ? 1e6 : 0;
+    return ink;
+}
+
+// The inset over the last iterates where at least three of those shown lie within a
+// marker's width of the last one, in the plot's corner where it hides least.
 std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& picture,
                                     const PlotFrame& frame)
 {
@@ -79,26 +110,47 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
     if (points.size() < 3) return std::nullopt;
     const PixelPoint last = frame.at(points.back().x, points.back().y);
     if (!std::isfinite(last.x) || !std::isfinite(last.y)) return std::nullopt;
-    std::size_t first = points.size() - 1;
-    while (first > 0) {
-        const PixelPoint p = frame.at(points[first - 1].x, points[first - 1].y);
-        if (!(std::fabs(p.x - last.x) < crowded && std::fabs(p.y - last.y) < crowded)) break;
-        --first;
-    }
-    if (points.size() - first < 3) return std::nullopt;
+    std::vector<PixelPoint> shown, crowd;
     double low = points.back().x, high = low;
-    for (std::size_t i = first; i < points.size(); ++i) {
-        low = std::min(low, points[i].x);
-        high = std::max(high, points[i].x);
+    for (const DataPoint& d : points) {
+        const PixelPoint p = frame.at(d.x, d.y);
+        shown.push_back(p);
+        // Squared, with basic operations only, so that every platform finds the same crowd.
+        const double dx = p.x - last.x, dy = p.y - last.y;
+        if (!(dx * dx + dy * dy < marker_width * marker_width)) continue;
+        crowd.push_back(p);
+        low = std::min(low, d.x);
+        high = std::max(high, d.x);
     }
-    if (!(high > low)) return std::nullopt;
-    const double pad = (high - low) * 0.2;
+    if (crowd.size() < 3 || !(high > low)) return std::nullopt;
+
+    std::vector<std::vector<PixelPoint>> lines;
+    if (const PlotFunction* fn = drawn_function(run)) lines = sample_curve(*fn, frame).pieces;
+    if (run.method->on_g) {
+        const double from = std::max(frame.x_low, frame.y_low), to = std::min(frame.x_high, frame.y_high);
+        lines.push_back({frame.at(from, from), frame.at(to, to)});
+    }
+    for (const DataLine& l : picture.lines)
+        lines.push_back({frame.at(l.from.x, l.from.y), frame.at(l.to.x, l.to.y)});
+
     const double width = (frame.right - frame.left) * zoom_share;
     const double height = (frame.bottom - frame.top) * zoom_share;
     const double middle_x = (frame.left + frame.right) / 2, middle_y = (frame.top + frame.bottom) / 2;
-    const double left = last.x > middle_x ? frame.left + 8 : frame.right - 8 - width;
-    const double top = last.y < middle_y ? frame.bottom - 8 - height : frame.top + 8;
-    return frame_for(run, picture, {left, top}, {left + width, top + height},
+    // The corner away from the last point first, so that it wins where corners hide alike.
+    const bool away_left = last.x > middle_x, away_top = !(last.y < middle_y);
+    std::optional<PixelPoint> best;
+    double least = 0;
+    for (const bool left_side : {away_left, !away_left}) {
+        for (const bool top_side : {away_top, !away_top}) {
+            const double left = left_side ? frame.left + 8 : frame.right - 8 - width;
+            const double top = top_side ? frame.top + 8 : frame.bottom - 8 - height;
+            const PlotFrame rect{left, top, left + width, top + height, 0, 1, 0, 1};
+            const double ink = covered(rect, lines, shown, crowd);
+            if (!best || ink < least) best = PixelPoint{left, top}, least = ink;
+        }
+    }
+    const double pad = (high - low) * 0.2;
+    return frame_for(run, picture, *best, {best->x + width, best->y + height},
                      {low - pad, high + pad});
 }
 
@@ -156,7 +208,7 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
     if (numbered) append_clip_marks(svg, marks, colour);
 
     std::vector<ClipMark> outside;
-    double last_label = -1e9;
+    std::vector<double> labelled;  // where the numbers drawn so far stand
     for (std::size_t i = 0; i < picture.iterates.size(); ++i) {
         const PixelPoint p = frame.at(picture.iterates[i].x, picture.iterates[i].y);
         if (!std::isfinite(p.x) || !std::isfinite(p.y)) continue;
@@ -172,13 +224,16 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         svg += "<g class=\"iterate\">";
         append_marker(svg, method.marker, p.x, p.y, colour);
         const double position = method.on_g ? p.x + p.y : p.x;
-        if (numbered && std::fabs(position - last_label) >= 12) {
+        // A number too near any other would run into it: "1" and "5" read as "15".
+        if (numbered && std::none_of(labelled.begin(), labelled.end(), [&](double other) {
+                return std::fabs(position - other) < 12;
+            })) {
             // Above the axis; below and right of y = x, away from the cobweb's legs.
             append_text(svg, method.on_g ? p.x + 6 : p.x, method.on_g ? p.y + 14 : p.y - 8,
                         std::to_string(picture.numbers[i]),
                         std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
                             "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
-            last_label = position;
+            labelled.push_back(position);
         }
         svg += "</g>";
     }
@@ -201,17 +256,49 @@ std::string fitted(std::string_view text, double font_size, double width)
     return xml_escaped(cut_to_width(text, font_size, width));
 }
 
-void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width)
+// The method, its function and the marks the table gives the run.
+std::string whole_title(const VerlaufRun& run)
+{
+    return std::string(run.start.method->label) + (run.function.empty() ? "" : ": " + run.function) +
+           (run.notes.empty() ? "" : " (" + run.notes + ')');
+}
+
+// The size at which the text fills the width, at most `largest`, to a tenth.
+double fitting_size(const std::string& text, double width, double largest)
+{
+    return std::min(largest, std::floor(10 * width / estimated_width(text, 1)) / 10);
+}
+
+struct Title {
+    std::string text;
+    double size;
+};
+
+// The whole title at the chart's title size where it fits; else the function is shortened
+// (or left out), never the marks, which are set smaller still where they need it.
+Title panel_title(const VerlaufRun& run, double width, double size)
+{
+    const std::string whole = whole_title(run);
+    if (estimated_width(whole, size) <= width) return {whole, size};
+    const std::string label(run.start.method->label);
+    const std::string marks = run.notes.empty() ? "" : " (" + run.notes + ')';
+    const double room = width - estimated_width(label + ": " + marks, size);
+    if (!run.function.empty() && room >= estimated_width("f(x) = x\u2026", size))
+        return {label + ": " + cut_to_width(run.function, size, room) + marks, size};
+    return {label + marks, std::max(7.0, fitting_size(label + marks, width, size))};
+}
+
+void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width,
+                  double title_size)
 {
     const PanelLayout layout = lay_out_panel(run, left, top, width);
     const Method& method = *run.start.method;
     const PlotFrame& frame = layout.frame;
     svg += "<g class=\"panel\" data-verfahren=\"" + std::string(method.key) + "\">\n";
-    std::string title(method.label);
-    if (!run.function.empty()) title += ": " + run.function;
-    if (!run.notes.empty()) title += " (" + run.notes + ')';
-    append_text(svg, left, top + title_baseline, fitted(title, 14, width),
-                "font-size=\"14\" font-weight=\"bold\" fill=\"" + std::string(text_colour) + '"');
+    const Title title = panel_title(run, width, title_size);
+    append_text(svg, left, top + title_baseline, xml_escaped(title.text),
+                "font-size=\"" + number(title.size) + "\" font-weight=\"bold\" fill=\"" +
+                    std::string(text_colour) + '"');
     append_text(svg, left, top + caption_baseline, shown_text(run, layout),
                 "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
@@ -273,6 +360,12 @@ std::string render_verlauf_svg(const std::vector<VerlaufRun>& runs)
     const std::size_t rows = std::max<std::size_t>(1, (runs.size() + columns - 1) / columns);
     const double height = heading_height + static_cast<double>(rows) * panel_height + 10;
 
+    // One size for every panel's title: the largest up to 14 at which all fit, but not
+    // below 11, where the longest give up part of their function instead.
+    double title_size = 14;
+    for (const VerlaufRun& run : runs)
+        title_size = std::min(title_size, std::max(11.0, fitting_size(whole_title(run), width, 14)));
+
     std::string svg;
     append_document_start(svg, page_width, height, "Verlauf der Verfahren: die ersten Schritte");
     append_heading(svg, page_margin, 34, "Verlauf der Verfahren");
@@ -284,7 +377,7 @@ std::string render_verlauf_svg(const std::vector<VerlaufRun>& runs)
         const double left =
             page_margin + static_cast<double>(i % columns) * (width + column_gap);
         const double top = heading_height + static_cast<double>(i / columns) * panel_height;
-        append_panel(svg, runs[i], left, top, width);
+        append_panel(svg, runs[i], left, top, width, title_size);
     }
     svg += "</svg>\n";
     return svg;
@@ -335,10 +428,20 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
     std::string caption = roots.empty() ? "kein Vorzeichenwechsel in [" : "Vorzeichenwechsel in [";
     caption += german_real(from) + "; " + german_real(to) + "]";
     if (!roots.empty()) caption += " bei x \u2248 ";
-    for (std::size_t i = 0; i < roots.size() && i < 8; ++i) {
-        caption += (i > 0 ? ", " : "") + german_real(roots[i], 6);
+    // As many as fit the page, and how many more there are.
+    const auto more = [&](std::size_t listed) {
+        return listed == roots.size() ? std::string()
+                                      : " und " + group_digits(static_cast<long long>(roots.size() - listed)) + " weitere";
+    };
+    std::string listed = caption;
+    for (std::size_t i = 0; i < roots.size(); ++i) {
+        const std::string longer = listed + (i > 0 ? ", " : "") + german_real(roots[i], 6);
+        if (i > 0 && estimated_width(longer + more(i + 1), 13) > page_width - 2 * page_margin) {
+            caption = listed + more(i);
+            break;
+        }
+        listed = caption = longer;
     }
-    if (roots.size() > 8) caption += ", \u2026";
     append_text(svg, page_margin, 56, caption, "fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);

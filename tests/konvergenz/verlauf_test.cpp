@@ -76,6 +76,37 @@ std::string coordinate_outside(const std::string& svg)
     return "";
 }
 
+// Where the iterates' numbers stand in a panel, outside its inset.
+std::vector<Point> number_positions(const std::string& panel)
+{
+    const std::string svg = panel.substr(0, panel.find("<g class=\"zoom\">"));
+    std::vector<Point> found;
+    for (std::size_t at = svg.find("<g class=\"iterate\">"); at != std::string::npos;
+         at = svg.find("<g class=\"iterate\">", at + 1)) {
+        const std::string item = svg.substr(at, svg.find("</g>", at) - at);
+        const std::size_t text = item.find("<text ");
+        if (text == std::string::npos) continue;
+        found.emplace_back(std::stod(values_of(item.substr(text), "x").at(0)),
+                           std::stod(values_of(item.substr(text), "y").at(0)));
+    }
+    return found;
+}
+
+// Two numbers of a panel within 12 pixels of each other, which would read as one ("1" and
+// "5" as "15"); "" where there are none.
+std::string numbers_run_together(const std::string& panel)
+{
+    const auto numbers = number_positions(panel);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (std::fabs(numbers[i].first - numbers[j].first) < 12 &&
+                std::fabs(numbers[i].second - numbers[j].second) < 12)
+                return std::to_string(numbers[j].first) + ", " + std::to_string(numbers[i].first);
+        }
+    }
+    return "";
+}
+
 // The chart of one run, and the layout it was drawn with: one panel fills the page.
 struct Drawn {
     std::string svg;
@@ -147,6 +178,37 @@ constexpr double rounding = 0.051;
 double f1(double x) { return x * x * x - 2 * x - 5; }
 double df1(double x) { return 3 * x * x - 2; }
 double tan_minus_x(double x) { return std::tan(x) - x; }
+double g1(double x) { return x + std::exp(-x) - 0.1 / (x + 1); }
+double f_readme(double x) { return ((x - 5) * x + 100) * x - 400; }
+
+// The share of the graph's length (sampled along each segment) under the inset, and how many
+// of the iterates it does not enlarge it covers, markers and numbers with them.
+std::pair<double, std::size_t> hidden_by_inset(const std::string& svg, const PanelLayout& layout)
+{
+    const PlotFrame& z = *layout.zoom;
+    const auto under = [&](double x, double y, double margin) {
+        return x > z.left - margin && x < z.right + margin && y > z.top - margin && y < z.bottom + margin;
+    };
+    double length = 0, hidden = 0;
+    for (const auto& line : paths(svg, "graph")) {
+        for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+            const auto [x1, y1] = line[i];
+            const auto [x2, y2] = line[i + 1];
+            const double piece = std::hypot(x2 - x1, y2 - y1) / 20;
+            for (int t = 0; t < 20; ++t) {
+                length += piece;
+                if (under(x1 + (x2 - x1) * (t + 0.5) / 20, y1 + (y2 - y1) * (t + 0.5) / 20, 0)) hidden += piece;
+            }
+        }
+    }
+    std::size_t covered = 0;
+    for (const DataPoint& p : layout.picture.iterates) {
+        const PixelPoint at = layout.frame.at(p.x, p.y);
+        if (!(p.x >= z.x_low && p.x <= z.x_high) && under(at.x, at.y, 5)) ++covered;
+    }
+    return {hidden / length, covered};
+}
+
 
 struct GeometryCase {
     const char* name;
@@ -175,8 +237,10 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
          {}, true, false},
         {"Illinois, a value halved", MethodKind::illinois, {0, 3}, chord_run(square, 0, 3, true),
          square, {}, true, false},
+        {"bisection of the README's f", MethodKind::bisection, {0, 10},
+         test::bisection_run(f_readme, 0, 10, 30), f_readme, {}, true, false},
         {"bisection next to a pole", MethodKind::bisection, {4.6, 5},
-         test::bisection_run(tan_minus_x, 4.6, 5, 30), tan_minus_x, {}, false, true},
+         test::bisection_run(tan_minus_x, 4.6, 5, 30), tan_minus_x, {}, true, true},
         {"fixed point", MethodKind::fixed_point, {1}, test::fixed_point_run(cosine, 1), cosine, {},
          false, false},
         {"fixed point diverging", MethodKind::fixed_point, {0},
@@ -184,6 +248,9 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
          false},
         {"Steffensen", MethodKind::steffensen, {1}, steffensen_run(cosine, 1), cosine, {}, false,
          false},
+        // Padded to x < 0, where e^(-x) would take the y-range to 10^24.
+        {"Steffensen running off on the default g", MethodKind::steffensen, {10},
+         steffensen_run(g1, 10), g1, {}, false, true},
     };
     for (const GeometryCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -200,6 +267,14 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         EXPECT_NE(d.svg.find("data-verfahren=\"" + std::string(method_of(c.kind).key) + '"'),
                   std::string::npos);
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
+        EXPECT_EQ(numbers_run_together(d.svg), "");
+        ASSERT_EQ(d.layout.zoom.has_value(), c.zoomed);
+        if (c.zoomed) {
+            // The inset goes where it hides little: not a fifth of the graph, no other iterate.
+            const auto [graph, iterates] = hidden_by_inset(d.svg, d.layout);
+            EXPECT_LE(graph, 0.2);
+            EXPECT_EQ(iterates, 0u);
+        }
         EXPECT_EQ(test::count_of(d.svg, "class=\"clipped\"") > 0, c.clipped);
         const auto on_axis = [&](Point p, double x) {
             return std::fabs(p.first - frame.px(x)) <= rounding &&
@@ -254,20 +329,35 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
                 }
             }
         }
-        // Bisection's bar k spans x_k -+ (b - a) / 2^(k+1).
-        if (c.kind == MethodKind::bisection) {
+        // Bar k spans the bracket step k started from: bisection's is x_k -+ (b - a) / 2^(k+1);
+        // a chord method's keeps, of [a, b], the end whose f has the sign f(x_k) has not.
+        if (c.inputs.size() == 2 && c.kind != MethodKind::secant) {
             const std::string main = d.svg.substr(0, d.svg.find("<g class=\"zoom\">"));
+            double a = c.inputs[0], b = c.inputs[1];
             std::size_t k = 0;
             for (std::size_t at = main.find("class=\"klammer\""); at != std::string::npos;
                  at = main.find("class=\"klammer\"", at + 1), ++k) {
                 const std::string bar = main.substr(at, main.find("/>", at) - at);
                 const double half = (c.inputs[1] - c.inputs[0]) / std::pow(2.0, double(k + 1));
+                const bool halving = c.kind == MethodKind::bisection;
                 const double left = std::stod(values_of(bar, "x").at(0));
                 const double right = left + std::stod(values_of(bar, "width").at(0));
-                EXPECT_NEAR(left, frame.px(c.records[k].x - half), 2 * rounding) << k;
-                EXPECT_NEAR(right, frame.px(c.records[k].x + half), 2 * rounding) << k;
+                EXPECT_NEAR(left, frame.px(halving ? c.records[k].x - half : a), 2 * rounding) << k;
+                EXPECT_NEAR(right, frame.px(halving ? c.records[k].x + half : b), 2 * rounding) << k;
+                ((c.f(c.records[k].x) < 0) == (c.f(a) < 0) ? a : b) = c.records[k].x;
             }
             EXPECT_EQ(k, shown);
+        }
+        // The construction is not squeezed into a strip by values far beyond it: its lines
+        // take at least a quarter of the plot's height.
+        double top = INFINITY, bottom = -INFINITY;
+        for (const char* kind : {"lot", "tangente", "sehne", "sekante", "cobweb"}) {
+            for (const auto& line : paths(d.svg, kind)) {
+                for (const auto& [px, py] : line) top = std::min(top, py), bottom = std::max(bottom, py);
+            }
+        }
+        if (top <= bottom) {
+            EXPECT_GE(bottom - top, (frame.bottom - frame.top) / 4);
         }
     }
 }
@@ -336,16 +426,24 @@ TEST(VerlaufGeometry, TicksAreRoundAndFewWhereverTheRangeLies)
         {-1e-3, 1e-3, {-1e-3, -5e-4, 0, 5e-4, 1e-3}, "\u22120,0010"},
         // Two doubles apart: low / step is beyond 2^53, where adding 1 changes nothing.
         {1e22, std::nextafter(std::nextafter(1e22, 2e22), 2e22), {}, ""},
+        // 5 * 10^23 is 4.9999999999999996e23: to the spacing's digits it is 5.
+        {4.9e23, 9.5e23, {}, "5\u00B710\u00B2\u00B3"},
+        // Zero as "0", not with the decimals of a fine spacing or in a subnormal range.
+        {-1e-13, 5e-12, {0, 2e-12, 4e-12}, "0"},
+        {0, 1e-320, {}, "0"},
     };
     for (const auto& c : cases) {
         const std::vector<double> ticks = round_ticks(c.low, c.high, 5);
         if (c.ticks.empty()) {
             EXPECT_LE(ticks.size(), 16u) << c.low;
-            continue;
+        } else {
+            ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low;
+            for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12) << c.low;
         }
-        ASSERT_EQ(ticks.size(), c.ticks.size()) << c.low;
-        for (std::size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i], c.ticks[i], 1e-12) << c.low;
-        EXPECT_EQ(tick_label(ticks[0], ticks[1] - ticks[0]), c.label);
+        if (*c.label) {
+            ASSERT_GE(ticks.size(), 2u) << c.low;
+            EXPECT_EQ(tick_label(ticks[0], ticks[1] - ticks[0]), c.label) << c.low;
+        }
     }
 }
 
@@ -370,6 +468,13 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          {"class=\"tangente\"", "class=\"sehne\"", "class=\"cobweb\"", "class=\"halbiert\""}},
         {"bisection of tan(x) - x closing in on the pole", {"-m", "bisektion", "-f", "tan(x) - x"},
          "4.6\n5\n", {}, {"bisektion"}, {"tan(x) - x (Toleranz nicht erreicht)", "class=\"clipped\""}},
+        // Two columns: the marks stay whole, the numbers of steps 1 and 5 apart.
+        {"bisection and Illinois next to the pole", {"-m", "bisektion,illinois", "-f", "tan(x) - x"},
+         "4.6\n5\n", {}, {"bisektion", "illinois"},
+         {"(Toleranz nicht erreicht)</text>", "<g class=\"zoom\">"}},
+        {"fixed point and Steffensen on the default g", {"-m", "fixpunkt,steffensen", "-n", "30"},
+         "10\n", {}, {"fixpunkt", "steffensen"},
+         {"(Toleranz nicht erreicht, divergiert)</text>", "(divergiert)</text>"}},
         {"a diverging fixed point", {"-m", "fixpunkt", "-g", "2*x + 1", "-n", "30"}, "0\n", {},
          {"fixpunkt"}, {"8 von 30 Schritten", "Toleranz nicht erreicht"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
@@ -403,6 +508,10 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         EXPECT_EQ(panels, std::vector<std::string>(s.panels.begin(), s.panels.end()));
         EXPECT_EQ(test::count_of(svg, "class=\"panel\""), s.panels.size());
         for (const char* text : s.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
+        for (std::size_t at = svg.find("class=\"panel\""); at != std::string::npos;
+             at = svg.find("class=\"panel\"", at + 1)) {
+            EXPECT_EQ(numbers_run_together(svg.substr(at, svg.find("class=\"panel\"", at + 1) - at)), "");
+        }
     }
 }
 
@@ -436,6 +545,15 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
         {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
         {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
         {{"--funktion", "x", "--von", "null", "--bis", "1"}, 2, "keine endliche Zahl"},
+        // Dozens of sign changes: the first few, and how many more, within the page.
+        {{"--funktion", "sin(1/x)", "--von", "-1", "--bis", "1"}, 0, " weitere</text>"},
+        // Options for logs and their charts have nothing to do with a formula alone.
+        {{"--funktion", "x", "--von", "0", "--bis", "1", "-d", "/nonexist"}, 2,
+         "-d gilt nur für Protokolle, nicht mit --funktion"},
+        {{"--funktion", "x", "--von", "0", "--bis", "1", "--csv"}, 2, "--csv gilt nur"},
+        {{"--kein-diagramm", "--funktion", "x", "--von", "0", "--bis", "1"}, 2,
+         "--kein-diagramm gilt nur"},
+        {{"--funktion", "x", "--von", "0", "--bis", "1", "--kein-verlauf"}, 2, "--kein-verlauf gilt nur"},
     };
     for (const FunctionCase& c : functions) {
         SCOPED_TRACE(c.args[0] + ' ' + c.args[1]);
