@@ -1,18 +1,41 @@
 #include "options.hpp"
 
+#include "runtime/command_line.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/number_text.hpp"
 
 namespace konvergenz {
 namespace {
 
-// Matches "-d VALUE", "-dVALUE", "--dir VALUE" and "--dir=VALUE", as getopt does;
-// advances i past the value.
-std::optional<std::string_view> option_value(std::span<const std::string_view> arguments,
+// The long options, which may be shortened as long as they stay unique.
+constexpr std::string_view long_names[] = {"help",         "version", "csv",    "kein-diagramm",
+                                           "kein-verlauf", "dir",     "output", "funktion",
+                                           "von",          "bis"};
+
+// ARGUMENT with a shortened long name written out ("--kein-d" as "--kein-diagramm",
+// "--out=x" as "--output=x"); one that fits several names is refused, naming them.
+std::string in_full(std::string_view argument)
+{
+    const std::vector<std::string_view> fitting = runtime::long_names_fitting(argument, long_names);
+    if (fitting.size() > 1) {
+        constexpr runtime::Language german = runtime::Language::german;
+        throw OptionsError(std::string(runtime::phrases_for(german).ambiguous_option) + " " +
+                           runtime::quoted(argument) + runtime::fits_several(fitting, german) +
+                           " (Hilfe: konvergenz --help)");
+    }
+    if (fitting.empty()) return std::string(argument);
+    const std::size_t value = argument.find('=');
+    return "--" + std::string(fitting.front()) +
+           std::string(value == std::string_view::npos ? "" : argument.substr(value));
+}
+
+// Matches "-d VALUE", "-dVALUE", "--dir VALUE" and "--dir=VALUE", as getopt does, in
+// ARGUMENT, which is arguments[i] with its long name in full; advances i past the value.
+std::optional<std::string_view> option_value(std::string_view argument,
+                                             std::span<const std::string_view> arguments,
                                              std::size_t& i, std::string_view short_name,
                                              std::string_view long_name)
 {
-    const std::string_view argument = arguments[i];
     if (argument.starts_with(long_name) && argument.size() > long_name.size() &&
         argument[long_name.size()] == '=') {
         return argument.substr(long_name.size() + 1);
@@ -22,7 +45,7 @@ std::optional<std::string_view> option_value(std::span<const std::string_view> a
     }
     if (argument != short_name && argument != long_name) return std::nullopt;
     if (i + 1 == arguments.size()) {
-        throw OptionsError("zu " + runtime::quoted(argument) + " fehlt der Wert");
+        throw OptionsError("zu " + runtime::quoted(arguments[i]) + " fehlt der Wert");
     }
     return arguments[++i];
 }
@@ -58,9 +81,11 @@ std::filesystem::path Options::function_chart_path() const
 Options parse_options(std::span<const std::string_view> arguments)
 {
     Options options;
-    std::string_view for_logs;  // the first option given that only applies to reading logs
+    std::string for_logs;  // the first option given that only applies to reading logs
     for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string_view argument = arguments[i];
+        const std::string typed(arguments[i]);
+        const std::string full = in_full(typed);
+        const std::string_view argument = full;
         if (argument == "-h" || argument == "--help") {
             options.help = true;
         } else if (argument == "--csv") {
@@ -74,23 +99,24 @@ Options parse_options(std::span<const std::string_view> arguments)
             if (for_logs.empty()) for_logs = argument;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (const auto folder = option_value(arguments, i, "-d", "--dir")) {
+        } else if (const auto folder = option_value(argument, arguments, i, "-d", "--dir")) {
             options.folder = *folder;
             if (for_logs.empty()) for_logs = argument.starts_with("--") ? "--dir" : "-d";
-        } else if (const auto output = option_value(arguments, i, "-o", "--output")) {
+        } else if (const auto output = option_value(argument, arguments, i, "-o", "--output")) {
             options.output = *output;
-        } else if (const auto function = option_value(arguments, i, "--funktion=", "--funktion")) {
+        } else if (const auto function =
+                       option_value(argument, arguments, i, "--funktion=", "--funktion")) {
             options.function = *function;
-        } else if (const auto from = option_value(arguments, i, "--von=", "--von")) {
+        } else if (const auto from = option_value(argument, arguments, i, "--von=", "--von")) {
             options.from = interval_end("--von", *from);
-        } else if (const auto to = option_value(arguments, i, "--bis=", "--bis")) {
+        } else if (const auto to = option_value(argument, arguments, i, "--bis=", "--bis")) {
             options.to = interval_end("--bis", *to);
         } else {
-            throw OptionsError("unbekanntes Argument " + runtime::quoted(argument) +
+            throw OptionsError("unbekanntes Argument " + runtime::quoted(typed) +
                                " (Hilfe: konvergenz --help)");
         }
         if (options.folder.empty() || (options.output && options.output->empty())) {
-            throw OptionsError("leerer Pfad bei " + runtime::quoted(argument));
+            throw OptionsError("leerer Pfad bei " + runtime::quoted(typed));
         }
     }
     if (options.function || options.from || options.to) {
@@ -99,7 +125,7 @@ Options parse_options(std::span<const std::string_view> arguments)
         if (!(*options.from < *options.to))
             throw OptionsError("--von muss kleiner sein als --bis");
         if (!for_logs.empty())
-            throw OptionsError(std::string(for_logs) +
+            throw OptionsError(for_logs +
                                " gilt nur für Protokolle, nicht mit --funktion (dazu passt nur -o)");
     }
     return options;
@@ -143,6 +169,8 @@ std::string usage_text()
            "      --von A, --bis B  das Intervall, über dem F gezeichnet wird\n"
            "  -h, --help            diese Hilfe\n"
            "      --version         Name und Version des Programms\n"
+           "Lange Optionen dürfen abgekürzt werden, solange sie eindeutig bleiben\n"
+           "(--kein-d).\n"
            "\n"
            "Exit-Status: 0 fertig, 2 kein oder unbrauchbares Protokoll oder falscher Aufruf,\n"
            "3 Diagramm oder Standardausgabe nicht schreibbar, 129, 130, 143 durch SIGHUP,\n"

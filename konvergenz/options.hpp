@@ -48,6 +48,7 @@ struct OptionsError : std::runtime_error {
 //   --funktion F, --von A, --bis B (all three, and no folder)
 //   -h, --help
 //   --version
+// A long name may be shortened while it stays unique ("--kein-d", "--out=x").
 Options parse_options(std::span<const std::string_view> arguments);
 
 std::string usage_text();

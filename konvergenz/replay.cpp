@@ -14,12 +14,21 @@ std::optional<double> finite_or_none(double value)
     return value;
 }
 
+// A log without a step, from FIRST, the record of the run's first point. Where the test
+// held there, the run ended at that point before any step, and it is the result.
+Replay without_a_step(bool met, std::vector<LogRecord> first)
+{
+    Replay replay{met, std::move(first)};
+    if (met) replay.result = replay.first_steps.front();
+    return replay;
+}
+
 // An end of [a, b] where F is exactly 0 is a root found before any step: the run ends
 // there, and the record of that point shows it.
 std::optional<Replay> end_at_a_root(const RunSetting& run, std::span<const double> ends)
 {
     for (const double end : ends) {
-        if (run.f(end) == 0.0) return Replay{true, {{0, end, 0.0}}};
+        if (run.f(end) == 0.0) return without_a_step(true, {{0, end, 0.0}});
     }
     return std::nullopt;
 }
@@ -37,7 +46,7 @@ std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
     if (auto root = end_at_a_root(run, inputs)) return root;
     const double x = METHODS::MIDPOINT(inputs[0], inputs[1]);
     const double fx = run.f(x);
-    return Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}};
+    return without_a_step(METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}});
 }
 
 std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
@@ -49,7 +58,7 @@ std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
     const double a = inputs[0], b = inputs[1];
     const double x = METHODS::CHORD_POINT(a, run.f(a), b, run.f(b));
     const double fx = run.f(x);
-    return Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}};
+    return without_a_step(METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}});
 }
 
 std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
@@ -116,14 +125,17 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double x1 = run.g(x0);
-    return Replay{METHODS::FIX_MEASURE(x1, x0) <= run.tolerance, {{0, x0, x1}, {1, x1, run.g(x1)}}};
+    return without_a_step(METHODS::FIX_MEASURE(x1, x0) <= run.tolerance,
+                          {{0, x0, x1}, {1, x1, run.g(x1)}});
 }
 
 std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
                                         std::span<const double> inputs)
 {
+    // From an exact fixed point the step would be 0/0; the iteration stays there, as
+    // Newton's does at an exact root.
     const auto step = [&run](double x, double y) {
-        return METHODS::STEFFENSEN_STEP(x, y, run.g(y));
+        return y == x ? x : METHODS::STEFFENSEN_STEP(x, y, run.g(y));
     };
     // The record's second item is the iterate the next test is made at, and the result.
     if (const auto& last = end.last) {
@@ -136,7 +148,7 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double y0 = run.g(x0);
-    return Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}}};
+    return without_a_step(METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}});
 }
 
 }  // namespace konvergenz

@@ -43,7 +43,10 @@ struct Replay {
     std::vector<LogRecord> first_steps;
     // The fixed-point iteration and Steffensen's method stop at the last record's second
     // value, the iterate that met the test or that the run stopped at: the record the run
-    // would write next, which shows that result with g(x) or the iterate after it.
+    // would write next, which shows that result with g(x) or the iterate after it. A run
+    // whose test held before its first step (an end of [a, b] that is a root, a first
+    // midpoint or chord point, or a start, that meets the tolerance) ended at its first
+    // point: that point's record.
     std::optional<LogRecord> result;
     // The fixed-point iteration: the record after the result's. The last record can lie
     // far from the result (a jump onto a point where g(x) - x happens to be small); a

@@ -24,6 +24,6 @@ float F1DOT(const float& X)
     return runtime::exponential(X) - TWO_X;
 }
 
-bool F1_UNDERFLOWS(const float& X) { return F1_OF(runtime::Tracked<float>(X)).underflowed; }
+runtime::Loss F1_UNDERFLOWS(const float& X) { return F1_OF(runtime::Tracked<float>(X)).loss; }
 
 }  // namespace FUNCTIONS

@@ -2,12 +2,15 @@
 // formed first, then e^x; each result is rounded to 32 bits.
 #pragma once
 
+#include "runtime/underflow_tracking.hpp"
+
 namespace FUNCTIONS {
 
 float F1(const float& X);     // e^x - x^2, one real root near -0.70
 float F1DOT(const float& X);  // e^x - 2x, positive for every x
 
-// Whether an operation of F1 underflows at x (see runtime/underflow_tracking.hpp).
-bool F1_UNDERFLOWS(const float& X);
+// Whether an operation of F1 underflows or overflows at x (see
+// runtime/underflow_tracking.hpp).
+runtime::Loss F1_UNDERFLOWS(const float& X);
 
 }  // namespace FUNCTIONS

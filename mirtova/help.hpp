@@ -32,7 +32,7 @@ inline constexpr std::string_view HELP =
     "Exit status:\n"
     "  0              converged\n"
     "  1              the iteration ended without converging, or met its test only\n"
-    "                 by a value that underflowed to 0\n"
+    "                 by a value that underflowed to 0, or came out 0 after an overflow\n"
     "  2              unusable or missing input, a bad argument\n"
     "  3              standard output could not be written\n"
     "  129, 130, 143  stopped by SIGHUP, Ctrl-C (SIGINT), SIGTERM\n"

@@ -119,12 +119,15 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         REPORT_BREAKDOWN(START, NR_STEPS, FROM, XSTART, F, FDOT, RUN.BUILT_IN);
         return false;
     }
-    if (runtime::tiny(FX) && RUN.UNDERFLOWS(XSTART)) {
+    if (const runtime::Loss LOSS = runtime::tiny(FX) ? RUN.UNDERFLOWS(XSTART) : runtime::Loss::none;
+        LOSS != runtime::Loss::none) {
         runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
                       (NR_STEPS == 1 ? " step" : " steps") +
                       " at x = " + runtime::shortest(XSTART) + ": f(x)" +
                       (FX == 0 ? " is 0" : " = " + runtime::shortest(FX) + " is this small") +
-                      " only by underflow; it does not show whether x is near a root");
+                      (LOSS == runtime::Loss::overflow ? " only by overflow or underflow"
+                                                       : " only by underflow") +
+                      "; it does not show whether x is near a root");
         runtime::note_not_converged();
     }
     return true;

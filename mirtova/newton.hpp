@@ -5,15 +5,17 @@
 #include <limits>
 
 #include "runtime/function_ref.hpp"
+#include "runtime/underflow_tracking.hpp"
 
 namespace NEWTON {
 
 // A function of one 32-bit real, without side effects: a built-in one or a typed formula.
 using RealFunction = runtime::FunctionRef<float>;
 
-// Whether evaluating the function at x underflowed (see runtime/underflow_tracking.hpp).
-using UnderflowTest = runtime::FunctionRef<float, bool>;
-inline bool NO_UNDERFLOW(const float&) { return false; }
+// Whether evaluating the function at x underflowed, or overflowed (see
+// runtime/underflow_tracking.hpp).
+using UnderflowTest = runtime::FunctionRef<float, runtime::Loss>;
+inline runtime::Loss NO_UNDERFLOW(const float&) { return runtime::Loss::none; }
 
 // 1e-6 rounded to 32 bits (9.99999997e-7).
 inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
@@ -38,8 +40,8 @@ struct SETTINGS {
 // FIND_ZERO returns false. A state that repeats (the loop could never end; the message
 // names an infinite derivative, or a tolerance 32-bit reals cannot reach, where that is
 // why), a step counter about to overflow, or a test met only because F underflowed to 0
-// or a subnormal value is reported too, and XSTART left at the last iterate. After
-// any of these the run ends with status 1. A stop signal ends it with 128 + the
+// or a subnormal value, or came out so after an overflow, is reported too, and XSTART left at the
+// last iterate. After any of these the run ends with status 1. A stop signal ends it with 128 + the
 // signal's number (130 for Ctrl-C).
 bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
                const SETTINGS& RUN = {});

@@ -16,18 +16,21 @@ ENDING REPORT_CHORD_END(std::string_view METHOD, runtime::Verdict WHY, std::int3
         return REPORT_STOP(
             METHOD, WHY, STEPS, X,
             "die Intervallenden wiederholen sich, zuletzt x = " + runtime::shortest(X), AUSGABE);
-    if (!std::isnan(FX)) return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, FX, UNDERFLOWS);
+    // A chord that overflows meets the axis at an infinity, where F may pass the test
+    // (1e308/x is -0 at -inf): no root either.
+    if (!std::isnan(FX) && std::isfinite(X))
+        return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, FX, UNDERFLOWS);
     // Numbered as the log numbers it: the NaN is in the last step's record, or in the
     // first point, which no record shows, when no step was taken.
     const std::int32_t BROKEN = STEPS > 0 ? STEPS - 1 : 0;
-    if (!std::isnan(X))
+    if (std::isfinite(X))
         return REPORT_BREAKDOWN(METHOD, BROKEN,
                                 "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
     const auto [A, FA, B, FB] = START;
     return REPORT_BREAKDOWN(METHOD, BROKEN,
                             "die Sehne durch (" + runtime::shortest(A) + ", " +
                                 runtime::shortest(FA) + ") und (" + runtime::shortest(B) + ", " +
-                                runtime::shortest(FB) + ") ergibt x = NaN");
+                                runtime::shortest(FB) + ") ergibt x = " + runtime::shortest(X));
 }
 
 }  // namespace METHODS

@@ -11,7 +11,7 @@ using runtime::exponential;
 using runtime::square;
 
 // F1 and GF2 for any number type: on reals for their values, on tracked reals to learn
-// whether an operation underflowed.
+// whether an operation underflowed or overflowed.
 template <class Number> Number F1_OF(const Number& X)
 {
     return ((cube(X) + X * 100.0) - 5.0 * square(X)) + -400.0;
@@ -39,8 +39,8 @@ double DF2(const double& X) { return -exponential(-X) + 0.1 / square(X + 1.0); }
 
 double GF2(const double& X) { return GF2_OF(X); }
 
-bool F1_UNDERFLOWS(const double& X) { return F1_OF(runtime::Tracked<double>(X)).underflowed; }
+runtime::Loss F1_UNDERFLOWS(const double& X) { return F1_OF(runtime::Tracked<double>(X)).loss; }
 
-bool GF2_UNDERFLOWS(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).underflowed; }
+runtime::Loss GF2_UNDERFLOWS(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).loss; }
 
 }  // namespace FUNCTIONS

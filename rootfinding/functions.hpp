@@ -4,6 +4,7 @@
 #pragma once
 
 #include "rootfinding/real_function.hpp"
+#include "runtime/underflow_tracking.hpp"
 
 namespace FUNCTIONS {
 
@@ -14,8 +15,9 @@ double F2(const double& X);   // e^-x - 0.1/(x + 1)
 double DF2(const double& X);  // -e^-x + 0.1/(x + 1)^2
 double GF2(const double& X);  // (e^-x - 0.1/(x + 1)) + x, that is x + F2(x)
 
-// Whether an operation of F1 or GF2 underflows at x (see runtime/underflow_tracking.hpp).
-bool F1_UNDERFLOWS(const double& X);
-bool GF2_UNDERFLOWS(const double& X);
+// Whether an operation of F1 or GF2 underflows or overflows at x (see
+// runtime/underflow_tracking.hpp).
+runtime::Loss F1_UNDERFLOWS(const double& X);
+runtime::Loss GF2_UNDERFLOWS(const double& X);
 
 }  // namespace FUNCTIONS

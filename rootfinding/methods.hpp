@@ -9,7 +9,8 @@
 // large that no step is taken is reported too. A test met only by the arithmetic's
 // failing is no convergence either, and is reported: a correction of exactly 0 while f is
 // not 0 (an infinite derivative, an infinite value at the secant's other point), or a
-// value of f, or of g(x) - x, that is 0 or subnormal only by underflow. After such a
+// value of f, or of g(x) - x, that is 0 or subnormal only by underflow, or after an
+// overflow. An iterate that is no finite number is no root, whatever f is there. After such a
 // message the run goes on but ends with status 1. A stop signal (Ctrl-C, SIGTERM,
 // SIGHUP) ends the iteration after its current step and the program at once, with 128 +
 // the signal's number.
@@ -23,6 +24,7 @@
 #include <string_view>
 
 #include "rootfinding/real_function.hpp"
+#include "runtime/underflow_tracking.hpp"
 
 namespace METHODS {
 
@@ -47,11 +49,11 @@ enum class ENDING {
     NOT_CONVERGED,  // its test held only by a zero correction or by underflow
 };
 
-// Whether evaluating the method's function at x underflowed (see
+// Whether evaluating the method's function at x underflowed, or overflowed (see
 // runtime/underflow_tracking.hpp). Asked once, where a method would stop on a value of 0
 // or a subnormal one.
-using UnderflowTest = runtime::FunctionRef<double, bool>;
-inline bool NO_UNDERFLOW(const double&) { return false; }
+using UnderflowTest = runtime::FunctionRef<double, runtime::Loss>;
+inline runtime::Loss NO_UNDERFLOW(const double&) { return runtime::Loss::none; }
 
 // How a method stops, and what its log's header shows besides the start values. A
 // method that has taken MAX_STEPS steps without meeting its test stops with a message;

@@ -85,7 +85,9 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
     // The last step went from ALT to XSTART.
     const double FX = F(ALT);
     if (std::isnan(NEWTON_MEASURE(XSTART, ALT))) {
-        if (FX != 0) return NEWTON_BREAKDOWN(START, XSTART, ALT, STEPS, F, DF);
+        // f(inf) = 0, as for 1/x, makes no root: the iterate left the reals.
+        if (FX != 0 || !std::isfinite(ALT))
+            return NEWTON_BREAKDOWN(START, XSTART, ALT, STEPS, F, DF);
         XSTART = ALT;  // a root: its step is 0, even where f'(x) is 0 too
     }
     if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(NEWTON_NAME, STEPS, ALT, FX, RUN.UNDERFLOWS);

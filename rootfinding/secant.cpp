@@ -60,7 +60,8 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
     }
     // The last step went from ALT and X0, where F was FX0, to X1.
     if (std::isnan(X1 - X0)) {
-        if (FX0 != 0) {
+        // F(inf) = 0, as for 1/x, makes no root: the iterate left the reals.
+        if (FX0 != 0 || !std::isfinite(X0)) {
             // Numbered as the log numbers it: the broken step is the last one recorded.
             return REPORT_BREAKDOWN(SECANT_NAME, STEPS - 1,
                                     "der Schritt von x0 = " + runtime::shortest(ALT) +

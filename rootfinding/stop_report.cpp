@@ -117,11 +117,12 @@ ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double 
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, bool FIXED_POINT)
 {
-    if (!(std::abs(V) < std::numeric_limits<double>::min()) || !UNDERFLOWS(X))
-        return ENDING::CONVERGED;
+    const runtime::Loss LOSS = runtime::tiny(V) ? UNDERFLOWS(X) : runtime::Loss::none;
+    if (LOSS == runtime::Loss::none) return ENDING::CONVERGED;
+    const std::string BY = LOSS == runtime::Loss::overflow ? " ist nur durch Über- oder Unterlauf"
+                                                           : " ist nur durch Unterlauf";
     std::string WHY = FIXED_POINT ? "g(x) - x" : "f(x)";
-    WHY += V == 0 ? " ist nur durch Unterlauf 0"
-                  : " = " + runtime::shortest(V) + " ist nur durch Unterlauf so klein";
+    WHY += V == 0 ? BY + " 0" : " = " + runtime::shortest(V) + BY + " so klein";
     WHY += FIXED_POINT ? "; ob x nahe einem Fixpunkt liegt, zeigt das nicht"
                        : "; ob x nahe einer Nullstelle liegt, zeigt das nicht";
     return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);

@@ -40,7 +40,7 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
 
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. A V of 0 or a subnormal one is convergence unless UNDERFLOWS finds
-// that only underflow made it so small; that is reported.
+// that only underflow made it so small, or an overflow on the way; that is reported.
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, bool FIXED_POINT = false);
 

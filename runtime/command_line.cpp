@@ -57,22 +57,36 @@ std::string offending(char* argv[], int code, bool value_missing)
 // one (getopt's own message would be English), else "".
 std::string ambiguity(std::string_view argument, const std::vector<option>& long_options)
 {
-    if (!argument.starts_with("--")) return "";
-    const std::string_view typed = argument.substr(2, argument.find('=') - 2);
-    std::vector<std::string_view> fitting;
+    std::vector<std::string_view> names;
     for (const option& o : long_options)
-        if (o.name != nullptr && !typed.empty() && std::string_view(o.name).starts_with(typed))
-            fitting.push_back(o.name);
-    if (fitting.size() < 2) return "";
+        if (o.name != nullptr) names.emplace_back(o.name);
+    const std::vector<std::string_view> fitting = long_names_fitting(argument, names);
+    return fitting.size() < 2 ? "" : fits_several(fitting, language());
+}
+
+}  // namespace
+
+std::vector<std::string_view> long_names_fitting(std::string_view typed,
+                                                 std::span<const std::string_view> names)
+{
+    if (!typed.starts_with("--")) return {};
+    typed = typed.substr(2, typed.find('=') - 2);
+    if (typed.empty()) return {};
+    std::vector<std::string_view> fitting;
+    for (const std::string_view name : names)
+        if (name.starts_with(typed)) fitting.push_back(name);
+    return fitting;
+}
+
+std::string fits_several(std::vector<std::string_view> fitting, Language language)
+{
     std::sort(fitting.begin(), fitting.end());
     std::string detail = ": ";
-    detail.append(phrases().fits);
+    detail.append(phrases_for(language).fits);
     for (std::size_t k = 0; k < fitting.size(); ++k)
         detail.append(k == 0 ? " --" : ", --").append(fitting[k]);
     return detail;
 }
-
-}  // namespace
 
 std::string_view version() { return QUARLEN_VERSION; }
 

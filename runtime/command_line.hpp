@@ -7,8 +7,11 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
+
+#include "runtime/messages.hpp"
 
 namespace runtime {
 
@@ -24,6 +27,16 @@ struct GivenOption {
     std::size_t option;      // its index in the table of OptionDefinition
     std::string_view value;  // as typed
 };
+
+// The long option names that TYPED, a long option as typed ("--ver", "--dir=logs"),
+// may stand for, without their dashes: every one it is the start of, itself included
+// (no name is the start of another). None where it is no long option.
+std::vector<std::string_view> long_names_fitting(std::string_view typed,
+                                                 std::span<const std::string_view> names);
+
+// For a long option that fits several names: ": passt zu --a, --b" in LANGUAGE, the
+// names sorted.
+std::string fits_several(std::vector<std::string_view> fitting, Language language);
 
 // Called right after start(). Reads the whole command line first; an unknown option, a
 // missing value or an argument that is no option ends the program with a message on

@@ -28,6 +28,7 @@
 #include "runtime/expression_derivative.hpp"
 #include "runtime/expression_steps.hpp"
 #include "runtime/messages.hpp"
+#include "runtime/underflow_tracking.hpp"
 
 namespace runtime {
 
@@ -104,8 +105,9 @@ template <class Real> class Expression {
 public:
     Real value(Real x) const;
     Dual<Real> value_and_derivative(Real x) const;
-    // Whether an operation of the evaluation at x underflowed (see underflow_tracking.hpp).
-    bool underflows(Real x) const;
+    // Whether an operation of the evaluation at x underflowed, or overflowed (see
+    // underflow_tracking.hpp).
+    Loss underflows(Real x) const;
 
     // The formula as typed.
     const std::string& text() const { return text_; }
@@ -141,7 +143,7 @@ template <class Real> struct DerivativeOf {
 
 template <class Real> struct UnderflowOf {
     const Expression<Real>* expression;
-    bool operator()(const Real& x) const { return expression->underflows(x); }
+    Loss operator()(const Real& x) const { return expression->underflows(x); }
 };
 
 }  // namespace runtime

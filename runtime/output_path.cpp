@@ -73,6 +73,7 @@ Link follow_link(Walk& walk, OutputPath& target)
     if (owner != ::geteuid() && owner != 0 && !(shared(folder) && owner == folder.st_uid)) {
         target.refusal = Refusal::foreign_link;
         target.owner = owner;
+        target.link = walk.shown + walk.rest.front();
         return Link::refused;
     }
     if (++walk.links > MAX_LINKS) {
@@ -228,7 +229,9 @@ std::string refusal_reason(const Phrases& say, const OutputPath& refused)
     std::string reason(refused.refusal == Refusal::foreign_link ? say.foreign_link
                                                                 : say.foreign_file);
     const std::string uid = "(uid " + std::to_string(refused.owner) + ")";
-    return reason.replace(reason.find("(uid)"), 5, uid);
+    reason.replace(reason.find("(uid)"), 5, uid);
+    if (refused.refusal != Refusal::foreign_link || refused.link == refused.path) return reason;
+    return quoted(refused.link) + ": " + reason;
 }
 
 }  // namespace runtime

@@ -30,11 +30,12 @@ struct OutputPath {
     FileDescriptor folder;  // the folder that holds it (O_PATH), reached as the rules allow
     std::string name;       // its name in `folder`
     std::string path;       // the file at the end of the links, as a path
-    bool exists = false;  // whether it existed; then `status` describes it
+    bool exists = false;    // whether it existed; then `status` describes it
     struct stat status {};
     int error = 0;  // the errno of a failed call (ENXIO: a FIFO without a reader, or a socket)
     Refusal refusal = Refusal::none;
-    uid_t owner = 0;  // for a refusal: the owner of the link or file
+    uid_t owner = 0;   // for a refusal: the owner of the link or file
+    std::string link;  // for a refused link: the link, as a path (its folders' links followed)
 };
 
 // Opens `path` for writing under the rules above, with O_NOCTTY and O_NONBLOCK (a FIFO
@@ -48,7 +49,8 @@ OutputPath open_to_write(const std::string& path);
 // so that nothing on the way can be swapped for a link once it has been looked at.
 OutputPath find_to_replace(const std::string& path);
 
-// Why `refused` was refused, in the words of `say`, for "<name>: <what>: <why>".
+// Why `refused` was refused, in the words of `say`, for "<name>: <what>: <why>"; a link
+// refused on the way, not at the name itself, is named first.
 std::string refusal_reason(const Phrases& say, const OutputPath& refused);
 
 }  // namespace runtime

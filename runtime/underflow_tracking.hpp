@@ -10,8 +10,14 @@
 // sin, tan, asin, atan, sinh and tanh underflow when they give 0 or a subnormal for a
 // finite argument at which their exact value is not 0; the other functions never come
 // out that small but exactly (log(1) = 0, sqrt and abs of a subnormal).
+//
+// It also remembers an overflow: an operation on finite operands whose result is
+// infinite, where the exact one is finite (a pole such as 1/0 or log(0) is no overflow).
+// A value that comes out 0 after one, as 1/exp(1000) does, is as little a root as one
+// that underflowed.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -19,6 +25,9 @@
 #include "runtime/elementary.hpp"
 
 namespace runtime {
+
+// What an evaluation lost on the way to its value; an overflow counts above an underflow.
+enum class Loss { none, underflow, overflow };
 
 // 0 or subnormal.
 template <class Real> bool tiny(Real value)
@@ -28,9 +37,9 @@ template <class Real> bool tiny(Real value)
 
 template <class Real> struct Tracked {
     Real value;
-    bool underflowed;
+    Loss loss;
 
-    Tracked(Real v = 0, bool u = false) : value(v), underflowed(u) {}
+    Tracked(Real v = 0, Loss l = Loss::none) : value(v), loss(l) {}
 
     // A power of two that lifts any nonzero product or quotient that rounds to a
     // subnormal into the normal range, where it is rounded to full precision.
@@ -39,29 +48,41 @@ template <class Real> struct Tracked {
     // R = a op b, with an exact result that is not 0; SCALED is (a * SCALE) op b.
     static bool lost(Real r, Real scaled) { return tiny(r) && (r == 0 || r * SCALE != scaled); }
 
-    friend Tracked operator-(Tracked a) { return {-a.value, a.underflowed}; }
+    // The loss of R = a op b on operands carrying A and B, where UNDERFLOWED is whether
+    // this operation underflowed; R overflowed where it is infinite but a and b are not.
+    static Loss after(Tracked a, Tracked b, Real r, bool underflowed)
+    {
+        const bool overflowed = std::isinf(r) && std::isfinite(a.value) && std::isfinite(b.value);
+        return std::max({a.loss, b.loss,
+                         overflowed    ? Loss::overflow
+                         : underflowed ? Loss::underflow
+                                       : Loss::none});
+    }
+
+    friend Tracked operator-(Tracked a) { return {-a.value, a.loss}; }
     friend Tracked operator+(Tracked a, Tracked b)
     {
-        return {a.value + b.value, a.underflowed || b.underflowed};
+        const Real r = a.value + b.value;
+        return {r, after(a, b, r, false)};
     }
     friend Tracked operator-(Tracked a, Tracked b)
     {
-        return {a.value - b.value, a.underflowed || b.underflowed};
+        const Real r = a.value - b.value;
+        return {r, after(a, b, r, false)};
     }
     friend Tracked operator*(Tracked a, Tracked b)
     {
         const Real r = a.value * b.value;
         const bool exact_zero = a.value == 0 || b.value == 0;
-        return {r, a.underflowed || b.underflowed ||
-                       (!exact_zero && lost(r, a.value * SCALE * b.value))};
+        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE * b.value))};
     }
-    // a/b is exactly 0 for a = 0, and in the limit for an infinite b.
+    // a/b is exactly 0 for a = 0, and in the limit for an infinite b; a/0 is a pole.
     friend Tracked operator/(Tracked a, Tracked b)
     {
         const Real r = a.value / b.value;
         const bool exact_zero = a.value == 0 || std::isinf(b.value);
-        return {r, a.underflowed || b.underflowed ||
-                       (!exact_zero && lost(r, a.value * SCALE / b.value))};
+        if (b.value == 0) return {r, std::max(a.loss, b.loss)};
+        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE / b.value))};
     }
 };
 
@@ -69,7 +90,8 @@ template <class Real> Tracked<Real> power(Tracked<Real> a, Tracked<Real> b)
 {
     const Real r = power(a.value, b.value);
     const bool finite = std::isfinite(a.value) && std::isfinite(b.value);
-    return {r, a.underflowed || b.underflowed || (tiny(r) && finite && a.value != 0)};
+    if (a.value == 0) return {r, std::max(a.loss, b.loss)};  // 0^b: 0, 1 or a pole
+    return {r, Tracked<Real>::after(a, b, r, tiny(r) && finite)};
 }
 
 template <class Real> Tracked<Real> elementary(Elementary function, Tracked<Real> a)
@@ -89,8 +111,12 @@ template <class Real> Tracked<Real> elementary(Elementary function, Tracked<Real
     default:
         break;
     }
-    const bool lost = tiny_only_by_underflow && tiny(r) && a.value != 0 && std::isfinite(a.value);
-    return {r, a.underflowed || lost};
+    const bool finite = std::isfinite(a.value);
+    const bool lost = tiny_only_by_underflow && tiny(r) && a.value != 0 && finite;
+    // Only exp, sinh and cosh grow without bound at finite arguments; log(0) is a pole.
+    const bool overflowed = std::isinf(r) && finite && function != Elementary::log;
+    return {r, std::max({a.loss, overflowed ? Loss::overflow : Loss::none,
+                         lost ? Loss::underflow : Loss::none})};
 }
 
 template <class Real> Tracked<Real> exponential(Tracked<Real> x)

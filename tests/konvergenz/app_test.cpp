@@ -29,13 +29,24 @@ TEST(ParseOptions, AcceptsShortLongAndEqualsFormsAndRejectsTheRest) {
         {{"--help"}, ". konvergenz.svg help"},
         {{"--verbose"}, "rejected"}, {{"ordner"}, "rejected"}, {{"-o"}, "rejected"},
         {{"--dir"}, "rejected"}, {{"--output="}, "rejected"}, {{"-d", ""}, "rejected"},
+        // A long name shortened while it stays unique, as getopt takes it.
+        {{"--d=lauf1", "--ou", "a.svg"}, "lauf1 a.svg"},
+        {{"--ver", "--kein-d", "--he"}, ". konvergenz.svg help version kein-diagramm"},
+        {{"--ou"}, "rejected"}, {{"--csv=1"}, "rejected"},
+        {{"--kein"}, "mehrdeutige Option \"--kein\": passt zu --kein-diagramm, --kein-verlauf "
+                     "(Hilfe: konvergenz --help)"},
+        {{"--v=1"}, "mehrdeutige Option \"--v=1\": passt zu --version, --von (Hilfe: "
+                    "konvergenz --help)"},
     };
     for (const auto& [arguments, expected] : cases) {
         std::string got = "rejected";
         try {
             const Options o = parse_options(arguments);
-            got = o.folder.string() + ' ' + o.chart_path().string() + (o.help ? " help" : "");
-        } catch (const OptionsError&) {
+            got = o.folder.string() + ' ' + o.chart_path().string() + (o.help ? " help" : "") +
+                  (o.version ? " version" : "") + (o.no_chart ? " kein-diagramm" : "");
+        } catch (const OptionsError& e) {
+            // An ambiguous name is called so, with the names it fits.
+            if (std::string_view(e.what()).starts_with("mehrdeutig")) got = e.what();
         }
         EXPECT_EQ(got, expected);
     }

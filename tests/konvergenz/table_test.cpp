@@ -596,7 +596,7 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          "divergiert", "divergiert",
          "Fehler, Grenzwert und Ordnung werden nicht geschätzt: die Quotienten von |f| zeigen am "
          "Ende keine Konvergenz.",
-         "Fixpunktiteration, x\u2080 = 999 (keine Werte, divergiert)"},
+         "Fixpunktiteration, x\u2080 = 999 (divergiert)"},
         // g(0) - 0 = 5e-5 meets the test at once, 5 from the fixed point 5, where g
         // contracts: a step replayed from 0 puts it there.
         {"met at the start, far from the root", MethodKind::fixed_point,
@@ -662,7 +662,7 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
         // The first chord point is the root 1: no step, no bracket left, not the midpoint 1.5.
         {.name = "regula falsi's first chord point the root", .kind = MethodKind::regula_falsi,
          .write_logs = quarlen_runs({{{"-m", "regula-falsi", "-f", "x - 1"}, "0\n3\n"}}),
-         .codes = "", .words = "", .sentence = "", .error = "0"},
+         .codes = "", .words = "", .sentence = "", .error = "0", .near = {{1, 0}}},
         // Steps of |f| / 20 meet the tolerance at 1.4148, where steps of |f| / 2x would not.
         {.name = "Newton's method on a typed f'", .kind = MethodKind::newton,
          .write_logs = quarlen_runs(
@@ -705,7 +705,18 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
                  test_support::write_file(
                      d / "bisec_f1.dat", "Ausgangswerte - a= 2, b= 4, f(x) = x^2 - 4\n");
              },
-         .codes = "", .words = "", .sentence = "", .error = "0"},
+         .codes = "", .words = "", .sentence = "", .error = "0", .near = {{2, 0}}},
+        {.name = "an end of Illinois's interval the root", .kind = MethodKind::illinois,
+         .write_logs = quarlen_runs({{{"-m", "illinois", "-f", "x^2 - 4"}, "2\n4\n"}}),
+         .codes = "", .words = "", .sentence = "", .error = "0", .near = {{2, 0}}},
+        // 0 is a fixed point of x/2: no step from it; Steffensen's first step lands on it,
+        // where its next step would be 0/0.
+        {.name = "a fixed point at the start", .kind = MethodKind::fixed_point,
+         .write_logs = quarlen_runs({{{"-m", "fixpunkt", "-g", "x/2"}, "0\n"}}),
+         .codes = "", .words = "", .sentence = "", .near = {{0, 0}}},
+        {.name = "Steffensen's method onto an exact fixed point", .kind = MethodKind::steffensen,
+         .write_logs = quarlen_runs({{{"-m", "steffensen", "-g", "x/2"}, "1\n"}}),
+         .codes = "", .words = "", .sentence = "", .near = {{0, 0}}},
         // As quarlen leaves it when its cycle check stops it after 64 steps.
         {"no sign change", MethodKind::bisection,
          [](const fs::path& d) {
@@ -825,6 +836,7 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
         }
         if (c.near) {
             EXPECT_NEAR(parse_real(fields[letzte_iterierte]), c.near->first, c.near->second);
+            EXPECT_TRUE(std::isfinite(parse_real(fields[letztes_abs_f])));
         }
 
         const Outcome text = run_in_folder(dir.path(), false, false);

@@ -131,6 +131,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "mirtova: Newton iteration did not converge after 1 step at x = 3: f(x) is 0 "
                      "only by underflow; it does not show whether x is near a root",
                      "(x - 1)*1e-30*1e-30"},
+        DialogueCase{"zero_only_after_an_overflow", "100\n", "  1.00000000e+02          1", 1,
+                     "mirtova: Newton iteration did not converge after 1 step at x = 100: f(x) is "
+                     "0 only by overflow or underflow; it does not show whether x is near a root",
+                     "1/exp(x)", "1e-45"},
+        DialogueCase{"iterate_leaves_the_reals", "1\n", nullptr, 1,
+                     "mirtova: Newton iteration broke down in step 76: the derivative is 0 at x = "
+                     "3.7778932e+22",
+                     "1/x", "1e-45"},
         DialogueCase{"tolerance_below_32_bit_resolution", "0\n", " -7.03467429e-01          8", 1,
                      "mirtova: Newton iteration stopped after 8 steps at x = -0.7034674: the "
                      "iterates repeat, it would never end; in 32-bit reals |f| near this root is "

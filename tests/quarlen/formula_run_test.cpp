@@ -166,6 +166,8 @@ TEST(TypedEquation, HowARunEnds)
         "quarlen: Newton-Verfahren nach 1 Schritt bei x = 0 nicht konvergiert: die Ableitung ist "
         "dort unendlich, der Newton-Schritt daher 0, obwohl f(x) = -2 ist\n";
     const std::string BY_UNDERFLOW = "; ob x nahe einer Nullstelle liegt, zeigt das nicht\n";
+    const std::string BY_OVERFLOW =
+        "nicht konvergiert: f(x) ist nur durch Über- oder Unterlauf 0" + BY_UNDERFLOW;
     const std::string AT_2 = "   2.0000000000000000e+00          0\n";
     const Case cases[] = {
         {"newton_infinite_derivative", "newton", "sqrt(x) - 2", "", "0\n", 1, INFINITE_DERIVATIVE},
@@ -186,6 +188,31 @@ TEST(TypedEquation, HowARunEnds)
          "nicht konvergiert: f(x) ist nur durch Unterlauf 0" + BY_UNDERFLOW},
         {"secant_subnormal_by_underflow", "sekante", "x*exp(-1/x^2)", "-t 1e-10 -n 2000",
          "1.5\n1.4\n", 1, "ist nur durch Unterlauf so klein" + BY_UNDERFLOW},
+        // 1/exp(1000) and 2/1000^200 are 0 only because the denominator overflowed.
+        {"newton_zero_after_an_overflow", "newton", "1/exp(x)", "", "1000\n", 1, BY_OVERFLOW},
+        {"newton_zero_after_an_overflowed_power", "newton", "2/(x^200)", "", "1000\n", 1,
+         BY_OVERFLOW},
+        {"secant_zero_after_an_overflow", "sekante", "1/exp(x)", "", "1000\n1001\n", 1,
+         BY_OVERFLOW},
+        // An iterate that left the reals is no root, although f(inf) = 1/inf = 0.
+        {"newton_to_infinity", "newton", "1/x", "-n 5000", "1\n", 1,
+         "quarlen: Newton-Verfahren in Schritt 538 zusammengebrochen: die Ableitung ist bei x = "
+         "8.997827589086393e+161 gleich 0, die Tangente trifft die Achse nicht\n",
+         "", 540},
+        {"newton_to_infinity_through_an_overflow", "newton", "1/(x^2+1)", "-n 5000", "1\n", 1,
+         "zusammengebrochen: die Ableitung ist bei x = 1.1417008043100085e+108 gleich 0, die "
+         "Tangente trifft die Achse nicht\n"},
+        {"secant_to_infinity", "sekante", "1/x", "-n 5000", "1\n2\n", 1,
+         "quarlen: Sekantenverfahren in Schritt 1474 zusammengebrochen: der Schritt von x0 = "
+         "1.3069892237634e+308, x1 = Infinity mit F(x0) = 7.651172494908243e-309, F(x1) = 0 "
+         "führt auf NaN\n"},
+        // The chord from (-2, -5e307) to (1, 1e308) overflows to -inf, where 1e308/x is -0.
+        {"regula_falsi_chord_to_infinity", "regula-falsi", "1e308/x", "", "-2\n1\n", 1,
+         "quarlen: Regula falsi in Schritt 0 zusammengebrochen: die Sehne durch (-2, -5e+307) und "
+         "(1, 1e+308) ergibt x = -Infinity\n"},
+        {"illinois_chord_to_infinity", "illinois", "1e308/x", "", "-2\n1\n", 1,
+         "Illinois-Verfahren in Schritt 0 zusammengebrochen: die Sehne durch (-2, -5e+307) und "
+         "(1, 1e+308) ergibt x = -Infinity\n"},
         {"bracketing_end_is_a_root", "bisektion,regula-falsi,illinois", "x^2 - 4", "", "2\n4\n", 0,
          "", AT_2 + AT_2 + AT_2},
         {"regula_falsi_first_point_is_the_root", "regula-falsi", "x - 1", "", "0\n3\n", 0, "",

@@ -57,11 +57,13 @@ TEST(Functions, KnownValues)
     EXPECT_TRUE(std::isinf(GF2(-1)));
     EXPECT_TRUE(std::isinf(DF2(-1)));
     // Their twins on tracked reals see the same operations underflow: x^3 below about
-    // 1e-103, e^-x beyond about 708.
-    EXPECT_FALSE(F1_UNDERFLOWS(4.1467));
-    EXPECT_TRUE(F1_UNDERFLOWS(1e-110));
-    EXPECT_FALSE(GF2_UNDERFLOWS(4));
-    EXPECT_TRUE(GF2_UNDERFLOWS(800));
+    // 1e-103, e^-x beyond about 708; and x^3 overflow beyond about 5.6e102.
+    using runtime::Loss;
+    EXPECT_EQ(F1_UNDERFLOWS(4.1467), Loss::none);
+    EXPECT_EQ(F1_UNDERFLOWS(1e-110), Loss::underflow);
+    EXPECT_EQ(F1_UNDERFLOWS(1e110), Loss::overflow);
+    EXPECT_EQ(GF2_UNDERFLOWS(4), Loss::none);
+    EXPECT_EQ(GF2_UNDERFLOWS(800), Loss::underflow);
 }
 
 TEST(Functions, RelationsAndDerivatives)

@@ -153,7 +153,7 @@ METHODS::ENDING call(Method method, double& a, double& b, double& x, std::int32_
 
 // ---------------------------------------------------------------- step limit, tolerance
 
-bool always_underflows(const double&) { return true; }
+runtime::Loss always_underflows(const double&) { return runtime::Loss::underflow; }
 
 // The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
 // converged; one step fewer allowed, it stops with a message and the log keeps every step.

@@ -342,7 +342,7 @@ TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
         // Every link on the way counts, not only the one at the name.
         {"own_link_through_another_users_link_in_a_sticky_folder", through_shared_folder(false), 3,
          "quarlen: \"fixpk_f1.dat\"" + not_created +
-             "symbolische Verknüpfung eines anderen Benutzers (uid 65534), ihr wird nicht "
+             "\"geteilt/sub\": symbolische Verknüpfung eines anderen Benutzers (uid 65534), ihr wird nicht "
              "gefolgt\n",
          nullptr, false, true},
         {"own_link_into_another_folder_through_the_folder_owners_link",

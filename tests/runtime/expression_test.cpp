@@ -15,6 +15,7 @@
 namespace {
 
 using runtime::FormulaProblem;
+using runtime::Loss;
 
 template <class Real> bool same_bits(Real a, Real b)
 {
@@ -98,41 +99,52 @@ TEST(Formula, EachDerivativeRuleAgreesWithADifferenceQuotient)
 }
 
 // Whether the evaluation at x underflowed: a value that came out 0 or subnormal although
-// its exact value is not 0, and lost digits that way.
+// its exact value is not 0, and lost digits that way; or overflowed: an infinity from
+// finite operands, where the exact value is finite.
 struct Underflow {
     const char* name;
     const char* formula;
     double x;
-    bool underflows;
+    Loss loss;
 };
 
 const Underflow UNDERFLOWS[] = {
-    {"exp_to_zero", "x*exp(-1/x^2)", 0.03, true},
-    {"exp_normal", "x*exp(-1/x^2)", 0.5, false},
-    {"difference_at_a_root", "x^2 - 4", 2, false},
-    {"product_with_zero", "(x - 1)*1e-300*1e-300", 1, false},
-    {"product_to_zero", "(x - 1)*1e-300*1e-300", 3, true},
-    {"product_subnormal_inexact", "x*1e-300*1e-10", 1, true},
-    {"product_subnormal_exact", "x*0.5", 0x1p-1073, false},
-    {"quotient_subnormal_inexact", "x/3", 1e-310, true},
-    {"quotient_by_infinity", "1/x^2", 1e200, false},
-    {"integer_power", "x^40", 1e-10, true},
-    {"real_power", "x^2.5", 1e-130, true},
-    {"sine_of_zero", "sin(x)", 0, false},
-    {"logarithm_of_one", "log(x)", 1, false},
-    {"absolute_value_of_a_subnormal", "abs(x)", -1e-320, false},
-    {"carried_through_a_sum", "1 + x*1e-300*1e-300", 3, true},
+    {"exp_to_zero", "x*exp(-1/x^2)", 0.03, Loss::underflow},
+    {"exp_normal", "x*exp(-1/x^2)", 0.5, Loss::none},
+    {"difference_at_a_root", "x^2 - 4", 2, Loss::none},
+    {"product_with_zero", "(x - 1)*1e-300*1e-300", 1, Loss::none},
+    {"product_to_zero", "(x - 1)*1e-300*1e-300", 3, Loss::underflow},
+    {"product_subnormal_inexact", "x*1e-300*1e-10", 1, Loss::underflow},
+    {"product_subnormal_exact", "x*0.5", 0x1p-1073, Loss::none},
+    {"quotient_subnormal_inexact", "x/3", 1e-310, Loss::underflow},
+    {"quotient_by_an_infinite_x", "1/x", INFINITY, Loss::none},
+    {"quotient_by_an_overflowed_square", "1/x^2", 1e200, Loss::overflow},
+    {"real_power_overflows", "2/x^200.5", 1000, Loss::overflow},
+    {"product_overflows", "1/(x*1e300)", 1e10, Loss::overflow},
+    {"sum_overflows", "1/(x + 1e308)", 1e308, Loss::overflow},
+    {"exp_overflows", "1/exp(x)", 1000, Loss::overflow},
+    {"overflow_counts_above_underflow", "exp(-x)/exp(x)", 1000, Loss::overflow},
+    {"pole_is_no_overflow", "exp(-1/x^2)", 0, Loss::none},
+    {"logarithm_of_zero_is_no_overflow", "1/log(x)", 0, Loss::none},
+    {"zero_to_a_negative_power_is_no_overflow", "1/x^-1.5", 0, Loss::none},
+    {"integer_power", "x^40", 1e-10, Loss::underflow},
+    {"real_power", "x^2.5", 1e-130, Loss::underflow},
+    {"sine_of_zero", "sin(x)", 0, Loss::none},
+    {"logarithm_of_one", "log(x)", 1, Loss::none},
+    {"absolute_value_of_a_subnormal", "abs(x)", -1e-320, Loss::none},
+    {"carried_through_a_sum", "1 + x*1e-300*1e-300", 3, Loss::underflow},
 };
 
 TEST(Formula, UnderflowIsFoundByValue)
 {
     for (const Underflow& u : UNDERFLOWS) {
         SCOPED_TRACE(u.name);
-        EXPECT_EQ(compiled<double>(u.formula).underflows(u.x), u.underflows);
+        EXPECT_EQ(compiled<double>(u.formula).underflows(u.x), u.loss);
     }
     // In 32 bits a product below about 1.4e-45 is 0.
-    EXPECT_TRUE(compiled<float>("x*1e-30").underflows(1e-20f));
-    EXPECT_FALSE(compiled<float>("x*1e-30").underflows(1e-5f));
+    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-20f), Loss::underflow);
+    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-5f), Loss::none);
+    EXPECT_EQ(compiled<float>("1/exp(x)").underflows(100), Loss::overflow);
 }
 
 struct Grouping {
