@@ -49,19 +49,21 @@ std::string hex(double x)
 
 class RandomArguments : public testing::TestWithParam<OracleFunction> {};
 
+// f(x) against MPFR, the first ten mismatches reported and all counted.
+void compare(const OracleFunction& f, double x, int& mismatches)
+{
+    const double ours = f.ours(x);
+    const double want = test_support::mpfr_rounded(f.mpfr, x);
+    if (!same_bits(ours, want) && ++mismatches <= 10)
+        ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR " << hex(want);
+}
+
 TEST_P(RandomArguments, MatchMpfrBitForBit)
 {
     const OracleFunction& f = GetParam();
     test_support::ArgumentSampler sampler(21);
     int mismatches = 0;
-    for (int i = 0; i < 1'000'000; ++i) {
-        const double x = sampler.next(f.domain);
-        const double ours = f.ours(x);
-        const double want = test_support::mpfr_rounded(f.mpfr, x);
-        if (!same_bits(ours, want) && ++mismatches <= 10)
-            ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR "
-                          << hex(want);
-    }
+    for (int i = 0; i < 1'000'000; ++i) compare(f, sampler.next(f.domain), mismatches);
     EXPECT_EQ(mismatches, 0);
 }
 
@@ -76,13 +78,7 @@ TEST_P(CellEdges, MatchMpfrBitForBit)
 {
     const OracleFunction& f = GetParam();
     int mismatches = 0;
-    for (const double x : test_support::cell_edge_arguments(f.name)) {
-        const double ours = f.ours(x);
-        const double want = test_support::mpfr_rounded(f.mpfr, x);
-        if (!same_bits(ours, want) && ++mismatches <= 10)
-            ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR "
-                          << hex(want);
-    }
+    for (const double x : test_support::cell_edge_arguments(f.name)) compare(f, x, mismatches);
     EXPECT_EQ(mismatches, 0);
 }
 
