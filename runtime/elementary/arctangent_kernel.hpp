@@ -23,10 +23,11 @@ struct Taylor {
 };
 
 // The step i/STEPS nearest y, 0 <= y <= 1 + 2^-10 (either one at a tie), and h = y - i/STEPS,
-// both exact: the sum with 1.5 2^52 rounds y STEPS (exact) once to an integer, which its
-// last bits hold, so |h| <= 1/(2 STEPS) even at a cell's edge, and y - c is exact, as c/2
-// <= y <= 2c unless c = 0. (Adding 1/2 and truncating rounds twice: for y just below
-// 1/(2 STEPS) the sum rounds up to 1, and y - 1/STEPS needs a bit more than a double.)
+// both exact: the sum with 1.5 2^52 rounds y STEPS (exact, STEPS a power of two) once to
+// an integer, which its last bits hold, so |h| <= 1/(2 STEPS) even at a cell's edge, and
+// y - c is exact, as c/2 <= y <= 2c unless c = 0. (Adding 1/2 and truncating rounds twice:
+// for y just below 1/(2 STEPS) the sum rounds up to 1, and y - 1/STEPS needs a bit more
+// than a double.)
 struct Step {
     int i;
     double h;
@@ -35,7 +36,7 @@ struct Step {
 template <int STEPS>
 inline Step nearest_step(double y)
 {
-    static_assert(STEPS <= 512);
+    static_assert(STEPS <= 512 && (STEPS & (STEPS - 1)) == 0);
     const double shifted = y * STEPS + INTEGER_ROUNDER;
     const auto i = static_cast<int>(runtime::bit_cast<std::uint64_t>(shifted) & 0x3ff);
     return {i, y - (shifted - INTEGER_ROUNDER) * (1.0 / STEPS)};
