@@ -1,12 +1,15 @@
 #include "rootfinding/stop_report.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
 #include "runtime/log_file.hpp"
 #include "runtime/messages.hpp"
+#include "runtime/number_text.hpp"
 #include "runtime/program.hpp"
+#include "runtime/real_format.hpp"
 #include "runtime/record.hpp"
 
 namespace METHODS {
@@ -45,13 +48,20 @@ std::string INTERRUPTED(std::string_view METHOD, std::int32_t STEPS, double X,
         .append(std::to_string(LAST));
 }
 
-// An estimate to two significant digits: 0.12 rather than 0.11723456789012345.
+// An estimate to two significant digits, halves away from zero: 0.12 rather than
+// 0.11723456789012345. Taken from the exact decimal digits of V (a double has at most 767
+// significant ones) and read back once, it is the same on every machine.
 std::string ABOUT(double V)
 {
     if (V == 0 || !std::isfinite(V)) return runtime::shortest(V);
-    const int E = static_cast<int>(std::floor(std::log10(std::abs(V)))) - 1;
-    const double P = std::pow(10.0, std::abs(E));  // exact up to 10^22
-    return runtime::shortest(E >= 0 ? std::round(V / P) * P : std::round(V * P) / P);
+    const std::string DIGITS = runtime::real_text(std::abs(V), std::chars_format::scientific, 800);
+    const int TWO = (DIGITS[0] - '0') * 10 + (DIGITS[2] - '0') + (DIGITS[3] >= '5' ? 1 : 0);
+    const int EXPONENT = std::stoi(DIGITS.substr(DIGITS.find('e') + 1)) - 1;
+    double ROUNDED = 0;
+    if (runtime::parse_number(std::to_string(TWO) + "e" + std::to_string(EXPONENT), ROUNDED) !=
+        runtime::NumberError::none)
+        return std::string(V < 0 ? "-" : "") + "1.8e+308";  // beyond the doubles
+    return runtime::shortest(std::copysign(ROUNDED, V));
 }
 
 }  // namespace

@@ -115,8 +115,8 @@ constexpr auto TWICE = arcsine_table_plus({0.0, 0.0}, 2.0);
 template <bool NO_LO = false, typename Table>
 inline DoubleDouble arcsine_quick(const Table& bases, DoubleDouble y, double scale)
 {
-    const int i = static_cast<int>(y.hi * ASIN_STEPS + 0.5);
-    return taylor_sum<NO_LO>(bases[i], ASIN_TAYLOR[i], y.hi - static_cast<double>(i) / ASIN_STEPS, y.lo, scale);
+    const Step s = nearest_step<ASIN_STEPS>(y.hi);
+    return taylor_sum<NO_LO>(bases[s.i], ASIN_TAYLOR[s.i], s.h, y.lo, scale);
 }
 
 // sqrt((1 - a) / 2) for 1/2 <= a <= 1 as a double-double: (1 - a) / 2 is exact. The

@@ -72,12 +72,6 @@ DoubleDouble one_over(double a)
     return {r, ((1.0 - p.hi) - p.lo) * r};
 }
 
-int step(double y)
-{
-    const int i = static_cast<int>(y * ATAN_STEPS + 0.5);
-    return i > ATAN_STEPS ? ATAN_STEPS : i;
-}
-
 static_assert(QUARTER_TURN.hi == HALF_PI.hi && QUARTER_TURN.lo == HALF_PI.lo);
 
 // pi/2 - atan(i / ATAN_STEPS) within 2^-104.
@@ -87,24 +81,10 @@ constexpr auto ATAN_COMPLEMENT = [] {
     return table;
 }();
 
-// The step i/ATAN_STEPS nearest y in [0, 1] (either one at a tie) and y less it, exact: the
-// sum with 1.5 2^52 rounds y ATAN_STEPS to an integer, which its last bits hold.
-struct Step {
-    int i;
-    double h;
-};
-
-inline Step nearest_step(double y)
-{
-    const double shifted = y * ATAN_STEPS + INTEGER_ROUNDER;
-    const auto i = static_cast<int>(runtime::bit_cast<std::uint64_t>(shifted) & 0x3ff);
-    return {i, y - (shifted - INTEGER_ROUNDER) * (1.0 / ATAN_STEPS)};
-}
-
 // atan(a) for 2^-27 <= a <= 1 into `result` where the quick test passes.
 inline bool arctangent_quick(double a, double& result)
 {
-    const Step s = nearest_step(a);
+    const Step s = nearest_step<ATAN_STEPS>(a);
     return round_quick(taylor_sum<true>(ATAN_TABLE[s.i], TAYLOR[s.i], s.h, 0.0, 1.0), result);
 }
 
@@ -144,16 +124,16 @@ inline bool arctangent_far_quick(std::uint64_t bits, double a, double& result)
 inline bool arctangent_complement_quick(double a, double& result)
 {
     const double r = 1.0 / a;
-    const Step s = nearest_step(r);
+    const Step s = nearest_step<ATAN_STEPS>(r);
     return round_quick(taylor_sum(ATAN_COMPLEMENT[s.i], TAYLOR[s.i], s.h, reciprocal_rest(a, r), -1.0),
                        result);
 }
 
 DoubleDouble arctangent_careful(DoubleDouble y)
 {
-    const int i = step(y.hi);
+    const auto [i, h] = nearest_step<ATAN_STEPS>(y.hi);
     const double c = static_cast<double>(i) / ATAN_STEPS;
-    const DoubleDouble numerator = two_sum(y.hi - c, y.lo);
+    const DoubleDouble numerator = two_sum(h, y.lo);
     const DoubleDouble cy = two_prod(c, y.hi);
     DoubleDouble denominator = fast_two_sum(1.0, cy.hi);
     denominator.lo += cy.lo + c * y.lo;

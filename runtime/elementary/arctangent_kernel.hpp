@@ -2,7 +2,11 @@
 // multiple of pi/2, rounded when a rounding test proves it.
 #pragma once
 
+#include <cstdint>
+
+#include "runtime/bit_cast.hpp"
 #include "runtime/elementary/double_double.hpp"
+#include "runtime/elementary/rounding.hpp"
 
 namespace runtime::correctly_rounded {
 
@@ -17,6 +21,26 @@ struct Taylor {
     double slope_lo;
     double a[7];  // a_2 ... a_8
 };
+
+// The step i/STEPS nearest y, 0 <= y <= 1 + 2^-10 (either one at a tie), and h = y - i/STEPS,
+// both exact: the sum with 1.5 2^52 rounds y STEPS (exact, STEPS a power of two) once to
+// an integer, which its last bits hold, so |h| <= 1/(2 STEPS) even at a cell's edge, and
+// y - c is exact, as c/2 <= y <= 2c unless c = 0. (Adding 1/2 and truncating rounds twice:
+// for y just below 1/(2 STEPS) the sum rounds up to 1, and y - 1/STEPS needs a bit more
+// than a double.)
+struct Step {
+    int i;
+    double h;
+};
+
+template <int STEPS>
+inline Step nearest_step(double y)
+{
+    static_assert(STEPS <= 512 && (STEPS & (STEPS - 1)) == 0);
+    const double shifted = y * STEPS + INTEGER_ROUNDER;
+    const auto i = static_cast<int>(runtime::bit_cast<std::uint64_t>(shifted) & 0x3ff);
+    return {i, y - (shifted - INTEGER_ROUNDER) * (1.0 / STEPS)};
+}
 
 // base + scale (a_1 (h + lo) + a_2 (h^2 + 2 h lo) + a_3 h^3 + ... + a_8 h^8), base = hi + lo
 // near f(c), for scale = +-1 or +-2, |lo| <= 2^-52 |h| or h = 0, and either |h| <= 2^-9

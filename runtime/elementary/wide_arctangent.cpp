@@ -17,6 +17,8 @@
 // errors, which leave sqrt(x) = x u within 2^-249.
 #include "runtime/elementary/wide_arctangent.hpp"
 
+#include "runtime/elementary/arctangent_kernel.hpp"
+
 #include <cmath>
 #include <cstdint>
 
@@ -33,9 +35,7 @@ constexpr double FOLD = 0.7071;  // below 1/sqrt(2): |x|/s < 1 under it, s/|x| <
 // atan(y) for 0 <= y <= 1 + 2^-10.
 WideFloat atan_reduced(const WideFloat& y)
 {
-    int i = static_cast<int>(y.to_double() * STEPS + 0.5);
-    if (i > STEPS)
-        i = STEPS;
+    const int i = nearest_step<STEPS>(y.to_double()).i;
     const WideFloat one = WideFloat::integer(1);
     const WideFloat c = scaled(WideFloat::integer(i), -8);  // i / STEPS
     const WideFloat t = (y - c) / (one + y * c);

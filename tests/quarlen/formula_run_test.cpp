@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/quarlen/quarlen_run.hpp"
+#include "tests/support/mpfr_oracle.hpp"
 #include "tests/support/process.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -84,10 +85,11 @@ TEST(TypedEquation, FunctionAloneWithTolerance)
                     .ends_with(", f(x) = cos(x) - x, g(x) = x + f(x), Toleranz= 1e-10"));
 
     // Newton's second iterate from 0.5 is 0.5 - f(0.5)/f'(0.5) with f'(x) = -sin(x) - 1
-    // exactly as the differentiation rules form it, no difference quotient.
+    // exactly as the differentiation rules form it, no difference quotient; cos and sin
+    // correctly rounded.
     const double x0 = 0.5;
-    const double f0 = std::cos(x0) - x0;
-    const double df0 = -std::sin(x0) * 1.0 - 1.0;
+    const double f0 = test_support::mpfr_rounded(mpfr_cos, x0) - x0;
+    const double df0 = -test_support::mpfr_rounded(mpfr_sin, x0) * 1.0 - 1.0;
     const std::string newton = read_file(dir / "newto_f1.dat");
     const std::string second = newton.substr(newton.find("\n          1") + 1, 61);
     EXPECT_EQ(std::strtod(second.c_str() + 11, nullptr), x0 - f0 / df0) << second;
@@ -258,6 +260,7 @@ TEST(TypedEquation, SameBytesOnAProcessorWithoutFma)
         std::vector<std::string> args;
         std::string input;
         int exit_status;
+        const char* only_log = nullptr;  // with -m, the one log there is
     };
     const Case cases[] = {
         {"tanh", {"-f", "tanh(x) - 0.5", "--fixpunkt=x - (tanh(x) - 0.5)", "-t1e-12"}, "0\n2\n1\n1\n", 0},
@@ -267,6 +270,9 @@ TEST(TypedEquation, SameBytesOnAProcessorWithoutFma)
         {"exp", {"-f", "exp(-x) - x", "-t1e-12"}, "0.1\n3\n1\n1\n", 0},
         {"sin", {"-f", "sin(x) - x/2", "-t1e-12"}, "0.1\n3\n1\n1\n", 0},
         {"atan", {"-f", "atan(x) - 0.5", "--fixpunkt=x - (atan(x) - 0.5)", "-t1e-12"}, "0\n2\n1\n1\n", 0},
+        // Slow convergence at a root of multiplicity 20: the estimate of the distance left.
+        {"slow_estimate", {"-m", "newton", "-f", "(1e120*x)^20", "-t", "2e-126"}, "2e-112\n", 1, "newto_f1.dat"},
+        {"slow_estimate_3", {"-m", "newton", "-f", "(1e120*x)^20", "-t", "3e-126"}, "2e-112\n", 1, "newto_f1.dat"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.function);
@@ -280,6 +286,7 @@ TEST(TypedEquation, SameBytesOnAProcessorWithoutFma)
         EXPECT_EQ(o.out, r.out);
         EXPECT_EQ(o.err, r.err);
         for (const std::string log : LOGS) {
+            if (c.only_log != nullptr && log != c.only_log) continue;
             SCOPED_TRACE(log);
             ASSERT_TRUE(std::filesystem::exists(usual / log));
             EXPECT_EQ(read_file(other / log), read_file(usual / log));

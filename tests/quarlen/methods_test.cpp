@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "rootfinding/functions.hpp"
+#include "rootfinding/stop_report.hpp"
 #include "runtime/console.hpp"
 #include "runtime/expression.hpp"
 #include "runtime/program.hpp"
@@ -536,6 +537,33 @@ TEST(Newton, Cases)
         if (c.facts) {
             c.facts(o, x);
         }
+    }
+}
+
+// Where the steps do not shrink, the message gives both to two significant digits: from
+// their exact values, halves away from zero, with no arithmetic in powers of ten that
+// could differ from one machine to another.
+TEST(SlowSteps, AreShownToTwoDigitsRoundedOnce)
+{
+    const double tie = 3.65e-125;  // not a double: its neighbours lie on either side
+    const struct {
+        double earlier, later;
+        std::string shown;
+    } rows[] = {
+        {1.0, 1.25, "(1, dann 1.3)"},
+        {0.11723456789012345, 0.125, "(0.12, dann 0.13)"},
+        {std::nextafter(tie, 0.0), std::nextafter(tie, 1.0), "(3.6e-125, dann 3.7e-125)"},
+        {3.5999999999999997e-125, 5.500000000000001e-125, "(3.6e-125, dann 5.5e-125)"},
+        {9.96e-3, 99.5, "(0.01, dann 100)"},
+        {1e300, DBL_MAX, "(1e+300, dann 1.8e+308)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shown);
+        FdCapture err(2);
+        EXPECT_EQ(METHODS::CONVERGED_UNLESS_SLOW("Newton-Verfahren", 3, 0.0, row.earlier, row.later, 0.0, 1e-10),
+                  METHODS::ENDING::NOT_CONVERGED);
+        EXPECT_TRUE(err.finish().ends_with(": die Schritte werden nicht kürzer " + row.shown +
+                                           "; das Verfahren nähert sich keiner Nullstelle\n"));
     }
 }
 

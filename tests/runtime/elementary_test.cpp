@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "runtime/elementary/arctangent_kernel.hpp"
 #include "runtime/elementary/correctly_rounded.hpp"
 #include "runtime/elementary/double_double.hpp"
 #include "runtime/elementary/rounding.hpp"
@@ -48,25 +49,56 @@ std::string hex(double x)
 
 class RandomArguments : public testing::TestWithParam<OracleFunction> {};
 
+// f(x) against MPFR, the first ten mismatches reported and all counted.
+void compare(const OracleFunction& f, double x, int& mismatches)
+{
+    const double ours = f.ours(x);
+    const double want = test_support::mpfr_rounded(f.mpfr, x);
+    if (!same_bits(ours, want) && ++mismatches <= 10)
+        ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR " << hex(want);
+}
+
 TEST_P(RandomArguments, MatchMpfrBitForBit)
 {
     const OracleFunction& f = GetParam();
     test_support::ArgumentSampler sampler(21);
     int mismatches = 0;
-    for (int i = 0; i < 1'000'000; ++i) {
-        const double x = sampler.next(f.domain);
-        const double ours = f.ours(x);
-        const double want = test_support::mpfr_rounded(f.mpfr, x);
-        if (!same_bits(ours, want) && ++mismatches <= 10)
-            ADD_FAILURE() << f.name << "(" << hex(x) << ") = " << hex(ours) << ", MPFR "
-                          << hex(want);
-    }
+    for (int i = 0; i < 1'000'000; ++i) compare(f, sampler.next(f.domain), mismatches);
     EXPECT_EQ(mismatches, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Functions, RandomArguments,
                          testing::ValuesIn(test_support::oracle_functions()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Where a table's step changes, the reduction's index and remainder must stay exact.
+class CellEdges : public RandomArguments {};
+
+TEST_P(CellEdges, MatchMpfrBitForBit)
+{
+    const OracleFunction& f = GetParam();
+    int mismatches = 0;
+    for (const double x : test_support::cell_edge_arguments(f.name)) compare(f, x, mismatches);
+    EXPECT_EQ(mismatches, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Functions, CellEdges, testing::ValuesIn(test_support::oracle_functions()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// atan's careful evaluation alone, on [0, 1] where asin and acos take it too: what it
+// decides is MPFR's double at its steps' edges (atan(0x1.fffffffffffffp-10) was once
+// decided as 0x1.ffffd5555bbbcp-10).
+TEST(CarefulArctangent, DecidesOnlyWhatMpfrRoundsTo)
+{
+    for (const double x : test_support::cell_edge_arguments("atan")) {
+        if (!(x > 0 && x <= 1)) continue;
+        double result = NaN;
+        if (cr::round_careful_arctangent(0, 1.0, {x, 0.0}, result)) {
+            EXPECT_TRUE(same_bits(result, test_support::mpfr_rounded(mpfr_atan, x)))
+                << "atan(" << hex(x) << ") = " << hex(result);
+        }
+    }
+}
 
 // ---- Special values, thresholds and exact results ------------------------------------
 
@@ -200,6 +232,8 @@ const SpecialValue SPECIAL_VALUES[] = {
     {"tanh_last_below_one", "tanh", 19.0, 0x1.fffffffffffffp-1},
     {"tanh_rounds_to_one", "tanh", -19.1, -0x1p+0},
     {"tanh_beyond_the_one_bound", "tanh", 22.000000000000004, 0x1p+0},
+    {"asin_just_below_the_first_steps_edge", "asin", 0x1.fffffffffffffp-11, 0x1.000002aaaabddp-10},
+    {"asin_of_minus_that", "asin", -0x1.fffffffffffffp-11, -0x1.000002aaaabddp-10},
     {"log10_of_one_exact", "log10", 1.0, 0.0},
     {"log10_of_ten_exact", "log10", 10.0, 0x1p+0},
     {"log10_of_1e22_exact", "log10", 1e22, 0x1.6p+4},

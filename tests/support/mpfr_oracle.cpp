@@ -193,6 +193,60 @@ double ArgumentSampler::next(const std::vector<ArgumentRange>& domain)
     return range.center + (range.both_signs && (random >> 63) ? -magnitude : magnitude);
 }
 
+std::vector<double> cell_edge_arguments(std::string_view function)
+{
+    const bool two_signs = function != "log" && function != "log10" && function != "exp";
+    std::vector<double> edges;
+    // (j + 1/2) step for j in [first, last) by stride, to within a double or two.
+    const auto grid = [&edges](double step, long first, long last, long stride = 1) {
+        for (long j = first; j < last; j += stride) edges.push_back((static_cast<double>(j) + 0.5) * step);
+    };
+    const double ln2 = 0x1.62e42fefa39efp-1;
+    const double pi = 0x1.921fb54442d18p+1;
+    if (function == "exp") {  // x 256/ln 2 halfway between integers, 2^(k/256) from k & 255
+        grid(ln2 / 256, -512, 512);
+        grid(ln2 / 256, -275000, 262000, 257);
+    } else if (function == "sinh" || function == "cosh" || function == "tanh") {  // e^a by exp's cells
+        grid(ln2 / 256, 0, 512);
+        grid(ln2 / 256, 0, function == "tanh" ? 8200 : 262000, function == "tanh" ? 17 : 257);
+    } else if (function == "log" || function == "log10") {  // 2^e (1 + (j + 1/2)/512)
+        for (int j = 0; j < 512; ++j) {
+            const double m = 1 + static_cast<double>(2 * j + 1) / 1024;
+            for (const int e : {-1060, -1040, -1022, -200, -2, -1, 0, 1, 2, 200, 1023})
+                edges.push_back(std::ldexp(m, e));  // subnormal ones exact, m having 10 bits
+        }
+    } else if (function == "sin" || function == "cos" || function == "tan") {
+        grid(pi / 1024, 0, 2048);              // the sine table's grid, a whole turn
+        grid(pi / 1024, 2048, 42'700'000, 40009);  // up to the quick reduction's limit
+        grid(pi / 2, 0, 64);                   // the quadrants
+        if (function == "tan") grid(1.0 / 512, 0, 768);  // the direct path's rows below 1.5
+    } else if (function == "atan") {
+        grid(1.0 / 256, 0, 256);  // [0, 1]
+        for (int e = 0; e < 4; ++e) grid(std::ldexp(1.0 / 128, e), 128, 256);  // 2^e (1 + j/128)
+        for (long i = 0; i < 16; ++i) edges.push_back(512.0 / (2 * i + 1));  // 1/y, y above 16
+    } else if (function == "asin" || function == "acos") {
+        grid(1.0 / 512, 0, 256);  // a below 1/2
+        for (long i = 0; i < 256; ++i) {  // sqrt((1 - a)/2) = (i + 1/2)/512 above
+            const double w = (static_cast<double>(i) + 0.5) / 512;
+            edges.push_back(1 - 2 * w * w);
+        }
+    }
+    std::vector<double> arguments;
+    for (const double edge : edges) {
+        double below = edge;
+        double above = edge;
+        for (int n = 0; n < 3; ++n) {
+            below = std::nextafter(below, -INFINITY);
+            above = std::nextafter(above, INFINITY);
+        }
+        for (double x = below; x <= above; x = std::nextafter(x, INFINITY)) {
+            arguments.push_back(x);
+            if (two_signs) arguments.push_back(-x);
+        }
+    }
+    return arguments;
+}
+
 std::pair<double, double> random_power_arguments(ArgumentSampler& random)
 {
     static const std::vector<ArgumentRange> ANY = {{0, -1074, 1023, false}};

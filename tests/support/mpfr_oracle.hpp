@@ -72,6 +72,12 @@ private:
     std::uint64_t state_;
 };
 
+// The edges of the cells our functions' tables split their reductions into, where the
+// index of the table's step changes: each with its neighbours up to 3 doubles either side,
+// with both signs where the function takes them, over a sample of the exponents and
+// multiples of the period that each table serves.
+std::vector<double> cell_edge_arguments(std::string_view function);
+
 // Random pairs for pow: x over every binade, near 1 too, with y such that y log x spans
 // the range where x^y is neither 0 nor infinite; and negative x with integer y.
 std::pair<double, double> random_power_arguments(ArgumentSampler& random);
