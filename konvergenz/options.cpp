@@ -82,6 +82,9 @@ Options parse_options(std::span<const std::string_view> arguments)
 {
     Options options;
     std::string for_logs;  // the first option given that only applies to reading logs
+    const auto only_for_logs = [&for_logs](std::string_view name) {
+        if (for_logs.empty()) for_logs = name;
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string typed(arguments[i]);
         const std::string full = in_full(typed);
@@ -90,18 +93,18 @@ Options parse_options(std::span<const std::string_view> arguments)
             options.help = true;
         } else if (argument == "--csv") {
             options.csv = true;
-            if (for_logs.empty()) for_logs = argument;
+            only_for_logs(argument);
         } else if (argument == "--kein-diagramm") {
             options.no_chart = true;
-            if (for_logs.empty()) for_logs = argument;
+            only_for_logs(argument);
         } else if (argument == "--kein-verlauf") {
             options.no_verlauf = true;
-            if (for_logs.empty()) for_logs = argument;
+            only_for_logs(argument);
         } else if (argument == "--version") {
             options.version = true;
         } else if (const auto folder = option_value(argument, arguments, i, "-d", "--dir")) {
             options.folder = *folder;
-            if (for_logs.empty()) for_logs = argument.starts_with("--") ? "--dir" : "-d";
+            only_for_logs(argument.starts_with("--") ? "--dir" : "-d");
         } else if (const auto output = option_value(argument, arguments, i, "-o", "--output")) {
             options.output = *output;
         } else if (const auto function =

@@ -256,11 +256,17 @@ std::string fitted(std::string_view text, double font_size, double width)
     return xml_escaped(cut_to_width(text, font_size, width));
 }
 
-// The method, its function and the marks the table gives the run.
+// The marks the table gives the run, as the title shows them.
+std::string title_marks(const VerlaufRun& run)
+{
+    return run.notes.empty() ? "" : " (" + run.notes + ')';
+}
+
+// The method, its function and the run's marks.
 std::string whole_title(const VerlaufRun& run)
 {
     return std::string(run.start.method->label) + (run.function.empty() ? "" : ": " + run.function) +
-           (run.notes.empty() ? "" : " (" + run.notes + ')');
+           title_marks(run);
 }
 
 // The size at which the text fills the width, at most `largest`, to a tenth.
@@ -281,7 +287,7 @@ Title panel_title(const VerlaufRun& run, double width, double size)
     const std::string whole = whole_title(run);
     if (estimated_width(whole, size) <= width) return {whole, size};
     const std::string label(run.start.method->label);
-    const std::string marks = run.notes.empty() ? "" : " (" + run.notes + ')';
+    const std::string marks = title_marks(run);
     const double room = width - estimated_width(label + ": " + marks, size);
     if (!run.function.empty() && room >= estimated_width("f(x) = x\u2026", size))
         return {label + ": " + cut_to_width(run.function, size, room) + marks, size};
