@@ -77,8 +77,16 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         return E;
     const double FALT = F(ALT);
     if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) {
-        // The test bounds the last step; the one before shows how fast the steps shrink.
         const double LAST = std::abs(X1 - X0);
+        if (STEPS == 1) {
+            // The starts are no step of the method, and a steep chord from a far start makes
+            // a short step anywhere: the next step, from the result, shows what is left.
+            const double FX1 = F(X1);
+            const double NEXT = FX1 == 0 ? 0 : std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+            return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,
+                                         RUN.TOLERANCE);
+        }
+        // The test bounds the last step; the one before shows how fast the steps shrink.
         return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, std::abs(X0 - ALT), LAST, 0,
                                      RUN.TOLERANCE);
     }

@@ -180,6 +180,20 @@ TEST(TypedEquation, HowARunEnds)
         {"secant_infinite_at_the_other_start", "sekante", "1/x", "", "0\n1\n", 1,
          "quarlen: Sekantenverfahren nach 1 Schritt bei x = 1 nicht konvergiert: F ist bei x0 = 0 "
          "unendlich, der Sekantenschritt daher 0, obwohl F(x1) = 1 ist\n"},
+        // One short step from far starts, with the next step from its result long: a steep
+        // chord, not a root (e^-10x = 1e-12 at 2.76; 1/x and e^-x + 1 have none).
+        {"secant_steep_chord_far_from_the_root", "sekante", "exp(-10*x) - 1e-12", "", "0\n2\n", 1,
+         "quarlen: Sekantenverfahren nach 1 Schritt bei x = 2.000000004120307 nicht konvergiert: "
+         "die Schritte werden nicht kürzer (4.1e-09, dann 0.1); das Verfahren nähert sich keiner "
+         "Nullstelle\n"},
+        {"secant_steep_chord_without_a_root", "sekante", "1/x", "", "1e-10\n1\n", 1,
+         "die Schritte werden nicht kürzer (1e-10, dann 1); das Verfahren nähert sich keiner "
+         "Nullstelle\n"},
+        {"secant_steep_chord_above_the_axis", "sekante", "exp(-x) + 1", "", "-30\n1\n", 1,
+         "die Schritte werden nicht kürzer (4e-12, dann 3.7); das Verfahren nähert sich keiner "
+         "Nullstelle\n"},
+        // One step that lands on the root passes: the next is shorter still.
+        {"secant_one_step_near_the_root", "sekante", "x^2 - 9", "-t 0.1", "2.9\n3.05\n", 0, ""},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
         {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
