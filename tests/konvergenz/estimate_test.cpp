@@ -354,6 +354,18 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
          "f(x) = cos(x) - x|g(x) = x + f(x)|Toleranz= 2.5e-07"},
         {"the secant method's starts and f", MethodKind::secant,
          "Startwerte - x0= 0, x1= 1, f(x) = exp(x) - 3x", {0, 1}, "f(x) = exp(x) - 3x"},
+        {"g typed for Steffensen's method", MethodKind::steffensen, "Startwert= 1, g(x) = cos(x)",
+         {1}, "g(x) = cos(x)"},
+        // Items quarlen never writes for the method: replayed on them, the run would be judged
+        // on a function it never used.
+        {"g for the secant method", MethodKind::secant, "Startwerte - x0= 0, x1= 1, g(x) = x", {}},
+        {"f' for the secant method", MethodKind::secant,
+         "Startwerte - x0= 0, x1= 1, f(x) = x, f'(x) = 1", {}},
+        {"f' without f", MethodKind::newton, "Startwert= 1, f'(x) = 2x", {}},
+        {"f' for the fixed point", MethodKind::fixed_point,
+         "Startwert= 1, f(x) = x, f'(x) = 1, g(x) = x + f(x)", {}},
+        {"f beside a typed g", MethodKind::fixed_point, "Startwert= 1, f(x) = x, g(x) = x", {}},
+        {"g formed from no f", MethodKind::steffensen, "Startwert= 1, g(x) = x + f(x)", {}},
         {"an unknown item", MethodKind::newton, "Startwert= 1, h(x) = x", {}},
         {"an item twice", MethodKind::newton, "Startwert= 1, f(x) = x, f(x) = x", {}},
         {"a tolerance of 0", MethodKind::newton, "Startwert= 1, Toleranz= 0", {}},
@@ -362,7 +374,7 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto header = parse_header(method_of(c.kind).inputs, c.header);
+        const auto header = parse_header(method_of(c.kind), c.header);
         ASSERT_EQ(header.has_value(), !c.values.empty());
         if (!header) continue;
         const auto& parsed = header->inputs;
