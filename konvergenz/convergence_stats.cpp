@@ -92,9 +92,11 @@ std::optional<double> ConvergenceStats::order() const
 
 bool ConvergenceStats::diverging() const
 {
+    // It takes two ratios: one is a single step's chance (a first step that overshoots,
+    // or a step replayed from the start of a run that took none).
+    if (usable_count_ < 3) return false;
     if (const auto q = final_factor(); q && *q >= 1.0) return true;
-    return usable_count_ >= 3 && recent(0).value > recent(1).value &&
-           recent(1).value > recent(2).value;
+    return recent(0).value > recent(1).value && recent(1).value > recent(2).value;
 }
 
 }  // namespace konvergenz

@@ -43,8 +43,8 @@ public:
     // decrease, as they do under any order; nullopt elsewhere.
     std::optional<double> order() const;
 
-    // The ratios show no convergence as the iteration ends: the final factor is 1 or more,
-    // or the last three usable values grow.
+    // The ratios show no convergence as the iteration ends: of two or more, the final
+    // factor is 1 or more, or the last three usable values grow.
     bool diverging() const;
 
     // The last record, and the latest record before it with another value of

@@ -55,7 +55,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     Downsampler downsampler(max_chart_points);
     MethodSummary summary;
     summary.method = &method;
-    const std::optional<LogHeader> header = parse_header(method.inputs, reader.header());
+    const std::optional<LogHeader> header = parse_header(method, reader.header());
     // Compiled before the records are read, so that a bad formula stops a long log at once.
     std::optional<RunEquation> equation;
     if (header) {

@@ -57,10 +57,20 @@ private:
     std::string_view rest_;
 };
 
+// Whether quarlen writes these items for the method's log: a g that is not the method's
+// would replay the run on a function it never used.
+bool written_for(const Method& method, const TypedEquation& typed)
+{
+    if (method.on_g) return !typed.df && typed.f.has_value() == (typed.g == typed.g_of_f);
+    if (typed.g) return false;
+    return !typed.df || (method.kind == MethodKind::newton && typed.f);
+}
+
 }  // namespace
 
-std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view header)
+std::optional<LogHeader> parse_header(const Method& method, std::string_view header)
 {
+    const HeaderInputs inputs = method.inputs;
     HeaderScanner scan(header);
     LogHeader parsed;
     if (!scan.expect(header_keyword(inputs))) return std::nullopt;
@@ -99,6 +109,7 @@ std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view head
         if (!formula || *formula || !scan.expect("=")) return std::nullopt;
         *formula = std::string(scan.up_to_comma());
     }
+    if (!written_for(method, typed)) return std::nullopt;
     return parsed;
 }
 

@@ -24,8 +24,11 @@ struct TypedEquation {
     std::optional<std::string> g;  // "x + f(x)" where quarlen formed it from f
     std::optional<double> tolerance;
 
+    // How a header names the g quarlen forms from a typed f.
+    static constexpr std::string_view g_of_f = "x + f(x)";
+
     // Whether g is quarlen's own for a typed f, not a formula.
-    bool g_formed_from_f() const { return f && g == "x + f(x)"; }
+    bool g_formed_from_f() const { return f && g == g_of_f; }
 };
 
 struct LogHeader {
@@ -36,10 +39,12 @@ struct LogHeader {
 // A log's header line: the interval ends a and b from "Ausgangswerte - a= <real>, b= <real>",
 // the secant method's starts x0 and x1 from "Startwerte - x0= <real>, x1= <real>", the
 // start value x0 from "Startwert= <real>"; then, each at most once, ", f(x) = <formula>",
-// ", f'(x) = <formula>", ", g(x) = <formula>" and ", Toleranz= <real>". Blanks between
-// the items may vary; the reals are read as quarlen writes them, "Infinity",
-// "-Infinity" and "NaN" included, and a tolerance must be finite and positive. Nullopt
-// if the line does not have the form.
-std::optional<LogHeader> parse_header(HeaderInputs inputs, std::string_view header);
+// ", f'(x) = <formula>", ", g(x) = <formula>" and ", Toleranz= <real>", of these only those
+// quarlen writes for the method's log: f for any method, f' beside f for Newton's
+// method; for the fixed-point iteration and Steffensen's method g, or f beside
+// "g(x) = x + f(x)". Blanks between the items may vary; the reals are read as quarlen
+// writes them, "Infinity", "-Infinity" and "NaN" included, and a tolerance must be finite
+// and positive. Nullopt if the line does not have the form.
+std::optional<LogHeader> parse_header(const Method& method, std::string_view header);
 
 }  // namespace konvergenz

@@ -64,14 +64,18 @@ std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
 std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
                                     std::span<const double> inputs)
 {
+    // Where f is exactly 0 the step is 0, as quarlen takes it, even where f' is 0 too.
+    const auto step = [&run](double x, double fx) {
+        return fx == 0.0 ? x : METHODS::NEWTON_STEP(x, fx, run.df(x));
+    };
     if (const auto& last = end.last) {
-        const double next = METHODS::NEWTON_STEP(last->x, last->third_item, run.df(last->x));
+        const double next = step(last->x, last->third_item);
         return Replay{METHODS::NEWTON_MEASURE(next, last->x) <= run.tolerance};
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double f0 = run.f(x0);
-    const double x1 = METHODS::NEWTON_STEP(x0, f0, run.df(x0));
+    const double x1 = step(x0, f0);
     // quarlen starts from a previous iterate x0 + 1, which meets the test only where
     // adding 1 leaves x0 as it is.
     return Replay{METHODS::NEWTON_MEASURE(x0, x0 + 1) <= run.tolerance,
@@ -95,6 +99,8 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
             return std::nullopt;
         }
         const double x1 = last->x, f1 = last->third_item;
+        // Where F(x1) is exactly 0, x1 is the root and the step 0, even where F(x0) is 0 too.
+        if (f1 == 0.0) return Replay{true};
         const double x2 = METHODS::SECANT_STEP(x0, f0, x1, f1);
         Replay replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance};
         // A chord through points far apart can take a tiny step far from the root; the
@@ -133,9 +139,12 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
                                         std::span<const double> inputs)
 {
     // From an exact fixed point the step would be 0/0; the iteration stays there, as
-    // Newton's does at an exact root.
+    // Newton's does at an exact root. Where the step is no finite number (g linear there
+    // divides by 0), the result is judged by g(x), what the test compared x with.
     const auto step = [&run](double x, double y) {
-        return y == x ? x : METHODS::STEFFENSEN_STEP(x, y, run.g(y));
+        if (y == x) return x;
+        const double next = METHODS::STEFFENSEN_STEP(x, y, run.g(y));
+        return std::isfinite(next) ? next : y;
     };
     // The record's second item is the iterate the next test is made at, and the result.
     if (const auto& last = end.last) {

@@ -209,6 +209,7 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"no values", {}, std::nullopt, std::nullopt},
         {"one value", {1.0}, std::nullopt, std::nullopt},
         {"two values", {1.0, 0.25}, std::nullopt, 0.25},
+        {"two values growing: one ratio is no trend", {1.0, 4.0}, std::nullopt, 4.0},
         {"no change at first", {1.0, 1.0, 0.25}, std::nullopt, 0.5},
         {"zeros only", {0.0, 0.0, 0.0}, std::nullopt, std::nullopt},
         {"a long climb, then settling: the end counts", climb_then_settle(), 1.0, 0.98},

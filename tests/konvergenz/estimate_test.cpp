@@ -213,7 +213,7 @@ TEST(ErrorEstimate, IsLeftOutWhereTheLogCannotTellOrGivenWhereItCan)
         {"regula falsi beyond the interval, |F| growing",
          MethodKind::regula_falsi,
          bisection_header(0, 4),
-         {{0, -1, 1}, {1, -2, 3}},
+         {{0, -1, 1}, {1, -2, 3}, {2, -3, 9}},
          std::nullopt,
          std::nullopt},
         {"regula falsi at a point where F is exactly 0: no bracket left",
@@ -238,9 +238,16 @@ TEST(ErrorEstimate, IsLeftOutWhereTheLogCannotTellOrGivenWhereItCan)
         {"Steffensen running off",
          MethodKind::steffensen,
          "Startwert= 1\n",
-         {{0, 1, 2}, {1, 2, 4}},
+         {{0, 1, 2}, {1, 2, 4}, {2, 4, 8}},
          std::nullopt,
          std::nullopt},
+        // One step that grows is no trend: the first step may overshoot.
+        {"Steffensen after one growing step",
+         MethodKind::steffensen,
+         "Startwert= 1\n",
+         {{0, 1, 2}, {1, 2, 4}},
+         2.0,
+         4.0},
         {"regula falsi: a NaN point",
          MethodKind::regula_falsi,
          bisection_header(0, 4),
@@ -347,6 +354,18 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
          "f(x) = cos(x) - x|g(x) = x + f(x)|Toleranz= 2.5e-07"},
         {"the secant method's starts and f", MethodKind::secant,
          "Startwerte - x0= 0, x1= 1, f(x) = exp(x) - 3x", {0, 1}, "f(x) = exp(x) - 3x"},
+        {"g typed for Steffensen's method", MethodKind::steffensen, "Startwert= 1, g(x) = cos(x)",
+         {1}, "g(x) = cos(x)"},
+        // Items quarlen never writes for the method: replayed on them, the run would be judged
+        // on a function it never used.
+        {"g for the secant method", MethodKind::secant, "Startwerte - x0= 0, x1= 1, g(x) = x", {}},
+        {"f' for the secant method", MethodKind::secant,
+         "Startwerte - x0= 0, x1= 1, f(x) = x, f'(x) = 1", {}},
+        {"f' without f", MethodKind::newton, "Startwert= 1, f'(x) = 2x", {}},
+        {"f' for the fixed point", MethodKind::fixed_point,
+         "Startwert= 1, f(x) = x, f'(x) = 1, g(x) = x + f(x)", {}},
+        {"f beside a typed g", MethodKind::fixed_point, "Startwert= 1, f(x) = x, g(x) = x", {}},
+        {"g formed from no f", MethodKind::steffensen, "Startwert= 1, g(x) = x + f(x)", {}},
         {"an unknown item", MethodKind::newton, "Startwert= 1, h(x) = x", {}},
         {"an item twice", MethodKind::newton, "Startwert= 1, f(x) = x, f(x) = x", {}},
         {"a tolerance of 0", MethodKind::newton, "Startwert= 1, Toleranz= 0", {}},
@@ -355,7 +374,7 @@ TEST(LogHeader, ReadsTheRunsInputsAsQuarlenWritesThem)
     };
     for (const HeaderCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto header = parse_header(method_of(c.kind).inputs, c.header);
+        const auto header = parse_header(method_of(c.kind), c.header);
         ASSERT_EQ(header.has_value(), !c.values.empty());
         if (!header) continue;
         const auto& parsed = header->inputs;

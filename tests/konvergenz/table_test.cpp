@@ -590,13 +590,33 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          },
          "toleranz_nicht_erreicht;klammer_breit", "Toleranz nicht erreicht",
          "Toleranz nicht erreicht: ", "Bisektion, a = 0, b = 10 (Toleranz nicht erreicht)"},
-        // |g(999) - 999| meets the test at once; a replayed step shows |g(x) - x| growing.
+        // |g(999) - 999| meets the test at once, 995 from the fixed point 3.89. A step
+        // replayed from there, one ratio of |g(x) - x|, says nothing of divergence.
         {"met far from the root", MethodKind::fixed_point,
          [](const fs::path& d) { test::write_log(d / "fixpk_f1.dat", start_header(999), {}); },
-         "divergiert", "divergiert",
-         "Fehler, Grenzwert und Ordnung werden nicht geschätzt: die Quotienten von |f| zeigen am "
-         "Ende keine Konvergenz.",
-         "Fixpunktiteration, x\u2080 = 999 (divergiert)"},
+         "weit_von_nullstelle", "",
+         "Das Abbruchkriterium prüft gegen die Toleranz 1e-04 und war schon vor dem ersten "
+         "Schritt erfüllt, doch das Ergebnis liegt noch etwa 1.0e+03 von der Nullstelle entfernt"},
+        // Starts within the tolerance: no step, nothing diverged, and the secant through them
+        // has no slope to size anything with.
+        {.name = "the secant method's starts equal", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^2-2"}, "1\n1\n"}}),
+         .codes = "", .words = "", .sentence = "", .error = ""},
+        // g(0) - 0 = 5e-5 meets the test at once; g is linear, so Steffensen's step would
+        // divide by 0. The run is judged at |g(0) - 0| instead.
+        {.name = "Steffensen's method met at the start of a linear g",
+         .kind = MethodKind::steffensen,
+         .write_logs = quarlen_runs({{{"-m", "steffensen", "-g", "x + 0.00005"}, "0\n"}}),
+         .codes = "", .words = "", .sentence = "", .error = "5.0000000000000002e-05",
+         .near = {{0, 0}}},
+        // f is exactly 0 at the start: the step is 0 there, though f' is 0 too.
+        {.name = "Newton's method at a double root", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs({{{"-m", "newton", "-f", "(x-1)^2"}, "1\n"}}),
+         .codes = "", .words = "", .sentence = "", .near = {{1, 0}}},
+        // F(-2) = F(2) = 0: the step from the roots is 0/0, and 2 the result.
+        {.name = "the secant method between two roots", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^2-4"}, "-2\n2\n"}}),
+         .codes = "", .words = "", .sentence = "", .near = {{2, 0}}},
         // g(0) - 0 = 5e-5 meets the test at once, 5 from the fixed point 5, where g
         // contracts: a step replayed from 0 puts it there.
         {"met at the start, far from the root", MethodKind::fixed_point,
@@ -882,9 +902,9 @@ TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
         {"verfahren/typisch", "klammer_breit|klammer_breit||"},
         // The secant method from -1000 and 1000 stops at 5.0, 0.85 from the root.
         {"verfahren/eigenart", "klammer_breit||weit_von_nullstelle|"},
-        // From 2000 the fixed-point iteration meets its test at once, and a step replayed
-        // from there shows |g(x) - x| growing.
-        {"verfahren/ohne_schritt", "weit_von_nullstelle|divergiert|weit_von_nullstelle"},
+        // From 2000 the fixed-point iteration meets its test at once, 1996 from the fixed
+        // point: a step replayed from there sizes that, but is no trend.
+        {"verfahren/ohne_schritt", "weit_von_nullstelle|weit_von_nullstelle|weit_von_nullstelle"},
         // The chords leave [5, 10]: no bracket, and a root found all the same.
         {"verfahren/ohne_vorzeichenwechsel", "||"},
         // Equal ends, an infinite F(x1), Steffensen's NaN.
