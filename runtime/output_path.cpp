@@ -54,17 +54,52 @@ bool shared(const struct stat& folder)
 
 enum class Link { followed, none, refused };
 
+// The next part of `walk`, looked at without following it: its status, then its text if
+// it is a link. The link is opened itself (O_PATH), so that its owner and its text come
+// from one link. Node's file system, under WebAssembly, opens no link itself (ELOOP);
+// there the link is looked at by its name in the folder, twice.
+class NextPart {
+public:
+    explicit NextPart(const Walk& walk) : walk_(walk)
+    {
+#ifndef __EMSCRIPTEN__
+        self_.reset(::openat(walk.folder.get(), walk.rest.front().c_str(),
+                             O_PATH | O_NOFOLLOW | O_CLOEXEC));
+#endif
+    }
+
+    bool look(struct stat& status) const
+    {
+#ifdef __EMSCRIPTEN__
+        return ::fstatat(walk_.folder.get(), walk_.rest.front().c_str(), &status,
+                         AT_SYMLINK_NOFOLLOW) == 0;
+#else
+        return self_.get() >= 0 && ::fstat(self_.get(), &status) == 0;
+#endif
+    }
+
+    ssize_t read_link(char* text, std::size_t size) const
+    {
+#ifdef __EMSCRIPTEN__
+        return ::readlinkat(walk_.folder.get(), walk_.rest.front().c_str(), text, size);
+#else
+        return ::readlinkat(self_.get(), "", text, size);
+#endif
+    }
+
+private:
+    const Walk& walk_;
+    FileDescriptor self_;
+};
+
 // If the next part of `walk` is a symbolic link that may be followed, puts the parts of
-// its text in its place. The link is opened itself (O_PATH), so that its owner and its
-// text come from one link.
+// its text in its place.
 Link follow_link(Walk& walk, OutputPath& target)
 {
-    const FileDescriptor link(
-        ::openat(walk.folder.get(), walk.rest.front().c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    const NextPart link(walk);
     struct stat status {};
     struct stat folder {};
-    if (link.get() < 0 || ::fstat(link.get(), &status) != 0 ||
-        ::fstat(walk.folder.get(), &folder) != 0) {
+    if (!link.look(status) || ::fstat(walk.folder.get(), &folder) != 0) {
         target.error = errno;
         return Link::refused;
     }
@@ -81,7 +116,7 @@ Link follow_link(Walk& walk, OutputPath& target)
         return Link::refused;
     }
     char text[PATH_MAX];
-    const ssize_t n = ::readlinkat(link.get(), "", text, sizeof text);
+    const ssize_t n = link.read_link(text, sizeof text);
     if (n < 0 || n == static_cast<ssize_t>(sizeof text)) {
         target.error = n < 0 ? errno : ENAMETOOLONG;
         return Link::refused;

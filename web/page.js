@@ -7,7 +7,8 @@
 //   "bereit"      no run yet; the form can be used
 //   "läuft"       a run is going on ("Rechnen" disabled, "Anhalten" enabled)
 //   "fertig"      quarlen and konvergenz have ended; results, downloads and chart are shown
-//                 (document.body.dataset.status holds quarlen's exit status, 0 or 1)
+//                 (document.body.dataset.status holds quarlen's exit status: 0, 1, or 3
+//                 where a log could not be written)
 //   "angehalten"  "Anhalten" ended the run; the records and logs so far are shown
 //   "abgelehnt"   quarlen refused the input; its message is in #meldung, nothing ran
 //   "fehler"      the worker failed; the reason is in #meldung
@@ -274,31 +275,71 @@ function logWrite(data)
     if (log.pending >= FOLD_BYTES) fold(log);
 }
 
-// The log up to its last line end: what a stop leaves of a record is no record.
+// The log up to its last line end, and its last whole line: what a stop leaves of a
+// record is no record.
 async function wholeLines(blob)
 {
     for (let size = 1 << 16; ; size *= 4) {
         const start = Math.max(0, blob.size - size);
         const tail = new Uint8Array(await blob.slice(start).arrayBuffer());
         const end = tail.lastIndexOf(10);
-        if (end >= 0) return blob.slice(0, start + end + 1);
-        if (start === 0) return blob.slice(0, 0);
+        const begin = end > 0 ? tail.lastIndexOf(10, end - 1) + 1 : 0;
+        if (end >= 0 && (begin > 0 || start === 0)) {
+            return {blob: blob.slice(0, start + end + 1), last: new TextDecoder().decode(tail.subarray(begin, end))};
+        }
+        if (start === 0) return {blob: blob.slice(0, 0), last: ''};
     }
 }
 
+// The steps a log holds: its last record's number plus one, as records count from 0.
+function stepsLogged(line)
+{
+    const record = /^ *(\d+) /.exec(line);
+    return record ? Number(record[1]) + 1 : 0;
+}
+
+// Chromium holds a Blob of half a gigabyte or more in a way it cannot read back: its
+// download would break off empty. Such a log is named, not offered.
+const UNREADABLE = 'Das Protokoll ist zu groß für diesen Browser und kann nicht angeboten werden.';
+
 // The logs offered for download; `whole` cuts each at its last line end (after a stop).
+// Resolves to the steps each log holds, by method name (null: it could not be read).
 async function offerLogs(whole)
 {
+    const logs = run.logs;
+    run.logs = {};
+    const steps = {};
     for (const m of run.methods) {
-        const log = run.logs[m.log];
+        const log = logs[m.log];
         if (!log) continue;
         fold(log);
-        const blob = whole ? await wholeLines(log.blob) : log.blob;
-        $(`ergebnis-${m.name}`).querySelector('.links')
-            .append(download(`log-${m.name}`, m.log, [blob], 'text/plain', `Protokoll ${m.log} herunterladen`));
+        const links = $(`ergebnis-${m.name}`).querySelector('.links');
+        let blob = log.blob;
+        try {
+            if (whole) {
+                const cut = await wholeLines(blob);
+                blob = cut.blob;
+                steps[m.name] = stepsLogged(cut.last);
+            } else {
+                await blob.slice(-1).arrayBuffer();
+            }
+        } catch {
+            steps[m.name] = null;
+            links.append(element('span', {id: `log-${m.name}-fehlt`, class: 'nicht-lesbar'}, `${m.log}: ${UNREADABLE}`));
+            continue;
+        }
+        links.append(download(`log-${m.name}`, m.log, [blob], 'text/plain', `Protokoll ${m.log} herunterladen`));
     }
-    run.logs = {};
+    return steps;
 }
+
+// How quarlen ended, for the status line: its exit statuses in words.
+const ENDINGS = {
+    0: 'quarlen ist fertig',
+    1: 'quarlen ist fertig (nicht jedes Verfahren hat konvergiert)',
+    2: 'quarlen hat eine Eingabe nicht angenommen',
+    3: 'quarlen konnte ein Protokoll nicht schreiben',
+};
 
 function quarlenEnded(data)
 {
@@ -314,9 +355,9 @@ function quarlenEnded(data)
             }
         }
     }
-    offerLogs(false);
-    say(data.status === 0 ? 'quarlen ist fertig; konvergenz vergleicht die Verfahren …'
-                          : 'quarlen ist fertig (nicht jedes Verfahren hat konvergiert); konvergenz vergleicht die Verfahren …');
+    run.offered = offerLogs(false);
+    const ending = ENDINGS[data.status] || `quarlen endete mit Status ${data.status}`;
+    say(`${ending}; konvergenz vergleicht die Verfahren …`);
 }
 
 // konvergenz's chart, shown as its own SVG markup, without anything that could run.
@@ -335,7 +376,7 @@ function inlineSvg(bytes)
     return document.importNode(svg, true);
 }
 
-function konvergenzEnded(data)
+async function konvergenzEnded(data)
 {
     const decode = (b) => new TextDecoder().decode(b);
     $('vergleich').hidden = false;
@@ -363,7 +404,9 @@ function konvergenzEnded(data)
     }
     const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {minimumFractionDigits: 1, maximumFractionDigits: 1});
     say(`Fertig nach ${seconds(performance.now() - run.started)} s: quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
-    finish('fertig');
+    const ran = run;
+    await ran.offered;
+    if (run === ran && ran.state === 'läuft') finish('fertig');
 }
 
 function finish(state)
@@ -381,8 +424,11 @@ async function failed(text)
     if (worker) worker.terminate();
     worker = null;
     run.state = 'fehler';
-    if (run.progress && run.status === undefined) await offerLogs(true);
-    setState('fehler');
+    try {
+        if (run.progress && run.status === undefined) await offerLogs(true);
+    } finally {
+        setState('fehler');
+    }
 }
 
 function refuse(text)
@@ -448,21 +494,33 @@ async function stop()
     worker = null;
     run.state = 'angehalten';
     $('anhalten').disabled = true;
-    if (run.status !== undefined) {
-        say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
-    } else if (run.progress) {
-        const i = Math.min(Math.max(run.progress.laufend, 0), run.methods.length - 1);
-        const m = run.methods[i];
-        const steps = run.reports[i] ? run.reports[i].steps : 0;
-        say(`Angehalten: ${m.title} nach ${steps} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
-        const s = $(`ergebnis-${m.name}`);
-        s.classList.add('angehalten');
-        s.querySelector('.meldungen').append(element('p', {class: 'meldung'}, `Angehalten nach ${steps} Schritten.`));
-        await offerLogs(true);
-    } else {
-        say('Angehalten, bevor quarlen rechnete.');
+    try {
+        if (run.status !== undefined) {
+            say(`Angehalten, während konvergenz rechnete; quarlen war mit Status ${run.status} fertig.`);
+            await run.offered;
+        } else if (run.progress) {
+            await stoppedIn(run.methods[Math.min(Math.max(run.progress.laufend, 0), run.methods.length - 1)]);
+        } else {
+            say('Angehalten, bevor quarlen rechnete.');
+        }
+    } finally {
+        setState('angehalten');
     }
-    setState('angehalten');
+}
+
+// Where a stop left the method running: its log, which runs ahead of the console lines
+// shown, names the last whole step; where it cannot be read, the console's count is
+// the least there were.
+async function stoppedIn(m)
+{
+    const report = run.reports[run.methods.indexOf(m)];
+    const shown = report ? report.steps : 0;
+    const logged = (await offerLogs(true))[m.name];
+    const steps = logged === null ? `mindestens ${shown}` : String(logged ?? shown);
+    say(`Angehalten: ${m.title} nach ${steps} Schritten; die Protokolle enthalten alle ganzen Zeilen bis dahin.`);
+    const s = $(`ergebnis-${m.name}`);
+    s.classList.add('angehalten');
+    s.querySelector('.meldungen').append(element('p', {class: 'meldung'}, `Angehalten nach ${steps} Schritten.`));
 }
 
 const WORKER_URL = URL.createObjectURL(new Blob([WORKER_SOURCE], {type: 'text/javascript'}));

@@ -20,6 +20,7 @@ const TAIL_LINES = 500;
 const FOLDER = '/lauf';
 const RECORD_LENGTH = 61;  // a step line: the step, two reals in 17 digits
 const ENOSPC = 51;         // emscripten's number for "no space left on device"
+const LARGEST_FILE = 2 ** 31;  // bytes a file in memory may hold
 const RELAY_BYTES = 1 << 20;
 const UTF8 = new TextDecoder();
 
@@ -49,15 +50,17 @@ async function runProgram(factory, wasm, args, stdin, onOutput, onFile, files)
     });
     const fs = module.FS;
     // A file in memory grows by doubling: by an eighth at a time, as it would, a log of
-    // millions of records is copied dozens of times over while it is written. Where the
-    // browser grants no more memory, the write fails as on a full disk, and the program
-    // says so and ends as it does there.
+    // millions of records is copied dozens of times over while it is written. Past the
+    // largest size, or where the browser grants no more memory, the write fails as on a
+    // full disk, and the program says so and ends as it does there; growing by each
+    // write's bytes instead would copy the whole file on every write.
     fs.filesystems.MEMFS.expandFileStorage = (node, capacity) => {
         const old = node.contents || new Uint8Array(0);
         if (old.length >= capacity) return;
+        if (capacity > LARGEST_FILE) throw new fs.ErrnoError(ENOSPC);
         let grown;
         try {
-            grown = new Uint8Array(Math.max(capacity, Math.min(2 * old.length, 2 ** 31), 256));
+            grown = new Uint8Array(Math.max(capacity, Math.min(2 * old.length, LARGEST_FILE), 256));
         } catch (e) {
             throw new fs.ErrnoError(ENOSPC);
         }

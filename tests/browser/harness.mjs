@@ -52,13 +52,38 @@ export function launch() {
 // A new tab on the page, with FRAGMENT after '#' when given, its programs loaded. Every
 // request it makes is recorded in `page.requests`; errors of its script fail the test.
 // With SLOW_COMPILE (ms), compiling each WebAssembly module takes that much longer, as on
-// a slow device, and the tab is handed over still loading them.
-export async function open(browser, fragment = '', { slow_compile = 0 } = {}) {
+// a slow device, and the tab is handed over still loading them. With UNREADABLE_BLOBS,
+// reading a Blob fails as Chromium's read of one of half a gigabyte does; with MEMORY
+// (bytes), the run's worker gets no buffer larger than that, as when the browser grants
+// no more.
+export async function open(browser, fragment = '',
+    { slow_compile = 0, unreadable_blobs = false, memory = 0 } = {}) {
     const page = await browser.newPage();
     page.requests = [];
     page.errors = [];
     page.on('request', (request) => page.requests.push(request.url()));
     page.on('pageerror', (error) => page.errors.push(String(error)));
+    if (unreadable_blobs) {
+        await page.evaluateOnNewDocument(() => {
+            Blob.prototype.arrayBuffer = () => Promise.reject(
+                new DOMException('The requested file could not be read', 'NotReadableError'));
+        });
+    }
+    if (memory) {
+        // The page's worker, its source (which the page declares) behind the limit.
+        await page.evaluateOnNewDocument((bytes) => {
+            const Plain = Worker;
+            window.Worker = function () {
+                const limit = `self.Uint8Array = class extends Uint8Array {
+                    constructor(...args) {
+                        if (typeof args[0] === 'number' && args[0] > ${bytes}) throw new RangeError('Array buffer allocation failed');
+                        super(...args);
+                    }
+                };\n`;
+                return new Plain(URL.createObjectURL(new Blob([limit, WORKER_SOURCE], { type: 'text/javascript' })));
+            };
+        }, memory);
+    }
     if (slow_compile) {
         await page.evaluateOnNewDocument((ms) => {
             const compile = WebAssembly.compile.bind(WebAssembly);

@@ -14,11 +14,15 @@ before(async () => { browser = await h.launch(); });
 after(async () => { await browser?.close(); });
 
 // The long run begun on a ready page, or while the page is still loading its programs
-// (on a slow device), which must then hold the run's state once they are loaded.
+// (on a slow device), which must then hold the run's state once they are loaded, or in a
+// browser that cannot read the log back, which must then say so in place of the link.
 const STOPS = [
     { name: 'begun on a ready page' },
     { name: 'begun while the programs load', slow_compile: 5000 },
+    { name: 'a log the browser cannot read', unreadable_blobs: true },
 ];
+
+const UNREADABLE = 'Das Protokoll ist zu groß für diesen Browser und kann nicht angeboten werden.';
 
 async function stopped_run(t, stop) {
     const page = await h.open(browser, '', stop);
@@ -57,6 +61,14 @@ async function stopped_run(t, stop) {
         })), { rechnen: false, anhalten: true });
         const shown = (await h.text(page, '#ergebnis-fixpunkt pre')) ?? '';
         assert.ok(shown.trim(), 'the steps shown so far are gone');
+        const status = await h.text(page, '#status');
+        if (stop.unreadable_blobs) {
+            assert.equal(await page.$('a[download]'), null, 'a log offered that cannot be read');
+            assert.equal(await h.text(page, '#log-fixpunkt-fehlt'), `fixpk_f1.dat: ${UNREADABLE}`);
+            assert.match(status, /^Angehalten: Fixpunktiteration nach mindestens \d+ Schritten/);
+            assert.deepEqual(page.errors, []);
+            return;
+        }
 
         const log = await h.download_digest(page, 'log-fixpunkt');
         assert.ok(log, 'no log-fixpunkt after the stop');
@@ -64,6 +76,8 @@ async function stopped_run(t, stop) {
         assert.ok(log.lines > 2, `only ${log.lines} lines kept`);
         assert.ok(log.lines < 4000000, 'the run was not stopped');
         t.diagnostic(`${log.lines} lines kept`);
+        // The steps named are the log's: its records, the line before them aside.
+        assert.ok(status.startsWith(`Angehalten: Fixpunktiteration nach ${log.lines - 1} Schritten;`), status);
         // A long run shows its first and last steps only, not a line of the page per step.
         const lines_shown = shown.split('\n').length;
         assert.ok(lines_shown < 1100, `${lines_shown} lines shown of ${log.lines}`);
@@ -85,6 +99,44 @@ async function stopped_run(t, stop) {
 for (const stop of STOPS) {
     test(`Anhalten, from the keyboard, ends a long run within a second and keeps its whole records: ${stop.name}`,
         (t) => stopped_run(t, stop));
+}
+
+// Runs the browser cannot hold whole: quarlen ends, but a log cannot be offered, or it
+// could not be written to the end (status 3, as on a full disk).
+const LIMITS = [
+    { name: 'no log can be read back', open: { unreadable_blobs: true }, status: '0',
+        says: /^quarlen ist fertig; /, missing: ['bisektion', 'newton', 'fixpunkt'] },
+    { name: 'no memory for more of a log', open: { memory: 1.5 * 2 ** 20 },
+        values: { 'max-schritte': '20000', 'newton-x0': '4', 'fixpunkt-x0': '900' },
+        methods: ['newton', 'fixpunkt'], status: '3',
+        says: /^quarlen konnte ein Protokoll nicht schreiben; /, message: /fixpk_f1\.dat.*kein Platz/ },
+];
+
+for (const limit of LIMITS) {
+    test(`a run beyond what the browser holds ends and says so: ${limit.name}`, async () => {
+        const page = await h.open(browser, '', limit.open);
+        try {
+            await h.fill(page, limit.values ?? {}, limit.methods);
+            // The status line as quarlen ends, before konvergenz's figures replace it.
+            await page.evaluate(() => {
+                window.gesagt = [];
+                new MutationObserver(() => window.gesagt.push(document.getElementById('status').textContent))
+                    .observe(document.getElementById('status'), { childList: true, characterData: true, subtree: true });
+            });
+            await page.click('#rechnen');
+            assert.equal(await h.ended(page), 'fertig');
+            assert.equal(await page.evaluate(() => document.body.dataset.status), limit.status);
+            assert.ok((await page.evaluate(() => window.gesagt)).some((said) => limit.says.test(said)));
+            for (const m of limit.missing ?? []) {
+                assert.equal(await page.$(`#log-${m}`), null, `log-${m} offered`);
+                assert.match(await h.text(page, `#log-${m}-fehlt`), new RegExp(`${UNREADABLE}$`));
+            }
+            if (limit.message) assert.match(await h.text(page, '#ergebnis-fixpunkt .meldungen'), limit.message);
+            assert.deepEqual(page.errors, []);
+        } finally {
+            await page.close();
+        }
+    });
 }
 
 test('four million steps complete, the page answering throughout, the log quarlen\'s', async (t) => {

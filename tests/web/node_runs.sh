@@ -59,17 +59,17 @@ same_as_golden()
     cmp -s "$file" "$2" || fail "$1 differs from $2"
 }
 
-# konvergenz on the case's logs: the table with the chart, then the CSV. File times under
-# node have whole seconds, so that logs written within one second look equally old there;
-# the logs get one time in both folders, for konvergenz's check of logs left over from an
-# earlier run to see the same.
+# konvergenz on the case's logs: the table with the chart (ARGS: its options), then the
+# CSV. File times under node have whole seconds, so that logs written within one second
+# look equally old there; the logs get one time in both folders, for konvergenz's check
+# of logs left over from an earlier run to see the same.
 analyse()
 {
     local log
     for log in "$work"/{node,native}/"$case_name"/*_f1.dat; do
         [[ -f $log ]] && touch -d '2026-01-01 12:00:00' "$log"
     done
-    step konvergenz /dev/null
+    step konvergenz /dev/null "$@"
     step konvergenz /dev/null --csv --kein-diagramm
 }
 
@@ -97,6 +97,26 @@ for folder in "$golden"/*/input.txt "$golden"/verfahren/*/input.txt; do
     analyse
 done
 
+# Typed formulas through the methods, each elementary function once: its own code in
+# both builds, so the same bits. Each row: the methods (none: quarlen's own), f, the
+# values asked for.
+typed=(
+    "|sin(x) - x/2|0 10 0 4"
+    "newton,sekante|atan(x) - 1|0 0 3"
+    "illinois,steffensen|tanh(x) - 0.5|0 10 4"
+    "regula-falsi,newton|x^2.5 - 3|0 10 4"
+    "bisektion,fixpunkt|2^x - 3|0 10 1"
+    "sekante,steffensen|exp(x) - 3|0 2 1"
+)
+for row in "${typed[@]}"; do
+    IFS='|' read -r methods formula values <<<"$row"
+    begin "typed_${formula//[^a-z0-9]/_}"
+    printf '%s\n' $values >"$work/$case_name.input"
+    args=(-f "$formula" -n 200)
+    [[ -n $methods ]] && args+=(-m "$methods")
+    step quarlen "$work/$case_name.input" "${args[@]}"
+done
+
 # Failures, which must end alike: a bad number, a log that cannot be written, no log to
 # analyse, and mirtova's dialogue and a bad start.
 begin bad_number
@@ -110,10 +130,25 @@ step quarlen "$work/default.input"
 begin no_log
 step konvergenz /dev/null
 
+# Links the user made are followed, as natively: a log thrown away, a chart kept elsewhere.
+begin log_linked_by_user
+for build in node native; do ln -s /dev/null "$work/$build/$case_name/newto_f1.dat"; done
+step quarlen "$work/default.input"
+same_as_golden status <(echo 0)
+
+begin chart_linked_by_user
+for build in node native; do
+    mkdir "$work/$build/$case_name/charts"
+    ln -s charts/newest.svg "$work/$build/$case_name/chart.svg"
+done
+step quarlen "$work/default.input"
+analyse -o chart.svg
+
 begin mirtova
 printf '1\n' >"$work/mirtova.input"
 step mirtova "$work/mirtova.input"
 step mirtova "$work/mirtova.input" -f 'x^3 - 2*x - 5' -t 1e-5
+step mirtova "$work/mirtova.input" -f 'sin(x) - x/2' -t 1e-5
 step mirtova "$work/bad_number.input"
 
 # Node and native alike: every console, status and file of every case.

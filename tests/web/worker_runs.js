@@ -24,9 +24,12 @@ const MODULES = {quarlen: compiled('QUARLEN_WASM'), konvergenz: compiled('KONVER
 // A fresh worker scope per run: the globals a browser's worker has and node lacks, and
 // none of node's own.
 // With `memory`, no buffer larger than that many bytes can be had, as when the browser
-// grants no more.
-function startWorker(job, memory)
+// grants no more; with `largest`, no file in memory may grow past that many bytes.
+function startWorker(job, {memory, largest})
 {
+    const source = largest ? SOURCE.replace(/^const LARGEST_FILE = .*$/m, `const LARGEST_FILE = ${largest};`)
+                           : SOURCE;
+    assert.ok(!largest || source !== SOURCE, 'the worker names no largest file');
     return new Promise((resolve) => {
         const messages = [];
         const scope = {
@@ -47,7 +50,7 @@ function startWorker(job, memory)
             }
         }
         const worker = new Function('self', 'importScripts', 'location', 'postMessage', 'Uint8Array',
-                                    'process', 'require', `${SOURCE}\nreturn onmessage;`);
+                                    'process', 'require', `${source}\nreturn onmessage;`);
         const onmessage = worker(scope, scope.importScripts, scope.location, scope.postMessage, Bytes);
         onmessage({data: {run: {quarlen: MODULES.quarlen, konvergenz: MODULES.konvergenz, ...job}}});
     });
@@ -94,6 +97,8 @@ const CASES = [
      input: [900]},
     {name: 'no memory for more of a log: quarlen ends as on a full disk', methods: 'newton,fixpunkt',
      options: ['--max-schritte=20000'], input: [4, 900], memory: 1.5 * 2 ** 20},
+    {name: 'a log at the largest size a file may have: quarlen ends as on a full disk',
+     methods: 'newton,fixpunkt', options: ['--max-schritte=20000'], input: [4, 900], largest: 2 ** 20},
     {name: 'refused: a formula', methods: 'newton', options: ['--funktion=x^2 +'], input: [1]},
     {name: 'refused: the last number', methods: 'bisektion,sekante', input: [0, 10, 0, '1O']},
     {name: 'refused: a number among others', methods: 'bisektion,newton', input: [0, 'zehn', 4]},
@@ -115,8 +120,8 @@ function logsFrom(messages)
     return logs;
 }
 
-// Out of memory for a log, quarlen must end with its own message and status 3, as on a
-// full disk, the log holding whole records of the run as far as it got.
+// Out of memory or room for a log, quarlen must end with its own message and status 3,
+// as on a full disk, the log holding whole records of the run as far as it got.
 function full(messages, dir)
 {
     const ended = messages.find((m) => m.art === 'quarlen-ende');
@@ -136,9 +141,9 @@ async function check(c)
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'worker-runs-'));
     try {
         const expected = nativeRun(c, dir);
-        const messages = await startWorker(job(c), c.memory);
+        const messages = await startWorker(job(c), c);
         const last = messages[messages.length - 1];
-        if (c.memory) return full(messages, dir);
+        if (c.memory || c.largest) return full(messages, dir);
         if (expected.quarlen.status === 2) {
             const lines = expected.quarlen.stderr.toString().trim().split('\n');
             assert.deepStrictEqual(last, {art: 'abgelehnt', text: lines[lines.length - 1]});
