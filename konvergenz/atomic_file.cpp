@@ -1,5 +1,9 @@
 #include "atomic_file.hpp"
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "interrupt.hpp"
 #include "posix_file.hpp"
 #include "runtime/output_path.hpp"
@@ -67,10 +71,23 @@ private:
     bool kept_ = false;
 };
 
+#ifdef __EMSCRIPTEN__
+// The emulated umask starts at 0777 and is not the process's: under node the files are
+// node's, so its umask is asked; a page's files get the usual 022.
+EM_JS(int, process_umask, (), {
+    if (typeof process != 'object' || !process.versions || !process.versions.node) return 18;
+    return process.umask();
+});
+#endif
+
 mode_t mode_of_new_files()
 {
+#ifdef __EMSCRIPTEN__
+    const mode_t mask = static_cast<mode_t>(process_umask());
+#else
     const mode_t mask = ::umask(0);
     ::umask(mask);
+#endif
     return 0666 & ~mask;
 }
 

@@ -157,6 +157,13 @@ if ! diff -r "$work/node" "$work/native" >"$work/differences"; then
     fail "$(head -c 4000 "$work/differences")"
 fi
 
+# and with the same permissions: node's files are made under the process's umask too.
+modes() { (cd "$1" && find . -type f -printf '%m %p\n' | sort); }
+if ! diff <(modes "$work/node") <(modes "$work/native") >"$work/mode_differences"; then
+    case_name="node and native modes"
+    fail "$(head -c 2000 "$work/mode_differences")"
+fi
+
 cases=$(find "$work/node" -name '*.status' | wc -l)
 if ((failures > 0)); then
     echo "$failures of the checks failed ($cases program runs)"
