@@ -85,6 +85,10 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps)
     p.shown = std::min(steps, run.records.size());
     const MethodKind kind = run.method->kind;
     const bool on_g = run.method->on_g;
+    // Drawn even where no step was made, so that such a run shows where it stood.
+    if (const auto& fn = on_g ? run.g : run.f) {
+        for (const double x : run.inputs) p.starts.push_back({x, (*fn)(x)});
+    }
     double previous_x = run.inputs.empty() ? 0.0 : run.inputs.front();
     for (std::size_t k = 0; k < p.shown; ++k) {
         const LogRecord& r = run.records[k];

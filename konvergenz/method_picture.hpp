@@ -29,7 +29,7 @@ struct Bracket {
 
 // What a run's first steps draw: the numbered iterates (on the axis y = 0, or on y = x
 // for the methods on g), the lines of the construction, the brackets, and marked points
-// (Steffensen's y and z, a value Illinois halved).
+// (Steffensen's y and z, a value Illinois halved), and the values the run started from.
 struct MethodPicture {
     std::vector<DataPoint> iterates;
     std::vector<long long> numbers;  // each iterate's step
@@ -37,6 +37,7 @@ struct MethodPicture {
     std::vector<Bracket> brackets;
     std::vector<DataPoint> marked;
     std::vector<std::string_view> marked_kinds;  // "y", "z", "halbiert"
+    std::vector<DataPoint> starts;               // the typed values on f or g, where known
     std::size_t shown = 0;                      // steps drawn
 };
 

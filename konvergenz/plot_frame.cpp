@@ -156,6 +156,19 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame)
         open = !line->to_cut;
         if (line->to_cut) mark(line->to, *line->to_cut);
     }
+    // A graph wholly above or below the frame would leave it blank without a word: it is
+    // marked at the edge where it comes nearest.
+    if (curve.pieces.empty()) {
+        const Sample* above = nullptr;
+        const Sample* below = nullptr;
+        for (const Sample& s : samples) {
+            if (!std::isfinite(s.y)) continue;
+            if (s.y > frame.y_high && (!above || s.y < above->y)) above = &s;
+            if (s.y < frame.y_low && (!below || s.y > below->y)) below = &s;
+        }
+        if (above) curve.marks.push_back({{frame.px(above->x), frame.top}, Edge::top});
+        if (below) curve.marks.push_back({{frame.px(below->x), frame.bottom}, Edge::bottom});
+    }
     return curve;
 }
 

@@ -59,6 +59,7 @@ std::pair<double, double> y_range(const RunStart& run, const MethodPicture& pict
     };
     for (const DataLine& l : picture.lines) take(l.from), take(l.to);
     for (const DataPoint& p : picture.marked) take(p);
+    for (const DataPoint& p : picture.starts) take(p);
     const PlotFunction* fn = drawn_function(run);
     if (!fn) {
         const double pad = (core.second - core.first) * 0.06;
@@ -202,6 +203,12 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         if (!clip_to_frame(frame, p, p)) continue;
         svg += "<circle class=\"" + std::string(picture.marked_kinds[i]) + "\" cx=\"" +
                number(p.x) + "\" cy=\"" + number(p.y) + "\" r=\"3.5\"/>";
+    }
+    for (const DataPoint& start : picture.starts) {
+        const PixelPoint p = frame.at(start.x, start.y);
+        if (!clip_to_frame(frame, p, p)) continue;
+        svg += "<circle class=\"start\" cx=\"" + number(p.x) + "\" cy=\"" + number(p.y) +
+               "\" r=\"2.5\" fill=\"" + colour + "\"/>";
     }
     svg += "</g>\n";
     // The inset cuts everything at its edges: it marks nothing.

@@ -369,6 +369,7 @@ struct CurveCase {
     double pole;  // no piece spans it, nor reaches into where f is not finite beyond it
     bool finite_left, finite_right;
     bool marked;
+    std::pair<double, double> range{};  // the frame's y-range where not f's own
 };
 
 TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClippedIsMarked)
@@ -381,13 +382,17 @@ TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClipped
          false},
         {"tan(x) - x near 3pi/2", tan_minus_x, 4.6, 5, 3 * std::numbers::pi / 2, true, true, true},
         {"smooth", [](double x) { return x * x - 2; }, -2, 2, 10, true, true, false},
+        {"wholly above the frame", [](double x) { return x * x + 10; }, -2, 2, 10, true, true,
+         true, {-1, 1}},
     };
     for (const CurveCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto [low, high] = value_range(c.f, c.from, c.to, {0, 0});
+        const auto [low, high] = c.range.second > c.range.first
+                                     ? c.range
+                                     : value_range(c.f, c.from, c.to, {0, 0});
         const PlotFrame frame{50, 50, 850, 350, c.from, c.to, low, high};
         const Curve curve = sample_curve(c.f, frame);
-        ASSERT_FALSE(curve.pieces.empty());
+        ASSERT_EQ(curve.pieces.empty(), c.range.second > c.range.first);
         for (const auto& piece : curve.pieces) {
             const bool left = piece.front().x < frame.px(c.pole);
             for (const PixelPoint& p : piece) {
@@ -481,6 +486,9 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          "2\n", {}, {"fixpunkt", "steffensen"}, {"4 von 10 Schritten", "8 von 40 Schritten"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
+        // The start drawn on f, and f around it: log(x) lies far above the axis there.
+        {"a run of no step", {"-m", "sekante", "-f", "log(x)"}, "3\n3\n", {}, {"sekante"},
+         {"kein Schritt protokolliert", "<circle class=\"start\"", "class=\"graph\""}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
          }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
