@@ -283,36 +283,50 @@ double fitting_size(const std::string& text, double width, double largest)
 }
 
 struct Title {
-    std::string text;
+    std::vector<std::string> lines;
     double size;
 };
 
-// The whole title at the chart's title size where it fits; else the function is shortened
-// (or left out), never the marks, which are set smaller still where they need it.
+// The whole title on one line at the chart's title size where it fits; else the marks go
+// whole on a line of their own, set smaller where they need it, and the function is
+// shortened (or left out) only where it does not fit beside the method's name alone.
 Title panel_title(const VerlaufRun& run, double width, double size)
 {
     const std::string whole = whole_title(run);
-    if (estimated_width(whole, size) <= width) return {whole, size};
+    if (estimated_width(whole, size) <= width) return {{whole}, size};
     const std::string label(run.start.method->label);
-    const std::string marks = title_marks(run);
-    const double room = width - estimated_width(label + ": " + marks, size);
+    const std::string marks = title_marks(run).empty() ? "" : title_marks(run).substr(1);
+    std::string first = label;
+    const double room = width - estimated_width(label + ": ", size);
     if (!run.function.empty() && room >= estimated_width("f(x) = x\u2026", size))
-        return {label + ": " + cut_to_width(run.function, size, room) + marks, size};
-    return {label + marks, std::max(7.0, fitting_size(label + marks, width, size))};
+        first += ": " + cut_to_width(run.function, size, room);
+    if (marks.empty()) return {{first}, size};
+    if (estimated_width(marks, size) > width)
+        return {{first, marks}, std::max(7.0, fitting_size(marks, width, size))};
+    return {{first, marks}, size};
+}
+
+// How far a second title line moves the rest of the panel down.
+double extra_title_height(const Title& title)
+{
+    return title.lines.size() > 1 ? title.size + 4 : 0;
 }
 
 void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width,
                   double title_size)
 {
-    const PanelLayout layout = lay_out_panel(run, left, top, width);
+    const PanelLayout layout = lay_out_panel(run, left, top, width, title_size);
     const Method& method = *run.start.method;
     const PlotFrame& frame = layout.frame;
     svg += "<g class=\"panel\" data-verfahren=\"" + std::string(method.key) + "\">\n";
-    const Title title = panel_title(run, width, title_size);
-    append_text(svg, left, top + title_baseline, xml_escaped(title.text),
-                "font-size=\"" + number(title.size) + "\" font-weight=\"bold\" fill=\"" +
-                    std::string(text_colour) + '"');
-    append_text(svg, left, top + caption_baseline, shown_text(run, layout),
+    const Title title{layout.title, layout.title_size};
+    for (std::size_t i = 0; i < title.lines.size(); ++i) {
+        append_text(svg, left, top + title_baseline + static_cast<double>(i) * (title.size + 4),
+                    xml_escaped(title.lines[i]),
+                    "font-size=\"" + number(title.size) + "\" font-weight=\"bold\" fill=\"" +
+                        std::string(text_colour) + '"');
+    }
+    append_text(svg, left, top + caption_baseline + extra_title_height(title), shown_text(run, layout),
                 "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);
@@ -350,14 +364,17 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
 
 }  // namespace
 
-PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width)
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
+                          double title_size)
 {
     const RunStart& start = run.start;
-    const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset};
+    const Title title = panel_title(run, width, title_size);
+    const double extra = extra_title_height(title);
+    const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset + extra};
     const PixelPoint bottom_right{left + width - plot_right_offset,
                                   top + plot_top_offset + plot_height};
     const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom);
-    PanelLayout layout{{}, picture_of(start, steps), {}};
+    PanelLayout layout{{}, picture_of(start, steps), {}, title.lines, title.size};
     layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
                              x_range(start, layout.picture));
     layout.zoom = zoom_frame(start, layout.picture, layout.frame);
