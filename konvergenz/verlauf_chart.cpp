@@ -235,8 +235,17 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         if (numbered && std::none_of(labelled.begin(), labelled.end(), [&](double other) {
                 return std::fabs(position - other) < 12;
             })) {
-            // Above the axis; below and right of y = x, away from the cobweb's legs.
-            append_text(svg, method.on_g ? p.x + 6 : p.x, method.on_g ? p.y + 14 : p.y - 8,
+            // Above the axis, or below where a vertical to the graph rises through there;
+            // below and right of y = x, away from the cobweb's legs.
+            const auto crossed = [&](bool upward) {
+                return std::any_of(picture.lines.begin(), picture.lines.end(), [&](const DataLine& l) {
+                    return l.kind == "lot" && std::fabs(frame.px(l.from.x) - p.x) < 8 &&
+                           (upward ? l.to.y > l.from.y : l.to.y < l.from.y);
+                });
+            };
+            const bool below = crossed(true) && !crossed(false);
+            append_text(svg, method.on_g ? p.x + 6 : p.x,
+                        method.on_g || below ? p.y + (below ? 16 : 14) : p.y - 8,
                         std::to_string(picture.numbers[i]),
                         std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
                             "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');

@@ -92,6 +92,20 @@ std::vector<Point> number_positions(const std::string& panel)
     return found;
 }
 
+// A number of the panel whose box a vertical to the graph crosses; "" where none does.
+std::string number_struck_through(const std::string& panel)
+{
+    for (const auto& [x, y] : number_positions(panel)) {
+        for (const auto& lot : paths(panel, "lot")) {
+            const auto [top, bottom] = std::minmax(lot.front().second, lot.back().second);
+            // A digit at size 11: 7 wide, from 9 above its baseline to 1 below.
+            if (std::fabs(lot.front().first - x) < 3.5 && top < y + 1 && bottom > y - 9)
+                return std::to_string(x) + ' ' + std::to_string(y);
+        }
+    }
+    return "";
+}
+
 // Two numbers of a panel within 12 pixels of each other, which would read as one ("1" and
 // "5" as "15"); "" where there are none.
 std::string numbers_run_together(const std::string& panel)
@@ -223,12 +237,17 @@ struct GeometryCase {
 TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheDiagonal)
 {
     const auto e = [](double x) { return std::exp(x) - 2; };
+    const auto atan_ = [](double x) { return std::atan(x); };
     const auto cosine = [](double x) { return std::cos(x); };
     const auto square = [](double x) { return x * x - 2; };
     const auto doubling = [](double x) { return 2 * x + 1; };
     const GeometryCase cases[] = {
         {"Newton, last steps crowded", MethodKind::newton, {3}, test::newton_run(f1, df1, 3), f1,
          df1, true, false},
+        // f(x_k) changes sign each step: verticals up and down.
+        {"Newton swinging across the root", MethodKind::newton, {1.3},
+         test::newton_run(atan_, [](double x) { return 1 / (1 + x * x); }, 1.3), atan_,
+         [](double x) { return 1 / (1 + x * x); }, false, false},
         {"Newton from far off", MethodKind::newton, {10},
          test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
          [](double x) { return std::exp(x); }, false, false},
@@ -268,6 +287,7 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
                   std::string::npos);
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
         EXPECT_EQ(numbers_run_together(d.svg), "");
+        EXPECT_EQ(number_struck_through(d.svg), "");
         ASSERT_EQ(d.layout.zoom.has_value(), c.zoomed);
         if (c.zoomed) {
             // The inset goes where it hides little: not a fifth of the graph, no other iterate.
