@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace konvergenz {
 namespace {
@@ -441,17 +442,19 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
     std::vector<double> roots;
     constexpr int count = 2000;
     double x0 = from, f0 = f(from);
+    bool drawable = false;  // two neighbouring samples finite: a piece of graph to draw
     for (int i = 1; i <= count; ++i) {
-        const double x1 = i == count ? to : from + (to - from) * i / count;
+        const double x1 = i == count ? to : part_way(from, to, i, count);
         const double f1 = f(x1);
+        drawable = drawable || (std::isfinite(f0) && std::isfinite(f1));
         const bool inside = f0 >= frame.y_low && f0 <= frame.y_high && f1 >= frame.y_low &&
                             f1 <= frame.y_high;
         if (f0 == 0) {
             roots.push_back(x0);
         } else if (inside && (f0 < 0) != (f1 < 0) && f1 != 0) {
             double a = x0, b = x1, fa = f0;
-            for (int k = 0; k < 80 && a < (a + b) / 2 && (a + b) / 2 < b; ++k) {
-                const double m = (a + b) / 2, fm = f(m);
+            for (int k = 0; k < 80 && a < std::midpoint(a, b) && std::midpoint(a, b) < b; ++k) {
+                const double m = std::midpoint(a, b), fm = f(m);
                 if (!std::isfinite(fm)) break;
                 if ((fm < 0) == (fa < 0)) {
                     a = m, fa = fm;
@@ -464,8 +467,10 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
         x0 = x1, f0 = f1;
     }
     if (f0 == 0) roots.push_back(x0);
-    std::string caption = roots.empty() ? "kein Vorzeichenwechsel in [" : "Vorzeichenwechsel in [";
-    caption += german_real(from) + "; " + german_real(to) + "]";
+    const std::string interval = "[" + german_real(from) + "; " + german_real(to) + "]";
+    std::string caption = !drawable         ? "f ist in " + interval + " nirgends endlich"
+                          : roots.empty() ? "kein Vorzeichenwechsel in " + interval
+                                          : "Vorzeichenwechsel in " + interval;
     if (!roots.empty()) caption += " bei x \u2248 ";
     // As many as fit the page, and how many more there are.
     const auto more = [&](std::size_t listed) {

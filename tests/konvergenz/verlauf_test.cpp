@@ -65,12 +65,12 @@ std::string coordinate_outside(const std::string& svg)
     for (const char* name : {"x", "x1", "x2", "cx", "y", "y1", "y2", "cy"}) {
         const double limit = name[0] == 'y' || name[1] == 'y' ? height : width;
         for (const std::string& v : values_of(svg, name)) {
-            if (std::stod(v) < 0 || std::stod(v) > limit) return std::string(name) + '=' + v;
+            if (!(std::stod(v) >= 0 && std::stod(v) <= limit)) return std::string(name) + '=' + v;
         }
     }
     for (const std::string& d : values_of(svg, "d")) {
         for (const auto& [x, y] : absolute_points(d)) {
-            if (x < 0 || x > width || y < 0 || y > height) return d;
+            if (!(x >= 0 && x <= width && y >= 0 && y <= height)) return d;
         }
     }
     return "";
@@ -456,6 +456,8 @@ TEST(VerlaufGeometry, TicksAreRoundAndFewWhereverTheRangeLies)
         // Zero as "0", not with the decimals of a fine spacing or in a subnormal range.
         {-1e-13, 5e-12, {0, 2e-12, 4e-12}, "0"},
         {0, 1e-320, {}, "0"},
+        // Wider than the largest double: the span halved first.
+        {-1.1e308, 1.1e308, {}, "\u22121,0\u00B710\u00B3\u2070\u2078"},
     };
     for (const auto& c : cases) {
         const std::vector<double> ticks = round_ticks(c.low, c.high, 5);
@@ -572,6 +574,14 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
         {{"--funktion", "x^2 - 2", "--von", "-2", "--bis", "2"}, 0,
          "bei x \u2248 \u22121,41421, 1,41421"},
         {{"--funktion=tan(x) - x", "--von=4,6", "--bis=5"}, 0, "kein Vorzeichenwechsel"},
+        // Wider than the doubles reach: sampled and ticked all the same.
+        {{"--funktion", "x", "--von", "-1e308", "--bis", "1e308"}, 0,
+         "in [\u221210\u00B3\u2070\u2078; 10\u00B3\u2070\u2078] bei x \u2248 "},
+        // Nothing to draw, and the caption says why; x^2 + 1 is finite at 0 alone there.
+        {{"--funktion", "sqrt(x)", "--von", "-5", "--bis", "-1"}, 0,
+         "f ist in [\u22125; \u22121] nirgends endlich"},
+        {{"--funktion", "x^2 + 1", "--von", "-1e300", "--bis", "1e300"}, 0,
+         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] nirgends endlich"},
         {{"--funktion", "x +", "--von", "0", "--bis", "1"}, 2, "Formel für f(x) \"x +\""},
         {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
         {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
