@@ -59,9 +59,10 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps);
 // of the iterates drawn, padded.
 std::pair<double, double> x_range(const RunStart& run, const MethodPicture& picture);
 
-// How many of the first steps stay apart on a plot `pixels` wide, enlarged up to `zoom`
-// times: steps are added while every step among them still moves its point by half a
-// pixel where the plot spans their points; at least one where there is one.
-std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom);
+// How many of the first steps stay apart on a plot `pixels` wide: steps are added while
+// every step among them still moves its point by half a pixel where the plot spans their
+// points, enlarged up to `zoom` times among the points within `crowd` pixels of the last
+// one (an inset shows those); at least one where there is one.
+std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom, double crowd);
 
 }  // namespace konvergenz

@@ -383,7 +383,8 @@ PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double
     const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset + extra};
     const PixelPoint bottom_right{left + width - plot_right_offset,
                                   top + plot_top_offset + plot_height};
-    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom);
+    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom,
+                                                    marker_width);
     PanelLayout layout{{}, picture_of(start, steps), {}, title.lines, title.size};
     layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
                              x_range(start, layout.picture));

@@ -238,6 +238,7 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
 {
     const auto e = [](double x) { return std::exp(x) - 2; };
     const auto atan_ = [](double x) { return std::atan(x); };
+    const auto reciprocal = [](double x) { return 1 / x - 2; };
     const auto cosine = [](double x) { return std::cos(x); };
     const auto square = [](double x) { return x * x - 2; };
     const auto doubling = [](double x) { return 2 * x + 1; };
@@ -248,6 +249,10 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         {"Newton swinging across the root", MethodKind::newton, {1.3},
          test::newton_run(atan_, [](double x) { return 1 / (1 + x * x); }, 1.3), atan_,
          [](double x) { return 1 / (1 + x * x); }, false, false},
+        // Off toward -infinity: the first iterates must not vanish into one point.
+        {"Newton running off", MethodKind::newton, {1.2},
+         test::newton_run(reciprocal, [](double x) { return -1 / (x * x); }, 1.2), reciprocal,
+         [](double x) { return -1 / (x * x); }, false, true},
         {"Newton from far off", MethodKind::newton, {10},
          test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
          [](double x) { return std::exp(x); }, false, false},
@@ -288,6 +293,18 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
         EXPECT_EQ(numbers_run_together(d.svg), "");
         EXPECT_EQ(number_struck_through(d.svg), "");
+        // Each step shown moves its point by half a pixel at least: in the panel, or in the
+        // inset where it enlarges both ends. A run's very last step may land on its point.
+        const auto& iterates = d.layout.picture.iterates;
+        const std::size_t moves = iterates.size() - (shown == c.records.size() ? 2 : 1);
+        for (std::size_t k = 1; k <= moves; ++k) {
+            const double x = iterates[k].x, before = iterates[k - 1].x;
+            const auto in_zoom = [&](double v) {
+                return d.layout.zoom && v >= d.layout.zoom->x_low && v <= d.layout.zoom->x_high;
+            };
+            const PlotFrame& scale = in_zoom(x) && in_zoom(before) ? *d.layout.zoom : frame;
+            EXPECT_GE(std::fabs(scale.px(x) - scale.px(before)), 0.5) << k;
+        }
         ASSERT_EQ(d.layout.zoom.has_value(), c.zoomed);
         if (c.zoomed) {
             // The inset goes where it hides little: not a fifth of the graph, no other iterate.
@@ -508,7 +525,7 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          {"8 von 30 Schritten", ">Fixpunktiteration: g(x) = 2*x + 1</text>",
           ">(Toleranz nicht erreicht, divergiert)</text>"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
-         "2\n", {}, {"fixpunkt", "steffensen"}, {"4 von 10 Schritten", "8 von 40 Schritten"}},
+         "2\n", {}, {"fixpunkt", "steffensen"}, {"3 von 10 Schritten", "8 von 40 Schritten"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
         // The start drawn on f, and f around it: log(x) lies far above the axis there.
