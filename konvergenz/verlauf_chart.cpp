@@ -33,6 +33,7 @@ constexpr double max_zoom = 50;
 // Iterates whose markers would overlap the last one's crowd together.
 constexpr double marker_width = 8;
 constexpr double zoom_share = 0.42;  // of the plot's width and height
+constexpr double zoom_label_strip = 16;  // above the inset's plot, for its range of x
 
 constexpr std::string_view graph_colour = "#555";
 
@@ -81,9 +82,11 @@ PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoin
 
 // How much of what the panel draws would lie under the rectangle: the length of the graph
 // and of the construction's lines inside it, and each iterate with its number as a short
-// stretch of line; the crowded iterates the inset enlarges must stay in sight.
+// stretch of line; a ringed or start point, which the construction turns on, as much as a
+// long one; the crowded iterates the inset enlarges must stay in sight.
 double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>& lines,
-               const std::vector<PixelPoint>& iterates, const std::vector<PixelPoint>& crowd)
+               const std::vector<PixelPoint>& iterates, const std::vector<PixelPoint>& ringed,
+               const std::vector<PixelPoint>& crowd)
 {
     double ink = 0;
     for (const auto& line : lines) {
@@ -99,6 +102,7 @@ double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>
                p.y > rect.top - margin - 14 && p.y < rect.bottom + margin;
     };
     for (const PixelPoint& p : iterates) ink += inside(p, 6) ? 30 : 0;
+    for (const PixelPoint& p : ringed) ink += inside(p, 4) ? 1000 : 0;
     for (const PixelPoint& p : crowd) ink += inside(p, 6) ? 1e6 : 0;
     return ink;
 }
@@ -112,7 +116,10 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
     if (points.size() < 3) return std::nullopt;
     const PixelPoint last = frame.at(points.back().x, points.back().y);
     if (!std::isfinite(last.x) || !std::isfinite(last.y)) return std::nullopt;
-    std::vector<PixelPoint> shown, crowd;
+    std::vector<PixelPoint> shown, ringed, crowd;
+    for (const auto* kind : {&picture.marked, &picture.starts}) {
+        for (const DataPoint& d : *kind) ringed.push_back(frame.at(d.x, d.y));
+    }
     double low = points.back().x, high = low;
     for (const DataPoint& d : points) {
         const PixelPoint p = frame.at(d.x, d.y);
@@ -147,13 +154,13 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
             const double left = left_side ? frame.left + 8 : frame.right - 8 - width;
             const double top = top_side ? frame.top + 8 : frame.bottom - 8 - height;
             const PlotFrame rect{left, top, left + width, top + height, 0, 1, 0, 1};
-            const double ink = covered(rect, lines, shown, crowd);
+            const double ink = covered(rect, lines, shown, ringed, crowd);
             if (!best || ink < least) best = PixelPoint{left, top}, least = ink;
         }
     }
     const double pad = (high - low) * 0.2;
-    return frame_for(run, picture, *best, {best->x + width, best->y + height},
-                     {low - pad, high + pad});
+    return frame_for(run, picture, {best->x, best->y + zoom_label_strip},
+                     {best->x + width, best->y + height}, {low - pad, high + pad});
 }
 
 std::string attribute(std::string_view name, std::string_view value)
@@ -360,9 +367,13 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
     if (layout.zoom) {
         const PlotFrame& zoom = *layout.zoom;
         svg += "<g class=\"zoom\">\n";
+        // The range of x in a strip of its own above the plot, clear of what it shows.
+        svg += "<rect x=\"" + number(zoom.left) + "\" y=\"" + number(zoom.top - zoom_label_strip) +
+               "\" width=\"" + number(zoom.right - zoom.left) + "\" height=\"" +
+               number(zoom_label_strip) + "\" fill=\"#fff\" stroke=\"#999\" stroke-width=\"1\"/>\n";
         append_plot_axes(svg, zoom, false);
         append_contents(svg, zoom, run.start, layout.picture, false);
-        append_text(svg, zoom.left + 4, zoom.top + 12,
+        append_text(svg, zoom.left + 4, zoom.top - 4,
                     "x " + tick_label(zoom.x_low, (zoom.x_high - zoom.x_low) / 4) + " " +
                         std::string(en_dash) + " " +
                         tick_label(zoom.x_high, (zoom.x_high - zoom.x_low) / 4),

@@ -106,6 +106,30 @@ std::string number_struck_through(const std::string& panel)
     return "";
 }
 
+// A ringed or start point of the panel that its inset (with the strip above it) covers;
+// "" where none is.
+std::string point_under_inset(const std::string& panel)
+{
+    const std::size_t zoom = panel.find("<g class=\"zoom\">");
+    if (zoom == std::string::npos) return "";
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    const std::string inset = panel.substr(zoom);
+    for (std::size_t at = inset.find("<rect "); at != std::string::npos; at = inset.find("<rect ", at + 1)) {
+        const std::string rect = inset.substr(at, inset.find('>', at) - at);
+        const double x = std::stod(values_of(rect, "x").at(0)), y = std::stod(values_of(rect, "y").at(0));
+        left = std::min(left, x), top = std::min(top, y);
+        right = std::max(right, x + std::stod(values_of(rect, "width").at(0)));
+        bottom = std::max(bottom, y + std::stod(values_of(rect, "height").at(0)));
+    }
+    const std::string main = panel.substr(0, zoom);
+    for (std::size_t at = main.find("<circle "); at != std::string::npos; at = main.find("<circle ", at + 1)) {
+        const std::string circle = main.substr(at, main.find('>', at) - at);
+        const double x = std::stod(values_of(circle, "cx").at(0)), y = std::stod(values_of(circle, "cy").at(0));
+        if (x > left - 3 && x < right + 3 && y > top - 3 && y < bottom + 3) return circle;
+    }
+    return "";
+}
+
 // Two numbers of a panel within 12 pixels of each other, which would read as one ("1" and
 // "5" as "15"); "" where there are none.
 std::string numbers_run_together(const std::string& panel)
@@ -195,13 +219,15 @@ double tan_minus_x(double x) { return std::tan(x) - x; }
 double g1(double x) { return x + std::exp(-x) - 0.1 / (x + 1); }
 double f_readme(double x) { return ((x - 5) * x + 100) * x - 400; }
 
-// The share of the graph's length (sampled along each segment) under the inset, and how many
-// of the iterates it does not enlarge it covers, markers and numbers with them.
+// The share of the graph's length (sampled along each segment) under the inset and the strip
+// above it, and how many of the iterates it does not enlarge it covers, markers and numbers
+// with them, and of the ringed and start points.
 std::pair<double, std::size_t> hidden_by_inset(const std::string& svg, const PanelLayout& layout)
 {
     const PlotFrame& z = *layout.zoom;
     const auto under = [&](double x, double y, double margin) {
-        return x > z.left - margin && x < z.right + margin && y > z.top - margin && y < z.bottom + margin;
+        return x > z.left - margin && x < z.right + margin && y > z.top - 16 - margin &&
+               y < z.bottom + margin;
     };
     double length = 0, hidden = 0;
     for (const auto& line : paths(svg, "graph")) {
@@ -219,6 +245,12 @@ std::pair<double, std::size_t> hidden_by_inset(const std::string& svg, const Pan
     for (const DataPoint& p : layout.picture.iterates) {
         const PixelPoint at = layout.frame.at(p.x, p.y);
         if (!(p.x >= z.x_low && p.x <= z.x_high) && under(at.x, at.y, 5)) ++covered;
+    }
+    for (const auto* ringed : {&layout.picture.marked, &layout.picture.starts}) {
+        for (const DataPoint& p : *ringed) {
+            const PixelPoint at = layout.frame.at(p.x, p.y);
+            if (under(at.x, at.y, 4)) ++covered;
+        }
     }
     return {hidden / length, covered};
 }
@@ -311,6 +343,10 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
             const auto [graph, iterates] = hidden_by_inset(d.svg, d.layout);
             EXPECT_LE(graph, 0.2);
             EXPECT_EQ(iterates, 0u);
+            // The range of x stands above the inset's plot, not in it.
+            const std::string inset = d.svg.substr(d.svg.find("<g class=\"zoom\">"));
+            EXPECT_LE(std::stod(values_of(inset.substr(inset.find("<text ")), "y").at(0)) + 3,
+                      d.layout.zoom->top);
         }
         EXPECT_EQ(test::count_of(d.svg, "class=\"clipped\"") > 0, c.clipped);
         const auto on_axis = [&](Point p, double x) {
@@ -524,6 +560,9 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          "0\n", {}, {"fixpunkt", "steffensen"},
          {"8 von 30 Schritten", ">Fixpunktiteration: g(x) = 2*x + 1</text>",
           ">(Toleranz nicht erreicht, divergiert)</text>"}},
+        // The corner the inset hides least in holds the start, high up on g.
+        {"a fixed point from high up on g", {"-m", "fixpunkt,steffensen", "-g", "exp(-x)"}, "-1\n",
+         {}, {"fixpunkt", "steffensen"}, {"<g class=\"zoom\">"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
          "2\n", {}, {"fixpunkt", "steffensen"}, {"3 von 10 Schritten", "8 von 40 Schritten"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
@@ -560,7 +599,9 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         for (const char* text : s.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
         for (std::size_t at = svg.find("class=\"panel\""); at != std::string::npos;
              at = svg.find("class=\"panel\"", at + 1)) {
-            EXPECT_EQ(numbers_run_together(svg.substr(at, svg.find("class=\"panel\"", at + 1) - at)), "");
+            const std::string panel = svg.substr(at, svg.find("class=\"panel\"", at + 1) - at);
+            EXPECT_EQ(numbers_run_together(panel), "");
+            EXPECT_EQ(point_under_inset(panel), "");
         }
     }
 }
