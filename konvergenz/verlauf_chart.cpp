@@ -267,11 +267,19 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
 
 std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
 {
-    if (run.steps == 0) return "kein Schritt protokolliert";
-    std::string text = std::to_string(layout.picture.shown) + " von " + group_digits(static_cast<long long>(run.steps)) +
-                       (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
+    std::string text = run.steps == 0 ? "kein Schritt protokolliert"
+                                      : std::to_string(layout.picture.shown) + " von " +
+                                            group_digits(static_cast<long long>(run.steps)) +
+                                            (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
     if (layout.zoom) text += ", die letzten davon vergrößert";
-    if (!drawn_function(run.start)) text += "; Funktion unbekannt, nur die Iterierten";
+    const PlotFunction* fn = drawn_function(run.start);
+    if (!fn) {
+        if (run.steps > 0) text += "; Funktion unbekannt, nur die Iterierten";
+    } else if (const Curve curve = sample_curve(*fn, layout.frame);
+               curve.pieces.empty() && curve.marks.empty()) {
+        // An empty frame says why.
+        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') + " ist hier nirgends endlich";
+    }
     return text;
 }
 

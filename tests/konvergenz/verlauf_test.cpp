@@ -570,6 +570,8 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         // The start drawn on f, and f around it: log(x) lies far above the axis there.
         {"a run of no step", {"-m", "sekante", "-f", "log(x)"}, "3\n3\n", {}, {"sekante"},
          {"kein Schritt protokolliert", "<circle class=\"start\"", "class=\"graph\""}},
+        {"a run of no step where f is nowhere finite", {"-m", "newton", "-f", "exp(x) - 2"},
+         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier nirgends endlich"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
          }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
