@@ -85,6 +85,10 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps)
     p.shown = std::min(steps, run.records.size());
     const MethodKind kind = run.method->kind;
     const bool on_g = run.method->on_g;
+    // Drawn even where no step was made, so that such a run shows where it stood.
+    if (const auto& fn = on_g ? run.g : run.f) {
+        for (const double x : run.inputs) p.starts.push_back({x, (*fn)(x)});
+    }
     double previous_x = run.inputs.empty() ? 0.0 : run.inputs.front();
     for (std::size_t k = 0; k < p.shown; ++k) {
         const LogRecord& r = run.records[k];
@@ -155,21 +159,32 @@ std::pair<double, double> x_range(const RunStart& run, const MethodPicture& pict
     return {*lo - pad, *hi + pad};
 }
 
-std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom)
+std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom, double crowd)
 {
     const std::size_t limit = std::min(max_drawn_steps, run.records.size());
-    std::size_t steps = std::min<std::size_t>(1, limit);
-    for (; steps < limit; ++steps) {
-        // With step `steps` added: the span of the points and the smallest move among them.
-        double low = run.records[0].x, high = low, smallest = INFINITY;
-        for (std::size_t k = 1; k <= steps; ++k) {
-            const double x = run.records[k].x;
-            low = std::min(low, x);
-            high = std::max(high, x);
-            smallest = std::min(smallest, std::fabs(x - run.records[k - 1].x));
+    // Whether n steps stay apart: their points are the records up to n (the last record's
+    // step leads beyond them, to a point found only when it is drawn).
+    const auto apart = [&](std::size_t n) {
+        const std::size_t end = std::min(n, run.records.size() - 1);
+        double low = run.records[0].x, high = low;
+        for (std::size_t k = 1; k <= end; ++k) {
+            low = std::min(low, run.records[k].x);
+            high = std::max(high, run.records[k].x);
         }
-        if (!(smallest >= (high - low) / pixels * 0.5 / zoom)) break;
-    }
+        const double pixel = (high - low) / pixels;
+        const double last = run.records[end].x;
+        // Only the moves among the points that crowd the last one are enlarged, by the
+        // inset; elsewhere a move must show at the panel's own scale.
+        const auto crowded = [&](double x) { return std::fabs(x - last) < crowd * pixel; };
+        for (std::size_t k = 1; k <= end; ++k) {
+            const double x = run.records[k].x, before = run.records[k - 1].x;
+            const double enlarged = crowded(x) && crowded(before) ? zoom : 1;
+            if (!(std::fabs(x - before) >= pixel * 0.5 / enlarged)) return false;
+        }
+        return true;
+    };
+    std::size_t steps = std::min<std::size_t>(1, limit);
+    while (steps < limit && apart(steps + 1)) ++steps;
     return steps;
 }
 

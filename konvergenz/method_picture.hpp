@@ -29,7 +29,7 @@ struct Bracket {
 
 // What a run's first steps draw: the numbered iterates (on the axis y = 0, or on y = x
 // for the methods on g), the lines of the construction, the brackets, and marked points
-// (Steffensen's y and z, a value Illinois halved).
+// (Steffensen's y and z, a value Illinois halved), and the values the run started from.
 struct MethodPicture {
     std::vector<DataPoint> iterates;
     std::vector<long long> numbers;  // each iterate's step
@@ -37,6 +37,7 @@ struct MethodPicture {
     std::vector<Bracket> brackets;
     std::vector<DataPoint> marked;
     std::vector<std::string_view> marked_kinds;  // "y", "z", "halbiert"
+    std::vector<DataPoint> starts;               // the typed values on f or g, where known
     std::size_t shown = 0;                      // steps drawn
 };
 
@@ -58,9 +59,10 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps);
 // of the iterates drawn, padded.
 std::pair<double, double> x_range(const RunStart& run, const MethodPicture& picture);
 
-// How many of the first steps stay apart on a plot `pixels` wide, enlarged up to `zoom`
-// times: steps are added while every step among them still moves its point by half a
-// pixel where the plot spans their points; at least one where there is one.
-std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom);
+// How many of the first steps stay apart on a plot `pixels` wide: steps are added while
+// every step among them still moves its point by half a pixel where the plot spans their
+// points, enlarged up to `zoom` times among the points within `crowd` pixels of the last
+// one (an inset shows those); at least one where there is one.
+std::size_t distinguishable_steps(const RunStart& run, double pixels, double zoom, double crowd);
 
 }  // namespace konvergenz

@@ -5,7 +5,9 @@
 #include "svg_drawing.hpp"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
+#include <numeric>
 
 namespace konvergenz {
 
@@ -50,7 +52,8 @@ struct Sampler {
     void refine(Sample a, Sample b)
     {
         if (budget <= 0 || frame.px(b.x) - frame.px(a.x) < finest_spacing) return;
-        const Sample m{(a.x + b.x) / 2, f((a.x + b.x) / 2)};
+        const double middle = std::midpoint(a.x, b.x);
+        const Sample m{middle, f(middle)};
         --budget;
         const bool finite_a = std::isfinite(a.y), finite_b = std::isfinite(b.y),
                    finite_m = std::isfinite(m.y);
@@ -111,9 +114,8 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame)
     Sample previous{frame.x_low, f(frame.x_low)};
     samples.push_back(previous);
     for (int i = 1; i <= intervals; ++i) {
-        const double x = i == intervals
-                             ? frame.x_high
-                             : frame.x_low + (frame.x_high - frame.x_low) * i / intervals;
+        const double x = i == intervals ? frame.x_high
+                                        : part_way(frame.x_low, frame.x_high, i, intervals);
         const Sample next{x, f(x)};
         sampler.refine(previous, next);
         samples.push_back(next);
@@ -156,6 +158,19 @@ Curve sample_curve(const PlotFunction& f, const PlotFrame& frame)
         open = !line->to_cut;
         if (line->to_cut) mark(line->to, *line->to_cut);
     }
+    // A graph wholly above or below the frame would leave it blank without a word: it is
+    // marked at the edge where it comes nearest.
+    if (curve.pieces.empty()) {
+        const Sample* above = nullptr;
+        const Sample* below = nullptr;
+        for (const Sample& s : samples) {
+            if (!std::isfinite(s.y)) continue;
+            if (s.y > frame.y_high && (!above || s.y < above->y)) above = &s;
+            if (s.y < frame.y_low && (!below || s.y > below->y)) below = &s;
+        }
+        if (above) curve.marks.push_back({{frame.px(above->x), frame.top}, Edge::top});
+        if (below) curve.marks.push_back({{frame.px(below->x), frame.bottom}, Edge::bottom});
+    }
     return curve;
 }
 
@@ -166,7 +181,7 @@ std::pair<double, double> value_range(const PlotFunction& f, double x_low, doubl
     constexpr int count = 401;
     std::vector<double> values;
     for (int i = 0; i < count; ++i) {
-        const double y = f(x_low + (x_high - x_low) * i / (count - 1));
+        const double y = f(part_way(x_low, x_high, i, count - 1));
         if (std::isfinite(y)) values.push_back(y);
     }
     double low = always.first, high = always.second;
@@ -188,8 +203,8 @@ std::pair<double, double> value_range(const PlotFunction& f, double x_low, doubl
             high = std::min(high, std::max(always.second, core->second + reach));
         }
     }
-    const double pad = (high - low) * 0.06;
-    return proper_range(low - pad, high + pad);
+    const double pad = std::isfinite(high - low) ? (high - low) * 0.06 : (high / 2 - low / 2) * 0.12;
+    return proper_range(std::max(low - pad, -DBL_MAX), std::min(high + pad, DBL_MAX));
 }
 
 std::pair<double, double> proper_range(double low, double high)
@@ -206,9 +221,9 @@ std::pair<double, double> proper_range(double low, double high)
 
 std::vector<double> round_ticks(double low, double high, int count)
 {
+    if (!(high > low) || !std::isfinite(low) || !std::isfinite(high)) return {};
     const double span = high - low;
-    if (!(span > 0) || !std::isfinite(span)) return {};
-    const double raw = span / count;
+    const double raw = std::isfinite(span) ? span / count : (high / 2 - low / 2) / count * 2;
     const double magnitude = cr::pow(10.0, std::floor(cr::log10(raw)));
     const double scaled = raw / magnitude;
     const double step =

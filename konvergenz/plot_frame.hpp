@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <string>
@@ -14,13 +15,30 @@ struct PixelPoint {
     double y;
 };
 
+// (v - low) / (high - low) for any finite values, also where high - low exceeds the
+// doubles (halved first, which changes no digit).
+inline double share_of(double v, double low, double high)
+{
+    const double width = high - low;
+    if (std::isfinite(width)) return (v - low) / width;
+    return (v / 2 - low / 2) / (high / 2 - low / 2);
+}
+
+// The point i / n of the way from low to high, for any finite low and high.
+inline double part_way(double low, double high, int i, int n)
+{
+    const double width = high - low;
+    if (std::isfinite(width)) return low + width * i / n;
+    return (low / 2 + (high / 2 - low / 2) / n * i) * 2;
+}
+
 // A plot's rectangle on the page and the ranges of x and y it shows, both linear.
 struct PlotFrame {
     double left, top, right, bottom;
     double x_low, x_high, y_low, y_high;
 
-    double px(double x) const { return left + (x - x_low) / (x_high - x_low) * (right - left); }
-    double py(double y) const { return bottom - (y - y_low) / (y_high - y_low) * (bottom - top); }
+    double px(double x) const { return left + share_of(x, x_low, x_high) * (right - left); }
+    double py(double y) const { return bottom - share_of(y, y_low, y_high) * (bottom - top); }
     PixelPoint at(double x, double y) const { return {px(x), py(y)}; }
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace konvergenz {
 namespace {
@@ -32,6 +33,7 @@ constexpr double max_zoom = 50;
 // Iterates whose markers would overlap the last one's crowd together.
 constexpr double marker_width = 8;
 constexpr double zoom_share = 0.42;  // of the plot's width and height
+constexpr double zoom_label_strip = 16;  // above the inset's plot, for its range of x
 
 constexpr std::string_view graph_colour = "#555";
 
@@ -59,6 +61,7 @@ std::pair<double, double> y_range(const RunStart& run, const MethodPicture& pict
     };
     for (const DataLine& l : picture.lines) take(l.from), take(l.to);
     for (const DataPoint& p : picture.marked) take(p);
+    for (const DataPoint& p : picture.starts) take(p);
     const PlotFunction* fn = drawn_function(run);
     if (!fn) {
         const double pad = (core.second - core.first) * 0.06;
@@ -79,9 +82,11 @@ PlotFrame frame_for(const RunStart& run, const MethodPicture& picture, PixelPoin
 
 // How much of what the panel draws would lie under the rectangle: the length of the graph
 // and of the construction's lines inside it, and each iterate with its number as a short
-// stretch of line; the crowded iterates the inset enlarges must stay in sight.
+// stretch of line; a ringed or start point, which the construction turns on, as much as a
+// long one; the crowded iterates the inset enlarges must stay in sight.
 double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>& lines,
-               const std::vector<PixelPoint>& iterates, const std::vector<PixelPoint>& crowd)
+               const std::vector<PixelPoint>& iterates, const std::vector<PixelPoint>& ringed,
+               const std::vector<PixelPoint>& crowd)
 {
     double ink = 0;
     for (const auto& line : lines) {
@@ -97,6 +102,7 @@ double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>
                p.y > rect.top - margin - 14 && p.y < rect.bottom + margin;
     };
     for (const PixelPoint& p : iterates) ink += inside(p, 6) ? 30 : 0;
+    for (const PixelPoint& p : ringed) ink += inside(p, 4) ? 1000 : 0;
     for (const PixelPoint& p : crowd) ink += inside(p, 6) ? 1e6 : 0;
     return ink;
 }
@@ -110,7 +116,10 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
     if (points.size() < 3) return std::nullopt;
     const PixelPoint last = frame.at(points.back().x, points.back().y);
     if (!std::isfinite(last.x) || !std::isfinite(last.y)) return std::nullopt;
-    std::vector<PixelPoint> shown, crowd;
+    std::vector<PixelPoint> shown, ringed, crowd;
+    for (const auto* kind : {&picture.marked, &picture.starts}) {
+        for (const DataPoint& d : *kind) ringed.push_back(frame.at(d.x, d.y));
+    }
     double low = points.back().x, high = low;
     for (const DataPoint& d : points) {
         const PixelPoint p = frame.at(d.x, d.y);
@@ -145,13 +154,13 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
             const double left = left_side ? frame.left + 8 : frame.right - 8 - width;
             const double top = top_side ? frame.top + 8 : frame.bottom - 8 - height;
             const PlotFrame rect{left, top, left + width, top + height, 0, 1, 0, 1};
-            const double ink = covered(rect, lines, shown, crowd);
+            const double ink = covered(rect, lines, shown, ringed, crowd);
             if (!best || ink < least) best = PixelPoint{left, top}, least = ink;
         }
     }
     const double pad = (high - low) * 0.2;
-    return frame_for(run, picture, *best, {best->x + width, best->y + height},
-                     {low - pad, high + pad});
+    return frame_for(run, picture, {best->x, best->y + zoom_label_strip},
+                     {best->x + width, best->y + height}, {low - pad, high + pad});
 }
 
 std::string attribute(std::string_view name, std::string_view value)
@@ -203,6 +212,12 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         svg += "<circle class=\"" + std::string(picture.marked_kinds[i]) + "\" cx=\"" +
                number(p.x) + "\" cy=\"" + number(p.y) + "\" r=\"3.5\"/>";
     }
+    for (const DataPoint& start : picture.starts) {
+        const PixelPoint p = frame.at(start.x, start.y);
+        if (!clip_to_frame(frame, p, p)) continue;
+        svg += "<circle class=\"start\" cx=\"" + number(p.x) + "\" cy=\"" + number(p.y) +
+               "\" r=\"2.5\" fill=\"" + colour + "\"/>";
+    }
     svg += "</g>\n";
     // The inset cuts everything at its edges: it marks nothing.
     if (numbered) append_clip_marks(svg, marks, colour);
@@ -228,8 +243,17 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
         if (numbered && std::none_of(labelled.begin(), labelled.end(), [&](double other) {
                 return std::fabs(position - other) < 12;
             })) {
-            // Above the axis; below and right of y = x, away from the cobweb's legs.
-            append_text(svg, method.on_g ? p.x + 6 : p.x, method.on_g ? p.y + 14 : p.y - 8,
+            // Above the axis, or below where a vertical to the graph rises through there;
+            // below and right of y = x, away from the cobweb's legs.
+            const auto crossed = [&](bool upward) {
+                return std::any_of(picture.lines.begin(), picture.lines.end(), [&](const DataLine& l) {
+                    return l.kind == "lot" && std::fabs(frame.px(l.from.x) - p.x) < 8 &&
+                           (upward ? l.to.y > l.from.y : l.to.y < l.from.y);
+                });
+            };
+            const bool below = crossed(true) && !crossed(false);
+            append_text(svg, method.on_g ? p.x + 6 : p.x,
+                        method.on_g || below ? p.y + (below ? 16 : 14) : p.y - 8,
                         std::to_string(picture.numbers[i]),
                         std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
                             "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
@@ -243,11 +267,19 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
 
 std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
 {
-    if (run.steps == 0) return "kein Schritt protokolliert";
-    std::string text = std::to_string(layout.picture.shown) + " von " + group_digits(static_cast<long long>(run.steps)) +
-                       (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
+    std::string text = run.steps == 0 ? "kein Schritt protokolliert"
+                                      : std::to_string(layout.picture.shown) + " von " +
+                                            group_digits(static_cast<long long>(run.steps)) +
+                                            (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
     if (layout.zoom) text += ", die letzten davon vergrößert";
-    if (!drawn_function(run.start)) text += "; Funktion unbekannt, nur die Iterierten";
+    const PlotFunction* fn = drawn_function(run.start);
+    if (!fn) {
+        if (run.steps > 0) text += "; Funktion unbekannt, nur die Iterierten";
+    } else if (const Curve curve = sample_curve(*fn, layout.frame);
+               curve.pieces.empty() && curve.marks.empty()) {
+        // An empty frame says why.
+        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') + " ist hier nirgends endlich";
+    }
     return text;
 }
 
@@ -276,36 +308,50 @@ double fitting_size(const std::string& text, double width, double largest)
 }
 
 struct Title {
-    std::string text;
+    std::vector<std::string> lines;
     double size;
 };
 
-// The whole title at the chart's title size where it fits; else the function is shortened
-// (or left out), never the marks, which are set smaller still where they need it.
+// The whole title on one line at the chart's title size where it fits; else the marks go
+// whole on a line of their own, set smaller where they need it, and the function is
+// shortened (or left out) only where it does not fit beside the method's name alone.
 Title panel_title(const VerlaufRun& run, double width, double size)
 {
     const std::string whole = whole_title(run);
-    if (estimated_width(whole, size) <= width) return {whole, size};
+    if (estimated_width(whole, size) <= width) return {{whole}, size};
     const std::string label(run.start.method->label);
-    const std::string marks = title_marks(run);
-    const double room = width - estimated_width(label + ": " + marks, size);
+    const std::string marks = title_marks(run).empty() ? "" : title_marks(run).substr(1);
+    std::string first = label;
+    const double room = width - estimated_width(label + ": ", size);
     if (!run.function.empty() && room >= estimated_width("f(x) = x\u2026", size))
-        return {label + ": " + cut_to_width(run.function, size, room) + marks, size};
-    return {label + marks, std::max(7.0, fitting_size(label + marks, width, size))};
+        first += ": " + cut_to_width(run.function, size, room);
+    if (marks.empty()) return {{first}, size};
+    if (estimated_width(marks, size) > width)
+        return {{first, marks}, std::max(7.0, fitting_size(marks, width, size))};
+    return {{first, marks}, size};
+}
+
+// How far a second title line moves the rest of the panel down.
+double extra_title_height(const Title& title)
+{
+    return title.lines.size() > 1 ? title.size + 4 : 0;
 }
 
 void append_panel(std::string& svg, const VerlaufRun& run, double left, double top, double width,
                   double title_size)
 {
-    const PanelLayout layout = lay_out_panel(run, left, top, width);
+    const PanelLayout layout = lay_out_panel(run, left, top, width, title_size);
     const Method& method = *run.start.method;
     const PlotFrame& frame = layout.frame;
     svg += "<g class=\"panel\" data-verfahren=\"" + std::string(method.key) + "\">\n";
-    const Title title = panel_title(run, width, title_size);
-    append_text(svg, left, top + title_baseline, xml_escaped(title.text),
-                "font-size=\"" + number(title.size) + "\" font-weight=\"bold\" fill=\"" +
-                    std::string(text_colour) + '"');
-    append_text(svg, left, top + caption_baseline, shown_text(run, layout),
+    const Title title{layout.title, layout.title_size};
+    for (std::size_t i = 0; i < title.lines.size(); ++i) {
+        append_text(svg, left, top + title_baseline + static_cast<double>(i) * (title.size + 4),
+                    xml_escaped(title.lines[i]),
+                    "font-size=\"" + number(title.size) + "\" font-weight=\"bold\" fill=\"" +
+                        std::string(text_colour) + '"');
+    }
+    append_text(svg, left, top + caption_baseline + extra_title_height(title), shown_text(run, layout),
                 "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);
@@ -329,9 +375,13 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
     if (layout.zoom) {
         const PlotFrame& zoom = *layout.zoom;
         svg += "<g class=\"zoom\">\n";
+        // The range of x in a strip of its own above the plot, clear of what it shows.
+        svg += "<rect x=\"" + number(zoom.left) + "\" y=\"" + number(zoom.top - zoom_label_strip) +
+               "\" width=\"" + number(zoom.right - zoom.left) + "\" height=\"" +
+               number(zoom_label_strip) + "\" fill=\"#fff\" stroke=\"#999\" stroke-width=\"1\"/>\n";
         append_plot_axes(svg, zoom, false);
         append_contents(svg, zoom, run.start, layout.picture, false);
-        append_text(svg, zoom.left + 4, zoom.top + 12,
+        append_text(svg, zoom.left + 4, zoom.top - 4,
                     "x " + tick_label(zoom.x_low, (zoom.x_high - zoom.x_low) / 4) + " " +
                         std::string(en_dash) + " " +
                         tick_label(zoom.x_high, (zoom.x_high - zoom.x_low) / 4),
@@ -343,14 +393,18 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
 
 }  // namespace
 
-PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width)
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
+                          double title_size)
 {
     const RunStart& start = run.start;
-    const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset};
+    const Title title = panel_title(run, width, title_size);
+    const double extra = extra_title_height(title);
+    const PixelPoint top_left{left + plot_left_offset, top + plot_top_offset + extra};
     const PixelPoint bottom_right{left + width - plot_right_offset,
                                   top + plot_top_offset + plot_height};
-    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom);
-    PanelLayout layout{{}, picture_of(start, steps), {}};
+    const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom,
+                                                    marker_width);
+    PanelLayout layout{{}, picture_of(start, steps), {}, title.lines, title.size};
     layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
                              x_range(start, layout.picture));
     layout.zoom = zoom_frame(start, layout.picture, layout.frame);
@@ -408,17 +462,19 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
     std::vector<double> roots;
     constexpr int count = 2000;
     double x0 = from, f0 = f(from);
+    bool drawable = false;  // two neighbouring samples finite: a piece of graph to draw
     for (int i = 1; i <= count; ++i) {
-        const double x1 = i == count ? to : from + (to - from) * i / count;
+        const double x1 = i == count ? to : part_way(from, to, i, count);
         const double f1 = f(x1);
+        drawable = drawable || (std::isfinite(f0) && std::isfinite(f1));
         const bool inside = f0 >= frame.y_low && f0 <= frame.y_high && f1 >= frame.y_low &&
                             f1 <= frame.y_high;
         if (f0 == 0) {
             roots.push_back(x0);
         } else if (inside && (f0 < 0) != (f1 < 0) && f1 != 0) {
             double a = x0, b = x1, fa = f0;
-            for (int k = 0; k < 80 && a < (a + b) / 2 && (a + b) / 2 < b; ++k) {
-                const double m = (a + b) / 2, fm = f(m);
+            for (int k = 0; k < 80 && a < std::midpoint(a, b) && std::midpoint(a, b) < b; ++k) {
+                const double m = std::midpoint(a, b), fm = f(m);
                 if (!std::isfinite(fm)) break;
                 if ((fm < 0) == (fa < 0)) {
                     a = m, fa = fm;
@@ -431,8 +487,10 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
         x0 = x1, f0 = f1;
     }
     if (f0 == 0) roots.push_back(x0);
-    std::string caption = roots.empty() ? "kein Vorzeichenwechsel in [" : "Vorzeichenwechsel in [";
-    caption += german_real(from) + "; " + german_real(to) + "]";
+    const std::string interval = "[" + german_real(from) + "; " + german_real(to) + "]";
+    std::string caption = !drawable         ? "f ist in " + interval + " nirgends endlich"
+                          : roots.empty() ? "kein Vorzeichenwechsel in " + interval
+                                          : "Vorzeichenwechsel in " + interval;
     if (!roots.empty()) caption += " bei x \u2248 ";
     // As many as fit the page, and how many more there are.
     const auto more = [&](std::size_t listed) {

@@ -20,10 +20,14 @@ struct PanelLayout {
     PlotFrame frame;
     MethodPicture picture;
     std::optional<PlotFrame> zoom;  // the inset, where the last steps crowd together
+    std::vector<std::string> title;  // its lines: a second one for marks that do not fit
+    double title_size = 14;
 };
 
-// Lays out the panel of `run` with its top left corner at (left, top), `width` wide.
-PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width);
+// Lays out the panel of `run` with its top left corner at (left, top), `width` wide, its
+// title set at most `title_size` large.
+PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
+                          double title_size = 14);
 
 // A self-contained SVG document: one panel per run, in the order given, each titled with
 // its method and function and showing f (or g and y = x) with the construction of the

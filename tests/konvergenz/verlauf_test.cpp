@@ -65,12 +65,12 @@ std::string coordinate_outside(const std::string& svg)
     for (const char* name : {"x", "x1", "x2", "cx", "y", "y1", "y2", "cy"}) {
         const double limit = name[0] == 'y' || name[1] == 'y' ? height : width;
         for (const std::string& v : values_of(svg, name)) {
-            if (std::stod(v) < 0 || std::stod(v) > limit) return std::string(name) + '=' + v;
+            if (!(std::stod(v) >= 0 && std::stod(v) <= limit)) return std::string(name) + '=' + v;
         }
     }
     for (const std::string& d : values_of(svg, "d")) {
         for (const auto& [x, y] : absolute_points(d)) {
-            if (x < 0 || x > width || y < 0 || y > height) return d;
+            if (!(x >= 0 && x <= width && y >= 0 && y <= height)) return d;
         }
     }
     return "";
@@ -90,6 +90,44 @@ std::vector<Point> number_positions(const std::string& panel)
                            std::stod(values_of(item.substr(text), "y").at(0)));
     }
     return found;
+}
+
+// A number of the panel whose box a vertical to the graph crosses; "" where none does.
+std::string number_struck_through(const std::string& panel)
+{
+    for (const auto& [x, y] : number_positions(panel)) {
+        for (const auto& lot : paths(panel, "lot")) {
+            const auto [top, bottom] = std::minmax(lot.front().second, lot.back().second);
+            // A digit at size 11: 7 wide, from 9 above its baseline to 1 below.
+            if (std::fabs(lot.front().first - x) < 3.5 && top < y + 1 && bottom > y - 9)
+                return std::to_string(x) + ' ' + std::to_string(y);
+        }
+    }
+    return "";
+}
+
+// A ringed or start point of the panel that its inset (with the strip above it) covers;
+// "" where none is.
+std::string point_under_inset(const std::string& panel)
+{
+    const std::size_t zoom = panel.find("<g class=\"zoom\">");
+    if (zoom == std::string::npos) return "";
+    double left = INFINITY, top = INFINITY, right = -INFINITY, bottom = -INFINITY;
+    const std::string inset = panel.substr(zoom);
+    for (std::size_t at = inset.find("<rect "); at != std::string::npos; at = inset.find("<rect ", at + 1)) {
+        const std::string rect = inset.substr(at, inset.find('>', at) - at);
+        const double x = std::stod(values_of(rect, "x").at(0)), y = std::stod(values_of(rect, "y").at(0));
+        left = std::min(left, x), top = std::min(top, y);
+        right = std::max(right, x + std::stod(values_of(rect, "width").at(0)));
+        bottom = std::max(bottom, y + std::stod(values_of(rect, "height").at(0)));
+    }
+    const std::string main = panel.substr(0, zoom);
+    for (std::size_t at = main.find("<circle "); at != std::string::npos; at = main.find("<circle ", at + 1)) {
+        const std::string circle = main.substr(at, main.find('>', at) - at);
+        const double x = std::stod(values_of(circle, "cx").at(0)), y = std::stod(values_of(circle, "cy").at(0));
+        if (x > left - 3 && x < right + 3 && y > top - 3 && y < bottom + 3) return circle;
+    }
+    return "";
 }
 
 // Two numbers of a panel within 12 pixels of each other, which would read as one ("1" and
@@ -181,13 +219,15 @@ double tan_minus_x(double x) { return std::tan(x) - x; }
 double g1(double x) { return x + std::exp(-x) - 0.1 / (x + 1); }
 double f_readme(double x) { return ((x - 5) * x + 100) * x - 400; }
 
-// The share of the graph's length (sampled along each segment) under the inset, and how many
-// of the iterates it does not enlarge it covers, markers and numbers with them.
+// The share of the graph's length (sampled along each segment) under the inset and the strip
+// above it, and how many of the iterates it does not enlarge it covers, markers and numbers
+// with them, and of the ringed and start points.
 std::pair<double, std::size_t> hidden_by_inset(const std::string& svg, const PanelLayout& layout)
 {
     const PlotFrame& z = *layout.zoom;
     const auto under = [&](double x, double y, double margin) {
-        return x > z.left - margin && x < z.right + margin && y > z.top - margin && y < z.bottom + margin;
+        return x > z.left - margin && x < z.right + margin && y > z.top - 16 - margin &&
+               y < z.bottom + margin;
     };
     double length = 0, hidden = 0;
     for (const auto& line : paths(svg, "graph")) {
@@ -206,6 +246,12 @@ std::pair<double, std::size_t> hidden_by_inset(const std::string& svg, const Pan
         const PixelPoint at = layout.frame.at(p.x, p.y);
         if (!(p.x >= z.x_low && p.x <= z.x_high) && under(at.x, at.y, 5)) ++covered;
     }
+    for (const auto* ringed : {&layout.picture.marked, &layout.picture.starts}) {
+        for (const DataPoint& p : *ringed) {
+            const PixelPoint at = layout.frame.at(p.x, p.y);
+            if (under(at.x, at.y, 4)) ++covered;
+        }
+    }
     return {hidden / length, covered};
 }
 
@@ -223,12 +269,22 @@ struct GeometryCase {
 TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheDiagonal)
 {
     const auto e = [](double x) { return std::exp(x) - 2; };
+    const auto atan_ = [](double x) { return std::atan(x); };
+    const auto reciprocal = [](double x) { return 1 / x - 2; };
     const auto cosine = [](double x) { return std::cos(x); };
     const auto square = [](double x) { return x * x - 2; };
     const auto doubling = [](double x) { return 2 * x + 1; };
     const GeometryCase cases[] = {
         {"Newton, last steps crowded", MethodKind::newton, {3}, test::newton_run(f1, df1, 3), f1,
          df1, true, false},
+        // f(x_k) changes sign each step: verticals up and down.
+        {"Newton swinging across the root", MethodKind::newton, {1.3},
+         test::newton_run(atan_, [](double x) { return 1 / (1 + x * x); }, 1.3), atan_,
+         [](double x) { return 1 / (1 + x * x); }, false, false},
+        // Off toward -infinity: the first iterates must not vanish into one point.
+        {"Newton running off", MethodKind::newton, {1.2},
+         test::newton_run(reciprocal, [](double x) { return -1 / (x * x); }, 1.2), reciprocal,
+         [](double x) { return -1 / (x * x); }, false, true},
         {"Newton from far off", MethodKind::newton, {10},
          test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
          [](double x) { return std::exp(x); }, false, false},
@@ -268,12 +324,29 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
                   std::string::npos);
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
         EXPECT_EQ(numbers_run_together(d.svg), "");
+        EXPECT_EQ(number_struck_through(d.svg), "");
+        // Each step shown moves its point by half a pixel at least: in the panel, or in the
+        // inset where it enlarges both ends. A run's very last step may land on its point.
+        const auto& iterates = d.layout.picture.iterates;
+        const std::size_t moves = iterates.size() - (shown == c.records.size() ? 2 : 1);
+        for (std::size_t k = 1; k <= moves; ++k) {
+            const double x = iterates[k].x, before = iterates[k - 1].x;
+            const auto in_zoom = [&](double v) {
+                return d.layout.zoom && v >= d.layout.zoom->x_low && v <= d.layout.zoom->x_high;
+            };
+            const PlotFrame& scale = in_zoom(x) && in_zoom(before) ? *d.layout.zoom : frame;
+            EXPECT_GE(std::fabs(scale.px(x) - scale.px(before)), 0.5) << k;
+        }
         ASSERT_EQ(d.layout.zoom.has_value(), c.zoomed);
         if (c.zoomed) {
             // The inset goes where it hides little: not a fifth of the graph, no other iterate.
             const auto [graph, iterates] = hidden_by_inset(d.svg, d.layout);
             EXPECT_LE(graph, 0.2);
             EXPECT_EQ(iterates, 0u);
+            // The range of x stands above the inset's plot, not in it.
+            const std::string inset = d.svg.substr(d.svg.find("<g class=\"zoom\">"));
+            EXPECT_LE(std::stod(values_of(inset.substr(inset.find("<text ")), "y").at(0)) + 3,
+                      d.layout.zoom->top);
         }
         EXPECT_EQ(test::count_of(d.svg, "class=\"clipped\"") > 0, c.clipped);
         const auto on_axis = [&](Point p, double x) {
@@ -369,6 +442,7 @@ struct CurveCase {
     double pole;  // no piece spans it, nor reaches into where f is not finite beyond it
     bool finite_left, finite_right;
     bool marked;
+    std::pair<double, double> range{};  // the frame's y-range where not f's own
 };
 
 TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClippedIsMarked)
@@ -381,13 +455,17 @@ TEST(VerlaufGeometry, NoPieceOfAGraphSpansAPoleOrANonFiniteValueAndWhatIsClipped
          false},
         {"tan(x) - x near 3pi/2", tan_minus_x, 4.6, 5, 3 * std::numbers::pi / 2, true, true, true},
         {"smooth", [](double x) { return x * x - 2; }, -2, 2, 10, true, true, false},
+        {"wholly above the frame", [](double x) { return x * x + 10; }, -2, 2, 10, true, true,
+         true, {-1, 1}},
     };
     for (const CurveCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto [low, high] = value_range(c.f, c.from, c.to, {0, 0});
+        const auto [low, high] = c.range.second > c.range.first
+                                     ? c.range
+                                     : value_range(c.f, c.from, c.to, {0, 0});
         const PlotFrame frame{50, 50, 850, 350, c.from, c.to, low, high};
         const Curve curve = sample_curve(c.f, frame);
-        ASSERT_FALSE(curve.pieces.empty());
+        ASSERT_EQ(curve.pieces.empty(), c.range.second > c.range.first);
         for (const auto& piece : curve.pieces) {
             const bool left = piece.front().x < frame.px(c.pole);
             for (const PixelPoint& p : piece) {
@@ -431,6 +509,8 @@ TEST(VerlaufGeometry, TicksAreRoundAndFewWhereverTheRangeLies)
         // Zero as "0", not with the decimals of a fine spacing or in a subnormal range.
         {-1e-13, 5e-12, {0, 2e-12, 4e-12}, "0"},
         {0, 1e-320, {}, "0"},
+        // Wider than the largest double: the span halved first.
+        {-1.1e308, 1.1e308, {}, "\u22121,0\u00B710\u00B3\u2070\u2078"},
     };
     for (const auto& c : cases) {
         const std::vector<double> ticks = round_ticks(c.low, c.high, 5);
@@ -475,12 +555,23 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         {"fixed point and Steffensen on the default g", {"-m", "fixpunkt,steffensen", "-n", "30"},
          "10\n", {}, {"fixpunkt", "steffensen"},
          {"(Toleranz nicht erreicht, divergiert)</text>", "(divergiert)</text>"}},
-        {"a diverging fixed point", {"-m", "fixpunkt", "-g", "2*x + 1", "-n", "30"}, "0\n", {},
-         {"fixpunkt"}, {"8 von 30 Schritten", "Toleranz nicht erreicht"}},
+        // Two columns: g stays whole beside the marks, which take a line of their own.
+        {"a diverging fixed point", {"-m", "fixpunkt,steffensen", "-g", "2*x + 1", "-n", "30"},
+         "0\n", {}, {"fixpunkt", "steffensen"},
+         {"8 von 30 Schritten", ">Fixpunktiteration: g(x) = 2*x + 1</text>",
+          ">(Toleranz nicht erreicht, divergiert)</text>"}},
+        // The corner the inset hides least in holds the start, high up on g.
+        {"a fixed point from high up on g", {"-m", "fixpunkt,steffensen", "-g", "exp(-x)"}, "-1\n",
+         {}, {"fixpunkt", "steffensen"}, {"<g class=\"zoom\">"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
-         "2\n", {}, {"fixpunkt", "steffensen"}, {"4 von 10 Schritten", "8 von 40 Schritten"}},
+         "2\n", {}, {"fixpunkt", "steffensen"}, {"3 von 10 Schritten", "8 von 40 Schritten"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
+        // The start drawn on f, and f around it: log(x) lies far above the axis there.
+        {"a run of no step", {"-m", "sekante", "-f", "log(x)"}, "3\n3\n", {}, {"sekante"},
+         {"kein Schritt protokolliert", "<circle class=\"start\"", "class=\"graph\""}},
+        {"a run of no step where f is nowhere finite", {"-m", "newton", "-f", "exp(x) - 2"},
+         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier nirgends endlich"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
          }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
@@ -510,7 +601,9 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         for (const char* text : s.texts) EXPECT_NE(svg.find(text), std::string::npos) << text;
         for (std::size_t at = svg.find("class=\"panel\""); at != std::string::npos;
              at = svg.find("class=\"panel\"", at + 1)) {
-            EXPECT_EQ(numbers_run_together(svg.substr(at, svg.find("class=\"panel\"", at + 1) - at)), "");
+            const std::string panel = svg.substr(at, svg.find("class=\"panel\"", at + 1) - at);
+            EXPECT_EQ(numbers_run_together(panel), "");
+            EXPECT_EQ(point_under_inset(panel), "");
         }
     }
 }
@@ -541,6 +634,14 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
         {{"--funktion", "x^2 - 2", "--von", "-2", "--bis", "2"}, 0,
          "bei x \u2248 \u22121,41421, 1,41421"},
         {{"--funktion=tan(x) - x", "--von=4,6", "--bis=5"}, 0, "kein Vorzeichenwechsel"},
+        // Wider than the doubles reach: sampled and ticked all the same.
+        {{"--funktion", "x", "--von", "-1e308", "--bis", "1e308"}, 0,
+         "in [\u221210\u00B3\u2070\u2078; 10\u00B3\u2070\u2078] bei x \u2248 "},
+        // Nothing to draw, and the caption says why; x^2 + 1 is finite at 0 alone there.
+        {{"--funktion", "sqrt(x)", "--von", "-5", "--bis", "-1"}, 0,
+         "f ist in [\u22125; \u22121] nirgends endlich"},
+        {{"--funktion", "x^2 + 1", "--von", "-1e300", "--bis", "1e300"}, 0,
+         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] nirgends endlich"},
         {{"--funktion", "x +", "--von", "0", "--bis", "1"}, 2, "Formel für f(x) \"x +\""},
         {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
         {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
