@@ -203,7 +203,7 @@ std::pair<double, double> value_range(const PlotFunction& f, double x_low, doubl
             high = std::min(high, std::max(always.second, core->second + reach));
         }
     }
-    const double pad = std::isfinite(high - low) ? (high - low) * 0.06 : (high / 2 - low / 2) * 0.12;
+    const double pad = std::isfinite(high - low) ? (high - low) * 0.06 : half_width(low, high) * 0.12;
     return proper_range(std::max(low - pad, -DBL_MAX), std::min(high + pad, DBL_MAX));
 }
 
@@ -223,7 +223,7 @@ std::vector<double> round_ticks(double low, double high, int count)
 {
     if (!(high > low) || !std::isfinite(low) || !std::isfinite(high)) return {};
     const double span = high - low;
-    const double raw = std::isfinite(span) ? span / count : (high / 2 - low / 2) / count * 2;
+    const double raw = std::isfinite(span) ? span / count : half_width(low, high) / count * 2;
     const double magnitude = cr::pow(10.0, std::floor(cr::log10(raw)));
     const double scaled = raw / magnitude;
     const double step =

@@ -15,13 +15,16 @@ struct PixelPoint {
     double y;
 };
 
-// (v - low) / (high - low) for any finite values, also where high - low exceeds the
-// doubles (halved first, which changes no digit).
+// Half of high - low, finite for any finite low and high: where high - low exceeds the
+// doubles, the halves are taken first, which changes no digit.
+inline double half_width(double low, double high) { return high / 2 - low / 2; }
+
+// (v - low) / (high - low) for any finite values.
 inline double share_of(double v, double low, double high)
 {
     const double width = high - low;
     if (std::isfinite(width)) return (v - low) / width;
-    return (v / 2 - low / 2) / (high / 2 - low / 2);
+    return half_width(low, v) / half_width(low, high);
 }
 
 // The point i / n of the way from low to high, for any finite low and high.
@@ -29,7 +32,7 @@ inline double part_way(double low, double high, int i, int n)
 {
     const double width = high - low;
     if (std::isfinite(width)) return low + width * i / n;
-    return (low / 2 + (high / 2 - low / 2) / n * i) * 2;
+    return (low / 2 + half_width(low, high) / n * i) * 2;
 }
 
 // A plot's rectangle on the page and the ranges of x and y it shows, both linear.

@@ -43,6 +43,13 @@ const PlotFunction* drawn_function(const RunStart& run)
     return fn ? &*fn : nullptr;
 }
 
+// The run's f or g sampled across the frame, where the run names one.
+std::optional<Curve> graph_in(const RunStart& run, const PlotFrame& frame)
+{
+    const PlotFunction* fn = drawn_function(run);
+    return fn ? std::optional<Curve>(sample_curve(*fn, frame)) : std::nullopt;
+}
+
 // The y-range of a frame over [x_low, x_high]: f's values there and the axis, or for a
 // cobweb g's values and the range of x; where f's values reach far beyond the
 // construction's own points ((x_k, f(x_k)), its lines' ends, the bracket's ends), they are
@@ -110,7 +117,7 @@ double covered(const PlotFrame& rect, const std::vector<std::vector<PixelPoint>>
 // The inset over the last iterates where at least three of those shown lie within a
 // marker's width of the last one, in the plot's corner where it hides least.
 std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& picture,
-                                    const PlotFrame& frame)
+                                    const PlotFrame& frame, const std::optional<Curve>& graph)
 {
     const auto& points = picture.iterates;
     if (points.size() < 3) return std::nullopt;
@@ -134,7 +141,7 @@ std::optional<PlotFrame> zoom_frame(const RunStart& run, const MethodPicture& pi
     if (crowd.size() < 3 || !(high > low)) return std::nullopt;
 
     std::vector<std::vector<PixelPoint>> lines;
-    if (const PlotFunction* fn = drawn_function(run)) lines = sample_curve(*fn, frame).pieces;
+    if (graph) lines = graph->pieces;
     if (run.method->on_g) {
         const double from = std::max(frame.x_low, frame.y_low), to = std::min(frame.x_high, frame.y_high);
         lines.push_back({frame.at(from, from), frame.at(to, to)});
@@ -180,8 +187,8 @@ void append_clipped(std::string& svg, const PlotFrame& frame, DataPoint from, Da
 }
 
 // The graph, the construction and the numbered iterates in one frame.
-void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& run,
-                     const MethodPicture& picture, bool numbered)
+void append_contents(std::string& svg, const PlotFrame& frame, const std::optional<Curve>& graph,
+                     const RunStart& run, const MethodPicture& picture, bool numbered)
 {
     const Method& method = *run.method;
     const std::string colour(method.colour);
@@ -193,12 +200,11 @@ void append_contents(std::string& svg, const PlotFrame& frame, const RunStart& r
                        " class=\"diagonale\" stroke=\"#999\" stroke-dasharray=\"4 3\"", marks);
         marks.clear();  // y = x runs on beyond the frame; that is no news
     }
-    if (const PlotFunction* fn = drawn_function(run)) {
-        const Curve curve = sample_curve(*fn, frame);
-        append_curve(svg, curve,
+    if (graph) {
+        append_curve(svg, *graph,
                      "class=\"graph\" fill=\"none\" stroke=\"" + std::string(graph_colour) +
                          "\" stroke-width=\"1.6\" stroke-linejoin=\"round\"");
-        if (numbered) append_clip_marks(svg, curve.marks, graph_colour);
+        if (numbered) append_clip_marks(svg, graph->marks, graph_colour);
     }
     svg += "<g fill=\"none\" stroke=\"" + colour + "\" stroke-width=\"1.3\">";
     for (const DataLine& l : picture.lines) {
@@ -272,11 +278,10 @@ std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
                                             group_digits(static_cast<long long>(run.steps)) +
                                             (run.steps == 1 ? " Schritt" : " Schritten") + " gezeigt";
     if (layout.zoom) text += ", die letzten davon vergrößert";
-    const PlotFunction* fn = drawn_function(run.start);
-    if (!fn) {
+    const std::optional<Curve>& graph = layout.graph;
+    if (!graph) {
         if (run.steps > 0) text += "; Funktion unbekannt, nur die Iterierten";
-    } else if (const Curve curve = sample_curve(*fn, layout.frame);
-               curve.pieces.empty() && curve.marks.empty()) {
+    } else if (graph->pieces.empty() && graph->marks.empty()) {
         // An empty frame says why.
         text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') + " ist hier nirgends endlich";
     }
@@ -291,14 +296,15 @@ std::string fitted(std::string_view text, double font_size, double width)
 // The marks the table gives the run, as the title shows them.
 std::string title_marks(const VerlaufRun& run)
 {
-    return run.notes.empty() ? "" : " (" + run.notes + ')';
+    return run.notes.empty() ? "" : "(" + run.notes + ')';
 }
 
 // The method, its function and the run's marks.
 std::string whole_title(const VerlaufRun& run)
 {
+    const std::string marks = title_marks(run);
     return std::string(run.start.method->label) + (run.function.empty() ? "" : ": " + run.function) +
-           title_marks(run);
+           (marks.empty() ? "" : " " + marks);
 }
 
 // The size at which the text fills the width, at most `largest`, to a tenth.
@@ -320,7 +326,7 @@ Title panel_title(const VerlaufRun& run, double width, double size)
     const std::string whole = whole_title(run);
     if (estimated_width(whole, size) <= width) return {{whole}, size};
     const std::string label(run.start.method->label);
-    const std::string marks = title_marks(run).empty() ? "" : title_marks(run).substr(1);
+    const std::string marks = title_marks(run);
     std::string first = label;
     const double room = width - estimated_width(label + ": ", size);
     if (!run.function.empty() && room >= estimated_width("f(x) = x\u2026", size))
@@ -355,7 +361,7 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
                 "font-size=\"12\" fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);
-    append_contents(svg, frame, run.start, layout.picture, true);
+    append_contents(svg, frame, layout.graph, run.start, layout.picture, true);
 
     if (!layout.picture.brackets.empty()) {
         const double first_row = frame.bottom + bracket_offset;
@@ -380,7 +386,7 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
                "\" width=\"" + number(zoom.right - zoom.left) + "\" height=\"" +
                number(zoom_label_strip) + "\" fill=\"#fff\" stroke=\"#999\" stroke-width=\"1\"/>\n";
         append_plot_axes(svg, zoom, false);
-        append_contents(svg, zoom, run.start, layout.picture, false);
+        append_contents(svg, zoom, graph_in(run.start, zoom), run.start, layout.picture, false);
         append_text(svg, zoom.left + 4, zoom.top - 4,
                     "x " + tick_label(zoom.x_low, (zoom.x_high - zoom.x_low) / 4) + " " +
                         std::string(en_dash) + " " +
@@ -404,10 +410,11 @@ PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double
                                   top + plot_top_offset + plot_height};
     const std::size_t steps = distinguishable_steps(start, bottom_right.x - top_left.x, max_zoom,
                                                     marker_width);
-    PanelLayout layout{{}, picture_of(start, steps), {}, title.lines, title.size};
+    PanelLayout layout{{}, picture_of(start, steps), {}, {}, title.lines, title.size};
     layout.frame = frame_for(start, layout.picture, top_left, bottom_right,
                              x_range(start, layout.picture));
-    layout.zoom = zoom_frame(start, layout.picture, layout.frame);
+    layout.graph = graph_in(start, layout.frame);
+    layout.zoom = zoom_frame(start, layout.picture, layout.frame, layout.graph);
     return layout;
 }
 

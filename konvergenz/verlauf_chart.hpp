@@ -20,6 +20,7 @@ struct PanelLayout {
     PlotFrame frame;
     MethodPicture picture;
     std::optional<PlotFrame> zoom;  // the inset, where the last steps crowd together
+    std::optional<Curve> graph;     // f or g across the frame, where the run names it
     std::vector<std::string> title;  // its lines: a second one for marks that do not fit
     double title_size = 14;
 };

@@ -41,6 +41,7 @@ const FIELDS = ['f', 'ableitung', 'g', 'toleranz', 'max-schritte', 'a', 'b', 'ne
                 'sekante-x0', 'sekante-x1', 'fixpunkt-x0'];
 
 const $ = (id) => document.getElementById(id);
+const UTF8 = new TextDecoder();
 const field = (id) => $(id).value;
 const BUILT_IN_G_HINT = $('g').placeholder;
 
@@ -285,7 +286,7 @@ async function wholeLines(blob)
         const end = tail.lastIndexOf(10);
         const begin = end > 0 ? tail.lastIndexOf(10, end - 1) + 1 : 0;
         if (end >= 0 && (begin > 0 || start === 0)) {
-            return {blob: blob.slice(0, start + end + 1), last: new TextDecoder().decode(tail.subarray(begin, end))};
+            return {blob: blob.slice(0, start + end + 1), last: UTF8.decode(tail.subarray(begin, end))};
         }
         if (start === 0) return {blob: blob.slice(0, 0), last: ''};
     }
@@ -363,7 +364,7 @@ function quarlenEnded(data)
 // konvergenz's chart, shown as its own SVG markup, without anything that could run.
 function inlineSvg(bytes)
 {
-    const doc = new DOMParser().parseFromString(new TextDecoder().decode(bytes), 'image/svg+xml');
+    const doc = new DOMParser().parseFromString(UTF8.decode(bytes), 'image/svg+xml');
     const svg = doc.documentElement;
     if (svg.nodeName !== 'svg') return null;
     for (const e of svg.querySelectorAll('script, foreignObject')) e.remove();
@@ -378,9 +379,8 @@ function inlineSvg(bytes)
 
 async function konvergenzEnded(data)
 {
-    const decode = (b) => new TextDecoder().decode(b);
     $('vergleich').hidden = false;
-    $('tabelle').textContent = decode(data.tabelle);
+    $('tabelle').textContent = UTF8.decode(data.tabelle);
     $('konvergenz-meldung').textContent = data.meldungen.trim();
     const links = $('vergleich-links');
     const chart = data.dateien['konvergenz.svg'];
