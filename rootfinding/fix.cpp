@@ -44,7 +44,7 @@ ENDING FIX(double& XSTART, RealFunction F, std::int32_t& STEPS, std::string_view
                                 "g(x) = " + runtime::shortest(X) +
                                     " bei x = " + runtime::shortest(XSTART));
     }
-    return CONVERGED_UNLESS_UNDERFLOW(FIX_NAME, STEPS, XSTART, X - XSTART, RUN.UNDERFLOWS, true);
+    return FIXED_POINT_UNLESS_LOST(FIX_NAME, STEPS, XSTART, X - XSTART, F, RUN);
 }
 
 }  // namespace METHODS

@@ -43,4 +43,6 @@ runtime::Loss F1_UNDERFLOWS(const double& X) { return F1_OF(runtime::Tracked<dou
 
 runtime::Loss GF2_UNDERFLOWS(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).loss; }
 
+double GF2_DROPPED(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).dropped; }
+
 }  // namespace FUNCTIONS

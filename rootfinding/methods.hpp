@@ -55,6 +55,11 @@ enum class ENDING {
 using UnderflowTest = runtime::FunctionRef<double, runtime::Loss>;
 inline runtime::Loss NO_UNDERFLOW(const double&) { return runtime::Loss::none; }
 
+// For g: the largest addend an addition or subtraction lost whole in evaluating g at x
+// (see runtime/underflow_tracking.hpp). Asked once, where g(x) - x came out 0.
+using DropTest = runtime::FunctionRef<double, double>;
+inline double NOTHING_DROPPED(const double&) { return 0; }
+
 // How a method stops, and what its log's header shows besides the start values. A
 // method that has taken MAX_STEPS steps without meeting its test stops with a message;
 // one whose test passes after exactly MAX_STEPS steps has converged.
@@ -63,6 +68,7 @@ struct SETTINGS {
     std::int32_t MAX_STEPS = std::numeric_limits<std::int32_t>::max();
     std::string_view HEADER;  // added to the header line: ", f(x) = x^2 - 2, Toleranz= 1e-10"
     UnderflowTest UNDERFLOWS = NO_UNDERFLOW;  // for F, or G for the fixed-point methods
+    DropTest DROPPED = NOTHING_DROPPED;       // for G
 };
 
 // Halves [A, B] until |F| at the midpoint X is at most TOLERANCE. Either order of A, B.

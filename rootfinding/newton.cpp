@@ -97,6 +97,9 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
     if (FX == 0 || NEWTON_CORRECTION(FX, DFX) != 0) {
         // The test bounds the last step; the next one, from XSTART, shows what is left.
         const double FNEXT = F(XSTART);
+        // A short step onto a pole, or out of f's domain, ends by the test all the same.
+        if (!std::isfinite(FNEXT))
+            return REPORT_NOT_CONVERGED(NEWTON_NAME, STEPS, XSTART, NOT_FINITE_THERE("f", FNEXT));
         const double NEXT = FNEXT == 0 ? 0 : std::abs(NEWTON_CORRECTION(FNEXT, DF(XSTART)));
         return CONVERGED_UNLESS_SLOW(NEWTON_NAME, STEPS, XSTART, std::abs(XSTART - ALT), NEXT, NEXT,
                                      RUN.TOLERANCE);

@@ -78,17 +78,30 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
     const double FALT = F(ALT);
     if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) {
         const double LAST = std::abs(X1 - X0);
-        if (STEPS == 1) {
-            // The starts are no step of the method, and a steep chord from a far start makes
-            // a short step anywhere: the next step, from the result, shows what is left.
-            const double FX1 = F(X1);
-            const double NEXT = FX1 == 0 ? 0 : std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+        // A steep chord makes a short step anywhere: through a far start, or after a long
+        // jump, as on x^2 + 1. The next step, from the result, shows what is left.
+        const double FX1 = F(X1);
+        // A short step onto a pole, or out of F's domain, ends by the test all the same.
+        if (!std::isfinite(FX1))
+            return REPORT_NOT_CONVERGED(SECANT_NAME, STEPS, X1, NOT_FINITE_THERE("F", FX1));
+        const double NEXT = FX1 == 0 ? 0 : std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+        // The starts are no step of the method: after one step only the next one tells.
+        if (STEPS == 1)
             return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,
                                          RUN.TOLERANCE);
-        }
         // The test bounds the last step; the one before shows how fast the steps shrink.
-        return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, std::abs(X0 - ALT), LAST, 0,
-                                     RUN.TOLERANCE);
+        if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, std::abs(X0 - ALT),
+                                                   LAST, 0, RUN.TOLERANCE);
+            E != ENDING::CONVERGED)
+            return E;
+        // Near a root the next step is shorter than the last; one far beyond the tolerance
+        // says the short step was the chord's doing (below that, rounding may lengthen it).
+        // This is judged where both ends of the last chord are the method's own iterates,
+        // from the third step on; a second step from a typed start keeps its verdict.
+        if (STEPS >= 3 && NEXT > 10 * RUN.TOLERANCE)
+            return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,
+                                         RUN.TOLERANCE);
+        return ENDING::CONVERGED;
     }
     // A correction of exactly 0 where F is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(

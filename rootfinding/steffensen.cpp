@@ -55,8 +55,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
                                 "g(x) = " + runtime::shortest(Y) +
                                     " bei x = " + runtime::shortest(XSTART));
     }
-    return CONVERGED_UNLESS_UNDERFLOW(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, RUN.UNDERFLOWS,
-                                      true);
+    return FIXED_POINT_UNLESS_LOST(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, F, RUN);
 }
 
 }  // namespace METHODS

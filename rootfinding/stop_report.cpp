@@ -112,6 +112,28 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
     return ENDING::NO_STEP;
 }
 
+std::string NOT_FINITE_THERE(std::string_view NAME, double V)
+{
+    return std::string(NAME) + "(x) = " + runtime::shortest(V) +
+           " beim Ergebnis; eine Nullstelle liegt dort nicht";
+}
+
+ENDING FIXED_POINT_UNLESS_LOST(std::string_view METHOD, std::int32_t STEPS, double X, double V,
+                               RealFunction G, const SETTINGS& RUN)
+{
+    if (const double LOST = V == 0 ? RUN.DROPPED(X) : 0; LOST > RUN.TOLERANCE) {
+        const double AT = std::abs(X);
+        const double NEAR = 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
+        const double BELOW = G(X - NEAR) - (X - NEAR), ABOVE = G(X + NEAR) - (X + NEAR);
+        if (!((BELOW > 0 && ABOVE < 0) || (BELOW < 0 && ABOVE > 0)))
+            return REPORT_NOT_CONVERGED(
+                METHOD, STEPS, X,
+                "g(x) - x ist nur durch Rundung 0: in den Summen von g geht ein Summand von " +
+                    ABOUT(LOST) + " ganz verloren; ob x nahe einem Fixpunkt liegt, zeigt das nicht");
+    }
+    return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, V, RUN.UNDERFLOWS, true);
+}
+
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY)
 {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "rootfinding/methods.hpp"
@@ -30,6 +31,9 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY);
 
+// Why a result where the function NAME has the value V, infinite or NaN, is no root.
+std::string NOT_FINITE_THERE(std::string_view NAME, double V);
+
 // Newton's method or the secant method met its test at X, after steps of EARLIER and then
 // LATER, and AHEAD is the distance a step from X would go (0 where LATER starts at X).
 // The test bounds a step, not the distance to the root: where the steps do not shrink, or
@@ -43,5 +47,12 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
 // that only underflow made it so small, or an overflow on the way; that is reported.
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, bool FIXED_POINT = false);
+
+// The fixed point or Steffensen met its test at X with V = g(x) - x, G being g. As above,
+// and a V of 0 is no fixed point where an addend beyond the tolerance was lost in g's sums
+// and g(y) - y keeps its sign a few units in the last place either side: at x = 1e17,
+// x + 1 is x. Where it changes sign there, x is as near a fixed point as doubles get.
+ENDING FIXED_POINT_UNLESS_LOST(std::string_view METHOD, std::int32_t STEPS, double X, double V,
+                               RealFunction G, const SETTINGS& RUN);
 
 }  // namespace METHODS

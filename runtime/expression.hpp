@@ -108,6 +108,8 @@ public:
     // Whether an operation of the evaluation at x underflowed, or overflowed (see
     // underflow_tracking.hpp).
     Loss underflows(Real x) const;
+    // The largest addend an addition or subtraction of the evaluation at x lost whole.
+    Real dropped(Real x) const;
 
     // The formula as typed.
     const std::string& text() const { return text_; }
@@ -144,6 +146,11 @@ template <class Real> struct DerivativeOf {
 template <class Real> struct UnderflowOf {
     const Expression<Real>* expression;
     Loss operator()(const Real& x) const { return expression->underflows(x); }
+};
+
+template <class Real> struct DroppedOf {
+    const Expression<Real>* expression;
+    Real operator()(const Real& x) const { return expression->dropped(x); }
 };
 
 }  // namespace runtime

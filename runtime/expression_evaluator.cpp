@@ -186,6 +186,11 @@ template <class Real> Loss Expression<Real>::underflows(Real x) const
     return code_.empty() ? Loss::none : run<Real, Tracked<Real>>(code_, Tracked<Real>(x)).loss;
 }
 
+template <class Real> Real Expression<Real>::dropped(Real x) const
+{
+    return code_.empty() ? Real(0) : run<Real, Tracked<Real>>(code_, Tracked<Real>(x)).dropped;
+}
+
 template std::vector<Step<double>> chain(const std::vector<Instruction<double>>&);
 template std::vector<Step<float>> chain(const std::vector<Instruction<float>>&);
 template class Expression<double>;

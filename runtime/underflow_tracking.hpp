@@ -15,6 +15,11 @@
 // infinite, where the exact one is finite (a pole such as 1/0 or log(0) is no overflow).
 // A value that comes out 0 after one, as 1/exp(1000) does, is as little a root as one
 // that underflowed.
+//
+// And it remembers the largest operand that an addition or subtraction lost whole: a
+// nonzero finite addend whose sum is the other addend, as 1e17 + 1 is 1e17. Near a fixed
+// point that is how x + f(x) comes out as x for a tiny f(x); where the addend lost exceeds
+// the tolerance, g(x) = x is rounding, not a fixed point.
 #pragma once
 
 #include <algorithm>
@@ -38,8 +43,9 @@ template <class Real> bool tiny(Real value)
 template <class Real> struct Tracked {
     Real value;
     Loss loss;
+    Real dropped;  // the largest addend lost whole, or 0
 
-    Tracked(Real v = 0, Loss l = Loss::none) : value(v), loss(l) {}
+    Tracked(Real v = 0, Loss l = Loss::none, Real d = 0) : value(v), loss(l), dropped(d) {}
 
     // A power of two that lifts any nonzero product or quotient that rounds to a
     // subnormal into the normal range, where it is rounded to full precision.
@@ -59,30 +65,42 @@ template <class Real> struct Tracked {
                                        : Loss::none});
     }
 
-    friend Tracked operator-(Tracked a) { return {-a.value, a.loss}; }
+    static Real dropped_by(Tracked a, Tracked b) { return std::max(a.dropped, b.dropped); }
+    // The sum R of a and b (b negated for a difference) lost one of them whole.
+    static Real dropped_by_sum(Tracked a, Real b, Real r, Real before)
+    {
+        if (!std::isfinite(r)) return before;
+        if (r == a.value && b != 0) return std::max(before, std::abs(b));
+        if (r == b && a.value != 0) return std::max(before, std::abs(a.value));
+        return before;
+    }
+
+    friend Tracked operator-(Tracked a) { return {-a.value, a.loss, a.dropped}; }
     friend Tracked operator+(Tracked a, Tracked b)
     {
         const Real r = a.value + b.value;
-        return {r, after(a, b, r, false)};
+        return {r, after(a, b, r, false), dropped_by_sum(a, b.value, r, dropped_by(a, b))};
     }
     friend Tracked operator-(Tracked a, Tracked b)
     {
         const Real r = a.value - b.value;
-        return {r, after(a, b, r, false)};
+        return {r, after(a, b, r, false), dropped_by_sum(a, -b.value, r, dropped_by(a, b))};
     }
     friend Tracked operator*(Tracked a, Tracked b)
     {
         const Real r = a.value * b.value;
         const bool exact_zero = a.value == 0 || b.value == 0;
-        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE * b.value))};
+        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE * b.value)),
+                dropped_by(a, b)};
     }
     // a/b is exactly 0 for a = 0, and in the limit for an infinite b; a/0 is a pole.
     friend Tracked operator/(Tracked a, Tracked b)
     {
         const Real r = a.value / b.value;
         const bool exact_zero = a.value == 0 || std::isinf(b.value);
-        if (b.value == 0) return {r, std::max(a.loss, b.loss)};
-        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE / b.value))};
+        if (b.value == 0) return {r, std::max(a.loss, b.loss), dropped_by(a, b)};
+        return {r, after(a, b, r, !exact_zero && lost(r, a.value * SCALE / b.value)),
+                dropped_by(a, b)};
     }
 };
 
@@ -90,8 +108,9 @@ template <class Real> Tracked<Real> power(Tracked<Real> a, Tracked<Real> b)
 {
     const Real r = power(a.value, b.value);
     const bool finite = std::isfinite(a.value) && std::isfinite(b.value);
-    if (a.value == 0) return {r, std::max(a.loss, b.loss)};  // 0^b: 0, 1 or a pole
-    return {r, Tracked<Real>::after(a, b, r, tiny(r) && finite)};
+    const Real dropped = Tracked<Real>::dropped_by(a, b);
+    if (a.value == 0) return {r, std::max(a.loss, b.loss), dropped};  // 0^b: 0, 1 or a pole
+    return {r, Tracked<Real>::after(a, b, r, tiny(r) && finite), dropped};
 }
 
 template <class Real> Tracked<Real> elementary(Elementary function, Tracked<Real> a)
@@ -115,8 +134,10 @@ template <class Real> Tracked<Real> elementary(Elementary function, Tracked<Real
     const bool lost = tiny_only_by_underflow && tiny(r) && a.value != 0 && finite;
     // Only exp, sinh and cosh grow without bound at finite arguments; log(0) is a pole.
     const bool overflowed = std::isinf(r) && finite && function != Elementary::log;
-    return {r, std::max({a.loss, overflowed ? Loss::overflow : Loss::none,
-                         lost ? Loss::underflow : Loss::none})};
+    return {r,
+            std::max({a.loss, overflowed ? Loss::overflow : Loss::none,
+                      lost ? Loss::underflow : Loss::none}),
+            a.dropped};
 }
 
 template <class Real> Tracked<Real> exponential(Tracked<Real> x)

@@ -192,6 +192,28 @@ TEST(TypedEquation, HowARunEnds)
         {"secant_steep_chord_above_the_axis", "sekante", "exp(-x) + 1", "", "-30\n1\n", 1,
          "die Schritte werden nicht kürzer (4e-12, dann 3.7); das Verfahren nähert sich keiner "
          "Nullstelle\n"},
+        // Later on too: a short step after a long jump, where the next one from the result
+        // is long again, finds no root (x^2 + 1 has none).
+        {"secant_steep_chord_after_a_jump", "sekante", "x^2 + 1", "", "-40\n2\n", 1,
+         "die Schritte werden nicht kürzer (1.2e-06, dann 2.1); das Verfahren nähert sich keiner "
+         "Nullstelle\n"},
+        // A short step onto a pole or out of the domain: no root where F is not finite.
+        {"secant_onto_a_pole", "sekante", "1/x", "", "-0.0001\n0.0001\n", 1,
+         "quarlen: Sekantenverfahren nach 1 Schritt bei x = 0 nicht konvergiert: F(x) = Infinity "
+         "beim Ergebnis; eine Nullstelle liegt dort nicht\n"},
+        {"newton_out_of_the_domain", "newton", "sqrt(x) + 1", "", "1e-10\n", 1,
+         "f(x) = NaN beim Ergebnis; eine Nullstelle liegt dort nicht\n"},
+        // x + 1 and x + atan(x) are x at 1e17: rounding, no fixed point. At a true one the
+        // addend lost is below the last bit too, but g(y) - y changes sign next to it.
+        {"fixed_point_by_a_lost_addend", "fixpunkt", "atan(x)", "-n 100", "1e17\n", 1,
+         "quarlen: Fixpunktiteration ohne einen Schritt bei x = 1e+17 nicht konvergiert: g(x) - x "
+         "ist nur durch Rundung 0: in den Summen von g geht ein Summand von 1.6 ganz verloren; "
+         "ob x nahe einem Fixpunkt liegt, zeigt das nicht\n"},
+        {"steffensen_by_a_lost_addend", "steffensen", "x", "-g x+1 -n 100", "1e17\n", 1,
+         "in den Summen von g geht ein Summand von 1 ganz verloren; ob x nahe einem Fixpunkt "
+         "liegt, zeigt das nicht\n"},
+        {"fixed_point_below_the_last_bit", "fixpunkt", "0.1*(3 - x^2)", "-t 1e-20 -n 1000",
+         "0.5\n", 0, ""},
         // One step that lands on the root passes: the next is shorter still.
         {"secant_one_step_near_the_root", "sekante", "x^2 - 9", "-t 0.1", "2.9\n3.05\n", 0, ""},
         // A correction too small to change the last bit is convergence.
