@@ -565,6 +565,11 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          {}, {"fixpunkt", "steffensen"}, {"<g class=\"zoom\">"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
          "2\n", {}, {"fixpunkt", "steffensen"}, {"3 von 10 Schritten", "8 von 40 Schritten"}},
+        // Marks the table gives as a sentence carry words of their own in the title.
+        {"a fixed point ending far from its root", {"-m", "fixpunkt"}, "0\n", {}, {"fixpunkt"},
+         {"(weit von der Nullstelle)</text>"}},
+        {"regula falsi ending with its bracket still wide", {"-m", "regula-falsi", "-f", "x^10 - 1"},
+         "0\n1.3\n", {}, {"regula_falsi"}, {"x^10 - 1 (Klammer noch breit)</text>"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
         // The start drawn on f, and f around it: log(x) lies far above the axis there.
@@ -574,7 +579,7 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier nirgends endlich"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
-         }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
+         }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht, weit von der Nullstelle)"}},
         {"a log without a header function", {}, "", [](const fs::path& d) {
              test::write_log(d / "bisec_f1.dat", test::bisection_header(0, 10), {{0, 5, 100}});
              test::write_log(d / "fixpk_f1.dat", "Startwert= 4 oder so\n", {{0, 4, 3.9}, {1, 3.9, 3.85}});
