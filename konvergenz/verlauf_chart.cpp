@@ -283,7 +283,8 @@ std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
         if (run.steps > 0) text += "; Funktion unbekannt, nur die Iterierten";
     } else if (graph->pieces.empty() && graph->marks.empty()) {
         // An empty frame says why.
-        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') + " ist hier nirgends endlich";
+        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') +
+                " ist hier an keiner abgetasteten Stelle endlich";
     }
     return text;
 }
@@ -553,7 +554,7 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
     std::vector<double> roots, poles;
     for (const SignChange& c : changes) (c.pole ? poles : roots).push_back(c.x);
     const std::string interval = "[" + german_real(from) + "; " + german_real(to) + "]";
-    std::string caption = !drawable         ? "f ist in " + interval + " nirgends endlich"
+    std::string caption = !drawable ? "f ist in " + interval + " an keiner abgetasteten Stelle endlich"
                           : changes.empty() ? "kein Vorzeichenwechsel in " + interval
                                             : "Vorzeichenwechsel in " + interval;
     const std::string at_poles = poles.size() == 1 ? " an einer Polstelle bei x \u2248 "

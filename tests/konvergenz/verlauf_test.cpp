@@ -576,7 +576,7 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
         {"a run of no step", {"-m", "sekante", "-f", "log(x)"}, "3\n3\n", {}, {"sekante"},
          {"kein Schritt protokolliert", "<circle class=\"start\"", "class=\"graph\""}},
         {"a run of no step where f is nowhere finite", {"-m", "newton", "-f", "exp(x) - 2"},
-         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier nirgends endlich"}},
+         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier an keiner abgetasteten Stelle endlich"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
          }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht, weit von der Nullstelle)"}},
@@ -653,11 +653,12 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
         // Wider than the doubles reach: sampled and ticked all the same.
         {{"--funktion", "x", "--von", "-1e308", "--bis", "1e308"}, 0,
          "in [\u221210\u00B3\u2070\u2078; 10\u00B3\u2070\u2078] bei x \u2248 "},
-        // Nothing to draw, and the caption says why; x^2 + 1 is finite at 0 alone there.
+        // Nothing to draw, and the caption says why. x^2 + 1 is finite for |x| < 10^154, all
+        // between two samples: the caption speaks of those, not of f everywhere.
         {{"--funktion", "sqrt(x)", "--von", "-5", "--bis", "-1"}, 0,
-         "f ist in [\u22125; \u22121] nirgends endlich"},
+         "f ist in [\u22125; \u22121] an keiner abgetasteten Stelle endlich"},
         {{"--funktion", "x^2 + 1", "--von", "-1e300", "--bis", "1e300"}, 0,
-         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] nirgends endlich"},
+         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] an keiner abgetasteten Stelle endlich"},
         {{"--funktion", "x +", "--von", "0", "--bis", "1"}, 2, "Formel für f(x) \"x +\""},
         {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
         {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
