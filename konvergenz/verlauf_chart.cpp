@@ -178,6 +178,9 @@ std::string attribute(std::string_view name, std::string_view value)
 void append_clipped(std::string& svg, const PlotFrame& frame, DataPoint from, DataPoint to,
                     std::string_view attributes, std::vector<ClipMark>& marks)
 {
+    // A level line with an end infinitely far spans the frame.
+    if (from.y == to.y && std::isfinite(from.y) && (std::isinf(from.x) || std::isinf(to.x)))
+        from.x = frame.x_low, to.x = frame.x_high;
     const std::optional<ClippedLine> line = clip_to_frame(frame, frame.at(from.x, from.y),
                                                           frame.at(to.x, to.y));
     if (!line) return;

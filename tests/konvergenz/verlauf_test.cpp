@@ -285,6 +285,9 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         {"Newton running off", MethodKind::newton, {1.2},
          test::newton_run(reciprocal, [](double x) { return -1 / (x * x); }, 1.2), reciprocal,
          [](double x) { return -1 / (x * x); }, false, true},
+        // f'(0) = 0: step 1 lies at infinity, not drawn nor counted; the tangent is level.
+        {"Newton from where f' = 0", MethodKind::newton, {0}, Records{{0, 0, 1}, {1, INFINITY, NAN}},
+         cosine, [](double x) { return -std::sin(x); }, false, false},
         {"Newton from far off", MethodKind::newton, {10},
          test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
          [](double x) { return std::exp(x); }, false, false},
@@ -362,8 +365,18 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
 
         const auto tangents = paths(d.svg, "tangente");
         EXPECT_EQ(tangents.size(), c.kind == MethodKind::newton ? shown : 0u);
-        for (std::size_t k = 0; k < tangents.size(); ++k)
-            EXPECT_TRUE(on_axis(tangents[k].back(), next(k))) << k;
+        for (std::size_t k = 0; k < tangents.size(); ++k) {
+            if (std::isfinite(next(k))) {
+                EXPECT_TRUE(on_axis(tangents[k].back(), next(k))) << k;
+                continue;
+            }
+            // Level at f(x_k), from edge to edge.
+            const double level = frame.py(c.records[k].third_item);
+            EXPECT_NEAR(tangents[k].front().second, level, rounding);
+            EXPECT_NEAR(tangents[k].back().second, level, rounding);
+            EXPECT_NEAR(std::fabs(tangents[k].back().first - tangents[k].front().first),
+                        frame.right - frame.left, 2 * rounding);
+        }
         // A chord or a secant line meets the axis where its step leads: at the point the
         // step logged, or the next.
         const auto crossing = [&](const std::vector<Point>& line, double x) {
