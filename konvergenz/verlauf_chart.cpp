@@ -260,11 +260,16 @@ void append_contents(std::string& svg, const PlotFrame& frame, const std::option
                            (upward ? l.to.y > l.from.y : l.to.y < l.from.y);
                 });
             };
+            // On an axis along the plot's bottom, below would be among the tick labels:
+            // above then, beside the vertical.
             const bool below = crossed(true) && !crossed(false);
-            append_text(svg, method.on_g ? p.x + 6 : p.x,
-                        method.on_g || below ? p.y + (below ? 16 : 14) : p.y - 8,
+            const bool beside = below && p.y > frame.bottom - 18;
+            append_text(svg, method.on_g || beside ? p.x + 6 : p.x,
+                        beside                  ? p.y - 6
+                        : method.on_g || below ? p.y + (below ? 16 : 14)
+                                               : p.y - 8,
                         std::to_string(picture.numbers[i]),
-                        std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
+                        std::string("text-anchor=\"") + (method.on_g || beside ? "start" : "middle") +
                             "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
             labelled.push_back(position);
         }

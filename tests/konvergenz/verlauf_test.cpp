@@ -328,6 +328,8 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
         EXPECT_EQ(numbers_run_together(d.svg), "");
         EXPECT_EQ(number_struck_through(d.svg), "");
+        // Clear of the row of tick labels, which hang from 5 pixels below the plot.
+        for (const auto& [x, y] : number_positions(d.svg)) EXPECT_LE(y + 1 + 3, frame.bottom + 5) << x;
         // Each step shown moves its point by half a pixel at least: in the panel, or in the
         // inset where it enlarges both ends. A run's very last step may land on its point.
         const auto& iterates = d.layout.picture.iterates;
