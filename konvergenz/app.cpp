@@ -115,7 +115,7 @@ std::string verlauf_svg(const std::vector<MethodSummary>& summaries)
         run.start.method = summary.method;
         run.start.records = summary.first_records;
         run.steps = summary.steps;
-        run.notes = note_words(run_notes(summary));
+        run.notes = title_words(run_notes(summary));
         if (summary.header_read()) {
             for (const NamedValue& v : *summary.start_values) run.start.inputs.push_back(v.value);
             const RunSetting setting =

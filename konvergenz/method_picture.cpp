@@ -82,7 +82,10 @@ void add_halvings(const RunStart& run, std::size_t steps, MethodPicture& p)
 MethodPicture picture_of(const RunStart& run, std::size_t steps)
 {
     MethodPicture p;
-    p.shown = std::min(steps, run.records.size());
+    // A record whose iterate is not finite (Newton's step from where f' = 0) has no point
+    // to draw: the steps drawn end before it.
+    const std::size_t end = std::min(steps, run.records.size());
+    while (p.shown < end && std::isfinite(run.records[p.shown].x)) ++p.shown;
     const MethodKind kind = run.method->kind;
     const bool on_g = run.method->on_g;
     // Drawn even where no step was made, so that such a run shows where it stood.
@@ -99,7 +102,9 @@ MethodPicture picture_of(const RunStart& run, std::size_t steps)
         const bool last = k + 1 == p.shown;
         if (kind == MethodKind::newton && next) {
             p.lines.push_back({{x, 0.0}, {x, r.third_item}, "lot"});
-            p.lines.push_back({{x, r.third_item}, {*next, 0.0}, "tangente"});
+            // Where f' = 0 the tangent is level and meets the axis nowhere: it runs on at f(x).
+            const double meets = std::isinf(*next) ? r.third_item : 0.0;
+            p.lines.push_back({{x, r.third_item}, {*next, meets}, "tangente"});
         } else if (kind == MethodKind::secant && next && run.f) {
             // One line through both points and on to the axis, from end to end.
             std::vector<DataPoint> on_line{{previous_x, (*run.f)(previous_x)}, {x, r.third_item},

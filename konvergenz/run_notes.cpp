@@ -6,11 +6,12 @@ namespace konvergenz {
 namespace {
 
 std::string joined(const std::vector<RunNote>& notes, std::string_view RunNoteText::*part,
-                   std::string_view separator)
+                   std::string_view separator, std::string_view RunNoteText::*instead = nullptr)
 {
     std::string text;
     for (const RunNote note : notes) {
-        const std::string_view item = text_of(note).*part;
+        std::string_view item = text_of(note).*part;
+        if (item.empty() && instead) item = text_of(note).*instead;
         if (item.empty()) continue;
         if (!text.empty()) text += separator;
         text += item;
@@ -49,6 +50,11 @@ std::string note_codes(const std::vector<RunNote>& notes)
 std::string note_words(const std::vector<RunNote>& notes)
 {
     return joined(notes, &RunNoteText::words, ", ");
+}
+
+std::string title_words(const std::vector<RunNote>& notes)
+{
+    return joined(notes, &RunNoteText::words, ", ", &RunNoteText::title_words);
 }
 
 }  // namespace konvergenz

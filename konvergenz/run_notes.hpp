@@ -27,14 +27,17 @@ struct RunNoteText {
     // In the table's column of notes and in the chart's legend; empty for the notes
     // the table gives as a sentence or a mark instead.
     std::string_view words;
+    // In a panel's title in verlauf.svg, where `words` is empty: the title has no room
+    // for a sentence, and the figures a mark would stand by are not in the panel.
+    std::string_view title_words = {};
 };
 
 inline constexpr std::array<RunNoteText, 8> run_note_texts{{
     {"toleranz_nicht_erreicht", "Toleranz nicht erreicht"},
     {"divergiert", "divergiert"},
-    {"weit_von_nullstelle", ""},
-    {"klammer_breit", ""},
-    {"schranke_widerspricht", ""},
+    {"weit_von_nullstelle", "", "weit von der Nullstelle"},
+    {"klammer_breit", "", "Klammer noch breit"},
+    {"schranke_widerspricht", "", "Schranke widersprochen"},
     {"abgeschnitten", "abgeschnitten"},
     {"veraltet", "veraltet"},
     {"keine_endlichen_werte", "keine endlichen Werte"},
@@ -56,5 +59,8 @@ std::string note_codes(const std::vector<RunNote>& notes);
 
 // The words for the table and the legend, separated by ", ".
 std::string note_words(const std::vector<RunNote>& notes);
+
+// The words for a panel's title, every note with its own, separated by ", ".
+std::string title_words(const std::vector<RunNote>& notes);
 
 }  // namespace konvergenz

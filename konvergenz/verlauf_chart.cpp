@@ -178,6 +178,9 @@ std::string attribute(std::string_view name, std::string_view value)
 void append_clipped(std::string& svg, const PlotFrame& frame, DataPoint from, DataPoint to,
                     std::string_view attributes, std::vector<ClipMark>& marks)
 {
+    // A level line with an end infinitely far spans the frame.
+    if (from.y == to.y && std::isfinite(from.y) && (std::isinf(from.x) || std::isinf(to.x)))
+        from.x = frame.x_low, to.x = frame.x_high;
     const std::optional<ClippedLine> line = clip_to_frame(frame, frame.at(from.x, from.y),
                                                           frame.at(to.x, to.y));
     if (!line) return;
@@ -257,11 +260,16 @@ void append_contents(std::string& svg, const PlotFrame& frame, const std::option
                            (upward ? l.to.y > l.from.y : l.to.y < l.from.y);
                 });
             };
+            // On an axis along the plot's bottom, below would be among the tick labels:
+            // above then, beside the vertical.
             const bool below = crossed(true) && !crossed(false);
-            append_text(svg, method.on_g ? p.x + 6 : p.x,
-                        method.on_g || below ? p.y + (below ? 16 : 14) : p.y - 8,
+            const bool beside = below && p.y > frame.bottom - 18;
+            append_text(svg, method.on_g || beside ? p.x + 6 : p.x,
+                        beside                  ? p.y - 6
+                        : method.on_g || below ? p.y + (below ? 16 : 14)
+                                               : p.y - 8,
                         std::to_string(picture.numbers[i]),
-                        std::string("text-anchor=\"") + (method.on_g ? "start" : "middle") +
+                        std::string("text-anchor=\"") + (method.on_g || beside ? "start" : "middle") +
                             "\" font-size=\"11\" fill=\"" + std::string(text_colour) + '"');
             labelled.push_back(position);
         }
@@ -283,7 +291,8 @@ std::string shown_text(const VerlaufRun& run, const PanelLayout& layout)
         if (run.steps > 0) text += "; Funktion unbekannt, nur die Iterierten";
     } else if (graph->pieces.empty() && graph->marks.empty()) {
         // An empty frame says why.
-        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') + " ist hier nirgends endlich";
+        text += std::string("; ") + (run.start.method->on_g ? 'g' : 'f') +
+                " ist hier an keiner abgetasteten Stelle endlich";
     }
     return text;
 }
@@ -397,6 +406,90 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
     svg += "</g>\n";
 }
 
+// A change of sign between neighbouring finite samples of f, the zeros between them passed
+// over: at a root, or at a pole where f is not finite between them or |f| grows towards it.
+struct SignChange {
+    double x;
+    bool pole;
+};
+
+// The change between a and b, f(a) and f(b) of opposite signs, narrowed down by halving.
+SignChange narrowed(const PlotFunction& f, double a, double fa, double b, double fb)
+{
+    const double before = std::max(std::fabs(fa), std::fabs(fb));
+    for (int k = 0; k < 80 && a < std::midpoint(a, b) && std::midpoint(a, b) < b; ++k) {
+        const double m = std::midpoint(a, b), fm = f(m);
+        if (!std::isfinite(fm)) return {m, true};
+        if (fm == 0) return {m, false};
+        if ((fm < 0) == (fa < 0)) {
+            a = m, fa = fm;
+        } else {
+            b = m, fb = fm;
+        }
+    }
+    // Towards a root |f| shrinks on the side nearer to it; towards a pole it grows on both.
+    return {std::midpoint(a, b), std::min(std::fabs(fa), std::fabs(fb)) > before};
+}
+
+// The sign changes of f over [from, to] at 2001 samples; `drawable` where two neighbouring
+// samples are finite, a piece of graph to draw.
+std::vector<SignChange> sign_changes(const PlotFunction& f, double from, double to, bool& drawable)
+{
+    constexpr int count = 2000;
+    std::vector<SignChange> changes;
+    std::optional<DataPoint> last;  // the last finite sample other than 0
+    // The runs of zeros and of values not finite since then.
+    std::optional<std::pair<double, double>> zeros, gap;
+    const auto extend = [](std::optional<std::pair<double, double>>& run, double x) {
+        run = run ? std::pair{run->first, x} : std::pair{x, x};
+    };
+    double previous = NAN;
+    for (int i = 0; i <= count; ++i) {
+        const double x = i == 0 ? from : i == count ? to : part_way(from, to, i, count);
+        const double y = f(x);
+        drawable = drawable || (std::isfinite(previous) && std::isfinite(y));
+        previous = y;
+        if (!std::isfinite(y)) {
+            extend(gap, x);
+            continue;
+        }
+        if (y == 0) {
+            extend(zeros, x);
+            continue;
+        }
+        if (last && (last->y < 0) != (y < 0)) {
+            if (gap) {
+                changes.push_back({std::midpoint(gap->first, gap->second), true});
+            } else if (zeros) {
+                changes.push_back({std::midpoint(zeros->first, zeros->second), false});
+            } else {
+                changes.push_back(narrowed(f, last->x, last->y, x, y));
+            }
+        }
+        last = DataPoint{x, y};
+        zeros.reset(), gap.reset();
+    }
+    return changes;
+}
+
+// `values` after `text`, as many as fit the page with `after` behind them, then how many more.
+std::string listed(std::string text, const std::vector<double>& values, std::string_view after)
+{
+    const auto more = [&](std::size_t shown) {
+        return shown == values.size()
+                   ? std::string()
+                   : " und " + group_digits(static_cast<long long>(values.size() - shown)) + " weitere";
+    };
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const std::string longer = text + (i > 0 ? ", " : "") + german_real(values[i], 6);
+        if (i > 0 && estimated_width(longer + more(i + 1) + std::string(after), 13) >
+                         page_width - 2 * page_margin)
+            return text + more(i);
+        text = longer;
+    }
+    return text;
+}
+
 }  // namespace
 
 PanelLayout lay_out_panel(const VerlaufRun& run, double left, double top, double width,
@@ -464,55 +557,24 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
     append_document_start(svg, page_width, height, "Funktion f(x) = " + std::string(formula));
     append_heading(svg, page_margin, 34, fitted("f(x) = " + std::string(formula), 20, page_width - 40));
 
-    // Sign changes between neighbouring samples, each narrowed down by halving; a change
-    // across a pole is none: there the values on both sides lie beyond the frame.
-    std::vector<double> roots;
-    constexpr int count = 2000;
-    double x0 = from, f0 = f(from);
-    bool drawable = false;  // two neighbouring samples finite: a piece of graph to draw
-    for (int i = 1; i <= count; ++i) {
-        const double x1 = i == count ? to : part_way(from, to, i, count);
-        const double f1 = f(x1);
-        drawable = drawable || (std::isfinite(f0) && std::isfinite(f1));
-        const bool inside = f0 >= frame.y_low && f0 <= frame.y_high && f1 >= frame.y_low &&
-                            f1 <= frame.y_high;
-        if (f0 == 0) {
-            roots.push_back(x0);
-        } else if (inside && (f0 < 0) != (f1 < 0) && f1 != 0) {
-            double a = x0, b = x1, fa = f0;
-            for (int k = 0; k < 80 && a < std::midpoint(a, b) && std::midpoint(a, b) < b; ++k) {
-                const double m = std::midpoint(a, b), fm = f(m);
-                if (!std::isfinite(fm)) break;
-                if ((fm < 0) == (fa < 0)) {
-                    a = m, fa = fm;
-                } else {
-                    b = m;
-                }
-            }
-            roots.push_back((a + b) / 2);
-        }
-        x0 = x1, f0 = f1;
-    }
-    if (f0 == 0) roots.push_back(x0);
+    bool drawable = false;
+    const std::vector<SignChange> changes = sign_changes(f, from, to, drawable);
+    std::vector<double> roots, poles;
+    for (const SignChange& c : changes) (c.pole ? poles : roots).push_back(c.x);
     const std::string interval = "[" + german_real(from) + "; " + german_real(to) + "]";
-    std::string caption = !drawable         ? "f ist in " + interval + " nirgends endlich"
-                          : roots.empty() ? "kein Vorzeichenwechsel in " + interval
-                                          : "Vorzeichenwechsel in " + interval;
-    if (!roots.empty()) caption += " bei x \u2248 ";
-    // As many as fit the page, and how many more there are.
-    const auto more = [&](std::size_t listed) {
-        return listed == roots.size() ? std::string()
-                                      : " und " + group_digits(static_cast<long long>(roots.size() - listed)) + " weitere";
-    };
-    std::string listed = caption;
-    for (std::size_t i = 0; i < roots.size(); ++i) {
-        const std::string longer = listed + (i > 0 ? ", " : "") + german_real(roots[i], 6);
-        if (i > 0 && estimated_width(longer + more(i + 1), 13) > page_width - 2 * page_margin) {
-            caption = listed + more(i);
-            break;
-        }
-        listed = caption = longer;
+    std::string caption = !drawable ? "f ist in " + interval + " an keiner abgetasteten Stelle endlich"
+                          : changes.empty() ? "kein Vorzeichenwechsel in " + interval
+                                            : "Vorzeichenwechsel in " + interval;
+    const std::string at_poles = poles.size() == 1 ? " an einer Polstelle bei x \u2248 "
+                                                   : " an Polstellen bei x \u2248 ";
+    const std::string no_root = poles.size() == 1 ? " (keine Nullstelle)" : " (keine Nullstellen)";
+    if (!roots.empty()) {
+        // Room kept for the first pole at least.
+        const std::string pole_part =
+            poles.empty() ? "" : ";" + listed(at_poles, {poles.front()}, no_root) + no_root;
+        caption = listed(caption + " bei x \u2248 ", roots, pole_part);
     }
+    if (!poles.empty()) caption = listed(caption + (roots.empty() ? "" : ";") + at_poles, poles, no_root) + no_root;
     append_text(svg, page_margin, 56, caption, "fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);

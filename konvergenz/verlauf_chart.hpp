@@ -11,7 +11,7 @@ namespace konvergenz {
 struct VerlaufRun {
     RunStart start;
     std::string function;  // "f(x) = x^2 - 2" or "g(x) = ..."; empty where unknown
-    std::string notes;     // the marks the table gives the run, "" for none
+    std::string notes;     // the marks the table gives the run, in words, "" for none
     std::size_t steps = 0;  // the run's records
 };
 

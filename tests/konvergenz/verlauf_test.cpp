@@ -285,6 +285,9 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         {"Newton running off", MethodKind::newton, {1.2},
          test::newton_run(reciprocal, [](double x) { return -1 / (x * x); }, 1.2), reciprocal,
          [](double x) { return -1 / (x * x); }, false, true},
+        // f'(0) = 0: step 1 lies at infinity, not drawn nor counted; the tangent is level.
+        {"Newton from where f' = 0", MethodKind::newton, {0}, Records{{0, 0, 1}, {1, INFINITY, NAN}},
+         cosine, [](double x) { return -std::sin(x); }, false, false},
         {"Newton from far off", MethodKind::newton, {10},
          test::newton_run(e, [](double x) { return std::exp(x); }, 10), e,
          [](double x) { return std::exp(x); }, false, false},
@@ -325,6 +328,8 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
         EXPECT_EQ(test::count_of(d.svg, "<g class=\"zoom\">"), c.zoomed ? 1u : 0u);
         EXPECT_EQ(numbers_run_together(d.svg), "");
         EXPECT_EQ(number_struck_through(d.svg), "");
+        // Clear of the row of tick labels, which hang from 5 pixels below the plot.
+        for (const auto& [x, y] : number_positions(d.svg)) EXPECT_LE(y + 1 + 3, frame.bottom + 5) << x;
         // Each step shown moves its point by half a pixel at least: in the panel, or in the
         // inset where it enlarges both ends. A run's very last step may land on its point.
         const auto& iterates = d.layout.picture.iterates;
@@ -362,8 +367,18 @@ TEST(VerlaufGeometry, ConstructionsMeetTheLoggedIteratesOnTheAxisTheGraphAndTheD
 
         const auto tangents = paths(d.svg, "tangente");
         EXPECT_EQ(tangents.size(), c.kind == MethodKind::newton ? shown : 0u);
-        for (std::size_t k = 0; k < tangents.size(); ++k)
-            EXPECT_TRUE(on_axis(tangents[k].back(), next(k))) << k;
+        for (std::size_t k = 0; k < tangents.size(); ++k) {
+            if (std::isfinite(next(k))) {
+                EXPECT_TRUE(on_axis(tangents[k].back(), next(k))) << k;
+                continue;
+            }
+            // Level at f(x_k), from edge to edge.
+            const double level = frame.py(c.records[k].third_item);
+            EXPECT_NEAR(tangents[k].front().second, level, rounding);
+            EXPECT_NEAR(tangents[k].back().second, level, rounding);
+            EXPECT_NEAR(std::fabs(tangents[k].back().first - tangents[k].front().first),
+                        frame.right - frame.left, 2 * rounding);
+        }
         // A chord or a secant line meets the axis where its step leads: at the point the
         // step logged, or the next.
         const auto crossing = [&](const std::vector<Point>& line, double x) {
@@ -565,16 +580,21 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          {}, {"fixpunkt", "steffensen"}, {"<g class=\"zoom\">"}},
         {"a fixed point running off to infinity", {"-m", "fixpunkt,steffensen", "-g", "x^2 + 1", "-n", "40"},
          "2\n", {}, {"fixpunkt", "steffensen"}, {"3 von 10 Schritten", "8 von 40 Schritten"}},
+        // Marks the table gives as a sentence carry words of their own in the title.
+        {"a fixed point ending far from its root", {"-m", "fixpunkt"}, "0\n", {}, {"fixpunkt"},
+         {"(weit von der Nullstelle)</text>"}},
+        {"regula falsi ending with its bracket still wide", {"-m", "regula-falsi", "-f", "x^10 - 1"},
+         "0\n1.3\n", {}, {"regula_falsi"}, {"x^10 - 1 (Klammer noch breit)</text>"}},
         {"a run of one step", {"-m", "newton"}, "4.1467235\n", {}, {"newton"},
          {"1 von 1 Schritt gezeigt"}},
         // The start drawn on f, and f around it: log(x) lies far above the axis there.
         {"a run of no step", {"-m", "sekante", "-f", "log(x)"}, "3\n3\n", {}, {"sekante"},
          {"kein Schritt protokolliert", "<circle class=\"start\"", "class=\"graph\""}},
         {"a run of no step where f is nowhere finite", {"-m", "newton", "-f", "exp(x) - 2"},
-         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier nirgends endlich"}},
+         "1e300\n", {}, {"newton"}, {"kein Schritt protokolliert; f ist hier an keiner abgetasteten Stelle endlich"}},
         {"a run interrupted", {}, "", [](const fs::path& d) {
              test::write_log(d / "newto_f1.dat", test::start_header(0), {{0, 0, -400}, {1, 4, -16}});
-         }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht)"}},
+         }, {"newton"}, {"2 von 2 Schritten", "(Toleranz nicht erreicht, weit von der Nullstelle)"}},
         {"a log without a header function", {}, "", [](const fs::path& d) {
              test::write_log(d / "bisec_f1.dat", test::bisection_header(0, 10), {{0, 5, 100}});
              test::write_log(d / "fixpk_f1.dat", "Startwert= 4 oder so\n", {{0, 4, 3.9}, {1, 3.9, 3.85}});
@@ -633,21 +653,33 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
     const FunctionCase functions[] = {
         {{"--funktion", "x^2 - 2", "--von", "-2", "--bis", "2"}, 0,
          "bei x \u2248 \u22121,41421, 1,41421"},
-        {{"--funktion=tan(x) - x", "--von=4,6", "--bis=5"}, 0, "kein Vorzeichenwechsel"},
+        // A change across a pole is no root: |f| grows towards it; at 1/x's, f is not finite.
+        {{"--funktion=tan(x) - x", "--von=4,6", "--bis=5"}, 0,
+         "Vorzeichenwechsel in [4,6; 5] an einer Polstelle bei x \u2248 4,71239 (keine Nullstelle)</text>"},
+        {{"--funktion", "1/x", "--von", "-1", "--bis", "1"}, 0,
+         "in [\u22121; 1] an einer Polstelle bei x \u2248 0"},
+        // The root atan(1000) on a stretch too steep for the frame, the pole pi/2 beside it.
+        {{"--funktion", "tan(x) - 1000", "--von", "0", "--bis", "1.6"}, 0,
+         "bei x \u2248 1,56980; an einer Polstelle bei x \u2248 1,57080 (keine Nullstelle)"},
+        // A zero is a sign change only where f has other signs on either side of it.
+        {{"--funktion", "(x-1)^2*(x-3)", "--von", "0", "--bis", "4"}, 0,
+         "Vorzeichenwechsel in [0; 4] bei x \u2248 3,00000</text>"},
+        {{"--funktion", "0", "--von", "-1", "--bis", "1"}, 0, "kein Vorzeichenwechsel in [\u22121; 1]</text>"},
         // Wider than the doubles reach: sampled and ticked all the same.
         {{"--funktion", "x", "--von", "-1e308", "--bis", "1e308"}, 0,
          "in [\u221210\u00B3\u2070\u2078; 10\u00B3\u2070\u2078] bei x \u2248 "},
-        // Nothing to draw, and the caption says why; x^2 + 1 is finite at 0 alone there.
+        // Nothing to draw, and the caption says why. x^2 + 1 is finite for |x| < 10^154, all
+        // between two samples: the caption speaks of those, not of f everywhere.
         {{"--funktion", "sqrt(x)", "--von", "-5", "--bis", "-1"}, 0,
-         "f ist in [\u22125; \u22121] nirgends endlich"},
+         "f ist in [\u22125; \u22121] an keiner abgetasteten Stelle endlich"},
         {{"--funktion", "x^2 + 1", "--von", "-1e300", "--bis", "1e300"}, 0,
-         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] nirgends endlich"},
+         "f ist in [\u221210\u00B3\u2070\u2070; 10\u00B3\u2070\u2070] an keiner abgetasteten Stelle endlich"},
         {{"--funktion", "x +", "--von", "0", "--bis", "1"}, 2, "Formel für f(x) \"x +\""},
         {{"--funktion", "x", "--von", "1", "--bis", "1"}, 2, "--von muss kleiner sein als --bis"},
         {{"--funktion", "x", "--von", "0"}, 2, "gehören zusammen"},
         {{"--funktion", "x", "--von", "null", "--bis", "1"}, 2, "keine endliche Zahl"},
         // Dozens of sign changes: the first few, and how many more, within the page.
-        {{"--funktion", "sin(1/x)", "--von", "-1", "--bis", "1"}, 0, " weitere</text>"},
+        {{"--funktion", "sin(1/x)", "--von", "-1", "--bis", "1"}, 0, " weitere"},
         // Options for logs and their charts have nothing to do with a formula alone.
         {{"--funktion", "x", "--von", "0", "--bis", "1", "-d", "/nonexist"}, 2,
          "-d gilt nur für Protokolle, nicht mit --funktion"},
