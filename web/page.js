@@ -155,7 +155,7 @@ function job(methods)
                 lines.push(field(id));
             }
         }
-        plans.push({name: m.name, prompts: first ? ASKED[m.asks].prompts : 0,
+        plans.push({name: m.name, title: m.title, prompts: first ? ASKED[m.asks].prompts : 0,
                     bracketing: m.asks === 'intervall'});
     }
     return {args, stdin: lines.map((l) => `${l}\n`).join(''), methods: plans};

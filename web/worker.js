@@ -4,7 +4,7 @@
 // factories, put before this script when the page assembles the worker.
 //
 // In:  {run: {quarlen, konvergenz (the compiled WebAssembly.Module of each), args, stdin,
-//             methods: [{name, prompts, bracketing}]}}
+//             methods: [{name, title, prompts, bracketing}]}}
 // Out: {art: 'abgelehnt', text}                  quarlen refused the input; nothing ran
 //      {art: 'beginn'}                           the input passed; the run begins
 //      {art: 'fortschritt', laufend, vorspann, verfahren: [report or null]}
@@ -128,6 +128,7 @@ function concat(parts)
 class Method {
     constructor(plan) {
         this.name = plan.name;
+        this.title = plan.title;
         this.promptsLeft = plan.prompts;
         this.bracketing = plan.bracketing;
         this.head = [];
@@ -319,12 +320,16 @@ class Console {
         }
         this.preamble.push(text);  // nothing else is expected
     }
-    // A message belongs to the method that wrote the last line, or to the first one that
-    // has written nothing yet.
+    // A message that begins with a method's title is that method's: one that asks for
+    // nothing may end before it writes a line. Any other belongs to the method that wrote
+    // the last line, or to the first one that has written nothing yet.
     message(bytes) {
-        const text = UTF8.decode(bytes).replace(/\n$/, '');
-        const method = this.methods[Math.max(this.current, 0)];
-        if (method) { method.messages.push(...text.split('\n')); method.changed = true; }
+        for (const text of UTF8.decode(bytes).replace(/\n$/, '').split('\n')) {
+            const said = text.replace(/^quarlen: /, '');
+            const method = this.methods.find((m) => said.startsWith(`${m.title} `))
+                           || this.methods[Math.max(this.current, 0)];
+            if (method) { method.messages.push(text); method.changed = true; }
+        }
     }
     // Whether the page is due a report: ten times a second.
     due() { return performance.now() - this.lastPost >= 100; }

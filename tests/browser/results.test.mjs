@@ -1,6 +1,6 @@
 // Runs in the page against the native programs on the same values: every log offered
 // for download, konvergenz's table, CSV and chart must be their bytes, and a method
-// that ends without converging shows quarlen's message in its own section.
+// that ends without converging shows quarlen's message in its own section, marked.
 import assert from 'node:assert/strict';
 import { after, before, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
@@ -35,6 +35,10 @@ const RUNS = [
         values: { f: 'x^2 - 2', a: '0,5', b: ' 2E0', 'newton-x0': '1.', 'fixpunkt-x0': '1' },
         methods: ['bisektion', 'newton'],
     },
+    { name: 'regula falsi and Illinois, asking for nothing, break down before their first line',
+        values: { f: 'x^2+1', a: '1', b: '1' }, methods: ['bisektion', 'regula-falsi', 'illinois'] },
+    { name: 'Steffensen, asking for nothing, breaks down before its first line',
+        values: { f: 'x', g: 'sqrt(x)', 'fixpunkt-x0': '-1' }, methods: ['fixpunkt', 'steffensen'] },
 ];
 
 // Only the page's own files and the blobs it makes: nothing from elsewhere.
@@ -92,13 +96,17 @@ for (const run of RUNS) {
             const steps = (lines) => lines.filter((line) => /^ +\d+ /.test(line)).length;
             assert.equal(steps(console_lines), steps(quarlen_lines), 'steps left out');
 
-            // Each message of a method ending without convergence, in that method's section.
-            for (const line of expected.quarlen.err.split('\n').filter(Boolean)) {
-                const message = line.replace(/^quarlen: /, '');
-                const method = values.methods.find((m) => message.startsWith(SPOKEN[m] + ' '));
-                assert.ok(method, `a message of no method: ${message}`);
-                const section = await h.text(page, `#ergebnis-${method}`);
-                assert.ok(section?.includes(message), `ergebnis-${method} lacks: ${message}`);
+            // Each message of a method ending without convergence in that method's section
+            // alone, and the sections of those methods, and no others, marked.
+            const said = expected.quarlen.err.split('\n').filter(Boolean);
+            const own = (m) => said.filter((line) => line.startsWith(`quarlen: ${SPOKEN[m]} `));
+            assert.deepEqual(values.methods.flatMap(own).sort(), said.sort(), 'messages of no method');
+            for (const m of values.methods) {
+                assert.deepEqual(await page.$$eval(`#ergebnis-${m} .meldung .text`,
+                    (spans) => spans.map((span) => span.textContent)), own(m), `ergebnis-${m}`);
+                assert.equal(await page.$eval(`#ergebnis-${m}`,
+                    (s) => s.classList.contains('nicht-konvergiert')), own(m).length > 0,
+                    `ergebnis-${m} marked`);
             }
             assert.deepEqual(page.requests.filter((url) => !is_own(url)), []);
             assert.deepEqual(page.errors, []);
