@@ -60,13 +60,15 @@ enum class Link { followed, none, refused };
 // there the link is looked at by its name in the folder, twice.
 class NextPart {
 public:
-    explicit NextPart(const Walk& walk) : walk_(walk)
+#ifdef __EMSCRIPTEN__
+    explicit NextPart(const Walk& walk) : walk_(walk) {}
+#else
+    explicit NextPart(const Walk& walk)
     {
-#ifndef __EMSCRIPTEN__
         self_.reset(::openat(walk.folder.get(), walk.rest.front().c_str(),
                              O_PATH | O_NOFOLLOW | O_CLOEXEC));
-#endif
     }
+#endif
 
     bool look(struct stat& status) const
     {
@@ -88,8 +90,11 @@ public:
     }
 
 private:
+#ifdef __EMSCRIPTEN__
     const Walk& walk_;
+#else
     FileDescriptor self_;
+#endif
 };
 
 // If the next part of `walk` is a symbolic link that may be followed, puts the parts of
