@@ -105,6 +105,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
             estimate_error(method, summary.start_values, summary.stats, bracket, after_result);
     }
     if (summary.unfinished) summary.estimate.limit.reset();
+    if (replay && replay->value_lost) summary.estimate.error.reset();
     return summary;
 }
 

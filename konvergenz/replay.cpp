@@ -1,5 +1,6 @@
 #include "replay.hpp"
 
+#include "rootfinding/stop_report.hpp"
 #include "rootfinding/stopping_tests.hpp"
 
 #include <cmath>
@@ -14,13 +15,39 @@ std::optional<double> finite_or_none(double value)
     return value;
 }
 
+// quarlen does not count a test met where f at the last iterate X is 0 or subnormal only
+// by underflow, where the step from it is 0 though f(x) = FX is not (CORRECTION), or where
+// f is not finite at the result NEXT: none of these is a root.
+Replay earned(Replay replay, const RunSetting& run, double x, double fx, double correction,
+              double next)
+{
+    if (!replay.met) return replay;
+    replay.value_lost = runtime::tiny(fx) && run.f_underflows(x) != runtime::Loss::none;
+    replay.met = !replay.value_lost && !(fx != 0 && correction == 0) && std::isfinite(run.f(next));
+    return replay;
+}
+
+// Nor where g(x) - x = V at X is 0 or subnormal only by underflow, or 0 only by rounding.
+Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double v)
+{
+    if (!replay.met) return replay;
+    double lost;
+    replay.value_lost = (runtime::tiny(v) && run.g_underflows(x) != runtime::Loss::none) ||
+                        METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
+    replay.met = !replay.value_lost;
+    return replay;
+}
+
 // A log without a step, from FIRST, the record of the run's first point. Where the test
 // held there, the run ended at that point before any step, and it is the result.
+Replay without_a_step(Replay replay)
+{
+    if (replay.met) replay.result = replay.first_steps.front();
+    return replay;
+}
 Replay without_a_step(bool met, std::vector<LogRecord> first)
 {
-    Replay replay{met, std::move(first)};
-    if (met) replay.result = replay.first_steps.front();
-    return replay;
+    return without_a_step(Replay{met, std::move(first)});
 }
 
 // An end of [a, b] where F is exactly 0 is a root found before any step: the run ends
@@ -69,8 +96,11 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
         return fx == 0.0 ? x : METHODS::NEWTON_STEP(x, fx, run.df(x));
     };
     if (const auto& last = end.last) {
-        const double next = step(last->x, last->third_item);
-        return Replay{METHODS::NEWTON_MEASURE(next, last->x) <= run.tolerance};
+        const double x = last->x, fx = last->third_item;
+        const double next = step(x, fx);
+        const double correction = fx == 0.0 ? 0.0 : METHODS::NEWTON_CORRECTION(fx, run.df(x));
+        return earned(Replay{METHODS::NEWTON_MEASURE(next, x) <= run.tolerance}, run, x, fx,
+                      correction, next);
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
@@ -100,9 +130,10 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         }
         const double x1 = last->x, f1 = last->third_item;
         // Where F(x1) is exactly 0, x1 is the root and the step 0, even where F(x0) is 0 too.
-        if (f1 == 0.0) return Replay{true};
+        if (f1 == 0.0) return earned(Replay{true}, run, x1, f1, 0.0, x1);
         const double x2 = METHODS::SECANT_STEP(x0, f0, x1, f1);
-        Replay replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance};
+        Replay replay = earned(Replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance}, run, x1,
+                               f1, METHODS::SECANT_CORRECTION(x0, f0, x1, f1), x2);
         // A chord through points far apart can take a tiny step far from the root; the
         // step after it, from points close together, shows how far x2 is off.
         replay.result_error =
@@ -123,7 +154,8 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
     if (const auto& last = end.last) {
         const double x = last->third_item;
         const double gx = run.g(x);
-        Replay replay{METHODS::FIX_MEASURE(gx, x) <= run.tolerance};
+        Replay replay =
+            earned_fixed_point(Replay{METHODS::FIX_MEASURE(gx, x) <= run.tolerance}, run, x, gx - x);
         replay.result = LogRecord{last->step + 1, x, gx};
         replay.after_result = LogRecord{last->step + 2, gx, run.g(gx)};
         return replay;
@@ -131,8 +163,9 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double x1 = run.g(x0);
-    return without_a_step(METHODS::FIX_MEASURE(x1, x0) <= run.tolerance,
-                          {{0, x0, x1}, {1, x1, run.g(x1)}});
+    return without_a_step(earned_fixed_point(Replay{METHODS::FIX_MEASURE(x1, x0) <= run.tolerance,
+                                                    {{0, x0, x1}, {1, x1, run.g(x1)}}},
+                                             run, x0, x1 - x0));
 }
 
 std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
@@ -150,14 +183,17 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
     if (const auto& last = end.last) {
         const double x = last->third_item;
         const double y = run.g(x);
-        Replay replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance};
+        Replay replay =
+            earned_fixed_point(Replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance}, run, x, y - x);
         replay.result = LogRecord{last->step + 1, x, step(x, y)};
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double y0 = run.g(x0);
-    return without_a_step(METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}});
+    return without_a_step(earned_fixed_point(Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance,
+                                                    {{0, x0, step(x0, y0)}}},
+                                             run, x0, y0 - x0));
 }
 
 }  // namespace konvergenz

@@ -2,6 +2,7 @@
 
 #include "log_reader.hpp"
 
+#include "rootfinding/methods.hpp"
 #include "rootfinding/real_function.hpp"
 
 #include <optional>
@@ -18,6 +19,11 @@ struct RunSetting {
     RealFunction df;  // Newton's method
     RealFunction g;   // the fixed-point iteration and Steffensen's method
     double tolerance;
+    // Whether a value of f or g that is 0 or subnormal came so only by underflow, and the
+    // largest addend g's sums lost whole, as quarlen asks before it reports convergence.
+    METHODS::UnderflowTest f_underflows = METHODS::NO_UNDERFLOW;
+    METHODS::UnderflowTest g_underflows = METHODS::NO_UNDERFLOW;
+    METHODS::DropTest g_dropped = METHODS::NOTHING_DROPPED;
 };
 
 // The last two records of a log, where it has them.
@@ -38,6 +44,9 @@ struct Replay {
     }
 
     bool met;  // the stopping test holds where the run ended
+    // The value the test measured there, f or g(x) - x, is 0 or subnormal only by underflow,
+    // or 0 only by rounding: it sizes no error.
+    bool value_lost = false;
     // For a log without a step: the records its first steps would have had, replayed
     // from the start values, so that the start can be judged.
     std::vector<LogRecord> first_steps;

@@ -32,7 +32,8 @@ public:
 
     RunSetting setting(double tolerance) const
     {
-        return {typed_.F, typed_.DF, typed_.G, tolerance};
+        return {typed_.F,           typed_.DF,           typed_.G,        tolerance,
+                typed_.F_UNDERFLOWS, typed_.G_UNDERFLOWS, typed_.G_DROPPED};
     }
 
 private:

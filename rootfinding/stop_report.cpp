@@ -118,19 +118,25 @@ std::string NOT_FINITE_THERE(std::string_view NAME, double V)
            " beim Ergebnis; eine Nullstelle liegt dort nicht";
 }
 
+bool ZERO_BY_ROUNDING(double X, double V, RealFunction G, DropTest DROPPED, double TOLERANCE,
+                      double& DROPPED_OUT)
+{
+    DROPPED_OUT = V == 0 ? DROPPED(X) : 0;
+    if (!(DROPPED_OUT > TOLERANCE)) return false;
+    const double AT = std::abs(X);
+    const double NEAR = 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
+    const double BELOW = G(X - NEAR) - (X - NEAR), ABOVE = G(X + NEAR) - (X + NEAR);
+    return !((BELOW > 0 && ABOVE < 0) || (BELOW < 0 && ABOVE > 0));
+}
+
 ENDING FIXED_POINT_UNLESS_LOST(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                RealFunction G, const SETTINGS& RUN)
 {
-    if (const double LOST = V == 0 ? RUN.DROPPED(X) : 0; LOST > RUN.TOLERANCE) {
-        const double AT = std::abs(X);
-        const double NEAR = 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
-        const double BELOW = G(X - NEAR) - (X - NEAR), ABOVE = G(X + NEAR) - (X + NEAR);
-        if (!((BELOW > 0 && ABOVE < 0) || (BELOW < 0 && ABOVE > 0)))
-            return REPORT_NOT_CONVERGED(
-                METHOD, STEPS, X,
-                "g(x) - x ist nur durch Rundung 0: in den Summen von g geht ein Summand von " +
-                    ABOUT(LOST) + " ganz verloren; ob x nahe einem Fixpunkt liegt, zeigt das nicht");
-    }
+    if (double LOST; ZERO_BY_ROUNDING(X, V, G, RUN.DROPPED, RUN.TOLERANCE, LOST))
+        return REPORT_NOT_CONVERGED(
+            METHOD, STEPS, X,
+            "g(x) - x ist nur durch Rundung 0: in den Summen von g geht ein Summand von " +
+                ABOUT(LOST) + " ganz verloren; ob x nahe einem Fixpunkt liegt, zeigt das nicht");
     return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, V, RUN.UNDERFLOWS, true);
 }
 

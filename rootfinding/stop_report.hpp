@@ -48,6 +48,13 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, bool FIXED_POINT = false);
 
+// Whether V = g(x) - x = 0 at X is rounding only: a sum in G lost an addend beyond
+// TOLERANCE whole (DROPPED says how large), and g(y) - y keeps its sign a few units in the
+// last place either side of X. Where it changes sign there, X is as near a fixed point as
+// doubles get. DROPPED_OUT is set to the addend lost.
+bool ZERO_BY_ROUNDING(double X, double V, RealFunction G, DropTest DROPPED, double TOLERANCE,
+                      double& DROPPED_OUT);
+
 // The fixed point or Steffensen met its test at X with V = g(x) - x, G being g. As above,
 // and a V of 0 is no fixed point where an addend beyond the tolerance was lost in g's sums
 // and g(y) - y keeps its sign a few units in the last place either side: at x = 1e17,

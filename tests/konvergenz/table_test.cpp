@@ -679,6 +679,32 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
              quarlen_runs({{{"-m", "sekante", "-f", "abs(x) + 1", "-n", "1"}, "3\n1\n"}}),
          .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
          .sentence = "Toleranz nicht erreicht: "},
+        // Values that are 0 only by underflow, a Newton step of 0 where f is not, and a
+        // fixed point that is an addend lost in x + atan(x) at 1e17: quarlen ends each with
+        // status 1, and the replay does not count the test as met; a 0 sizes no error.
+        {.name = "Newton's method at a 0 only by underflow", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs(
+             {{{"-m", "newton", "-f", "x*exp(-1/x^2)", "-t", "1e-10", "-n", "2000"}, "1.5\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        {.name = "the secant method at a 0 only by underflow", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "exp(-x)", "-n", "2000"}, "1\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        {.name = "Newton's step 0 by an infinite derivative", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs({{{"-m", "newton", "-f", "sqrt(x) - 2"}, "0\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: "},
+        {.name = "a fixed point only by rounding", .kind = MethodKind::fixed_point,
+         .write_logs =
+             quarlen_runs({{{"-m", "fixpunkt", "-f", "atan(x)", "-n", "100"}, "1e17\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        // There f(x) is lost in x + f(x) too, but g(y) - y changes sign beside x.
+        {.name = "a fixed point below the last bit", .kind = MethodKind::fixed_point,
+         .write_logs = quarlen_runs(
+             {{{"-m", "fixpunkt", "-f", "0.1*(3 - x^2)", "-t", "1e-20", "-n", "1000"}, "0.5\n"}}),
+         .codes = "", .words = "", .sentence = "", .near = {{std::sqrt(3.0), 1e-15}}},
         // The first chord point is the root 1: no step, no bracket left, not the midpoint 1.5.
         {.name = "regula falsi's first chord point the root", .kind = MethodKind::regula_falsi,
          .write_logs = quarlen_runs({{{"-m", "regula-falsi", "-f", "x - 1"}, "0\n3\n"}}),
