@@ -22,7 +22,7 @@ Replay earned(Replay replay, const RunSetting& run, double x, double fx, double 
               double next)
 {
     if (!replay.met) return replay;
-    replay.value_lost = runtime::tiny(fx) && run.f_underflows(x) != runtime::Loss::none;
+    replay.value_lost = METHODS::LOSS_BEHIND(x, fx, run.f_underflows) != runtime::Loss::none;
     replay.met = !replay.value_lost && !(fx != 0 && correction == 0) && std::isfinite(run.f(next));
     return replay;
 }
@@ -32,7 +32,7 @@ Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double
 {
     if (!replay.met) return replay;
     double lost;
-    replay.value_lost = (runtime::tiny(v) && run.g_underflows(x) != runtime::Loss::none) ||
+    replay.value_lost = METHODS::LOSS_BEHIND(x, v, run.g_underflows) != runtime::Loss::none ||
                         METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
     replay.met = !replay.value_lost;
     return replay;

@@ -112,6 +112,17 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
     return ENDING::NO_STEP;
 }
 
+double ROUNDING_LEVEL(double X)
+{
+    const double AT = std::abs(X);
+    return 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
+}
+
+runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS)
+{
+    return runtime::tiny(V) ? UNDERFLOWS(X) : runtime::Loss::none;
+}
+
 std::string NOT_FINITE_THERE(std::string_view NAME, double V)
 {
     return std::string(NAME) + "(x) = " + runtime::shortest(V) +
@@ -123,8 +134,7 @@ bool ZERO_BY_ROUNDING(double X, double V, RealFunction G, DropTest DROPPED, doub
 {
     DROPPED_OUT = V == 0 ? DROPPED(X) : 0;
     if (!(DROPPED_OUT > TOLERANCE)) return false;
-    const double AT = std::abs(X);
-    const double NEAR = 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
+    const double NEAR = ROUNDING_LEVEL(X);
     const double BELOW = G(X - NEAR) - (X - NEAR), ABOVE = G(X + NEAR) - (X + NEAR);
     return !((BELOW > 0 && ABOVE < 0) || (BELOW < 0 && ABOVE > 0));
 }
@@ -155,7 +165,7 @@ ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double 
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, bool FIXED_POINT)
 {
-    const runtime::Loss LOSS = runtime::tiny(V) ? UNDERFLOWS(X) : runtime::Loss::none;
+    const runtime::Loss LOSS = LOSS_BEHIND(X, V, UNDERFLOWS);
     if (LOSS == runtime::Loss::none) return ENDING::CONVERGED;
     const std::string BY = LOSS == runtime::Loss::overflow ? " ist nur durch Über- oder Unterlauf"
                                                            : " ist nur durch Unterlauf";
@@ -169,8 +179,7 @@ ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, d
 ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
                              double LATER, double AHEAD, double TOLERANCE)
 {
-    const double AT = std::abs(X);
-    if (!(LATER > 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT)))
+    if (!(LATER > ROUNDING_LEVEL(X)))
         return ENDING::CONVERGED;
     // Shrinking by Q each, the steps from where LATER starts add up to LATER/(1 - Q); the
     // part of LATER already taken lies behind X.

@@ -31,6 +31,13 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY);
 
+// Four units in the last place of X: steps that short are rounding, not the method.
+double ROUNDING_LEVEL(double X);
+
+// What evaluating the function at X lost on the way to its value V, asked only where V is
+// 0 or subnormal: there an underflow, or an overflow before it, made V so small.
+runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS);
+
 // Why a result where the function NAME has the value V, infinite or NaN, is no root.
 std::string NOT_FINITE_THERE(std::string_view NAME, double V);
 
