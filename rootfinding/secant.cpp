@@ -84,7 +84,9 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         // A short step onto a pole, or out of F's domain, ends by the test all the same.
         if (!std::isfinite(FX1))
             return REPORT_NOT_CONVERGED(SECANT_NAME, STEPS, X1, NOT_FINITE_THERE("F", FX1));
-        const double NEXT = FX1 == 0 ? 0 : std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+        const double NEXT = SECANT_AHEAD(X0, FX0, X1, FX1, F, RUN.TOLERANCE);
+        if (LAST == 0)
+            return CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
         // The starts are no step of the method: after one step only the next one tells.
         if (STEPS == 1)
             return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,

@@ -1,10 +1,12 @@
 #include "rootfinding/stop_report.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/number_text.hpp"
@@ -192,6 +194,34 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                     " % kürzer; die Nullstelle liegt wohl noch etwa " + ABOUT(LEFT) + " entfernt"
               : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
                     "); das Verfahren nähert sich keiner Nullstelle");
+}
+
+ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
+                                    double AHEAD, double TOLERANCE)
+{
+    if (AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE) return ENDING::CONVERGED;
+    return REPORT_NOT_CONVERGED(
+        METHOD, STEPS, X,
+        "der letzte Schritt ließ x unverändert, doch der nächste führte noch etwa " +
+            ABOUT(AHEAD) + " weiter; der kurze Schritt kam von einer steilen Sehne");
+}
+
+double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,
+                    double TOLERANCE)
+{
+    if (FX1 == 0) return 0;
+    if (X1 != X0) return std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+    // Widened until F differs from F(X1) at one side: at the rounding level a slope can
+    // round away, and at the edge of F's domain one side may have no value.
+    double H = std::max(TOLERANCE, ROUNDING_LEVEL(X1));
+    for (int WIDENINGS = 0; WIDENINGS < 8; ++WIDENINGS, H *= 16) {
+        for (const double XH : {X1 + H, X1 - H}) {
+            const double FH = F(XH);
+            if (std::isfinite(FH) && FH != FX1)
+                return std::abs(SECANT_CORRECTION(XH, FH, X1, FX1));
+        }
+    }
+    return std::numeric_limits<double>::infinity();
 }
 
 }  // namespace METHODS

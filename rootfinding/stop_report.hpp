@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "rootfinding/methods.hpp"
+#include "rootfinding/real_function.hpp"
 #include "runtime/iteration_watch.hpp"
 
 namespace METHODS {
@@ -48,6 +49,20 @@ std::string NOT_FINITE_THERE(std::string_view NAME, double V);
 // root found, and that is reported. Steps at the rounding level of X say nothing.
 ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
                              double LATER, double AHEAD, double TOLERANCE);
+
+// How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
+// of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
+// from X1 to a point the tolerance or the rounding level away takes its place. Otherwise a
+// correction too small for the last bit would pass for convergence wherever the chord
+// before it was steep, far from any root.
+// The last step was too short to move X, which ended the loop; the step AHEAD from X
+// shows whether that was the root or only a steep chord: more than ten tolerances and
+// the rounding level of X are reported.
+ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
+                                    double AHEAD, double TOLERANCE);
+
+double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,
+                    double TOLERANCE);
 
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. A V of 0 or a subnormal one is convergence unless UNDERFLOWS finds

@@ -27,9 +27,19 @@ inline double FIRST_POINT(double A, double FA, double B, double FB, double FIRST
 inline double BISEC_MEASURE(double FX) { return std::abs(FX); }
 
 // Regula falsi and Illinois: where the chord through (A, FA) and (B, FB) meets the axis.
+// Where a product or difference in it overflows for finite ends and values, the point is
+// found from halves instead, which cannot overflow, going the smaller share of the way
+// from the end where |F| is smaller; every point that is finite today stays as it is.
 inline double CHORD_POINT(double A, double FA, double B, double FB)
 {
-    return B - FB * (B - A) / (FB - FA);
+    const double X = B - FB * (B - A) / (FB - FA);
+    if (std::isfinite(X) || !std::isfinite(A) || !std::isfinite(B) || !std::isfinite(FA) ||
+        !std::isfinite(FB))
+        return X;
+    const double HA = A / 2, HB = B / 2, HFA = FA / 2, HFB = FB / 2;
+    const double HALF = std::abs(FA) < std::abs(FB) ? HA + HFA / (HFA - HFB) * (HB - HA)
+                                                    : HB - HFB / (HFB - HFA) * (HB - HA);
+    return HALF + HALF;
 }
 
 // Newton's step from X, with FX = F(X) and DFX = DF(X): X less the correction.

@@ -216,6 +216,19 @@ TEST(TypedEquation, HowARunEnds)
          "0.5\n", 0, ""},
         // One step that lands on the root passes: the next is shorter still.
         {"secant_one_step_near_the_root", "sekante", "x^2 - 9", "-t 0.1", "2.9\n3.05\n", 0, ""},
+        // A step too short to move x after a steep chord, far from the roots +-1.316 and
+        // ln 2: the next step, from a chord at x, is long.
+        {"secant_step_too_short_to_move", "sekante", "x^4 - 3", "", "0.5\n0\n", 1,
+         "quarlen: Sekantenverfahren nach 6 Schritten bei x = 0.00043487548828125 nicht "
+         "konvergiert: der letzte Schritt ließ x unverändert, doch der nächste führte noch etwa "
+         "6.6e+09 weiter; der kurze Schritt kam von einer steilen Sehne\n"},
+        {"secant_first_step_too_short_to_move", "sekante", "exp(x) - 2", "", "700\n1\n", 1,
+         "der nächste führte noch etwa 0.26 weiter; der kurze Schritt kam von einer steilen "
+         "Sehne\n"},
+        // There a chord at the rounding level is level: it is widened until F changes.
+        {"secant_too_short_to_move_below_any_tolerance", "sekante", "exp(x) - 2", "-t 1e-300",
+         "1\n-10\n", 1, "der nächste führte noch etwa 7.4 weiter; der kurze Schritt kam von "
+         "einer steilen Sehne\n"},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
         {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
@@ -244,13 +257,16 @@ TEST(TypedEquation, HowARunEnds)
          "quarlen: Sekantenverfahren in Schritt 1474 zusammengebrochen: der Schritt von x0 = "
          "1.3069892237634e+308, x1 = Infinity mit F(x0) = 7.651172494908243e-309, F(x1) = 0 "
          "führt auf NaN\n"},
-        // The chord from (-2, -5e307) to (1, 1e308) overflows to -inf, where 1e308/x is -0.
-        {"regula_falsi_chord_to_infinity", "regula-falsi", "1e308/x", "", "-2\n1\n", 1,
-         "quarlen: Regula falsi in Schritt 0 zusammengebrochen: die Sehne durch (-2, -5e+307) und "
-         "(1, 1e+308) ergibt x = -Infinity\n"},
-        {"illinois_chord_to_infinity", "illinois", "1e308/x", "", "-2\n1\n", 1,
-         "Illinois-Verfahren in Schritt 0 zusammengebrochen: die Sehne durch (-2, -5e+307) und "
-         "(1, 1e+308) ergibt x = -Infinity\n"},
+        // Chords whose products overflow are formed from halves: across the largest
+        // doubles to the root 1, and onto the pole of 1e308/x, where F is no longer finite.
+        {"chord_across_the_largest_doubles", "regula-falsi,illinois", "x - 1", "", "0\n1e308\n", 0,
+         "", "   9.9999999999999989e-01          0\n"},
+        {"regula_falsi_chord_onto_a_pole", "regula-falsi", "1e308/x", "", "-2\n1\n", 1,
+         "quarlen: Regula falsi in Schritt 2 zusammengebrochen: die Sehne durch (-1, -1e+308) und "
+         "(0, Infinity) ergibt x = NaN\n"},
+        {"illinois_chord_onto_a_pole", "illinois", "1e308/x", "", "-2\n1\n", 1,
+         "Illinois-Verfahren in Schritt 2 zusammengebrochen: die Sehne durch (-1, -1e+308) und "
+         "(0, Infinity) ergibt x = NaN\n"},
         {"bracketing_end_is_a_root", "bisektion,regula-falsi,illinois", "x^2 - 4", "", "2\n4\n", 0,
          "", AT_2 + AT_2 + AT_2},
         {"regula_falsi_first_point_is_the_root", "regula-falsi", "x - 1", "", "0\n3\n", 0, "",

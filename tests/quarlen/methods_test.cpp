@@ -567,6 +567,26 @@ TEST(SlowSteps, AreShownToTwoDigitsRoundedOnce)
     }
 }
 
+// After a step that did not move x the chord at x takes the place of the one without slope:
+// widened where F is level at the rounding level (its first change is one rounded unit), taken to the left where F has no value to
+// the right. Expected: F(x)/F'(x) at 0 for 1 + 1e-20 x, and 1*h/(sqrt(h) + 1 - 1) at h = 1e-4.
+TEST(SecantAhead, TakesAChordAtXWhereTheLastStepDidNotMove)
+{
+    const struct {
+        const char* name;
+        RealFunction f;
+        double ahead, within;
+    } rows[] = {
+        {"level at the rounding level", [](const double& x) { return 1 + 1e-20 * x; }, 1e20, 0.5},
+        {"no value to the right", [](const double& x) { return std::sqrt(-x) + 1; }, 1e-2, 1e-12},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const double f0 = row.f(0.0);
+        EXPECT_NEAR(METHODS::SECANT_AHEAD(0.0, f0, 0.0, f0, row.f, 1e-4) / row.ahead, 1, row.within);
+    }
+}
+
 // ---------------------------------------------------------------- fixed point
 
 double minus(const double& x) { return -x; }
