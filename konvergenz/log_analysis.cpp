@@ -31,6 +31,11 @@ std::optional<Replay> judge_the_end(MethodSummary& summary, const RunSetting& se
     std::optional<Replay> replay = method.replay(setting, end, inputs);
     if (!replay) return replay;
     summary.unfinished = !replay->met;
+    using enum MethodSummary::NoRoot;
+    summary.no_root = replay->value_lost   ? value_lost
+                      : replay->too_slow   ? too_slow
+                      : replay->start_only ? start_only
+                                           : test_failed;
     summary.result_error = replay->result_error;
     if (end.last || replay->first_steps.empty()) return replay;
     ConvergenceStats replayed;
@@ -105,7 +110,7 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
             estimate_error(method, summary.start_values, summary.stats, bracket, after_result);
     }
     if (summary.unfinished) summary.estimate.limit.reset();
-    if (replay && replay->value_lost) summary.estimate.error.reset();
+    if (replay && (replay->value_lost || replay->too_slow)) summary.estimate.error.reset();
     return summary;
 }
 

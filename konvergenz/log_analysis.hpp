@@ -46,6 +46,9 @@ struct MethodSummary {
     // killed, stopped by a limit or the cycle check, or it broke down. No limit is then
     // estimated.
     bool unfinished = false;
+    // Where the test held all the same, why quarlen finds no root there.
+    enum class NoRoot { test_failed, value_lost, too_slow, start_only };
+    NoRoot no_root = NoRoot::test_failed;
     bool cut = false;  // a cut last line was left out
     // The log comes from an earlier run: it is older than an earlier stage's log, or its
     // functions or tolerance differ from those of the newest log.

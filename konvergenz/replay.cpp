@@ -27,6 +27,32 @@ Replay earned(Replay replay, const RunSetting& run, double x, double fx, double 
     return replay;
 }
 
+// A root found by a bracketing method: not where F at X is 0 or subnormal only by underflow,
+// nor at an X that is no finite number (a chord can meet the axis at an infinity).
+Replay earned_root(Replay replay, const RunSetting& run, double x, double fx)
+{
+    if (!replay.met) return replay;
+    replay.value_lost = METHODS::LOSS_BEHIND(x, fx, run.f_underflows) != runtime::Loss::none;
+    replay.met = !replay.value_lost && std::isfinite(x);
+    return replay;
+}
+
+// Newton's or the secant method's test met at X, after steps of EARLIER and LATER, with
+// AHEAD still to go, as quarlen judges it: where the steps do not shrink, or too slowly, X is
+// no root found. The error of X is then what the steps still to come add up to, as quarlen
+// names it, and none is estimated where they do not shrink.
+Replay unless_slow(Replay replay, const RunSetting& run, double x, double earlier, double later,
+                   double ahead)
+{
+    if (!replay.met || !METHODS::STEPS_TOO_SLOW(x, earlier, later, ahead, run.tolerance))
+        return replay;
+    replay.met = false;
+    replay.too_slow = true;
+    replay.result_error.reset();
+    if (later < earlier) replay.result_error = METHODS::STEPS_LEFT(earlier, later, ahead);
+    return replay;
+}
+
 // Nor where g(x) - x = V at X is 0 or subnormal only by underflow, or 0 only by rounding.
 Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double v)
 {
@@ -45,19 +71,24 @@ Replay without_a_step(Replay replay)
     if (replay.met) replay.result = replay.first_steps.front();
     return replay;
 }
-Replay without_a_step(bool met, std::vector<LogRecord> first)
-{
-    return without_a_step(Replay{met, std::move(first)});
-}
 
-// An end of [a, b] where F is exactly 0 is a root found before any step: the run ends
-// there, and the record of that point shows it.
+// An end of [a, b] where F is exactly 0 is a root found before any step, unless only
+// underflow made it 0: the run ends there, and the record of that point shows it.
 std::optional<Replay> end_at_a_root(const RunSetting& run, std::span<const double> ends)
 {
     for (const double end : ends) {
-        if (run.f(end) == 0.0) return without_a_step(true, {{0, end, 0.0}});
+        if (run.f(end) == 0.0)
+            return without_a_step(earned_root(Replay{true, {{0, end, 0.0}}}, run, end, 0.0));
     }
     return std::nullopt;
+}
+
+// The bracketing methods' test at the point X, where F is FX; a log without a step shows
+// that point as its first record.
+Replay bracket_test(const RunSetting& run, double x, double fx)
+{
+    return earned_root(Replay{METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}}}, run, x,
+                       fx);
 }
 
 }  // namespace
@@ -68,24 +99,22 @@ std::optional<Replay> replay_bisection(const RunSetting& run, const LogEnd& end,
                                        std::span<const double> inputs)
 {
     // The test after a step is made at that step's own midpoint, which the record shows.
-    if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
+    if (const auto& last = end.last) return bracket_test(run, last->x, last->third_item);
     if (inputs.size() != 2) return std::nullopt;
     if (auto root = end_at_a_root(run, inputs)) return root;
     const double x = METHODS::MIDPOINT(inputs[0], inputs[1]);
-    const double fx = run.f(x);
-    return without_a_step(METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}});
+    return without_a_step(bracket_test(run, x, run.f(x)));
 }
 
 std::optional<Replay> replay_chord(const RunSetting& run, const LogEnd& end,
                                    std::span<const double> inputs)
 {
-    if (end.last) return Replay{METHODS::BISEC_MEASURE(end.last->third_item) <= run.tolerance};
+    if (const auto& last = end.last) return bracket_test(run, last->x, last->third_item);
     if (inputs.size() != 2) return std::nullopt;
     if (auto root = end_at_a_root(run, inputs)) return root;
     const double a = inputs[0], b = inputs[1];
     const double x = METHODS::CHORD_POINT(a, run.f(a), b, run.f(b));
-    const double fx = run.f(x);
-    return without_a_step(METHODS::BISEC_MEASURE(fx) <= run.tolerance, {{0, x, fx}});
+    return without_a_step(bracket_test(run, x, run.f(x)));
 }
 
 std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
@@ -99,17 +128,25 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
         const double x = last->x, fx = last->third_item;
         const double next = step(x, fx);
         const double correction = fx == 0.0 ? 0.0 : METHODS::NEWTON_CORRECTION(fx, run.df(x));
-        return earned(Replay{METHODS::NEWTON_MEASURE(next, x) <= run.tolerance}, run, x, fx,
-                      correction, next);
+        Replay replay = earned(Replay{METHODS::NEWTON_MEASURE(next, x) <= run.tolerance}, run, x,
+                               fx, correction, next);
+        if (!replay.met) return replay;
+        // The step after the last, from the result, shows what is left.
+        const double f_next = run.f(next);
+        const double ahead =
+            f_next == 0.0 ? 0.0 : std::fabs(METHODS::NEWTON_CORRECTION(f_next, run.df(next)));
+        return unless_slow(replay, run, next, std::fabs(next - x), ahead, ahead);
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double f0 = run.f(x0);
     const double x1 = step(x0, f0);
     // quarlen starts from a previous iterate x0 + 1, which meets the test only where
-    // adding 1 leaves x0 as it is.
-    return Replay{METHODS::NEWTON_MEASURE(x0, x0 + 1) <= run.tolerance,
-                  {{0, x0, f0}, {1, x1, run.f(x1)}}};
+    // adding 1 leaves x0 as it is: then the test compared x0 with itself, and quarlen ends
+    // without a step and without a root. A log without a step is never a root found.
+    Replay replay{false, {{0, x0, f0}, {1, x1, run.f(x1)}}};
+    replay.start_only = run.tolerance < 1 && x0 + 1 == x0;
+    return replay;
 }
 
 std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
@@ -129,22 +166,38 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
             return std::nullopt;
         }
         const double x1 = last->x, f1 = last->third_item;
-        // Where F(x1) is exactly 0, x1 is the root and the step 0, even where F(x0) is 0 too.
-        if (f1 == 0.0) return earned(Replay{true}, run, x1, f1, 0.0, x1);
+        // Where F(x1) is exactly 0, x1 is the root and the step 0, even where F(x0) is 0 too;
+        // an x1 that is no finite number is none (1/x is 0 at infinity).
+        if (f1 == 0.0) return earned(Replay{std::isfinite(x1)}, run, x1, f1, 0.0, x1);
         const double x2 = METHODS::SECANT_STEP(x0, f0, x1, f1);
         Replay replay = earned(Replay{METHODS::NEWTON_MEASURE(x2, x1) <= run.tolerance}, run, x1,
                                f1, METHODS::SECANT_CORRECTION(x0, f0, x1, f1), x2);
         // A chord through points far apart can take a tiny step far from the root; the
         // step after it, from points close together, shows how far x2 is off.
-        replay.result_error =
-            finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, run.f(x2)) - x2));
+        const double f2 = run.f(x2);
+        replay.result_error = finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, f2) - x2));
+        if (!replay.met) return replay;
+        // quarlen weighs the steps as follows: after one step, the last against the next; then
+        // the one before against the last, and from the third step on, where the next is far
+        // beyond the tolerance, the last against the next.
+        const long long steps = last->step + 1;
+        const double last_step = std::fabs(x2 - x1);
+        const double ahead =
+            f2 == 0.0 ? 0.0 : std::fabs(METHODS::SECANT_CORRECTION(x1, f1, x2, f2));
+        if (steps == 1) return unless_slow(replay, run, x2, last_step, ahead, ahead);
+        replay = unless_slow(replay, run, x2, std::fabs(x1 - x0), last_step, 0.0);
+        if (steps >= 3 && ahead > 10 * run.tolerance)
+            replay = unless_slow(replay, run, x2, last_step, ahead, ahead);
         return replay;
     }
     if (inputs.size() != 2) return std::nullopt;
     const double x0 = inputs[0], x1 = inputs[1];
-    // The starts as the records of two steps: a secant through them sizes the error of x1.
-    return Replay{METHODS::NEWTON_MEASURE(x1, x0) <= run.tolerance,
-                  {{0, x0, run.f(x0)}, {1, x1, run.f(x1)}}};
+    // quarlen ends without a step only where the starts lie within the tolerance, and
+    // that finds no root. The starts as the records of two steps: a secant through them
+    // sizes the error of x1.
+    Replay replay{false, {{0, x0, run.f(x0)}, {1, x1, run.f(x1)}}};
+    replay.start_only = METHODS::NEWTON_MEASURE(x1, x0) <= run.tolerance;
+    return replay;
 }
 
 std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& end,

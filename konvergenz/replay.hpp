@@ -47,6 +47,14 @@ struct Replay {
     // The value the test measured there, f or g(x) - x, is 0 or subnormal only by underflow,
     // or 0 only by rounding: it sizes no error.
     bool value_lost = false;
+    // Newton's or the secant method's test held, but the steps did not shrink, or shrank so
+    // slowly that the result lies far from the root: quarlen finds no root there, and the
+    // last iterate's error is not what the last steps size. result_error is then what the
+    // steps still to come add up to, or none where they do not shrink.
+    bool too_slow = false;
+    // Newton's or the secant method's log without a step where the test held before the
+    // first: it compared only the starts, and quarlen ends without a root.
+    bool start_only = false;
     // For a log without a step: the records its first steps would have had, replayed
     // from the start values, so that the start can be judged.
     std::vector<LogRecord> first_steps;

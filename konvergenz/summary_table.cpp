@@ -237,19 +237,40 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
     } else if (diverging) {
         how_far = no_convergence;
     }
-    const std::string replayed = (far || wide) && (no_step || of_result)
-                                     ? " (geschätzt aus einem nachgerechneten Schritt)"
-                                     : "";
+    using enum MethodSummary::NoRoot;
+    const std::string replayed = !(far || wide) || !(no_step || of_result) ? ""
+                                 : summary.no_root == too_slow
+                                     ? " (geschätzt aus der Länge der letzten Schritte)"
+                                     : " (geschätzt aus einem nachgerechneten Schritt)";
     // A run with an unknown tolerance gets none of the notes that need it.
     const std::string tolerance_text = runtime::shortest(summary.tolerance.value_or(0));
     if (has_note(notes, RunNote::unfinished)) {
         const std::string criterion = "das Abbruchkriterium (Toleranz " + tolerance_text + ")";
-        return label + ": Toleranz nicht erreicht: " +
-               (no_step ? "das Protokoll enthält keinen Schritt, und vor dem ersten war " +
-                              criterion + " nicht erfüllt"
-                        : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
-                              criterion + " nicht") +
-               "; der Lauf wurde unterbrochen, angehalten oder brach ab" +
+        std::string why;
+        switch (summary.no_root) {
+        case test_failed:
+            why = (no_step ? "das Protokoll enthält keinen Schritt, und vor dem ersten war " +
+                                 criterion + " nicht erfüllt"
+                           : "der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt " +
+                                 criterion + " nicht") +
+                  "; der Lauf wurde unterbrochen, angehalten oder brach ab";
+            break;
+        case value_lost:
+            why = criterion + " hielt nur, weil der geprüfte Wert allein durch Unter- oder "
+                              "Überlauf oder Rundung so klein ist; eine Lösung zeigt das nicht";
+            break;
+        case too_slow:
+            why = "der letzte Schritt erfüllt " + criterion +
+                  ", doch die Schritte werden nicht oder nur langsam kürzer; eine Nullstelle "
+                  "ist damit nicht gefunden";
+            break;
+        case start_only:
+            why = "das Protokoll enthält keinen Schritt; " + criterion +
+                  " hielt schon vor dem ersten, verglich dort aber nur die Startwerte, und das "
+                  "zeigt keine Nullstelle";
+            break;
+        }
+        return label + ": Toleranz nicht erreicht: " + why +
                (how_far.empty() ? "" : ", und " + how_far + replayed) + ".";
     }
     if (diverging)

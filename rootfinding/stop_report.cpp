@@ -178,16 +178,26 @@ ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, d
     return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);
 }
 
-ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
-                             double LATER, double AHEAD, double TOLERANCE)
+double STEPS_LEFT(double EARLIER, double LATER, double AHEAD)
 {
-    if (!(LATER > ROUNDING_LEVEL(X)))
-        return ENDING::CONVERGED;
     // Shrinking by Q each, the steps from where LATER starts add up to LATER/(1 - Q); the
     // part of LATER already taken lies behind X.
     const double Q = LATER / EARLIER;
-    const double LEFT = LATER / (1 - Q) - (LATER - AHEAD);
-    if (Q < 1 && LEFT <= 10 * TOLERANCE) return ENDING::CONVERGED;
+    return LATER / (1 - Q) - (LATER - AHEAD);
+}
+
+bool STEPS_TOO_SLOW(double X, double EARLIER, double LATER, double AHEAD, double TOLERANCE)
+{
+    if (!(LATER > ROUNDING_LEVEL(X))) return false;
+    return !(LATER / EARLIER < 1 && STEPS_LEFT(EARLIER, LATER, AHEAD) <= 10 * TOLERANCE);
+}
+
+ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
+                             double LATER, double AHEAD, double TOLERANCE)
+{
+    if (!STEPS_TOO_SLOW(X, EARLIER, LATER, AHEAD, TOLERANCE)) return ENDING::CONVERGED;
+    const double Q = LATER / EARLIER;
+    const double LEFT = STEPS_LEFT(EARLIER, LATER, AHEAD);
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
         Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) +

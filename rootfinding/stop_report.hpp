@@ -42,6 +42,12 @@ runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS);
 // Why a result where the function NAME has the value V, infinite or NaN, is no root.
 std::string NOT_FINITE_THERE(std::string_view NAME, double V);
 
+// The decision of CONVERGED_UNLESS_SLOW, with the same arguments: whether X is no root found
+// because the steps do not shrink or the ones still to come add up to more than ten
+// tolerances. STEPS_LEFT is what they add up to from X where they shrink.
+bool STEPS_TOO_SLOW(double X, double EARLIER, double LATER, double AHEAD, double TOLERANCE);
+double STEPS_LEFT(double EARLIER, double LATER, double AHEAD);
+
 // Newton's method or the secant method met its test at X, after steps of EARLIER and then
 // LATER, and AHEAD is the distance a step from X would go (0 where LATER starts at X).
 // The test bounds a step, not the distance to the root: where the steps do not shrink, or

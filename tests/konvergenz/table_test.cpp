@@ -601,7 +601,10 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
         // has no slope to size anything with.
         {.name = "the secant method's starts equal", .kind = MethodKind::secant,
          .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^2-2"}, "1\n1\n"}}),
-         .codes = "", .words = "", .sentence = "", .error = ""},
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Protokoll enthält keinen Schritt; das "
+                     "Abbruchkriterium (Toleranz 1e-04) hielt schon vor dem ersten",
+         .error = ""},
         // g(0) - 0 = 5e-5 meets the test at once; g is linear, so Steffensen's step would
         // divide by 0. The run is judged at |g(0) - 0| instead.
         {.name = "Steffensen's method met at the start of a linear g",
@@ -700,6 +703,64 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
              quarlen_runs({{{"-m", "fixpunkt", "-f", "atan(x)", "-n", "100"}, "1e17\n"}}),
          .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
          .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        {.name = "bisection from an end 0 only by underflow", .kind = MethodKind::bisection,
+         .write_logs = quarlen_runs({{{"-m", "bisektion", "-f", "x*exp(-1/x^2)"}, "0.01\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Abbruchkriterium (Toleranz 1e-04) hielt nur",
+         .error = ""},
+        {.name = "Illinois from an end 0 only by underflow", .kind = MethodKind::illinois,
+         .write_logs = quarlen_runs({{{"-m", "illinois", "-f", "x*exp(-1/x^2)"}, "0.01\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        {.name = "bisection at a midpoint 0 only by underflow", .kind = MethodKind::bisection,
+         .write_logs = quarlen_runs(
+             {{{"-m", "bisektion", "-f", "x*exp(-1/x^2)", "-t", "1e-300"}, "-1\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        // 1/x is 0 at the infinity the secant runs off to: no root, quarlen breaks down.
+        {.name = "the secant method run off to infinity", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "1/x", "-n", "2000"}, "1\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        // Steps that meet the tolerance but shrink too slowly, or not at all: quarlen ends
+        // each with status 1. On (x-1)^25 each Newton step is 1/25 of the distance to the
+        // root 1, so the steps to come add up to the distance itself, 2.4e-3.
+        {.name = "Newton's steps shrinking slowly", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs({{{"-m", "newton", "-f", "(x-1)^25", "-n", "2000"}, "2\n"}}),
+         .codes = "toleranz_nicht_erreicht;weit_von_nullstelle", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt das Abbruchkriterium "
+                     "(Toleranz 1e-04), doch die Schritte werden nicht oder nur langsam kürzer; "
+                     "eine Nullstelle ist damit nicht gefunden, und das Ergebnis liegt noch etwa "
+                     "2.4e-03 von der Nullstelle entfernt",
+         .error = "", .near = {{1, 0.0025}}},
+        {.name = "the secant method's steps shrinking slowly", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs(
+             {{{"-m", "sekante", "-f", "x*exp(-1/x^2)", "-n", "2000"}, "1.5\n1.4\n"}}),
+         .codes = "toleranz_nicht_erreicht;weit_von_nullstelle", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
+        {.name = "Newton's steps not shrinking", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs(
+             {{{"-m", "newton", "-f", "tan(x) - x", "-t", "1e-8", "-n", "2000"}, "1\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
+        {.name = "Newton's one step not shrinking", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs(
+             {{{"-m", "newton", "-f", "x^3 - 2", "--ableitung", "1", "-t", "0.5"}, "1.3\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
+        // A test that compared only the starts: x0 + 1 is x0 at 1e300, or starts within the
+        // tolerance. quarlen ends without a step and with status 1.
+        {.name = "Newton's method where x0 + 1 is x0", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs({{{"-m", "newton", "-f", "x^2 - 1e300"}, "1e300\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Protokoll enthält keinen Schritt; das "
+                     "Abbruchkriterium (Toleranz 1e-04) hielt schon vor dem ersten"},
+        {.name = "the secant method's starts within the tolerance", .kind = MethodKind::secant,
+         .write_logs =
+             quarlen_runs({{{"-m", "sekante", "-f", "x^2-2", "-t", "0.5"}, "3\n3.5\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Protokoll enthält keinen Schritt; das "
+                     "Abbruchkriterium (Toleranz 0.5) hielt schon vor dem ersten"},
         // There f(x) is lost in x + f(x) too, but g(y) - y changes sign beside x.
         {.name = "a fixed point below the last bit", .kind = MethodKind::fixed_point,
          .write_logs = quarlen_runs(
@@ -918,9 +979,10 @@ TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
         // The fixed-point iteration jumps from -8.3 to 4010.6, where |g(x) - x| < 1e-4 but
         // grows from step to step.
         {"reversed_ends", "||divergiert"},
-        // A NaN at the first midpoint, Newton's start 1e20 where x + 1 is x, g(-1000) = inf.
+        // A NaN at the first midpoint, Newton's start 1e20 where x + 1 is x (no step, no
+        // root), g(-1000) = inf.
         {"breakdowns",
-         "toleranz_nicht_erreicht;klammer_breit|weit_von_nullstelle|"
+         "toleranz_nicht_erreicht;klammer_breit|toleranz_nicht_erreicht;weit_von_nullstelle|"
          "toleranz_nicht_erreicht;keine_endlichen_werte"},
         // Regula falsi never moves the end 10, so its bracket stays 5.85 wide.
         {"verfahren/sieben", "|klammer_breit||||weit_von_nullstelle|"},
@@ -929,8 +991,10 @@ TEST(Notes, TheReplayAgreesWithRunsComputedIndependently)
         // The secant method from -1000 and 1000 stops at 5.0, 0.85 from the root.
         {"verfahren/eigenart", "klammer_breit||weit_von_nullstelle|"},
         // From 2000 the fixed-point iteration meets its test at once, 1996 from the fixed
-        // point: a step replayed from there sizes that, but is no trend.
-        {"verfahren/ohne_schritt", "weit_von_nullstelle|weit_von_nullstelle|weit_von_nullstelle"},
+        // point: a step replayed from there sizes that, but is no trend. The secant method's
+        // starts lie within the tolerance: no step, and no root.
+        {"verfahren/ohne_schritt",
+         "toleranz_nicht_erreicht;weit_von_nullstelle|weit_von_nullstelle|weit_von_nullstelle"},
         // The chords leave [5, 10]: no bracket, and a root found all the same.
         {"verfahren/ohne_vorzeichenwechsel", "||"},
         // Equal ends, an infinite F(x1), Steffensen's NaN.
