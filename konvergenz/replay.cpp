@@ -15,25 +15,29 @@ std::optional<double> finite_or_none(double value)
     return value;
 }
 
-// quarlen does not count a test met where f at the last iterate X is 0 or subnormal only
+// quarlen does not count a test met where f at the last iterate X is so small only
 // by underflow, where the step from it is 0 though f(x) = FX is not (CORRECTION), or where
 // f is not finite at the result NEXT: none of these is a root.
 Replay earned(Replay replay, const RunSetting& run, double x, double fx, double correction,
               double next)
 {
     if (!replay.met) return replay;
-    replay.value_lost = METHODS::LOSS_BEHIND(x, fx, run.f_underflows) != runtime::Loss::none;
+    replay.value_lost =
+        METHODS::LOSS_BEHIND(x, fx, run.f_underflows,
+                             METHODS::STEP_TOLERANCE(fx, correction, run.tolerance)) !=
+        runtime::Loss::none;
     replay.met = !replay.value_lost && !(fx != 0 && correction == 0) && std::isfinite(run.f(next));
     return replay;
 }
 
-// Nor where g(x) - x = V at X is 0 or subnormal only by underflow, or 0 only by rounding.
+// Nor where g(x) - x = V at X is so small only by underflow, or 0 only by rounding.
 Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double v)
 {
     if (!replay.met) return replay;
     double lost;
-    replay.value_lost = METHODS::LOSS_BEHIND(x, v, run.g_underflows) != runtime::Loss::none ||
-                        METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
+    replay.value_lost =
+        METHODS::LOSS_BEHIND(x, v, run.g_underflows, run.tolerance) != runtime::Loss::none ||
+        METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
     replay.met = !replay.value_lost;
     return replay;
 }
