@@ -15,24 +15,28 @@ std::optional<double> finite_or_none(double value)
     return value;
 }
 
-// quarlen does not count a test met where f at the last iterate X is 0 or subnormal only
+// quarlen does not count a test met where f at the last iterate X is so small only
 // by underflow, where the step from it is 0 though f(x) = FX is not (CORRECTION), or where
 // f is not finite at the result NEXT: none of these is a root.
 Replay earned(Replay replay, const RunSetting& run, double x, double fx, double correction,
               double next)
 {
     if (!replay.met) return replay;
-    replay.value_lost = METHODS::LOSS_BEHIND(x, fx, run.f_underflows) != runtime::Loss::none;
+    replay.value_lost =
+        METHODS::LOSS_BEHIND(x, fx, run.f_underflows,
+                             METHODS::STEP_TOLERANCE(fx, correction, run.tolerance)) !=
+        runtime::Loss::none;
     replay.met = !replay.value_lost && !(fx != 0 && correction == 0) && std::isfinite(run.f(next));
     return replay;
 }
 
-// A root found by a bracketing method: not where F at X is 0 or subnormal only by underflow,
+// A root found by a bracketing method: not where F at X is so small only by underflow,
 // nor at an X that is no finite number (a chord can meet the axis at an infinity).
 Replay earned_root(Replay replay, const RunSetting& run, double x, double fx)
 {
     if (!replay.met) return replay;
-    replay.value_lost = METHODS::LOSS_BEHIND(x, fx, run.f_underflows) != runtime::Loss::none;
+    replay.value_lost =
+        METHODS::LOSS_BEHIND(x, fx, run.f_underflows, run.tolerance) != runtime::Loss::none;
     replay.met = !replay.value_lost && std::isfinite(x);
     return replay;
 }
@@ -53,13 +57,14 @@ Replay unless_slow(Replay replay, const RunSetting& run, double x, double earlie
     return replay;
 }
 
-// Nor where g(x) - x = V at X is 0 or subnormal only by underflow, or 0 only by rounding.
+// Nor where g(x) - x = V at X is so small only by underflow, or 0 only by rounding.
 Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double v)
 {
     if (!replay.met) return replay;
     double lost;
-    replay.value_lost = METHODS::LOSS_BEHIND(x, v, run.g_underflows) != runtime::Loss::none ||
-                        METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
+    replay.value_lost =
+        METHODS::LOSS_BEHIND(x, v, run.g_underflows, run.tolerance) != runtime::Loss::none ||
+        METHODS::ZERO_BY_ROUNDING(x, v, run.g, run.g_dropped, run.tolerance, lost);
     replay.met = !replay.value_lost;
     return replay;
 }
@@ -182,8 +187,16 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         // beyond the tolerance, the last against the next.
         const long long steps = last->step + 1;
         const double last_step = std::fabs(x2 - x1);
-        const double ahead =
-            f2 == 0.0 ? 0.0 : std::fabs(METHODS::SECANT_CORRECTION(x1, f1, x2, f2));
+        const double ahead = METHODS::SECANT_AHEAD(x1, f1, x2, f2, run.f, run.tolerance);
+        // A last step too short to move x leaves no chord; one at x shows whether x is the
+        // root. Where it is not, that step far from the root sizes nothing.
+        if (last_step == 0 && METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance)) {
+            replay.met = false;
+            replay.too_slow = true;
+            replay.result_error.reset();
+            return replay;
+        }
+        if (last_step == 0) return replay;
         if (steps == 1) return unless_slow(replay, run, x2, last_step, ahead, ahead);
         replay = unless_slow(replay, run, x2, std::fabs(x1 - x0), last_step, 0.0);
         if (steps >= 3 && ahead > 10 * run.tolerance)
@@ -239,6 +252,14 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
         Replay replay =
             earned_fixed_point(Replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance}, run, x, y - x);
         replay.result = LogRecord{last->step + 1, x, step(x, y)};
+        // As quarlen weighs the steps: the step from the result against the last, or where
+        // that is no number, the last against the one before.
+        const double last_step = std::fabs(x - last->x);
+        const double ahead = METHODS::STEFFENSEN_AHEAD(x, y, run.g(y));
+        if (std::isfinite(ahead)) return unless_slow(replay, run, x, last_step, ahead, ahead);
+        if (end.before_last)
+            return unless_slow(replay, run, x, std::fabs(last->x - end.before_last->x), last_step,
+                               0.0);
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;

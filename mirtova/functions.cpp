@@ -24,6 +24,9 @@ float F1DOT(const float& X)
     return runtime::exponential(X) - TWO_X;
 }
 
-runtime::Loss F1_UNDERFLOWS(const float& X) { return F1_OF(runtime::Tracked<float>(X)).loss; }
+runtime::RangeLoss F1_UNDERFLOWS(const float& X)
+{
+    return F1_OF(runtime::Tracked<float>(X)).range_loss();
+}
 
 }  // namespace FUNCTIONS

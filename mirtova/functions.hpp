@@ -11,6 +11,6 @@ float F1DOT(const float& X);  // e^x - 2x, positive for every x
 
 // Whether an operation of F1 underflows or overflows at x (see
 // runtime/underflow_tracking.hpp).
-runtime::Loss F1_UNDERFLOWS(const float& X);
+runtime::RangeLoss F1_UNDERFLOWS(const float& X);
 
 }  // namespace FUNCTIONS

@@ -119,7 +119,10 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         REPORT_BREAKDOWN(START, NR_STEPS, FROM, XSTART, F, FDOT, RUN.BUILT_IN);
         return false;
     }
-    if (const runtime::Loss LOSS = runtime::tiny(FX) ? RUN.UNDERFLOWS(XSTART) : runtime::Loss::none;
+    const runtime::RangeLoss LOST = RUN.UNDERFLOWS(XSTART);
+    const bool ONLY_BY_LOSS =
+        runtime::tiny(FX) || !(std::abs(FX) + LOST.hidden < static_cast<double>(RUN.TOLERANCE));
+    if (const runtime::Loss LOSS = ONLY_BY_LOSS ? LOST.loss : runtime::Loss::none;
         LOSS != runtime::Loss::none) {
         runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
                       (NR_STEPS == 1 ? " step" : " steps") +

@@ -12,10 +12,10 @@ namespace NEWTON {
 // A function of one 32-bit real, without side effects: a built-in one or a typed formula.
 using RealFunction = runtime::FunctionRef<float>;
 
-// Whether evaluating the function at x underflowed, or overflowed (see
-// runtime/underflow_tracking.hpp).
-using UnderflowTest = runtime::FunctionRef<float, runtime::Loss>;
-inline runtime::Loss NO_UNDERFLOW(const float&) { return runtime::Loss::none; }
+// Whether evaluating the function at x underflowed, or overflowed, and how far that can
+// have moved its value (see runtime/underflow_tracking.hpp).
+using UnderflowTest = runtime::FunctionRef<float, runtime::RangeLoss>;
+inline runtime::RangeLoss NO_UNDERFLOW(const float&) { return {}; }
 
 // 1e-6 rounded to 32 bits (9.99999997e-7).
 inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
@@ -23,7 +23,8 @@ inline constexpr float ZERO_TOLERANCE = 1.0e-6f;
 // How the iteration stops: below TOLERANCE, or with a message after MAX_STEPS steps
 // (unless the last of them met the test). BUILT_IN: F is e^x - x^2, so a breakdown
 // where e^x overflows is put down to that. UNDERFLOWS: for F, asked where the iteration
-// would stop on a value of 0 or a subnormal one.
+// stops on its test, which a value of 0 or a subnormal one, or one that only a loss keeps
+// below TOLERANCE, does not meet.
 struct SETTINGS {
     float TOLERANCE = ZERO_TOLERANCE;
     std::int32_t MAX_STEPS = std::numeric_limits<std::int32_t>::max();

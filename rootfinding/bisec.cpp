@@ -68,7 +68,7 @@ ENDING BISEC(double& A, double& B, double& X, RealFunction F, std::int32_t& STEP
         return REPORT_BREAKDOWN(BISEC_NAME, STEPS > 0 ? STEPS - 1 : 0,
                                 "F(x) ist keine Zahl bei x = " + runtime::shortest(X));
     }
-    return CONVERGED_UNLESS_UNDERFLOW(BISEC_NAME, STEPS, X, FX, RUN.UNDERFLOWS);
+    return CONVERGED_UNLESS_UNDERFLOW(BISEC_NAME, STEPS, X, FX, RUN.UNDERFLOWS, RUN.TOLERANCE);
 }
 
 }  // namespace METHODS

@@ -13,9 +13,10 @@ namespace METHODS {
 
 // WHY, STEPS and AUSGABE as the method ended; X its last point and FX = F(X). START holds
 // a, F(a), b, F(b) as the last step began (as given, when no step was taken), with the
-// values the method's formula used. UNDERFLOWS as the method's settings give it.
+// values the method's formula used. UNDERFLOWS and TOLERANCE as the method's settings
+// give them.
 ENDING REPORT_CHORD_END(std::string_view METHOD, runtime::Verdict WHY, std::int32_t STEPS, double X,
                         double FX, const std::array<double, 4>& START, std::string_view AUSGABE,
-                        UnderflowTest UNDERFLOWS);
+                        UnderflowTest UNDERFLOWS, double TOLERANCE);
 
 }  // namespace METHODS

@@ -39,9 +39,15 @@ double DF2(const double& X) { return -exponential(-X) + 0.1 / square(X + 1.0); }
 
 double GF2(const double& X) { return GF2_OF(X); }
 
-runtime::Loss F1_UNDERFLOWS(const double& X) { return F1_OF(runtime::Tracked<double>(X)).loss; }
+runtime::RangeLoss F1_UNDERFLOWS(const double& X)
+{
+    return F1_OF(runtime::Tracked<double>(X)).range_loss();
+}
 
-runtime::Loss GF2_UNDERFLOWS(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).loss; }
+runtime::RangeLoss GF2_UNDERFLOWS(const double& X)
+{
+    return GF2_OF(runtime::Tracked<double>(X)).range_loss();
+}
 
 double GF2_DROPPED(const double& X) { return GF2_OF(runtime::Tracked<double>(X)).dropped; }
 

@@ -17,8 +17,8 @@ double GF2(const double& X);  // (e^-x - 0.1/(x + 1)) + x, that is x + F2(x)
 
 // Whether an operation of F1 or GF2 underflows or overflows at x (see
 // runtime/underflow_tracking.hpp).
-runtime::Loss F1_UNDERFLOWS(const double& X);
-runtime::Loss GF2_UNDERFLOWS(const double& X);
+runtime::RangeLoss F1_UNDERFLOWS(const double& X);
+runtime::RangeLoss GF2_UNDERFLOWS(const double& X);
 // The largest addend an addition or subtraction of GF2 lost whole at x.
 double GF2_DROPPED(const double& X);
 

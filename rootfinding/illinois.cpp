@@ -60,7 +60,8 @@ ENDING ILLINOIS(double& A, double& B, double& X, RealFunction F, std::int32_t& S
     }
     LOG.close();
 
-    return REPORT_CHORD_END(ILLINOIS_NAME, WHY, STEPS, X, FX, ALT, AUSGABE, RUN.UNDERFLOWS);
+    return REPORT_CHORD_END(ILLINOIS_NAME, WHY, STEPS, X, FX, ALT, AUSGABE, RUN.UNDERFLOWS,
+                            RUN.TOLERANCE);
 }
 
 }  // namespace METHODS

@@ -49,11 +49,11 @@ enum class ENDING {
     NOT_CONVERGED,  // its test held only by a zero correction or by underflow
 };
 
-// Whether evaluating the method's function at x underflowed, or overflowed (see
-// runtime/underflow_tracking.hpp). Asked once, where a method would stop on a value of 0
-// or a subnormal one.
-using UnderflowTest = runtime::FunctionRef<double, runtime::Loss>;
-inline runtime::Loss NO_UNDERFLOW(const double&) { return runtime::Loss::none; }
+// Whether evaluating the method's function at x underflowed, or overflowed, and how far
+// that can have moved its value (see runtime/underflow_tracking.hpp). Asked once, where a
+// method would stop on its test.
+using UnderflowTest = runtime::FunctionRef<double, runtime::RangeLoss>;
+inline runtime::RangeLoss NO_UNDERFLOW(const double&) { return {}; }
 
 // For g: the largest addend an addition or subtraction lost whole in evaluating g at x
 // (see runtime/underflow_tracking.hpp). Asked once, where g(x) - x came out 0.

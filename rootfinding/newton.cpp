@@ -90,10 +90,12 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
             return NEWTON_BREAKDOWN(START, XSTART, ALT, STEPS, F, DF);
         XSTART = ALT;  // a root: its step is 0, even where f'(x) is 0 too
     }
-    if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(NEWTON_NAME, STEPS, ALT, FX, RUN.UNDERFLOWS);
+    const double DFX = DF(ALT);
+    if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(
+            NEWTON_NAME, STEPS, ALT, FX, RUN.UNDERFLOWS,
+            STEP_TOLERANCE(FX, NEWTON_CORRECTION(FX, DFX), RUN.TOLERANCE));
         E != ENDING::CONVERGED)
         return E;
-    const double DFX = DF(ALT);
     if (FX == 0 || NEWTON_CORRECTION(FX, DFX) != 0) {
         // The test bounds the last step; the next one, from XSTART, shows what is left.
         const double FNEXT = F(XSTART);

@@ -46,7 +46,8 @@ ENDING REGULA_FALSI(double& A, double& B, double& X, RealFunction F, std::int32_
     LOG.close();
 
     return REPORT_CHORD_END(REGULA_FALSI_NAME, WHY, STEPS, X, F(X),
-                            {ALT_A, F(ALT_A), ALT_B, F(ALT_B)}, AUSGABE, RUN.UNDERFLOWS);
+                            {ALT_A, F(ALT_A), ALT_B, F(ALT_B)}, AUSGABE, RUN.UNDERFLOWS,
+                            RUN.TOLERANCE);
 }
 
 }  // namespace METHODS

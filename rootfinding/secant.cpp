@@ -72,10 +72,12 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         }
         X1 = X0;  // a root: its step is 0, even where F(x0) is 0 too
     }
-    if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(SECANT_NAME, STEPS, X0, FX0, RUN.UNDERFLOWS);
+    const double FALT = F(ALT);
+    if (const ENDING E = CONVERGED_UNLESS_UNDERFLOW(
+            SECANT_NAME, STEPS, X0, FX0, RUN.UNDERFLOWS,
+            STEP_TOLERANCE(FX0, SECANT_CORRECTION(ALT, FALT, X0, FX0), RUN.TOLERANCE));
         E != ENDING::CONVERGED)
         return E;
-    const double FALT = F(ALT);
     if (FX0 == 0 || SECANT_CORRECTION(ALT, FALT, X0, FX0) != 0) {
         const double LAST = std::abs(X1 - X0);
         // A steep chord makes a short step anywhere: through a far start, or after a long

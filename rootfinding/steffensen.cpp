@@ -23,6 +23,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
     runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
     double ALT = XSTART;  // the x the last step started from, for the messages
+    double ALT2 = XSTART;  // and the one the step before started from
     // Y = F(XSTART) serves both the test and the step.
     double Y = F(XSTART);
     while (FIX_MEASURE(Y, XSTART) > RUN.TOLERANCE) {
@@ -31,6 +32,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
         // No guard against a zero denominator: the infinity leads to a NaN, which ends the loop.
         const double X = STEFFENSEN_STEP(XSTART, Y, Z);
         RECORDS.write(STEPS, XSTART, X);
+        ALT2 = ALT;
         ALT = XSTART;
         XSTART = X;
         ++STEPS;
@@ -55,7 +57,21 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
                                 "g(x) = " + runtime::shortest(Y) +
                                     " bei x = " + runtime::shortest(XSTART));
     }
-    return FIXED_POINT_UNLESS_LOST(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, F, RUN);
+    if (const ENDING E = FIXED_POINT_UNLESS_LOST(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, F, RUN);
+        E != ENDING::CONVERGED || STEPS == 0)
+        return E;
+    // The test bounds g(x) - x, not the distance to the fixed point: along a tail where g
+    // nears x without meeting it, g(x) - x is small far from any fixed point. The step
+    // from the result, weighed against the last, shows what is left; where it is no number
+    // (g as good as linear there), the last step weighed against the one before.
+    const double LAST = std::abs(XSTART - ALT);
+    const double AHEAD = STEFFENSEN_AHEAD(XSTART, Y, F(Y));
+    if (std::isfinite(AHEAD))
+        return CONVERGED_UNLESS_SLOW(STEFFENSEN_NAME, STEPS, XSTART, LAST, AHEAD, AHEAD,
+                                     RUN.TOLERANCE, true);
+    if (STEPS == 1) return ENDING::CONVERGED;
+    return CONVERGED_UNLESS_SLOW(STEFFENSEN_NAME, STEPS, XSTART, std::abs(ALT - ALT2), LAST, 0,
+                                 RUN.TOLERANCE, true);
 }
 
 }  // namespace METHODS

@@ -120,9 +120,19 @@ double ROUNDING_LEVEL(double X)
     return 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
 }
 
-runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS)
+runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS, double TOLERANCE)
 {
-    return runtime::tiny(V) ? UNDERFLOWS(X) : runtime::Loss::none;
+    if (runtime::tiny(V)) return UNDERFLOWS(X).loss;
+    if (std::isinf(TOLERANCE)) return runtime::Loss::none;
+    const runtime::RangeLoss LOST = UNDERFLOWS(X);
+    return std::abs(V) + LOST.hidden <= TOLERANCE ? runtime::Loss::none : LOST.loss;
+}
+
+double STEP_TOLERANCE(double FX, double CORRECTION, double TOLERANCE)
+{
+    const double SLOPE = std::abs(FX / CORRECTION);
+    if (CORRECTION == 0 || !std::isfinite(SLOPE)) return std::numeric_limits<double>::infinity();
+    return std::abs(FX) + TOLERANCE * SLOPE;
 }
 
 std::string NOT_FINITE_THERE(std::string_view NAME, double V)
@@ -149,7 +159,7 @@ ENDING FIXED_POINT_UNLESS_LOST(std::string_view METHOD, std::int32_t STEPS, doub
             METHOD, STEPS, X,
             "g(x) - x ist nur durch Rundung 0: in den Summen von g geht ein Summand von " +
                 ABOUT(LOST) + " ganz verloren; ob x nahe einem Fixpunkt liegt, zeigt das nicht");
-    return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, V, RUN.UNDERFLOWS, true);
+    return CONVERGED_UNLESS_UNDERFLOW(METHOD, STEPS, X, V, RUN.UNDERFLOWS, RUN.TOLERANCE, true);
 }
 
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
@@ -165,9 +175,9 @@ ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double 
 }
 
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
-                                  UnderflowTest UNDERFLOWS, bool FIXED_POINT)
+                                  UnderflowTest UNDERFLOWS, double TOLERANCE, bool FIXED_POINT)
 {
-    const runtime::Loss LOSS = LOSS_BEHIND(X, V, UNDERFLOWS);
+    const runtime::Loss LOSS = LOSS_BEHIND(X, V, UNDERFLOWS, TOLERANCE);
     if (LOSS == runtime::Loss::none) return ENDING::CONVERGED;
     const std::string BY = LOSS == runtime::Loss::overflow ? " ist nur durch Über- oder Unterlauf"
                                                            : " ist nur durch Unterlauf";
@@ -193,23 +203,30 @@ bool STEPS_TOO_SLOW(double X, double EARLIER, double LATER, double AHEAD, double
 }
 
 ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
-                             double LATER, double AHEAD, double TOLERANCE)
+                             double LATER, double AHEAD, double TOLERANCE, bool FIXED_POINT)
 {
     if (!STEPS_TOO_SLOW(X, EARLIER, LATER, AHEAD, TOLERANCE)) return ENDING::CONVERGED;
     const double Q = LATER / EARLIER;
     const double LEFT = STEPS_LEFT(EARLIER, LATER, AHEAD);
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
-        Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) +
-                    " % kürzer; die Nullstelle liegt wohl noch etwa " + ABOUT(LEFT) + " entfernt"
+        Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) + " % kürzer; " +
+                    (FIXED_POINT ? "der Fixpunkt" : "die Nullstelle") + " liegt wohl noch etwa " +
+                    ABOUT(LEFT) + " entfernt"
               : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
-                    "); das Verfahren nähert sich keiner Nullstelle");
+                    "); das Verfahren nähert sich " +
+                    (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));
+}
+
+bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
+{
+    return !(AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE);
 }
 
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE)
 {
-    if (AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE) return ENDING::CONVERGED;
+    if (!STILL_AHEAD_TOO_FAR(X, AHEAD, TOLERANCE)) return ENDING::CONVERGED;
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
         "der letzte Schritt ließ x unverändert, doch der nächste führte noch etwa " +

@@ -35,9 +35,16 @@ ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double 
 // Four units in the last place of X: steps that short are rounding, not the method.
 double ROUNDING_LEVEL(double X);
 
-// What evaluating the function at X lost on the way to its value V, asked only where V is
-// 0 or subnormal: there an underflow, or an overflow before it, made V so small.
-runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS);
+// What evaluating the function at X lost on the way to its value V, where that made V so
+// small: V is 0 or subnormal, or the loss leaves open whether |V| is beyond TOLERANCE.
+// Otherwise none.
+runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS, double TOLERANCE);
+
+// Newton's method and the secant method test the step CORRECTION = FX/s, s the slope the
+// step used, not FX: the tolerance that LOSS_BEHIND weighs FX against for them, so that a
+// part of f hidden by a loss counts where it could lengthen the step beyond TOLERANCE, that
+// is exceeds TOLERANCE |s|. Infinite where the step tells no slope.
+double STEP_TOLERANCE(double FX, double CORRECTION, double TOLERANCE);
 
 // Why a result where the function NAME has the value V, infinite or NaN, is no root.
 std::string NOT_FINITE_THERE(std::string_view NAME, double V);
@@ -53,8 +60,10 @@ double STEPS_LEFT(double EARLIER, double LATER, double AHEAD);
 // The test bounds a step, not the distance to the root: where the steps do not shrink, or
 // shrink so slowly that those still to come add up to more than ten tolerances, X is no
 // root found, and that is reported. Steps at the rounding level of X say nothing.
+// Steffensen's method is judged so too, with FIXED_POINT naming a fixed point.
 ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
-                             double LATER, double AHEAD, double TOLERANCE);
+                             double LATER, double AHEAD, double TOLERANCE,
+                             bool FIXED_POINT = false);
 
 // How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
 // of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
@@ -66,15 +75,18 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
 // the rounding level of X are reported.
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE);
+bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
 
 double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,
                     double TOLERANCE);
 
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
-// where FIXED_POINT. A V of 0 or a subnormal one is convergence unless UNDERFLOWS finds
-// that only underflow made it so small, or an overflow on the way; that is reported.
+// where FIXED_POINT. That is convergence unless UNDERFLOWS finds that only underflow, or
+// an overflow on the way, made V so small: V is 0 or subnormal, or the test is |V| <=
+// TOLERANCE and the loss leaves open whether the exact |V| meets it. That is reported.
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
-                                  UnderflowTest UNDERFLOWS, bool FIXED_POINT = false);
+                                  UnderflowTest UNDERFLOWS, double TOLERANCE,
+                                  bool FIXED_POINT = false);
 
 // Whether V = g(x) - x = 0 at X is rounding only: a sum in G lost an addend beyond
 // TOLERANCE whole (DROPPED says how large), and g(y) - y keeps its sign a few units in the

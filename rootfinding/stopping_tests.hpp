@@ -72,4 +72,10 @@ inline double STEFFENSEN_STEP(double X, double Y, double Z)
     return X - D * D / ((Z - Y) - D);
 }
 
+// How long that step is; 0 at an exact fixed point, where it would be 0/0.
+inline double STEFFENSEN_AHEAD(double X, double Y, double Z)
+{
+    return Y == X ? 0 : std::abs(STEFFENSEN_STEP(X, Y, Z) - X);
+}
+
 }  // namespace METHODS

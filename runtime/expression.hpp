@@ -105,9 +105,9 @@ template <class Real> class Expression {
 public:
     Real value(Real x) const;
     Dual<Real> value_and_derivative(Real x) const;
-    // Whether an operation of the evaluation at x underflowed, or overflowed (see
-    // underflow_tracking.hpp).
-    Loss underflows(Real x) const;
+    // Whether an operation of the evaluation at x underflowed, or overflowed, and how far
+    // that can have moved the value (see underflow_tracking.hpp).
+    RangeLoss underflows(Real x) const;
     // The largest addend an addition or subtraction of the evaluation at x lost whole.
     Real dropped(Real x) const;
 
@@ -145,7 +145,7 @@ template <class Real> struct DerivativeOf {
 
 template <class Real> struct UnderflowOf {
     const Expression<Real>* expression;
-    Loss operator()(const Real& x) const { return expression->underflows(x); }
+    RangeLoss operator()(const Real& x) const { return expression->underflows(x); }
 };
 
 template <class Real> struct DroppedOf {

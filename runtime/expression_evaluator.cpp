@@ -181,9 +181,9 @@ template <class Real> Dual<Real> Expression<Real>::value_and_derivative(Real x) 
     return run<Real, Dual<Real>>(code_, Dual<Real>{x, Real(1)});
 }
 
-template <class Real> Loss Expression<Real>::underflows(Real x) const
+template <class Real> RangeLoss Expression<Real>::underflows(Real x) const
 {
-    return code_.empty() ? Loss::none : run<Real, Tracked<Real>>(code_, Tracked<Real>(x)).loss;
+    return code_.empty() ? RangeLoss{} : run<Real, Tracked<Real>>(code_, Tracked<Real>(x)).range_loss();
 }
 
 template <class Real> Real Expression<Real>::dropped(Real x) const

@@ -748,6 +748,17 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
              {{{"-m", "newton", "-f", "x^3 - 2", "--ableitung", "1", "-t", "0.5"}, "1.3\n"}}),
          .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
          .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
+        // A last step too short to move x, after a jump to 2e10: a chord at x = 0.000435
+        // shows a next step of 6.6e9, which says x is no root but not how far the roots
+        // +-1.316 are. Steffensen along a tail of x e^-x, whose only root is 0.
+        {.name = "the secant method's last step too short to move", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^4 - 3"}, "0.5\n0\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
+        {.name = "Steffensen's steps shrinking slowly", .kind = MethodKind::steffensen,
+         .write_logs = quarlen_runs({{{"-m", "steffensen", "-f", "x*exp(-x)"}, "2\n"}}),
+         .codes = "toleranz_nicht_erreicht;weit_von_nullstelle", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt erfüllt", .error = ""},
         // A test that compared only the starts: x0 + 1 is x0 at 1e300, or starts within the
         // tolerance. quarlen ends without a step and with status 1.
         {.name = "Newton's method where x0 + 1 is x0", .kind = MethodKind::newton,

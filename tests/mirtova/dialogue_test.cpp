@@ -135,6 +135,15 @@ INSTANTIATE_TEST_SUITE_P(
                      "mirtova: Newton iteration did not converge after 1 step at x = 100: f(x) is "
                      "0 only by overflow or underflow; it does not show whether x is near a root",
                      "1/exp(x)", "1e-45"},
+        // |f| below the tolerance only because x*1e-60*1e60 = x came out 0; where all an
+        // underflow hid is far below the tolerance, the root stands.
+        DialogueCase{"small_only_by_underflow", "1.5\n", "  1.29991710e+00          2", 1,
+                     "mirtova: Newton iteration did not converge after 2 steps at x = 1.2999171: "
+                     "f(x) = -6.3719395e-05 is this small only by underflow; it does not show "
+                     "whether x is near a root",
+                     "x*1e-30*1e-30*1e30*1e30 + log(x/1.3)", "1e-2"},
+        DialogueCase{"harmless_underflow", "1.5\n", "  1.29991710e+00          2", 0, "",
+                     "log(x/1.3) + exp(-1000*x)", "1e-2"},
         DialogueCase{"iterate_leaves_the_reals", "1\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 76: the derivative is 0 at x = "
                      "3.7778932e+22",

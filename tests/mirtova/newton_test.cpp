@@ -24,9 +24,9 @@ TEST(MirtovaFunctions, ValuesAtSmallIntegers)
     EXPECT_EQ(F1DOT(1.0f), static_cast<float>(std::exp(1.0)) - 2.0f);
     EXPECT_EQ(F1(-1.0f), static_cast<float>(std::exp(-1.0)) - 1.0f);
     // Its twin on tracked reals sees e^x or x^2 underflow in 32 bits.
-    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(-0.7f), runtime::Loss::none);
-    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(-200.0f), runtime::Loss::underflow);
-    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(1e-30f), runtime::Loss::underflow);
+    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(-0.7f).loss, runtime::Loss::none);
+    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(-200.0f).loss, runtime::Loss::underflow);
+    EXPECT_EQ(FUNCTIONS::F1_UNDERFLOWS(1e-30f).loss, runtime::Loss::underflow);
 }
 
 TEST(MirtovaFunctions, DerivativeIsPositiveAndMatchesDifferenceQuotient)

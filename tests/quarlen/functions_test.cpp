@@ -59,11 +59,11 @@ TEST(Functions, KnownValues)
     // Their twins on tracked reals see the same operations underflow: x^3 below about
     // 1e-103, e^-x beyond about 708; and x^3 overflow beyond about 5.6e102.
     using runtime::Loss;
-    EXPECT_EQ(F1_UNDERFLOWS(4.1467), Loss::none);
-    EXPECT_EQ(F1_UNDERFLOWS(1e-110), Loss::underflow);
-    EXPECT_EQ(F1_UNDERFLOWS(1e110), Loss::overflow);
-    EXPECT_EQ(GF2_UNDERFLOWS(4), Loss::none);
-    EXPECT_EQ(GF2_UNDERFLOWS(800), Loss::underflow);
+    EXPECT_EQ(F1_UNDERFLOWS(4.1467).loss, Loss::none);
+    EXPECT_EQ(F1_UNDERFLOWS(1e-110).loss, Loss::underflow);
+    EXPECT_EQ(F1_UNDERFLOWS(1e110).loss, Loss::overflow);
+    EXPECT_EQ(GF2_UNDERFLOWS(4).loss, Loss::none);
+    EXPECT_EQ(GF2_UNDERFLOWS(800).loss, Loss::underflow);
 }
 
 TEST(Functions, RelationsAndDerivatives)

@@ -154,7 +154,8 @@ METHODS::ENDING call(Method method, double& a, double& b, double& x, std::int32_
 
 // ---------------------------------------------------------------- step limit, tolerance
 
-runtime::Loss always_underflows(const double&) { return runtime::Loss::underflow; }
+runtime::RangeLoss always_underflows(const double&) { return {runtime::Loss::underflow, 0}; }
+runtime::RangeLoss hiding_a_tenth(const double&) { return {runtime::Loss::underflow, 0.1}; }
 
 // The loop test comes first: a method whose test passes after exactly MAX_STEPS steps has
 // converged; one step fewer allowed, it stops with a message and the log keeps every step.
@@ -182,8 +183,12 @@ TEST(Methods, StepLimitAndTolerance)
         // No iterate comes before the first, so the first step is taken for any tolerance.
         {"newton_tolerance_of_one", newton, {1, 1000, ""}, 2, ""},
         {"newton_tolerance_above_one", newton, {5, 1000, ""}, 1, ""},
-        // Underflow is asked about only where the value tested is 0 or subnormal.
+        // An underflow matters only where the value tested is 0 or subnormal, or where what
+        // it hid can carry that value beyond the tolerance.
         {"underflow_elsewhere", bisec, {METHODS::TOLERANCE, 21, "", always_underflows}, 21, ""},
+        {"underflow_hiding_more_than_the_tolerance", bisec,
+         {METHODS::TOLERANCE, 21, "", hiding_a_tenth}, 21,
+         " ist nur durch Unterlauf so klein; ob x nahe einer Nullstelle liegt, zeigt das nicht\n"},
         // The four further methods from the README's run of all seven.
         {"regula_falsi_converges_at_the_limit", regula_falsi, {METHODS::TOLERANCE, 18, ""}, 18, ""},
         {"regula_falsi_one_step_short", regula_falsi, {METHODS::TOLERANCE, 17, ""}, 17, LIMIT},

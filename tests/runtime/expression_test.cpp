@@ -17,6 +17,7 @@ namespace {
 
 using runtime::FormulaProblem;
 using runtime::Loss;
+using runtime::RangeLoss;
 
 template <class Real> bool same_bits(Real a, Real b)
 {
@@ -101,12 +102,14 @@ TEST(Formula, EachDerivativeRuleAgreesWithADifferenceQuotient)
 
 // Whether the evaluation at x underflowed: a value that came out 0 or subnormal although
 // its exact value is not 0, and lost digits that way; or overflowed: an infinity from
-// finite operands, where the exact value is finite.
+// finite operands, where the exact value is finite. And how far that can have moved the
+// value: 0 without a loss.
 struct Underflow {
     const char* name;
     const char* formula;
     double x;
     Loss loss;
+    double hidden = NAN;  // where a row gives it
 };
 
 const Underflow UNDERFLOWS[] = {
@@ -134,18 +137,47 @@ const Underflow UNDERFLOWS[] = {
     {"logarithm_of_one", "log(x)", 1, Loss::none},
     {"absolute_value_of_a_subnormal", "abs(x)", -1e-320, Loss::none},
     {"carried_through_a_sum", "1 + x*1e-300*1e-300", 3, Loss::underflow},
+    // The bound on what a loss hid: the least subnormal for an underflow, |a|/DBL_MAX for
+    // a quotient by an overflow, scaled by products and quotients as the exact value can
+    // move; unbounded where an overflow is carried on, or a quotient or a function's
+    // argument can cross a pole or leave the domain.
+    {"underflow_hides_the_least_subnormal", "x - 1 + exp(-1000*x)", 1, Loss::underflow, 5e-324},
+    {"quotient_by_an_overflow", "x - 1 + 1/exp(1000*x)", 1, Loss::overflow, 5.56268464626801e-309},
+    {"quotient_by_an_overflow_scaled_up", "1e300/exp(x)*1e300", 800, Loss::overflow,
+     5.562684646268005e+291},
+    {"scaled_up_by_products", "x*1e-200*1e-200*1e200*1e200", 1, Loss::underflow,
+     4.940656458412465e+76},
+    {"through_a_quotient", "1/(exp(-x) + 1e-300)", 800, Loss::underflow, 4.940656458412466e+276},
+    {"overflow_carried_on", "5e-5 - 0.01*exp(x)/sqrt(exp(2*x) + 1)", 400, Loss::overflow, INFINITY},
+    {"pole_after_an_underflow", "1/(x*1e-300*1e-300)", 3, Loss::underflow, INFINITY},
+    {"monotone_function_at_the_ends", "sqrt(exp(-x)*1e300*1e300 + 1e277)", 800, Loss::underflow,
+     9.12979204741102e+137},
+    {"function_leaving_its_domain", "log(exp(-x)*1e300*1e300 + 1)", 800, Loss::underflow, INFINITY},
+    {"sine_moves_by_its_argument", "sin(x*1e-300*1e-300*1e300*1e10)", 3, Loss::underflow,
+     4.9406564584124655e-14},
+    {"cosine_moves_by_two_at_most", "cos(exp(-x)*1e300*1e300*1e10)", 800, Loss::underflow, 2},
+    {"power_of_a_negative_base_and_a_hidden_exponent", "(-2)^(x*1e-300*1e-300 + 2)", 3,
+     Loss::underflow, INFINITY},
 };
 
 TEST(Formula, UnderflowIsFoundByValue)
 {
     for (const Underflow& u : UNDERFLOWS) {
         SCOPED_TRACE(u.name);
-        EXPECT_EQ(compiled<double>(u.formula).underflows(u.x), u.loss);
+        const RangeLoss lost = compiled<double>(u.formula).underflows(u.x);
+        EXPECT_EQ(lost.loss, u.loss);
+        if (u.loss == Loss::none) {
+            EXPECT_EQ(lost.hidden, 0);
+        }
+        if (!std::isnan(u.hidden)) {
+            EXPECT_TRUE(lost.hidden == u.hidden || std::abs(lost.hidden / u.hidden - 1) < 1e-12)
+                << lost.hidden;
+        }
     }
     // In 32 bits a product below about 1.4e-45 is 0.
-    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-20f), Loss::underflow);
-    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-5f), Loss::none);
-    EXPECT_EQ(compiled<float>("1/exp(x)").underflows(100), Loss::overflow);
+    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-20f).loss, Loss::underflow);
+    EXPECT_EQ(compiled<float>("x*1e-30").underflows(1e-5f).loss, Loss::none);
+    EXPECT_EQ(compiled<float>("1/exp(x)").underflows(100).loss, Loss::overflow);
 }
 
 struct Grouping {
