@@ -87,7 +87,9 @@ std::optional<double> ConvergenceStats::order() const
     if (usable_count_ < 3 || !(recent(0).value < recent(1).value) ||
         !(recent(1).value < recent(2).value))
         return std::nullopt;
-    return convergence_order(recent(2).value, recent(1).value, recent(0).value);
+    const auto p = convergence_order(recent(2).value, recent(1).value, recent(0).value);
+    if (!p || *p < min_order || *p > max_order) return std::nullopt;
+    return p;
 }
 
 bool ConvergenceStats::diverging() const

@@ -40,8 +40,12 @@ public:
     std::optional<double> final_factor() const;
 
     // Order of convergence estimated from the last three usable values, where they
-    // decrease, as they do under any order; nullopt elsewhere.
+    // decrease as an order implies: each ratio no larger than the one before, up to the
+    // scatter of a linear iteration, and no order beyond max_order. Nullopt elsewhere: a
+    // last value at the rounding level, or a step that barely shrank before a jump, makes
+    // no order.
     std::optional<double> order() const;
+    static constexpr double min_order = 0.9, max_order = 10;
 
     // The ratios show no convergence as the iteration ends: of two or more, the final
     // factor is 1 or more, or the last three usable values grow.

@@ -110,7 +110,8 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
             estimate_error(method, summary.start_values, summary.stats, bracket, after_result);
     }
     if (summary.unfinished) summary.estimate.limit.reset();
-    if (replay && (replay->value_lost || replay->too_slow)) summary.estimate.error.reset();
+    if (replay && (replay->value_lost || replay->too_slow || replay->step_not_finite))
+        summary.estimate.error.reset();
     return summary;
 }
 

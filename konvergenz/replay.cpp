@@ -240,10 +240,12 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
     // From an exact fixed point the step would be 0/0; the iteration stays there, as
     // Newton's does at an exact root. Where the step is no finite number (g linear there
     // divides by 0), the result is judged by g(x), what the test compared x with.
-    const auto step = [&run](double x, double y) {
-        if (y == x) return x;
-        const double next = METHODS::STEFFENSEN_STEP(x, y, run.g(y));
-        return std::isfinite(next) ? next : y;
+    const auto finite_step = [&run](double x, double y) {
+        return y == x || std::isfinite(METHODS::STEFFENSEN_STEP(x, y, run.g(y)));
+    };
+    const auto step = [&run, &finite_step](double x, double y) {
+        if (!finite_step(x, y)) return y;
+        return y == x ? x : METHODS::STEFFENSEN_STEP(x, y, run.g(y));
     };
     // The record's second item is the iterate the next test is made at, and the result.
     if (const auto& last = end.last) {
@@ -252,6 +254,7 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
         Replay replay =
             earned_fixed_point(Replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance}, run, x, y - x);
         replay.result = LogRecord{last->step + 1, x, step(x, y)};
+        replay.step_not_finite = !finite_step(x, y);
         // As quarlen weighs the steps: the step from the result against the last, or where
         // that is no number, the last against the one before.
         const double last_step = std::fabs(x - last->x);
@@ -265,9 +268,11 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double y0 = run.g(x0);
-    return without_a_step(earned_fixed_point(Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance,
-                                                    {{0, x0, step(x0, y0)}}},
-                                             run, x0, y0 - x0));
+    Replay replay = without_a_step(earned_fixed_point(
+        Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}}}, run, x0,
+        y0 - x0));
+    replay.step_not_finite = !finite_step(x0, y0);
+    return replay;
 }
 
 }  // namespace konvergenz

@@ -55,6 +55,9 @@ struct Replay {
     // Newton's or the secant method's log without a step where the test held before the
     // first: it compared only the starts, and quarlen ends without a root.
     bool start_only = false;
+    // Steffensen's step from the result is no finite number (g linear there divides by 0):
+    // no step sizes the result's error.
+    bool step_not_finite = false;
     // For a log without a step: the records its first steps would have had, replayed
     // from the start values, so that the start can be judged.
     std::vector<LogRecord> first_steps;

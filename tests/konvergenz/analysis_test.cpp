@@ -215,8 +215,18 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"a long climb, then settling: the end counts", climb_then_settle(), 1.0, 0.98},
         {"a stray step among the last ten", halving_with_a_stray_step(), 1.0, 0.5},
         // Ten ratios 0.1, 0.2, ..., 0.9, 0.95: the geometric mean of the middle two, 0.5 and 0.6.
+        // The last ratio is larger than the one before: no order.
         {"an even number of ratios", factors(1, {0.1, 0.2, 0.3, 0.4, 0.5, 0.6, 0.7, 0.8, 0.9, 0.95}),
-         std::log(0.95) / std::log(0.9), std::sqrt(0.3)},
+         std::nullopt, std::sqrt(0.3)},
+        // Newton's method on sin(x) from 1.5: a cubic step, then one to the rounding level.
+        {"a last value at the rounding level",
+         {3.5042157161019036e-02, 1.4359240500635157e-05, 1.2864981197413093e-15,
+          4.8985871965894128e-16},
+         std::nullopt, 1.4359240500635157e-05 / 3.5042157161019036e-02},
+        // Regula falsi on tan(x) - x from -1 and 2: a step that barely shrinks, then a jump.
+        {"a jump after a stall", {7.6075313152177682, 6.2832298204207646, 6.2818542118606011,
+                                  3.9094729251688831e-04},
+         std::nullopt, 6.2832298204207646 / 7.6075313152177682},
     };
     for (const StatsCase& c : cases) {
         SCOPED_TRACE(c.name);
