@@ -91,6 +91,23 @@ void REPORT_BREAKDOWN(float START, std::int32_t NR_STEPS, float FROM, float XSTA
 
 }  // namespace
 
+namespace {
+
+// How a loss on the way made F(x) = FX pass the test: a tiny value only by it; a larger
+// one may be right, but what the loss can have hidden reaches beyond the tolerance.
+std::string WHAT_THE_LOSS_HID(float FX, runtime::Loss LOSS)
+{
+    const std::string BY =
+        LOSS == runtime::Loss::overflow ? "overflow or underflow" : "underflow";
+    if (runtime::tiny(FX))
+        return (FX == 0 ? " is 0" : " = " + runtime::shortest(FX) + " is this small") +
+               " only by " + BY;
+    return " = " + runtime::shortest(FX) + ", but what " + BY +
+           " on the way can have hidden reaches beyond the tolerance";
+}
+
+}  // namespace
+
 bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFunction FDOT,
                const SETTINGS& RUN)
 {
@@ -126,10 +143,7 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         LOSS != runtime::Loss::none) {
         runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
                       (NR_STEPS == 1 ? " step" : " steps") +
-                      " at x = " + runtime::shortest(XSTART) + ": f(x)" +
-                      (FX == 0 ? " is 0" : " = " + runtime::shortest(FX) + " is this small") +
-                      (LOSS == runtime::Loss::overflow ? " only by overflow or underflow"
-                                                       : " only by underflow") +
+                      " at x = " + runtime::shortest(XSTART) + ": f(x)" + WHAT_THE_LOSS_HID(FX, LOSS) +
                       "; it does not show whether x is near a root");
         runtime::note_not_converged();
     }

@@ -182,7 +182,18 @@ ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, d
     const std::string BY = LOSS == runtime::Loss::overflow ? " ist nur durch Über- oder Unterlauf"
                                                            : " ist nur durch Unterlauf";
     std::string WHY = FIXED_POINT ? "g(x) - x" : "f(x)";
-    WHY += V == 0 ? BY + " 0" : " = " + runtime::shortest(V) + BY + " so klein";
+    if (runtime::tiny(V)) {
+        WHY += V == 0 ? BY + " 0" : " = " + runtime::shortest(V) + BY + " so klein";
+    } else {
+        // A value that is not tiny may be right all the same: what the loss can hide is a
+        // bound, and only that bound exceeds the tolerance.
+        const double HIDDEN = UNDERFLOWS(X).hidden;
+        WHY += " = " + runtime::shortest(V) + ", doch " +
+               (LOSS == runtime::Loss::overflow ? "ein Über- oder Unterlauf" : "ein Unterlauf") +
+               " unterwegs kann den Wert um " +
+               (std::isfinite(HIDDEN) ? "bis zu " + ABOUT(HIDDEN) : std::string("beliebig viel")) +
+               " verfälschen";
+    }
     WHY += FIXED_POINT ? "; ob x nahe einem Fixpunkt liegt, zeigt das nicht"
                        : "; ob x nahe einer Nullstelle liegt, zeigt das nicht";
     return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);
@@ -229,8 +240,11 @@ ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS,
     if (!STILL_AHEAD_TOO_FAR(X, AHEAD, TOLERANCE)) return ENDING::CONVERGED;
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
-        "der letzte Schritt ließ x unverändert, doch der nächste führte noch etwa " +
-            ABOUT(AHEAD) + " weiter; der kurze Schritt kam von einer steilen Sehne");
+        std::isfinite(AHEAD)
+            ? "der letzte Schritt ließ x unverändert, doch der nächste führte noch etwa " +
+                  ABOUT(AHEAD) + " weiter; der kurze Schritt kam von einer steilen Sehne"
+            : std::string("der letzte Schritt ließ x unverändert, doch F ist dort nicht 0 und "
+                          "ändert sich nahe x nicht; eine Nullstelle liegt dort nicht"));
 }
 
 double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,

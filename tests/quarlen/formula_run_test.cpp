@@ -238,6 +238,10 @@ TEST(TypedEquation, HowARunEnds)
         {"steffensen_steps_growing", "steffensen", "1/(x-3)", "", "0\n", 1,
          "die Schritte werden nicht kürzer (3300, dann 8500); das Verfahren nähert sich keinem "
          "Fixpunkt\n"},
+        // At -745 exp(x) underflows: F is -2 and level all around, no root near.
+        {"secant_too_short_to_move_where_f_is_level", "sekante", "exp(x) - 2", "", "700\n-745\n",
+         1, "der letzte Schritt ließ x unverändert, doch F ist dort nicht 0 und ändert sich nahe "
+         "x nicht; eine Nullstelle liegt dort nicht\n"},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
         {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
@@ -254,34 +258,39 @@ TEST(TypedEquation, HowARunEnds)
          BY_OVERFLOW},
         {"secant_zero_after_an_overflow", "sekante", "1/exp(x)", "", "1000\n1001\n", 1,
          BY_OVERFLOW},
-        // Small, not tiny, only because an overflow or underflow hid a large part of f: at
-        // 375 exp(2x) overflows and f is about -0.00995; at 800 x^200 e^-x is 1.5e233.
+        // Small, not tiny, where an overflow or underflow can have hidden a large part of f:
+        // at 375 exp(2x) overflows and f is about -0.00995; at 800 x^200 e^-x is 1.5e233.
+        // The message gives the bound on what was hidden, infinite after an overflow.
         {"bisection_small_after_an_overflow", "bisektion", "5e-5 - 0.01*exp(x)/sqrt(exp(2*x) + 1)",
          "", "0\n400\n", 1,
-         "quarlen: Bisektion nach 4 Schritten bei x = 375 nicht konvergiert: f(x) = 5e-05 ist nur "
-         "durch Über- oder Unterlauf so klein" + BY_UNDERFLOW},
+         "quarlen: Bisektion nach 4 Schritten bei x = 375 nicht konvergiert: f(x) = 5e-05, doch ein "
+         "Über- oder Unterlauf unterwegs kann den Wert um beliebig viel verfälschen" +
+             BY_UNDERFLOW},
         {"regula_falsi_small_after_an_underflow", "regula-falsi", "x^100*exp(-x)*x^100 - 1e-5", "",
          "700\n1000\n", 1,
-         "quarlen: Regula falsi ohne einen Schritt bei x = 1000 nicht konvergiert: f(x) = -1e-05 "
-         "ist nur durch Unterlauf so klein" + BY_UNDERFLOW},
+         "quarlen: Regula falsi ohne einen Schritt bei x = 1000 nicht konvergiert: f(x) = -1e-05, "
+         "doch ein Unterlauf unterwegs kann den Wert um bis zu 4.9e+276 verfälschen" +
+             BY_UNDERFLOW},
         {"steffensen_small_after_an_overflow", "steffensen",
          "5e-5 - 0.01*exp(x)/sqrt(exp(2*x) + 1)", "", "400\n", 1,
          "quarlen: Steffensen-Verfahren ohne einen Schritt bei x = 400 nicht konvergiert: g(x) - x "
-         "= 4.999999998744897e-05 ist nur durch Über- oder Unterlauf so klein; ob x nahe einem "
-         "Fixpunkt liegt, zeigt das nicht\n"},
+         "= 4.999999998744897e-05, doch ein Über- oder Unterlauf unterwegs kann den Wert um "
+         "beliebig viel verfälschen; ob x nahe einem Fixpunkt liegt, zeigt das nicht\n"},
         {"fixed_point_small_after_an_underflow", "fixpunkt", "x",
          "-g x+5e-5-(x*1e-200*1e-200)*1e200*1e200", "1\n", 1,
-         "g(x) - x = 5.0000000000105516e-05 ist nur durch Unterlauf so klein; ob x nahe einem "
-         "Fixpunkt liegt, zeigt das nicht\n"},
+         "g(x) - x = 5.0000000000105516e-05, doch ein Unterlauf unterwegs kann den Wert um bis zu "
+         "4.9e+76 verfälschen; ob x nahe einem Fixpunkt liegt, zeigt das nicht\n"},
         // Short steps of Newton's and the secant method, where the part of f an underflow
         // hid (x*1e-400*1e400 = x comes out 0) would lengthen them beyond the tolerance.
         {"newton_short_step_after_an_underflow", "newton",
          "x*1e-200*1e-200*1e200*1e200 + log(x/1.3)", "", "1.5\n", 1,
          "quarlen: Newton-Verfahren nach 3 Schritten bei x = 1.2999171267023373 nicht konvergiert: "
-         "f(x) = -6.37507225439771e-05 ist nur durch Unterlauf so klein" + BY_UNDERFLOW},
+         "f(x) = -6.37507225439771e-05, doch ein Unterlauf unterwegs kann den Wert um bis zu "
+         "4.9e+76 verfälschen" + BY_UNDERFLOW},
         {"secant_short_step_after_an_underflow", "sekante",
          "x*1e-200*1e-200*1e200*1e200 + log(x/1.3)", "", "1.5\n1.6\n", 1,
-         "f(x) = 1.5645218236639392e-05 ist nur durch Unterlauf so klein" + BY_UNDERFLOW},
+         "f(x) = 1.5645218236639392e-05, doch ein Unterlauf unterwegs kann den Wert um bis zu "
+         "4.9e+76 verfälschen" + BY_UNDERFLOW},
         // Where what a loss hid is far below the tolerance, the run converges.
         {"bisection_harmless_overflow", "bisektion", "x - 1 + 1/exp(1000*x)", "", "0.3\n2\n", 0,
          ""},

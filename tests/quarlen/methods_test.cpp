@@ -188,7 +188,8 @@ TEST(Methods, StepLimitAndTolerance)
         {"underflow_elsewhere", bisec, {METHODS::TOLERANCE, 21, "", always_underflows}, 21, ""},
         {"underflow_hiding_more_than_the_tolerance", bisec,
          {METHODS::TOLERANCE, 21, "", hiding_a_tenth}, 21,
-         " ist nur durch Unterlauf so klein; ob x nahe einer Nullstelle liegt, zeigt das nicht\n"},
+         ", doch ein Unterlauf unterwegs kann den Wert um bis zu 0.1 verfälschen; ob x nahe "
+         "einer Nullstelle liegt, zeigt das nicht\n"},
         // The four further methods from the README's run of all seven.
         {"regula_falsi_converges_at_the_limit", regula_falsi, {METHODS::TOLERANCE, 18, ""}, 18, ""},
         {"regula_falsi_one_step_short", regula_falsi, {METHODS::TOLERANCE, 17, ""}, 17, LIMIT},
