@@ -4,6 +4,7 @@
 // exceeds the tolerance; a NaN measure ends it without meeting the test.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 namespace METHODS {
@@ -33,6 +34,12 @@ inline double BISEC_MEASURE(double FX) { return std::abs(FX); }
 inline double CHORD_POINT(double A, double FA, double B, double FB)
 {
     const double X = B - FB * (B - A) / (FB - FA);
+    // Across a sign change the point lies between the ends; outside, B - FB(B - A)/(FB - FA)
+    // lost it in cancellation where FB is far larger than FA (1e100 less nearly 1e100), and
+    // the same point taken from A keeps it.
+    const bool ACROSS = (FA < 0 && FB > 0) || (FA > 0 && FB < 0);
+    if (ACROSS && std::isfinite(X) && (X < std::min(A, B) || X > std::max(A, B)))
+        return A - FA * (B - A) / (FB - FA);
     if (std::isfinite(X) || !std::isfinite(A) || !std::isfinite(B) || !std::isfinite(FA) ||
         !std::isfinite(FB))
         return X;

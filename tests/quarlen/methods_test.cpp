@@ -18,6 +18,7 @@
 
 #include "rootfinding/functions.hpp"
 #include "rootfinding/stop_report.hpp"
+#include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
 #include "runtime/expression.hpp"
 #include "runtime/program.hpp"
@@ -590,6 +591,27 @@ TEST(SecantAhead, TakesAChordAtXWhereTheLastStepDidNotMove)
         SCOPED_TRACE(row.name);
         const double f0 = row.f(0.0);
         EXPECT_NEAR(METHODS::SECANT_AHEAD(0.0, f0, 0.0, f0, row.f, 1e-4) / row.ahead, 1, row.within);
+    }
+}
+
+// Across a sign change the chord meets the axis between the ends, also where the usual
+// form cancels (1e100 less nearly 1e100 gives 0, left of a = 3.2e-108) or overflows
+// (F(b)(b - a) beyond the doubles). Expected: a - F(a)(b - a)/(F(b) - F(a)) in exact
+// arithmetic, 3.2e-108 + 5e-100 and 1e308/(1e308 + 1) = 1 to double precision.
+TEST(ChordPoint, LiesBetweenTheEndsOfASignChange)
+{
+    const struct {
+        const char* name;
+        double a, fa, b, fb, point;
+    } rows[] = {
+        {"cancelling from b", 3.2e-108, -5, 1e100, 1e200, 3.2e-108 + 5e-100},
+        {"overflowing", 0, -1, 1e308, 1e308, 1},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const double x = METHODS::CHORD_POINT(row.a, row.fa, row.b, row.fb);
+        EXPECT_TRUE(row.a <= x && x <= row.b) << x;
+        EXPECT_NEAR(x / row.point, 1, 1e-15);
     }
 }
 
