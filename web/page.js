@@ -342,6 +342,12 @@ const ENDINGS = {
     3: 'quarlen konnte ein Protokoll nicht schreiben',
 };
 
+// What a finished run says first on the status line.
+const VERDICTS = {
+    0: 'alle Verfahren haben konvergiert',
+    1: 'nicht jedes Verfahren hat konvergiert',
+};
+
 function quarlenEnded(data)
 {
     run.status = data.status;
@@ -403,7 +409,9 @@ async function konvergenzEnded(data)
         }
     }
     const seconds = (ms) => (ms / 1000).toLocaleString('de-DE', {minimumFractionDigits: 1, maximumFractionDigits: 1});
-    say(`Fertig nach ${seconds(performance.now() - run.started)} s: quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
+    // The verdict in words first, where the statuses alone would leave it to the reader.
+    const verdict = VERDICTS[run.status] ? `${VERDICTS[run.status]}; ` : '';
+    say(`Fertig nach ${seconds(performance.now() - run.started)} s: ${verdict}quarlen endete nach ${seconds(run.quarlenMs)} s mit Status ${run.status}, konvergenz nach ${seconds(data.ms)} s mit Status ${data.status}.`);
     const ran = run;
     await ran.offered;
     if (run === ran && ran.state === 'läuft') finish('fertig');

@@ -65,6 +65,10 @@ for (const run of RUNS) {
             await page.waitForSelector('[id^="ergebnis-"]', { timeout: 60000 });
             t.diagnostic(`first result ${Math.round(performance.now() - started)} ms after Rechnen`);
             assert.equal(await h.ended(page), 'fertig');
+            // The last status line says in words whether every method converged.
+            assert.match(await h.text(page, '#status'), expected.quarlen.status === 0
+                ? /^Fertig nach [\d,]+ s: alle Verfahren haben konvergiert; quarlen endete/
+                : /^Fertig nach [\d,]+ s: nicht jedes Verfahren hat konvergiert; quarlen endete/);
 
             const offered = await h.downloads(page);
             for (const method of values.methods) {
