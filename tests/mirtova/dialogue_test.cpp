@@ -144,6 +144,20 @@ INSTANTIATE_TEST_SUITE_P(
                      "x*1e-30*1e-30*1e30*1e30 + log(x/1.3)", "1e-2"},
         DialogueCase{"harmless_underflow", "1.5\n", "  1.29991710e+00          2", 0, "",
                      "log(x/1.3) + exp(-1000*x)", "1e-2"},
+        // Along a tail |f| falls below the tolerance far from any root: e^x has none, and
+        // x e^-x has only 0. A flat root of multiplicity 3 still passes.
+        DialogueCase{"tail_without_a_root", "0\n", " -1.40000000e+01         14", 1,
+                     "mirtova: Newton iteration did not converge after 14 steps at x = -14: |f| "
+                     "is below the tolerance, but the steps do not shrink (1, then 1): f only "
+                     "nears 0 here, it does not show a root",
+                     "exp(x)"},
+        DialogueCase{"tail_beside_a_root", "2\n", "  1.76067295e+01         13", 1,
+                     "mirtova: Newton iteration did not converge after 13 steps at x = 17.60673: "
+                     "|f| is below the tolerance, but the steps shrink too slowly: those still to "
+                     "come add up to about 273.6253",
+                     "x*exp(-x)"},
+        DialogueCase{"root_of_multiplicity_three", "3\n", "  1.00685096e+00         14", 0, "",
+                     "(x-1)^3"},
         DialogueCase{"iterate_leaves_the_reals", "1\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 76: the derivative is 0 at x = "
                      "3.7778932e+22",
