@@ -143,6 +143,11 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
     do {
         if (const runtime::Verdict WHY = WATCH.check(XSTART, NR_STEPS);
             WHY != runtime::Verdict::go) {
+            // An infinite iterate that repeats left the reals: no result to show.
+            if (WHY == runtime::Verdict::cycle && !std::isfinite(XSTART)) {
+                REPORT_BREAKDOWN(START, NR_STEPS, FROM, XSTART, F, FDOT, RUN.BUILT_IN);
+                return false;
+            }
             REPORT_STOP(WHY, NR_STEPS, XSTART, F, FDOT, RUN);
             return true;
         }

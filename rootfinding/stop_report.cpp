@@ -219,11 +219,14 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
     if (!STEPS_TOO_SLOW(X, EARLIER, LATER, AHEAD, TOLERANCE)) return ENDING::CONVERGED;
     const double Q = LATER / EARLIER;
     const double LEFT = STEPS_LEFT(EARLIER, LATER, AHEAD);
+    // Steps that shrink fast can still have far to go: then that, not the rate, is the news.
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
-        Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) + " % kürzer; " +
-                    (FIXED_POINT ? "der Fixpunkt" : "die Nullstelle") + " liegt wohl noch etwa " +
-                    ABOUT(LEFT) + " entfernt"
+        Q < 0.5 ? "die Schritte werden kürzer, doch die noch kommenden ergeben zusammen etwa " +
+                      ABOUT(LEFT) + ", mehr als zehn Toleranzen"
+        : Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) + " % kürzer; " +
+                      (FIXED_POINT ? "der Fixpunkt" : "die Nullstelle") + " liegt wohl noch etwa " +
+                      ABOUT(LEFT) + " entfernt"
               : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
                     "); das Verfahren nähert sich " +
                     (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));

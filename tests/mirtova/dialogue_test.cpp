@@ -158,6 +158,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "x*exp(-x)"},
         DialogueCase{"root_of_multiplicity_three", "3\n", "  1.00685096e+00         14", 0, "",
                      "(x-1)^3"},
+        // An iterate that became infinite and stays there is a breakdown, not a result.
+        DialogueCase{"infinite_iterate_repeats", "3\n", nullptr, 1,
+                     "mirtova: Newton iteration broke down in step 8: the derivative is 0 at x = "
+                     "-3.4027945e+38",
+                     "1/x - 1"},
         DialogueCase{"iterate_leaves_the_reals", "1\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 76: the derivative is 0 at x = "
                      "3.7778932e+22",

@@ -242,6 +242,12 @@ TEST(TypedEquation, HowARunEnds)
         {"secant_too_short_to_move_where_f_is_level", "sekante", "exp(x) - 2", "", "700\n-745\n",
          1, "der letzte Schritt ließ x unverändert, doch F ist dort nicht 0 und ändert sich nahe "
          "x nicht; eine Nullstelle liegt dort nicht\n"},
+        // g jumps across x = 1 and has no fixed point: the steps shrink by 1000, yet the
+        // next still goes 0.002, twenty tolerances.
+        {"steffensen_shrinking_fast_with_far_to_go", "steffensen",
+         "abs(x-1)/(x-1)*1e-6 + (x-1)*1e-3", "", "3\n", 1,
+         "die Schritte werden kürzer, doch die noch kommenden ergeben zusammen etwa 0.002, mehr "
+         "als zehn Toleranzen\n"},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
         {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
