@@ -31,6 +31,11 @@ ENDING NEWTON_BREAKDOWN(double START, double XSTART, double ALT, std::int32_t ST
         }
         START = NEXT;
     }
+    if (std::isnan(F(FROM)))
+        return REPORT_BREAKDOWN(NEWTON_NAME, AT, "f(x) ist keine Zahl bei x = " + runtime::shortest(FROM));
+    if (std::isnan(DF(FROM)))
+        return REPORT_BREAKDOWN(NEWTON_NAME, AT,
+                                "f'(x) ist keine Zahl bei x = " + runtime::shortest(FROM));
     if (std::isfinite(F(FROM)) && DF(FROM) == 0)
         return REPORT_BREAKDOWN(NEWTON_NAME, AT,
                                 "die Ableitung ist bei x = " + runtime::shortest(FROM) +

@@ -333,6 +333,13 @@ TEST(TypedEquation, HowARunEnds)
          "   1.0000000000000000e+00          0\n"},
         {"newton_root_with_a_level_tangent", "newton", "(x-1)^2", "", "1\n", 0, "", "", 1},
         {"newton_level_tangent", "newton", "x^2 - 2", "", "0\n", 1, LEVEL},
+        // A step out of the domain: sqrt(x-2) has no value at 1, the typed f' none at -4.07.
+        {"newton_step_out_of_the_domain", "newton", "sqrt(x-2)", "", "3\n", 1,
+         "quarlen: Newton-Verfahren in Schritt 1 zusammengebrochen: f(x) ist keine Zahl bei x = "
+         "1\n"},
+        {"newton_step_out_of_the_derivative_s_domain", "newton", "x^2-4",
+         "--ableitung sqrt(x-2.5)", "3\n", 1,
+         "zusammengebrochen: f'(x) ist keine Zahl bei x = -4.071067811865475\n"},
         // Exact derivatives that a wrong rule would send elsewhere: with tan' = 1 - tan^2
         // Newton ends at the pole pi/2.
         {"newton_real_power_at_a_negative_base", "newton", "x^3.0 + 8", "", "-1\n", 0, "", "", 6,
