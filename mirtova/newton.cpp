@@ -80,7 +80,9 @@ void REPORT_BREAKDOWN(float START, std::int32_t NR_STEPS, float FROM, float XSTA
     }
     std::string WHY =
         "the step from x = " + runtime::shortest(FROM) + " gives " + runtime::shortest(XSTART);
-    if (std::isfinite(F(FROM)) && FDOT(FROM) == 0) {
+    if (std::isfinite(XSTART) && std::isnan(F(XSTART))) {
+        WHY = "f(x) is not a number at x = " + runtime::shortest(XSTART);
+    } else if (std::isfinite(F(FROM)) && FDOT(FROM) == 0) {
         WHY = "the derivative is 0 at x = " + runtime::shortest(FROM);
     } else if (BUILT_IN && !std::isfinite(runtime::exponential(FROM))) {
         WHY = "e^x overflows at x = " + runtime::shortest(FROM);

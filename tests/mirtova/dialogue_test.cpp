@@ -163,6 +163,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "mirtova: Newton iteration broke down in step 8: the derivative is 0 at x = "
                      "-3.4027945e+38",
                      "1/x - 1"},
+        DialogueCase{"step_out_of_the_domain", "3\n", nullptr, 1,
+                     "mirtova: Newton iteration broke down in step 1: f(x) is not a number at x = 1",
+                     "sqrt(x-2)"},
         DialogueCase{"iterate_leaves_the_reals", "1\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 76: the derivative is 0 at x = "
                      "3.7778932e+22",
