@@ -20,7 +20,7 @@ struct Sample {
 
 // Running figures of one method's log, kept in constant memory. "Usable"
 // values of |f| are those that are finite and positive: only they carry
-// information on how fast the error shrinks.
+// information on how fast the error shrinks, and only at a finite iterate.
 class ConvergenceStats {
 public:
     // How many of the last ratios of usable values the factor q is taken from.
@@ -47,8 +47,13 @@ public:
     std::optional<double> order() const;
     static constexpr double min_order = 0.9, max_order = 10;
 
+    // After usable values, the last iterate is infinite: the run went off to infinity, and
+    // it has no factor or order. (One that broke down on a NaN is judged by the values
+    // before; one without a usable value is said to have none.)
+    bool ran_off() const;
+
     // The ratios show no convergence as the iteration ends: of two or more, the final
-    // factor is 1 or more, or the last three usable values grow.
+    // factor is 1 or more, or the last three usable values grow; or the run ran off.
     bool diverging() const;
 
     // The last record, and the latest record before it with another value of
