@@ -40,8 +40,14 @@ void ConvergenceStats::add(long long step, double x, double f)
     // An iterate that is no finite number has run off: its f tells nothing of a root.
     if (!std::isfinite(residual) || !std::isfinite(x)) ++non_finite_;
     if (!usable(residual) || !std::isfinite(x)) return;
+    if (usable_count_ == 0) first_usable_ = residual;
     recent_[usable_count_ % recent_.size()] = {step, residual};
     ++usable_count_;
+}
+
+bool ConvergenceStats::not_below_the_first() const
+{
+    return usable_count_ > 0 && recent(0).value >= first_usable_;
 }
 
 std::optional<double> ConvergenceStats::last_iterate() const

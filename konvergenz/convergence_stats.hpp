@@ -52,6 +52,10 @@ public:
     // before; one without a usable value is said to have none.)
     bool ran_off() const;
 
+    // Whether the last usable |f| is no smaller than the first: a bracket closing on a pole
+    // or a jump, not on a root, where |f| stalls at the rounding level far below its start.
+    bool not_below_the_first() const;
+
     // The ratios show no convergence as the iteration ends: of two or more, the final
     // factor is 1 or more, or the last three usable values grow; or the run ran off.
     bool diverging() const;
@@ -79,6 +83,7 @@ private:
     std::optional<Sample> previous_;
     std::array<Usable, factor_window + 1> recent_{};  // ring of the last usable values
     std::size_t usable_count_ = 0;
+    double first_usable_ = 0;  // the first usable value, 0 before there is one
 };
 
 }  // namespace konvergenz

@@ -76,9 +76,12 @@ ErrorEstimate estimate_error(const Method& method,
     }
 
     // A bracket closing on a pole or a jump: |f| is not finite at its last point, or it
-    // does not shrink as the bracket does. The bound sizes the distance to no root.
+    // does not shrink as the bracket does and ends no smaller than it began (at a root it
+    // can stall too, at the rounding level, far below). The bound sizes the distance to
+    // no root.
     if (const auto q = stats.final_factor();
-        bound && (!std::isfinite(last->f) || (q && *q >= 1.0) || diverging)) {
+        bound && (!std::isfinite(last->f) ||
+                  (((q && *q >= 1.0) || diverging) && stats.not_below_the_first()))) {
         result.diverging = diverging;
         return result;
     }

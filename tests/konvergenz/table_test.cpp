@@ -746,6 +746,13 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          .codes = "toleranz_nicht_erreicht;divergiert",
          .words = "Toleranz nicht erreicht, divergiert",
          .sentence = "Toleranz nicht erreicht: ", .error = ""},
+        // At a root |f| stalls too, where the ends are neighbouring doubles, but at the
+        // rounding level: the bracket, one unit in the last place of sqrt(2), still bounds.
+        {.name = "bisection stalling at a root below its tolerance", .kind = MethodKind::bisection,
+         .write_logs =
+             quarlen_runs({{{"-m", "bisektion", "-f", "x^2-2", "-t", "1e-30"}, "1\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht;klammer_breit", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: ", .error = "2.2204460492503131e-16"},
         {.name = "Illinois closing on the pole of tan", .kind = MethodKind::illinois,
          .write_logs = quarlen_runs({{{"-m", "illinois", "-f", "tan(x)"}, "1\n2\n"}}),
          .codes = "toleranz_nicht_erreicht;divergiert",
