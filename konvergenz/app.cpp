@@ -42,8 +42,9 @@ bool older(const timespec& a, const timespec& b)
 // quarlen writes its logs one after the other, in the order of all_methods, and names its
 // equation in each. A log older than one written before it is left over from an earlier
 // run: this one ended before it reached that stage. So is a log of other functions or
-// another tolerance than the newest log. Its data is still sound in itself, so it is
-// named and marked. logs[i] is the file of summaries[i].
+// another tolerance than the newest log; one of the same functions and tolerance is taken
+// for part of the newest run, whatever its time. A stale log's data is still sound in
+// itself, so it is named and marked. logs[i] is the file of summaries[i].
 void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary>& summaries,
                      std::ostream& err)
 {
@@ -54,7 +55,12 @@ void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary
     const LogFile* earlier = nullptr;
     for (std::size_t i = 0; i < logs.size(); ++i) {
         const LogFile& log = logs[i];
-        if (earlier && older(log.modified, earlier->modified)) {
+        // Logs of the newest log's functions and tolerance come from its run whatever
+        // their order: --verfahren may have put the stages in another.
+        const bool newest_equation = summaries[i].header_read() &&
+                                     summaries[newest].header_read() &&
+                                     same_equation(summaries[i], summaries[newest]);
+        if (earlier && !newest_equation && older(log.modified, earlier->modified)) {
             err << prefix << quoted_path(log.path) << " ist älter als "
                 << quoted_path(earlier->path)
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";

@@ -37,16 +37,28 @@ void ConvergenceStats::add(long long step, double x, double f)
     last_ = sample;
 
     const double residual = std::fabs(f);
-    if (!std::isfinite(residual)) ++non_finite_;
-    if (!usable(residual)) return;
+    // An iterate that is no finite number has run off: its f tells nothing of a root.
+    if (!std::isfinite(residual) || !std::isfinite(x)) ++non_finite_;
+    if (!usable(residual) || !std::isfinite(x)) return;
+    if (usable_count_ == 0) first_usable_ = residual;
     recent_[usable_count_ % recent_.size()] = {step, residual};
     ++usable_count_;
+}
+
+bool ConvergenceStats::not_below_the_first() const
+{
+    return usable_count_ > 0 && recent(0).value >= first_usable_;
 }
 
 std::optional<double> ConvergenceStats::last_iterate() const
 {
     if (!last_) return std::nullopt;
     return last_->x;
+}
+
+bool ConvergenceStats::ran_off() const
+{
+    return usable_count_ > 0 && std::isinf(last_->x);
 }
 
 std::optional<double> ConvergenceStats::last_residual() const
@@ -63,7 +75,7 @@ const ConvergenceStats::Usable& ConvergenceStats::recent(std::size_t i) const
 std::optional<double> ConvergenceStats::final_factor() const
 {
     const std::size_t values = std::min(usable_count_, recent_.size());
-    if (values < 2) return std::nullopt;
+    if (values < 2 || ran_off()) return std::nullopt;
     const std::size_t ratios = values - 1;
     // Logarithms per step: a ratio across a gap of zeros or NaNs counts once
     // per step it spans, and the quotient of extreme values cannot overflow.
@@ -84,7 +96,7 @@ std::optional<double> ConvergenceStats::final_factor() const
 
 std::optional<double> ConvergenceStats::order() const
 {
-    if (usable_count_ < 3 || !(recent(0).value < recent(1).value) ||
+    if (usable_count_ < 3 || ran_off() || !(recent(0).value < recent(1).value) ||
         !(recent(1).value < recent(2).value))
         return std::nullopt;
     const auto p = convergence_order(recent(2).value, recent(1).value, recent(0).value);
@@ -94,6 +106,7 @@ std::optional<double> ConvergenceStats::order() const
 
 bool ConvergenceStats::diverging() const
 {
+    if (ran_off()) return true;
     // It takes two ratios: one is a single step's chance (a first step that overshoots,
     // or a step replayed from the start of a run that took none).
     if (usable_count_ < 3) return false;

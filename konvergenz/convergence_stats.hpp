@@ -20,7 +20,7 @@ struct Sample {
 
 // Running figures of one method's log, kept in constant memory. "Usable"
 // values of |f| are those that are finite and positive: only they carry
-// information on how fast the error shrinks.
+// information on how fast the error shrinks, and only at a finite iterate.
 class ConvergenceStats {
 public:
     // How many of the last ratios of usable values the factor q is taken from.
@@ -47,8 +47,17 @@ public:
     std::optional<double> order() const;
     static constexpr double min_order = 0.9, max_order = 10;
 
+    // After usable values, the last iterate is infinite: the run went off to infinity, and
+    // it has no factor or order. (One that broke down on a NaN is judged by the values
+    // before; one without a usable value is said to have none.)
+    bool ran_off() const;
+
+    // Whether the last usable |f| is no smaller than the first: a bracket closing on a pole
+    // or a jump, not on a root, where |f| stalls at the rounding level far below its start.
+    bool not_below_the_first() const;
+
     // The ratios show no convergence as the iteration ends: of two or more, the final
-    // factor is 1 or more, or the last three usable values grow.
+    // factor is 1 or more, or the last three usable values grow; or the run ran off.
     bool diverging() const;
 
     // The last record, and the latest record before it with another value of
@@ -74,6 +83,7 @@ private:
     std::optional<Sample> previous_;
     std::array<Usable, factor_window + 1> recent_{};  // ring of the last usable values
     std::size_t usable_count_ = 0;
+    double first_usable_ = 0;  // the first usable value, 0 before there is one
 };
 
 }  // namespace konvergenz

@@ -75,6 +75,16 @@ ErrorEstimate estimate_error(const Method& method,
         return result;
     }
 
+    // A bracket closing on a pole or a jump: |f| is not finite at its last point, or it
+    // does not shrink as the bracket does and ends no smaller than it began (at a root it
+    // can stall too, at the rounding level, far below). The bound sizes the distance to
+    // no root.
+    if (const auto q = stats.final_factor();
+        bound && (!std::isfinite(last->f) ||
+                  (((q && *q >= 1.0) || diverging) && stats.not_below_the_first()))) {
+        result.diverging = diverging;
+        return result;
+    }
     // A point where F is exactly 0 is a root: no bracket is left around it.
     if (bound && last->f == 0.0) bound = 0.0;
     result.error = bound;

@@ -26,8 +26,9 @@ namespace konvergenz {
 //
 //     |b - a| / 2^(n+1)
 //
-// of a root, provided F changes sign in [a, b]. Regula falsi and Illinois: the last
-// point lies within the bracket the records' signs give (see RecordBracket).
+// of a root, provided F changes sign in [a, b] and is continuous there. Regula falsi and
+// Illinois: the last point lies within the bracket the records' signs give (see
+// RecordBracket).
 
 struct SecantEstimate {
     double error;  // |x1 - x*|
@@ -53,8 +54,10 @@ struct ErrorEstimate {
     // A bracketing method: the secant estimate, where it contradicts the bound.
     std::optional<double> contradicting_estimate;
     bool is_bound = false;  // the error is a bound rather than an estimate
-    // An open method whose ratios show no convergence (ConvergenceStats::diverging): no
-    // error or limit is estimated, since the points approach nothing a step could size.
+    // A run whose ratios show no convergence (ConvergenceStats::diverging): no error or
+    // limit is estimated, since the points approach nothing a step could size. Nor is a
+    // bracketing method's bound given where the last |f| is not finite or its factor q is
+    // 1 or more: its bracket closes on a pole or a jump rather than a root.
     bool diverging = false;
 };
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <tuple>
 
 namespace konvergenz {
 namespace {
@@ -407,11 +408,42 @@ void append_panel(std::string& svg, const VerlaufRun& run, double left, double t
 }
 
 // A change of sign between neighbouring finite samples of f, the zeros between them passed
-// over: at a root, or at a pole where f is not finite between them or |f| grows towards it.
+// over: at a root; at a pole where |f| grows towards it; or at a jump where f stays bounded
+// on both sides of it.
+enum class ChangeKind { root, pole, jump };
+
 struct SignChange {
     double x;
-    bool pole;
+    ChangeKind kind;
 };
+
+// |f| at the last finite point of a halving approach from `from` towards `to`, where f is
+// not finite; |f(from)| where it is not finite at the first.
+double nearest_finite(const PlotFunction& f, double from, double to)
+{
+    double value = std::fabs(f(from));
+    for (int k = 0; k < 80; ++k) {
+        const double next = std::midpoint(from, to);
+        if (next == from || next == to) break;
+        const double y = f(next);
+        if (!std::isfinite(y)) break;
+        from = next, value = std::fabs(y);
+    }
+    return value;
+}
+
+// The change across [gap_from, gap_to], where f is not finite, from a and b either side of
+// it: a pole where |f| grows towards it on both sides, as at 1/x over 0; a jump where it
+// stays bounded, as at abs(x)/x. Some 80 halvings towards a pole of 1/x multiply |f| by
+// 2^80, of 1/sqrt(|x|) by 2^40; a bounded f may rise a little, not a thousandfold.
+SignChange across_gap(const PlotFunction& f, double a, double gap_from, double gap_to, double b,
+                      double before)
+{
+    constexpr double unbounded_growth = 1000;
+    const bool grows = std::min(nearest_finite(f, a, gap_from), nearest_finite(f, b, gap_to)) >
+                       unbounded_growth * before;
+    return {std::midpoint(gap_from, gap_to), grows ? ChangeKind::pole : ChangeKind::jump};
+}
 
 // The change between a and b, f(a) and f(b) of opposite signs, narrowed down by halving.
 SignChange narrowed(const PlotFunction& f, double a, double fa, double b, double fb)
@@ -419,8 +451,8 @@ SignChange narrowed(const PlotFunction& f, double a, double fa, double b, double
     const double before = std::max(std::fabs(fa), std::fabs(fb));
     for (int k = 0; k < 80 && a < std::midpoint(a, b) && std::midpoint(a, b) < b; ++k) {
         const double m = std::midpoint(a, b), fm = f(m);
-        if (!std::isfinite(fm)) return {m, true};
-        if (fm == 0) return {m, false};
+        if (!std::isfinite(fm)) return across_gap(f, a, m, m, b, before);
+        if (fm == 0) return {m, ChangeKind::root};
         if ((fm < 0) == (fa < 0)) {
             a = m, fa = fm;
         } else {
@@ -428,7 +460,8 @@ SignChange narrowed(const PlotFunction& f, double a, double fa, double b, double
         }
     }
     // Towards a root |f| shrinks on the side nearer to it; towards a pole it grows on both.
-    return {std::midpoint(a, b), std::min(std::fabs(fa), std::fabs(fb)) > before};
+    return {std::midpoint(a, b),
+            std::min(std::fabs(fa), std::fabs(fb)) > before ? ChangeKind::pole : ChangeKind::root};
 }
 
 // The sign changes of f over [from, to] at 2001 samples; `drawable` where two neighbouring
@@ -459,9 +492,10 @@ std::vector<SignChange> sign_changes(const PlotFunction& f, double from, double 
         }
         if (last && (last->y < 0) != (y < 0)) {
             if (gap) {
-                changes.push_back({std::midpoint(gap->first, gap->second), true});
+                changes.push_back(across_gap(f, last->x, gap->first, gap->second, x,
+                                             std::max(std::fabs(last->y), std::fabs(y))));
             } else if (zeros) {
-                changes.push_back({std::midpoint(zeros->first, zeros->second), false});
+                changes.push_back({std::midpoint(zeros->first, zeros->second), ChangeKind::root});
             } else {
                 changes.push_back(narrowed(f, last->x, last->y, x, y));
             }
@@ -559,22 +593,39 @@ std::string render_function_svg(const PlotFunction& f, std::string_view formula,
 
     bool drawable = false;
     const std::vector<SignChange> changes = sign_changes(f, from, to, drawable);
-    std::vector<double> roots, poles;
-    for (const SignChange& c : changes) (c.pole ? poles : roots).push_back(c.x);
+    std::vector<double> roots, poles, jumps;
+    for (const SignChange& c : changes) {
+        (c.kind == ChangeKind::root ? roots : c.kind == ChangeKind::pole ? poles : jumps).push_back(c.x);
+    }
     const std::string interval = "[" + german_real(from) + "; " + german_real(to) + "]";
     std::string caption = !drawable ? "f ist in " + interval + " an keiner abgetasteten Stelle endlich"
                           : changes.empty() ? "kein Vorzeichenwechsel in " + interval
                                             : "Vorzeichenwechsel in " + interval;
-    const std::string at_poles = poles.size() == 1 ? " an einer Polstelle bei x \u2248 "
-                                                   : " an Polstellen bei x \u2248 ";
-    const std::string no_root = poles.size() == 1 ? " (keine Nullstelle)" : " (keine Nullstellen)";
-    if (!roots.empty()) {
-        // Room kept for the first pole at least.
-        const std::string pole_part =
-            poles.empty() ? "" : ";" + listed(at_poles, {poles.front()}, no_root) + no_root;
-        caption = listed(caption + " bei x \u2248 ", roots, pole_part);
+    // The changes that are no roots, each kind listed after the roots.
+    struct NoRoots {
+        std::string text;
+        const std::vector<double>& at;
+        std::string after;
+    };
+    std::vector<NoRoots> no_roots;
+    for (const auto& [at, one, several] :
+         {std::tuple{&poles, " an einer Polstelle bei x \u2248 ", " an Polstellen bei x \u2248 "},
+          std::tuple{&jumps, " an einer Sprungstelle bei x \u2248 ", " an Sprungstellen bei x \u2248 "}}) {
+        if (at->empty()) continue;
+        no_roots.push_back({at->size() == 1 ? one : several, *at,
+                            at->size() == 1 ? " (keine Nullstelle)" : " (keine Nullstellen)"});
     }
-    if (!poles.empty()) caption = listed(caption + (roots.empty() ? "" : ";") + at_poles, poles, no_root) + no_root;
+    if (!roots.empty()) {
+        // Room kept for the first of each other kind at least.
+        std::string room;
+        for (const NoRoots& n : no_roots) room += ";" + listed(n.text, {n.at.front()}, n.after) + n.after;
+        caption = listed(caption + " bei x \u2248 ", roots, room);
+    }
+    bool first = roots.empty();
+    for (const NoRoots& n : no_roots) {
+        caption = listed(caption + (first ? "" : ";") + n.text, n.at, n.after) + n.after;
+        first = false;
+    }
     append_text(svg, page_margin, 56, caption, "fill=\"" + std::string(muted_colour) + '"');
     svg += '\n';
     append_plot_axes(svg, frame);

@@ -186,6 +186,7 @@ struct StatsCase {
     std::optional<double> factor;
     std::size_t non_finite = 0;
     bool diverging = false;
+    double last_x = 1.0;  // the iterate of the last record
 };
 
 TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
@@ -227,12 +228,18 @@ TEST(ConvergenceStats, EstimatesOrderAndFinalFactorOrLeavesThemOut)
         {"a jump after a stall", {7.6075313152177682, 6.2832298204207646, 6.2818542118606011,
                                   3.9094729251688831e-04},
          std::nullopt, 6.2832298204207646 / 7.6075313152177682},
+        // Newton's method on 1/x from 1: x doubles until it is infinite, where 1/x is 0.
+        {"halving, then an infinite iterate", factors(1, {0.5, 0.5, 0.5, 0}), std::nullopt,
+         std::nullopt, 1, true, inf},
     };
     for (const StatsCase& c : cases) {
         SCOPED_TRACE(c.name);
         ConvergenceStats stats;
         long long step = 0;
-        for (const double error : c.errors) stats.add(step++, 1.0, error);
+        for (const double error : c.errors) {
+            stats.add(step, step + 1 == std::ssize(c.errors) ? c.last_x : 1.0, error);
+            ++step;
+        }
         EXPECT_EQ(stats.steps(), c.errors.size());
         EXPECT_EQ(stats.non_finite(), c.non_finite);
         EXPECT_EQ(stats.order().has_value(), c.order.has_value());

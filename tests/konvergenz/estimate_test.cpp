@@ -97,16 +97,17 @@ TEST(ErrorEstimate, ComesCloseToTheTrueErrorOnRunsWithKnownRoots)
 
 TEST(ErrorEstimate, BisectionWithoutSignChangeContradictsItsBound)
 {
-    // F(x) = x + 1 is positive on [0, 1]: the midpoints run into 1 and stop there.
-    const Records records = bisection_run([](double x) { return x + 1; }, 0, 1, 60);
-    ASSERT_EQ(records.back().x, 1.0);
+    // F(x) = (1 - x)^0.005 + 0.001 is positive on [0, 1]: the midpoints run towards 1,
+    // and |F| shrinks by 2^-0.005 a step, so slowly that a secant says 288 bounds.
+    const Records records = bisection_run(test::slowly_shrinking_without_root, 0, 1, 40);
+    ASSERT_EQ(records.back().x, 1 - std::ldexp(1.0, -40));
     const MethodSummary summary = analyse(MethodKind::bisection, bisection_header(0, 1), records);
     const ErrorEstimate& e = summary.estimate;
     ASSERT_TRUE(e.error && e.contradicting_estimate);
-    EXPECT_EQ(*e.error,
-              std::nextafter(1.0, 2.0) - 1.0);  // the bound cannot shrink below a double's spacing
-    EXPECT_NEAR(*e.contradicting_estimate, 2.0, 0.01);  // F(1) over a slope of 1
+    EXPECT_EQ(*e.error, std::ldexp(1.0, -40));
+    EXPECT_NEAR(*e.contradicting_estimate, 2.6227113926841951e-10, 1e-19);
     EXPECT_FALSE(e.limit);
+    EXPECT_FALSE(e.diverging);
 }
 
 struct UnknowableCase {
@@ -214,6 +215,20 @@ TEST(ErrorEstimate, IsLeftOutWhereTheLogCannotTellOrGivenWhereItCan)
          MethodKind::regula_falsi,
          bisection_header(0, 4),
          {{0, -1, 1}, {1, -2, 3}, {2, -3, 9}},
+         std::nullopt,
+         std::nullopt},
+        // A bracket closing on a pole or a jump rather than a root: the last |F| is not
+        // finite, or it does not shrink.
+        {"bisection: the last |F| infinite",
+         MethodKind::bisection,
+         bisection_header(0, 1),
+         {{0, 0.5, 2}, {1, 0.25, 1}, {2, 0.125, inf}},
+         std::nullopt,
+         std::nullopt},
+        {"regula falsi: |F| growing",
+         MethodKind::regula_falsi,
+         bisection_header(0, 4),
+         {{0, 1, -1}, {1, 1.5, -2}},
          std::nullopt,
          std::nullopt},
         {"regula falsi at a point where F is exactly 0: no bracket left",

@@ -87,6 +87,10 @@ inline Records bisection_run(const Function& f, double a, double b, long long ma
     return records;
 }
 
+// Positive on [0, 1], and shrinking towards 1 by 2^-0.005 a halving: bisection closes in on
+// no root, and a bound is all that shrinks fast.
+inline double slowly_shrinking_without_root(double x) { return std::pow(1 - x, 0.005) + 0.001; }
+
 // A log of a quarlen run under tests/quarlen/golden, whose values were computed in exact
 // arithmetic, independently of quarlen; with `keep`, only its header and first records.
 inline std::string golden_log(const std::string& folder, const std::string& log,

@@ -684,6 +684,9 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
         std::array<int, 4> age;  // seconds before now: bisec, newto, fixpk, steff; -1: no such log
         std::vector<std::string> stale;
     };
+    // The logs named stale come from a run of another tolerance. Logs of the newest log's
+    // functions and tolerance are taken for one run whatever their order: --verfahren may
+    // have written them in another.
     const Case cases[] = {
         {"in the order quarlen writes them", {30, 20, 10, -1}, {}},
         {"all written in the same instant", {10, 10, 10, -1}, {}},
@@ -693,6 +696,9 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
         {"no bisection log", {-1, 10, 20, -1}, {"fixpk_f1.dat"}},
         {"Steffensen's method from an earlier run", {30, 20, 10, 40}, {"steff_f1.dat"}},
         {"Steffensen's method after the others", {30, 20, 10, 5}, {}},
+        {"bisection after Newton's method, one equation", {10, 20, 20, -1}, {}},
+        {"Newton's method after the fixed-point iteration, one equation", {10, 30, 5, -1}, {}},
+        {"Steffensen's method first, one equation", {30, 20, 10, 40}, {}},
     };
     const char* logs[] = {"bisec_f1.dat", "newto_f1.dat", "fixpk_f1.dat", "steff_f1.dat"};
     for (const Case& c : cases) {
@@ -700,6 +706,11 @@ TEST(StaleLogs, ALogOlderThanOneWrittenBeforeItIsNamedAndStillUsed)
         const TempDir dir;
         write_logs(dir.path());
         test::write_log(dir / "steff_f1.dat", "Startwert= 4\n", {{0, 4, 3.9}});
+        for (const std::string& log : c.stale) {
+            std::string text = read_file(dir / log);
+            text.insert(text.find('\n'), ", Toleranz= 1e-06");
+            test_support::write_file(dir / log, text);
+        }
         const auto now = fs::file_time_type::clock::now();
         for (int i = 0; i < 4; ++i) {
             if (c.age[i] < 0) {

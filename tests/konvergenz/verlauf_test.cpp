@@ -562,11 +562,11 @@ TEST(Programs, KonvergenzDrawsTheFirstStepsOfEveryRunInItsFolder)
          {"bisektion", "regula_falsi", "illinois", "newton", "sekante", "fixpunkt", "steffensen"},
          {"class=\"tangente\"", "class=\"sehne\"", "class=\"cobweb\"", "class=\"halbiert\""}},
         {"bisection of tan(x) - x closing in on the pole", {"-m", "bisektion", "-f", "tan(x) - x"},
-         "4.6\n5\n", {}, {"bisektion"}, {"tan(x) - x (Toleranz nicht erreicht)", "class=\"clipped\""}},
+         "4.6\n5\n", {}, {"bisektion"}, {"tan(x) - x (Toleranz nicht erreicht, divergiert)", "class=\"clipped\""}},
         // Two columns: the marks stay whole, the numbers of steps 1 and 5 apart.
         {"bisection and Illinois next to the pole", {"-m", "bisektion,illinois", "-f", "tan(x) - x"},
          "4.6\n5\n", {}, {"bisektion", "illinois"},
-         {"(Toleranz nicht erreicht)</text>", "<g class=\"zoom\">"}},
+         {"(Toleranz nicht erreicht, divergiert)</text>", "<g class=\"zoom\">"}},
         // Steffensen doubles x from 10 until g(x) - x is within the tolerance, far from the
         // fixed point: quarlen and both titles say so.
         {"fixed point and Steffensen on the default g", {"-m", "fixpunkt,steffensen", "-n", "30"},
@@ -661,6 +661,16 @@ TEST(Programs, KeinVerlaufAndOutputNameOnlyTheFirstChartAndFunktionDrawsAFormula
          "Vorzeichenwechsel in [4,6; 5] an einer Polstelle bei x \u2248 4,71239 (keine Nullstelle)</text>"},
         {{"--funktion", "1/x", "--von", "-1", "--bis", "1"}, 0,
          "in [\u22121; 1] an einer Polstelle bei x \u2248 0"},
+        // Across a place where f is not finite but stays bounded on both sides: a jump, sampled
+        // at 0, met by halving at 0.3; at 1 f rises from 0.998 to 1, which is no pole.
+        {{"--funktion", "abs(x)/x", "--von", "-1", "--bis", "3"}, 0,
+         "Vorzeichenwechsel in [\u22121; 3] an einer Sprungstelle bei x \u2248 0,00000 (keine "
+         "Nullstelle)</text>"},
+        {{"--funktion", "abs(x-0.3)/(x-0.3)", "--von", "-1", "--bis", "3"}, 0,
+         "an einer Sprungstelle bei x \u2248 3,00000\u00B710\u207B\u00B9 (keine Nullstelle)</text>"},
+        {{"--funktion", "1/x + abs(x-1)/(x-1) - 1", "--von", "-1", "--bis", "3"}, 0,
+         "bei x \u2248 5,00000\u00B710\u207B\u00B9; an einer Polstelle bei x \u2248 0,00000 "
+         "(keine Nullstelle); an einer Sprungstelle bei x \u2248 1,00000 (keine Nullstelle)</text>"},
         // The root atan(1000) on a stretch too steep for the frame, the pole pi/2 beside it.
         {{"--funktion", "tan(x) - 1000", "--von", "0", "--bis", "1.6"}, 0,
          "bei x \u2248 1,56980; an einer Polstelle bei x \u2248 1,57080 (keine Nullstelle)"},
