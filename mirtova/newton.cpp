@@ -110,20 +110,24 @@ std::string WHAT_THE_LOSS_HID(float FX, runtime::Loss LOSS)
 
 // The test bounds |f|, not the distance to a root: along a tail where f nears 0 without a
 // root (e^x, 1/x, x e^-x beyond 1) it passes far from any. The next step from X, with
-// F(X) = FX and F'(X) = FDX, weighed against the LAST, tells: where the steps do not
-// shrink, or those still to come add up to a distance over which f changes by more than
-// ten tolerances, X is no root found, and the reason is returned; "" where it is one.
-// Steps at the rounding level of X say nothing.
+// F(X) = FX and F'(X) = FDX, weighed against the LAST (X less the iterate before), tells:
+// where the steps go on the same way without shrinking, or those still to come add up to
+// a distance over which f changes by more than ten tolerances, X is no root found, and the
+// reason is returned; "" where it is one. A next step back the other way encloses a point
+// between the two (as Newton's steps bounce about the root of sqrt(|x|)), over which f
+// changes by |f| < tolerance alone. Steps at the rounding level of X say nothing.
 std::string STILL_FAR(float X, float FX, float FDX, float LAST, float TOLERANCE)
 {
-    const double NEXT = FX == 0 ? 0.0 : std::abs(double(FX) / FDX);
+    const double STEP = FX == 0 ? 0.0 : -double(FX) / FDX;
+    const double NEXT = std::abs(STEP);
     const double ROUNDING =
         4.0 * (std::nextafter(std::abs(X), std::numeric_limits<float>::infinity()) - std::abs(X));
-    if (!(NEXT > ROUNDING) || !(LAST > 0)) return "";
-    const double Q = NEXT / LAST;
+    if (!(NEXT > ROUNDING) || !(LAST != 0)) return "";
+    if ((STEP < 0) != (LAST < 0)) return "";
+    const double Q = NEXT / std::abs(LAST);
     if (Q >= 1)
         return "|f| is below the tolerance, but the steps do not shrink (" +
-               runtime::shortest(LAST) + ", then " + runtime::shortest(float(NEXT)) +
+               runtime::shortest(std::abs(LAST)) + ", then " + runtime::shortest(float(NEXT)) +
                "): f only nears 0 here, it does not show a root";
     const double LEFT = NEXT / (1 - Q);
     if (!(std::abs(double(FDX)) * LEFT > 10.0 * TOLERANCE)) return "";
@@ -179,8 +183,7 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         runtime::note_not_converged();
         return true;
     }
-    if (const std::string WHY = STILL_FAR(XSTART, FX, FDOT(XSTART), std::abs(XSTART - FROM),
-                                          RUN.TOLERANCE);
+    if (const std::string WHY = STILL_FAR(XSTART, FX, FDOT(XSTART), XSTART - FROM, RUN.TOLERANCE);
         !WHY.empty()) {
         runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
                       (NR_STEPS == 1 ? " step" : " steps") + " at x = " +

@@ -158,6 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "x*exp(-x)"},
         DialogueCase{"root_of_multiplicity_three", "3\n", "  1.00685096e+00         14", 0, "",
                      "(x-1)^3"},
+        // Steps that bounce about the root 0 do not shrink but enclose it.
+        DialogueCase{"steps_bouncing_about_the_root", "1e-10\n", " -9.99999875e-11          1", 0,
+                     "", "sqrt(abs(x))", "1e-4"},
         // An iterate that became infinite and stays there is a breakdown, not a result.
         DialogueCase{"infinite_iterate_repeats", "3\n", nullptr, 1,
                      "mirtova: Newton iteration broke down in step 8: the derivative is 0 at x = "
