@@ -45,16 +45,20 @@ Replay earned_root(Replay replay, const RunSetting& run, double x, double fx)
 // AHEAD still to go, as quarlen judges it: where the steps do not shrink, or too slowly, X is
 // no root found. The error of X is then what the steps still to come add up to, as quarlen
 // names it, and none is estimated where they do not shrink.
+Replay too_slow(Replay replay, std::optional<double> left = std::nullopt)
+{
+    replay.met = false;
+    replay.too_slow = true;
+    replay.result_error = left;
+    return replay;
+}
 Replay unless_slow(Replay replay, const RunSetting& run, double x, double earlier, double later,
                    double ahead)
 {
     if (!replay.met || !METHODS::STEPS_TOO_SLOW(x, earlier, later, ahead, run.tolerance))
         return replay;
-    replay.met = false;
-    replay.too_slow = true;
-    replay.result_error.reset();
-    if (later < earlier) replay.result_error = METHODS::STEPS_LEFT(earlier, later, ahead);
-    return replay;
+    if (later < earlier) return too_slow(replay, METHODS::STEPS_LEFT(earlier, later, ahead));
+    return too_slow(replay);
 }
 
 // Nor where g(x) - x = V at X is so small only by underflow, or 0 only by rounding.
@@ -137,9 +141,7 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
                                fx, correction, next);
         if (!replay.met) return replay;
         // The step after the last, from the result, shows what is left.
-        const double f_next = run.f(next);
-        const double ahead =
-            f_next == 0.0 ? 0.0 : std::fabs(METHODS::NEWTON_CORRECTION(f_next, run.df(next)));
+        const double ahead = METHODS::NEWTON_AHEAD(run.f(next), run.df(next));
         return unless_slow(replay, run, next, std::fabs(next - x), ahead, ahead);
     }
     if (inputs.size() != 1) return std::nullopt;
@@ -190,13 +192,9 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         const double ahead = METHODS::SECANT_AHEAD(x1, f1, x2, f2, run.f, run.tolerance);
         // A last step too short to move x leaves no chord; one at x shows whether x is the
         // root. Where it is not, that step far from the root sizes nothing.
-        if (last_step == 0 && METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance)) {
-            replay.met = false;
-            replay.too_slow = true;
-            replay.result_error.reset();
-            return replay;
-        }
-        if (last_step == 0) return replay;
+        if (last_step == 0)
+            return METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance) ? too_slow(replay)
+                                                                          : replay;
         if (steps == 1) return unless_slow(replay, run, x2, last_step, ahead, ahead);
         replay = unless_slow(replay, run, x2, std::fabs(x1 - x0), last_step, 0.0);
         if (steps >= 3 && ahead > 10 * run.tolerance)

@@ -107,7 +107,7 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
         // A short step onto a pole, or out of f's domain, ends by the test all the same.
         if (!std::isfinite(FNEXT))
             return REPORT_NOT_CONVERGED(NEWTON_NAME, STEPS, XSTART, NOT_FINITE_THERE("f", FNEXT));
-        const double NEXT = FNEXT == 0 ? 0 : std::abs(NEWTON_CORRECTION(FNEXT, DF(XSTART)));
+        const double NEXT = NEWTON_AHEAD(FNEXT, DF(XSTART));
         return CONVERGED_UNLESS_SLOW(NEWTON_NAME, STEPS, XSTART, std::abs(XSTART - ALT), NEXT, NEXT,
                                      RUN.TOLERANCE);
     }

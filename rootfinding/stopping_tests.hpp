@@ -56,6 +56,12 @@ inline double NEWTON_STEP(double X, double FX, double DFX)
     return X - NEWTON_CORRECTION(FX, DFX);
 }
 
+// How long Newton's step from a point with FX and DFX is; 0 at an exact root, whatever DFX.
+inline double NEWTON_AHEAD(double FX, double DFX)
+{
+    return FX == 0 ? 0 : std::abs(NEWTON_CORRECTION(FX, DFX));
+}
+
 // Newton and the secant method: how far the iterate X lies from the one before, ALT.
 inline double NEWTON_MEASURE(double X, double ALT) { return std::abs(X - ALT); }
 
