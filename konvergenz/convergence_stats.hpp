@@ -53,7 +53,8 @@ public:
     bool ran_off() const;
 
     // Whether the last usable |f| is no smaller than the first: a bracket closing on a pole
-    // or a jump, not on a root, where |f| stalls at the rounding level far below its start.
+    // or a jump. One closing on a root may stall too, but at the rounding level, far below
+    // where |f| began.
     bool not_below_the_first() const;
 
     // The ratios show no convergence as the iteration ends: of two or more, the final

@@ -48,7 +48,8 @@ ErrorEstimate estimate_error(const Method& method,
     std::optional<double> bound;
     switch (method.error_rule) {
     case ErrorRule::next_iterate:
-        if ((result.diverging = diverging)) return result;
+        result.diverging = diverging;
+        if (diverging) return result;
         // The record's f is the step to the next iterate.
         if (std::isfinite(last->f) && std::isfinite(last->x + last->f)) {
             result.error = std::fabs(last->f);
@@ -67,7 +68,8 @@ ErrorEstimate estimate_error(const Method& method,
         if (bound) break;
         [[fallthrough]];
     case ErrorRule::secant:
-        if ((result.diverging = diverging)) return result;
+        result.diverging = diverging;
+        if (diverging) return result;
         if (secant) {
             result.error = secant->error;
             result.limit = secant->limit;

@@ -56,8 +56,9 @@ struct ErrorEstimate {
     bool is_bound = false;  // the error is a bound rather than an estimate
     // A run whose ratios show no convergence (ConvergenceStats::diverging): no error or
     // limit is estimated, since the points approach nothing a step could size. Nor is a
-    // bracketing method's bound given where the last |f| is not finite or its factor q is
-    // 1 or more: its bracket closes on a pole or a jump rather than a root.
+    // bracketing method's bound given where the last |f| is not finite, or its factor q is
+    // 1 or more and |f| ends no smaller than it began: its bracket closes on a pole or a
+    // jump rather than a root.
     bool diverging = false;
 };
 

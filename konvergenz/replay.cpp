@@ -41,10 +41,10 @@ Replay earned_root(Replay replay, const RunSetting& run, double x, double fx)
     return replay;
 }
 
-// Newton's or the secant method's test met at X, after steps of EARLIER and LATER, with
-// AHEAD still to go, as quarlen judges it: where the steps do not shrink, or too slowly, X is
-// no root found. The error of X is then what the steps still to come add up to, as quarlen
-// names it, and none is estimated where they do not shrink.
+// Newton's, the secant or Steffensen's method's test met at X, after steps of EARLIER and LATER,
+// with AHEAD still to go, as quarlen judges it: where the steps do not shrink, or too slowly, X is
+// no root found. The error of X is then what the steps still to come add up to, as quarlen names
+// it, and none is estimated where they do not shrink.
 Replay too_slow(Replay replay, std::optional<double> left = std::nullopt)
 {
     replay.met = false;
@@ -184,9 +184,6 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         const double f2 = run.f(x2);
         replay.result_error = finite_or_none(std::fabs(METHODS::SECANT_STEP(x1, f1, x2, f2) - x2));
         if (!replay.met) return replay;
-        // quarlen weighs the steps as follows: after one step, the last against the next; then
-        // the one before against the last, and from the third step on, where the next is far
-        // beyond the tolerance, the last against the next.
         const long long steps = last->step + 1;
         const double last_step = std::fabs(x2 - x1);
         const double ahead = METHODS::SECANT_AHEAD(x1, f1, x2, f2, run.f, run.tolerance);
@@ -195,10 +192,9 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         if (last_step == 0)
             return METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance) ? too_slow(replay)
                                                                           : replay;
-        if (steps == 1) return unless_slow(replay, run, x2, last_step, ahead, ahead);
-        replay = unless_slow(replay, run, x2, std::fabs(x1 - x0), last_step, 0.0);
-        if (steps >= 3 && ahead > 10 * run.tolerance)
-            replay = unless_slow(replay, run, x2, last_step, ahead, ahead);
+        for (const auto& pair :
+             METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step, ahead, run.tolerance))
+            replay = unless_slow(replay, run, x2, pair.EARLIER, pair.LATER, pair.AHEAD);
         return replay;
     }
     if (inputs.size() != 2) return std::nullopt;
@@ -218,8 +214,8 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
     if (const auto& last = end.last) {
         const double x = last->third_item;
         const double gx = run.g(x);
-        Replay replay =
-            earned_fixed_point(Replay{METHODS::FIX_MEASURE(gx, x) <= run.tolerance}, run, x, gx - x);
+        Replay replay = earned_fixed_point(Replay{METHODS::FIX_MEASURE(gx, x) <= run.tolerance},
+                                           run, x, gx - x);
         replay.result = LogRecord{last->step + 1, x, gx};
         replay.after_result = LogRecord{last->step + 2, gx, run.g(gx)};
         return replay;
@@ -227,9 +223,9 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double x1 = run.g(x0);
-    return without_a_step(earned_fixed_point(Replay{METHODS::FIX_MEASURE(x1, x0) <= run.tolerance,
-                                                    {{0, x0, x1}, {1, x1, run.g(x1)}}},
-                                             run, x0, x1 - x0));
+    return without_a_step(earned_fixed_point(
+        Replay{METHODS::FIX_MEASURE(x1, x0) <= run.tolerance, {{0, x0, x1}, {1, x1, run.g(x1)}}},
+        run, x0, x1 - x0));
 }
 
 std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
@@ -253,14 +249,12 @@ std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end
             earned_fixed_point(Replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance}, run, x, y - x);
         replay.result = LogRecord{last->step + 1, x, step(x, y)};
         replay.step_not_finite = !finite_step(x, y);
-        // As quarlen weighs the steps: the step from the result against the last, or where
-        // that is no number, the last against the one before.
-        const double last_step = std::fabs(x - last->x);
-        const double ahead = METHODS::STEFFENSEN_AHEAD(x, y, run.g(y));
-        if (std::isfinite(ahead)) return unless_slow(replay, run, x, last_step, ahead, ahead);
-        if (end.before_last)
-            return unless_slow(replay, run, x, std::fabs(last->x - end.before_last->x), last_step,
-                               0.0);
+        // As quarlen weighs the steps; a log cut to one record has no step before the last.
+        const auto& before = end.before_last;
+        for (const auto& pair : METHODS::STEFFENSEN_STEP_PAIRS(
+                 before ? last->step + 1 : 1, before ? std::fabs(last->x - before->x) : 0.0,
+                 std::fabs(x - last->x), METHODS::STEFFENSEN_AHEAD(x, y, run.g(y))))
+            replay = unless_slow(replay, run, x, pair.EARLIER, pair.LATER, pair.AHEAD);
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;

@@ -19,7 +19,7 @@ struct RunSetting {
     RealFunction df;  // Newton's method
     RealFunction g;   // the fixed-point iteration and Steffensen's method
     double tolerance;
-    // Whether a value of f or g that is 0 or subnormal came so only by underflow, and the
+    // How far an underflow or overflow on the way can have moved a value of f or g, and the
     // largest addend g's sums lost whole, as quarlen asks before it reports convergence.
     METHODS::UnderflowTest f_underflows = METHODS::NO_UNDERFLOW;
     METHODS::UnderflowTest g_underflows = METHODS::NO_UNDERFLOW;
@@ -47,10 +47,10 @@ struct Replay {
     // The value the test measured there, f or g(x) - x, is 0 or subnormal only by underflow,
     // or 0 only by rounding: it sizes no error.
     bool value_lost = false;
-    // Newton's or the secant method's test held, but the steps did not shrink, or shrank so
-    // slowly that the result lies far from the root: quarlen finds no root there, and the
-    // last iterate's error is not what the last steps size. result_error is then what the
-    // steps still to come add up to, or none where they do not shrink.
+    // Newton's, the secant or Steffensen's method's test held, but the steps still to come
+    // add up to more than ten tolerances: quarlen finds no root there, and the last
+    // iterate's error is not what the last steps size. result_error is then what the steps
+    // still to come add up to, or none where they do not shrink.
     bool too_slow = false;
     // Newton's or the secant method's log without a step where the test held before the
     // first: it compared only the starts, and quarlen ends without a root.

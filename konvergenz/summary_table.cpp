@@ -260,9 +260,11 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
                               "Überlauf oder Rundung so klein ist; eine Lösung zeigt das nicht";
             break;
         case too_slow:
-            why = "der letzte Schritt erfüllt " + criterion +
-                  ", doch die Schritte werden nicht oder nur langsam kürzer; eine Nullstelle "
-                  "ist damit nicht gefunden";
+            // Slow steps, fast ones with far to go, a next step far ahead: each leaves more
+            // than ten tolerances to go, whichever value the method's test compares.
+            why = criterion +
+                  " hielt, doch die noch kommenden Schritte führen zusammen weiter als zehn "
+                  "Toleranzen; eine Nullstelle ist damit nicht gefunden";
             break;
         case start_only:
             why = "das Protokoll enthält keinen Schritt; " + criterion +

@@ -91,16 +91,20 @@ void REPORT_BREAKDOWN(float START, std::int32_t NR_STEPS, float FROM, float XSTA
     runtime::note_not_converged();
 }
 
-}  // namespace
-
-namespace {
+// The test held at XSTART after NR_STEPS steps, but for the reason WHY no root is found.
+void REPORT_NOT_CONVERGED(std::int32_t NR_STEPS, float XSTART, const std::string& WHY)
+{
+    runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
+                  (NR_STEPS == 1 ? " step" : " steps") + " at x = " + runtime::shortest(XSTART) +
+                  ": " + WHY);
+    runtime::note_not_converged();
+}
 
 // How a loss on the way made F(x) = FX pass the test: a tiny value only by it; a larger
 // one may be right, but what the loss can have hidden reaches beyond the tolerance.
 std::string WHAT_THE_LOSS_HID(float FX, runtime::Loss LOSS)
 {
-    const std::string BY =
-        LOSS == runtime::Loss::overflow ? "overflow or underflow" : "underflow";
+    const std::string BY = LOSS == runtime::Loss::overflow ? "overflow or underflow" : "underflow";
     if (runtime::tiny(FX))
         return (FX == 0 ? " is 0" : " = " + runtime::shortest(FX) + " is this small") +
                " only by " + BY;
@@ -176,20 +180,14 @@ bool FIND_ZERO(float& XSTART, std::int32_t& NR_STEPS, RealFunction F, RealFuncti
         runtime::tiny(FX) || !(std::abs(FX) + LOST.hidden < static_cast<double>(RUN.TOLERANCE));
     if (const runtime::Loss LOSS = ONLY_BY_LOSS ? LOST.loss : runtime::Loss::none;
         LOSS != runtime::Loss::none) {
-        runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
-                      (NR_STEPS == 1 ? " step" : " steps") +
-                      " at x = " + runtime::shortest(XSTART) + ": f(x)" + WHAT_THE_LOSS_HID(FX, LOSS) +
-                      "; it does not show whether x is near a root");
-        runtime::note_not_converged();
+        REPORT_NOT_CONVERGED(NR_STEPS, XSTART,
+                             "f(x)" + WHAT_THE_LOSS_HID(FX, LOSS) +
+                                 "; it does not show whether x is near a root");
         return true;
     }
     if (const std::string WHY = STILL_FAR(XSTART, FX, FDOT(XSTART), XSTART - FROM, RUN.TOLERANCE);
-        !WHY.empty()) {
-        runtime::warn("Newton iteration did not converge after " + std::to_string(NR_STEPS) +
-                      (NR_STEPS == 1 ? " step" : " steps") + " at x = " +
-                      runtime::shortest(XSTART) + ": " + WHY);
-        runtime::note_not_converged();
-    }
+        !WHY.empty())
+        REPORT_NOT_CONVERGED(NR_STEPS, XSTART, WHY);
     return true;
 }
 

@@ -3,17 +3,18 @@
 // two reals) to the file and the console, and closes the file before it returns.
 // Results are left in the in/out arguments; each returns how it ended.
 //
-// Each stops by its own test, which a NaN also ends. Where the test could never be met
-// (a repeating state, a step counter about to overflow) the iteration stops with a
-// message instead; a NaN that ends it is reported as a breakdown, and a Newton start so
-// large that no step is taken is reported too. A test met only by the arithmetic's
-// failing is no convergence either, and is reported: a correction of exactly 0 while f is
-// not 0 (an infinite derivative, an infinite value at the secant's other point), or a
-// value of f, or of g(x) - x, that is 0 or subnormal only by underflow, or after an
-// overflow. An iterate that is no finite number is no root, whatever f is there. After such a
-// message the run goes on but ends with status 1. A stop signal (Ctrl-C, SIGTERM,
-// SIGHUP) ends the iteration after its current step and the program at once, with 128 +
-// the signal's number.
+// Each stops by its own test, which a NaN also ends. Where the test could never be met (a repeating
+// state, a step counter about to overflow) the iteration stops with a message instead; a NaN that
+// ends it is reported as a breakdown, and a Newton start so large that no step is taken is reported
+// too. A test met only by the arithmetic's failing is no convergence either, and is reported: a
+// correction of exactly 0 while f is not 0 (an infinite derivative, an infinite value at the
+// secant's other point), or a value of f, or of g(x) - x, that is 0 or subnormal only by underflow,
+// or after an overflow. Nor is a test met where the steps still to come add up to more than ten
+// tolerances (steps that shrink too slowly, or a short step from a steep chord), or where f is not
+// finite at the result. An iterate that is no finite number is no root, whatever f is there. After
+// such a message the run goes on but ends with status 1. A stop signal (Ctrl-C, SIGTERM, SIGHUP)
+// ends the iteration after its current step and the program at once, with 128 + the signal's
+// number.
 //
 // A point where f is exactly 0 is a root: a bracketing method with such an end takes no
 // step, and Newton's and the secant method's step from it is 0.
@@ -46,7 +47,7 @@ enum class ENDING {
     STOPPED,        // at the step limit, or in a cycle
     BROKE_DOWN,     // on a NaN
     NO_STEP,        // its test held before the first step, which proves nothing
-    NOT_CONVERGED,  // its test held only by a zero correction or by underflow
+    NOT_CONVERGED,  // its test held, but not at a root or fixed point (see above)
 };
 
 // Whether evaluating the method's function at x underflowed, or overflowed, and how far

@@ -89,22 +89,12 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         const double NEXT = SECANT_AHEAD(X0, FX0, X1, FX1, F, RUN.TOLERANCE);
         if (LAST == 0)
             return CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
-        // The starts are no step of the method: after one step only the next one tells.
-        if (STEPS == 1)
-            return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,
-                                         RUN.TOLERANCE);
-        // The test bounds the last step; the one before shows how fast the steps shrink.
-        if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, std::abs(X0 - ALT),
-                                                   LAST, 0, RUN.TOLERANCE);
-            E != ENDING::CONVERGED)
-            return E;
-        // Near a root the next step is shorter than the last; one far beyond the tolerance
-        // says the short step was the chord's doing (below that, rounding may lengthen it).
-        // This is judged where both ends of the last chord are the method's own iterates,
-        // from the third step on; a second step from a typed start keeps its verdict.
-        if (STEPS >= 3 && NEXT > 10 * RUN.TOLERANCE)
-            return CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, LAST, NEXT, NEXT,
-                                         RUN.TOLERANCE);
+        for (const STEP_PAIR& P :
+             SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
+            if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, P.EARLIER, P.LATER,
+                                                       P.AHEAD, RUN.TOLERANCE);
+                E != ENDING::CONVERGED)
+                return E;
         return ENDING::CONVERGED;
     }
     // A correction of exactly 0 where F is not 0: not a root, the step could not move.

@@ -22,7 +22,7 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
 
     runtime::IterationWatch<double> WATCH(RUN.MAX_STEPS);
     runtime::Verdict WHY = runtime::Verdict::go;
-    double ALT = XSTART;  // the x the last step started from, for the messages
+    double ALT = XSTART;   // the x the last step started from, for the messages
     double ALT2 = XSTART;  // and the one the step before started from
     // Y = F(XSTART) serves both the test and the step.
     double Y = F(XSTART);
@@ -57,21 +57,21 @@ ENDING STEFFENSEN(double& XSTART, RealFunction F, std::int32_t& STEPS, std::stri
                                 "g(x) = " + runtime::shortest(Y) +
                                     " bei x = " + runtime::shortest(XSTART));
     }
-    if (const ENDING E = FIXED_POINT_UNLESS_LOST(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, F, RUN);
+    if (const ENDING E =
+            FIXED_POINT_UNLESS_LOST(STEFFENSEN_NAME, STEPS, XSTART, Y - XSTART, F, RUN);
         E != ENDING::CONVERGED || STEPS == 0)
         return E;
     // The test bounds g(x) - x, not the distance to the fixed point: along a tail where g
     // nears x without meeting it, g(x) - x is small far from any fixed point. The step
-    // from the result, weighed against the last, shows what is left; where it is no number
-    // (g as good as linear there), the last step weighed against the one before.
+    // from the result shows what is left.
     const double LAST = std::abs(XSTART - ALT);
-    const double AHEAD = STEFFENSEN_AHEAD(XSTART, Y, F(Y));
-    if (std::isfinite(AHEAD))
-        return CONVERGED_UNLESS_SLOW(STEFFENSEN_NAME, STEPS, XSTART, LAST, AHEAD, AHEAD,
-                                     RUN.TOLERANCE, true);
-    if (STEPS == 1) return ENDING::CONVERGED;
-    return CONVERGED_UNLESS_SLOW(STEFFENSEN_NAME, STEPS, XSTART, std::abs(ALT - ALT2), LAST, 0,
-                                 RUN.TOLERANCE, true);
+    for (const STEP_PAIR& P : STEFFENSEN_STEP_PAIRS(STEPS, std::abs(ALT - ALT2), LAST,
+                                                    STEFFENSEN_AHEAD(XSTART, Y, F(Y))))
+        if (const ENDING E = CONVERGED_UNLESS_SLOW(STEFFENSEN_NAME, STEPS, XSTART, P.EARLIER,
+                                                   P.LATER, P.AHEAD, RUN.TOLERANCE, true);
+            E != ENDING::CONVERGED)
+            return E;
+    return ENDING::CONVERGED;
 }
 
 }  // namespace METHODS

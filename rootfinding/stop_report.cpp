@@ -227,9 +227,32 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
         : Q < 1 ? "die Schritte werden je Schritt nur um " + ABOUT(100 * (1 - Q)) + " % kürzer; " +
                       (FIXED_POINT ? "der Fixpunkt" : "die Nullstelle") + " liegt wohl noch etwa " +
                       ABOUT(LEFT) + " entfernt"
-              : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
-                    "); das Verfahren nähert sich " +
-                    (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));
+                : "die Schritte werden nicht kürzer (" + ABOUT(EARLIER) + ", dann " + ABOUT(LATER) +
+                      "); das Verfahren nähert sich " +
+                      (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));
+}
+
+STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
+                             double TOLERANCE)
+{
+    // The starts are no step of the method: after one step only the next one tells.
+    if (STEPS == 1) return {{{{LAST, NEXT, NEXT}}}, 1};
+    // The test bounds the last step; the one before shows how fast the steps shrink. Near a
+    // root the next step is shorter than the last; one far beyond the tolerance says the
+    // short step was the chord's doing (below that, rounding may lengthen it). That is
+    // judged where both ends of the last chord are the method's own iterates, from the third
+    // step on; a second step from a typed start keeps its verdict.
+    if (STEPS >= 3 && NEXT > 10 * TOLERANCE) return {{{{BEFORE, LAST, 0}, {LAST, NEXT, NEXT}}}, 2};
+    return {{{{BEFORE, LAST, 0}}}, 1};
+}
+
+STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD)
+{
+    // The step from the result weighed against the last; where it is no number (g as good
+    // as linear there), the last against the one before.
+    if (std::isfinite(AHEAD)) return {{{{LAST, AHEAD, AHEAD}}}, 1};
+    if (STEPS == 1) return {};
+    return {{{{BEFORE, LAST, 0}}}, 1};
 }
 
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
@@ -250,8 +273,7 @@ ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS,
                           "ändert sich nahe x nicht; eine Nullstelle liegt dort nicht"));
 }
 
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,
-                    double TOLERANCE)
+double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE)
 {
     if (FX1 == 0) return 0;
     if (X1 != X0) return std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
@@ -261,8 +283,7 @@ double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F
     for (int WIDENINGS = 0; WIDENINGS < 8; ++WIDENINGS, H *= 16) {
         for (const double XH : {X1 + H, X1 - H}) {
             const double FH = F(XH);
-            if (std::isfinite(FH) && FH != FX1)
-                return std::abs(SECANT_CORRECTION(XH, FH, X1, FX1));
+            if (std::isfinite(FH) && FH != FX1) return std::abs(SECANT_CORRECTION(XH, FH, X1, FX1));
         }
     }
     return std::numeric_limits<double>::infinity();

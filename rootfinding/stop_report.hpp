@@ -3,6 +3,8 @@
 // returns how the method ended.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,8 +29,8 @@ ENDING REPORT_BREAKDOWN(std::string_view METHOD, std::int32_t STEP, std::string_
 // The method took no step at all although X does not meet its test; WHY says why.
 ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
 
-// The method met its test after STEPS steps at X, but only through a failure of the
-// arithmetic that WHY names.
+// The method met its test after STEPS steps at X, but X is no root or fixed point found,
+// for the reason WHY names: a failure of the arithmetic, or steps still far from done.
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY);
 
@@ -65,11 +67,25 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                              double LATER, double AHEAD, double TOLERANCE,
                              bool FIXED_POINT = false);
 
-// How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
-// of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
-// from X1 to a point the tolerance or the rounding level away takes its place. Otherwise a
-// correction too small for the last bit would pass for convergence wherever the chord
-// before it was steep, far from any root.
+// Two steps and the one still ahead, as CONVERGED_UNLESS_SLOW weighs them.
+struct STEP_PAIR {
+    double EARLIER, LATER, AHEAD;
+};
+struct STEP_PAIRS {
+    std::array<STEP_PAIR, 2> ITEMS{};
+    std::size_t COUNT = 0;
+    const STEP_PAIR* begin() const { return ITEMS.data(); }
+    const STEP_PAIR* end() const { return ITEMS.data() + COUNT; }
+};
+
+// The pairs that weigh a secant run that met its test after STEPS steps, BEFORE and LAST
+// the last two, NEXT the step from the result; in their order, the first too slow decides.
+// quarlen's ending and konvergenz's replay of it both take them from here.
+STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
+                             double TOLERANCE);
+// The same for Steffensen's method, AHEAD being the step from the result.
+STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD);
+
 // The last step was too short to move X, which ended the loop; the step AHEAD from X
 // shows whether that was the root or only a steep chord: more than ten tolerances and
 // the rounding level of X are reported.
@@ -77,8 +93,12 @@ ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS,
                                     double AHEAD, double TOLERANCE);
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
 
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F,
-                    double TOLERANCE);
+// How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
+// of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
+// from X1 to a point the tolerance or the rounding level away takes its place. Otherwise a
+// correction too small for the last bit would pass for convergence wherever the chord
+// before it was steep, far from any root.
+double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE);
 
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. That is convergence unless UNDERFLOWS finds that only underflow, or
