@@ -1,6 +1,6 @@
 #include "replay.hpp"
 
-#include "rootfinding/stop_report.hpp"
+#include "rootfinding/end_tests.hpp"
 #include "rootfinding/stopping_tests.hpp"
 
 #include <cmath>

@@ -1,12 +1,10 @@
 #include "rootfinding/stop_report.hpp"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "rootfinding/stopping_tests.hpp"
 #include "runtime/log_file.hpp"
 #include "runtime/messages.hpp"
 #include "runtime/number_text.hpp"
@@ -114,41 +112,10 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY)
     return ENDING::NO_STEP;
 }
 
-double ROUNDING_LEVEL(double X)
-{
-    const double AT = std::abs(X);
-    return 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
-}
-
-runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS, double TOLERANCE)
-{
-    if (runtime::tiny(V)) return UNDERFLOWS(X).loss;
-    if (std::isinf(TOLERANCE)) return runtime::Loss::none;
-    const runtime::RangeLoss LOST = UNDERFLOWS(X);
-    return std::abs(V) + LOST.hidden <= TOLERANCE ? runtime::Loss::none : LOST.loss;
-}
-
-double STEP_TOLERANCE(double FX, double CORRECTION, double TOLERANCE)
-{
-    const double SLOPE = std::abs(FX / CORRECTION);
-    if (CORRECTION == 0 || !std::isfinite(SLOPE)) return std::numeric_limits<double>::infinity();
-    return std::abs(FX) + TOLERANCE * SLOPE;
-}
-
 std::string NOT_FINITE_THERE(std::string_view NAME, double V)
 {
     return std::string(NAME) + "(x) = " + runtime::shortest(V) +
            " beim Ergebnis; eine Nullstelle liegt dort nicht";
-}
-
-bool ZERO_BY_ROUNDING(double X, double V, RealFunction G, DropTest DROPPED, double TOLERANCE,
-                      double& DROPPED_OUT)
-{
-    DROPPED_OUT = V == 0 ? DROPPED(X) : 0;
-    if (!(DROPPED_OUT > TOLERANCE)) return false;
-    const double NEAR = ROUNDING_LEVEL(X);
-    const double BELOW = G(X - NEAR) - (X - NEAR), ABOVE = G(X + NEAR) - (X + NEAR);
-    return !((BELOW > 0 && ABOVE < 0) || (BELOW < 0 && ABOVE > 0));
 }
 
 ENDING FIXED_POINT_UNLESS_LOST(std::string_view METHOD, std::int32_t STEPS, double X, double V,
@@ -199,20 +166,6 @@ ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, d
     return REPORT_NOT_CONVERGED(METHOD, STEPS, X, WHY);
 }
 
-double STEPS_LEFT(double EARLIER, double LATER, double AHEAD)
-{
-    // Shrinking by Q each, the steps from where LATER starts add up to LATER/(1 - Q); the
-    // part of LATER already taken lies behind X.
-    const double Q = LATER / EARLIER;
-    return LATER / (1 - Q) - (LATER - AHEAD);
-}
-
-bool STEPS_TOO_SLOW(double X, double EARLIER, double LATER, double AHEAD, double TOLERANCE)
-{
-    if (!(LATER > ROUNDING_LEVEL(X))) return false;
-    return !(LATER / EARLIER < 1 && STEPS_LEFT(EARLIER, LATER, AHEAD) <= 10 * TOLERANCE);
-}
-
 ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double X, double EARLIER,
                              double LATER, double AHEAD, double TOLERANCE, bool FIXED_POINT)
 {
@@ -232,34 +185,6 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                       (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));
 }
 
-STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
-                             double TOLERANCE)
-{
-    // The starts are no step of the method: after one step only the next one tells.
-    if (STEPS == 1) return {{{{LAST, NEXT, NEXT}}}, 1};
-    // The test bounds the last step; the one before shows how fast the steps shrink. Near a
-    // root the next step is shorter than the last; one far beyond the tolerance says the
-    // short step was the chord's doing (below that, rounding may lengthen it). That is
-    // judged where both ends of the last chord are the method's own iterates, from the third
-    // step on; a second step from a typed start keeps its verdict.
-    if (STEPS >= 3 && NEXT > 10 * TOLERANCE) return {{{{BEFORE, LAST, 0}, {LAST, NEXT, NEXT}}}, 2};
-    return {{{{BEFORE, LAST, 0}}}, 1};
-}
-
-STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD)
-{
-    // The step from the result weighed against the last; where it is no number (g as good
-    // as linear there), the last against the one before.
-    if (std::isfinite(AHEAD)) return {{{{LAST, AHEAD, AHEAD}}}, 1};
-    if (STEPS == 1) return {};
-    return {{{{BEFORE, LAST, 0}}}, 1};
-}
-
-bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
-{
-    return !(AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE);
-}
-
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE)
 {
@@ -271,22 +196,6 @@ ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS,
                   ABOUT(AHEAD) + " weiter; der kurze Schritt kam von einer steilen Sehne"
             : std::string("der letzte Schritt ließ x unverändert, doch F ist dort nicht 0 und "
                           "ändert sich nahe x nicht; eine Nullstelle liegt dort nicht"));
-}
-
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE)
-{
-    if (FX1 == 0) return 0;
-    if (X1 != X0) return std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
-    // Widened until F differs from F(X1) at one side: at the rounding level a slope can
-    // round away, and at the edge of F's domain one side may have no value.
-    double H = std::max(TOLERANCE, ROUNDING_LEVEL(X1));
-    for (int WIDENINGS = 0; WIDENINGS < 8; ++WIDENINGS, H *= 16) {
-        for (const double XH : {X1 + H, X1 - H}) {
-            const double FH = F(XH);
-            if (std::isfinite(FH) && FH != FX1) return std::abs(SECANT_CORRECTION(XH, FH, X1, FX1));
-        }
-    }
-    return std::numeric_limits<double>::infinity();
 }
 
 }  // namespace METHODS

@@ -3,12 +3,11 @@
 // returns how the method ended.
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "rootfinding/end_tests.hpp"
 #include "rootfinding/methods.hpp"
 #include "rootfinding/real_function.hpp"
 #include "runtime/iteration_watch.hpp"
@@ -34,28 +33,8 @@ ENDING REPORT_NO_STEP(std::string_view METHOD, std::string_view WHY);
 ENDING REPORT_NOT_CONVERGED(std::string_view METHOD, std::int32_t STEPS, double X,
                             std::string_view WHY);
 
-// Four units in the last place of X: steps that short are rounding, not the method.
-double ROUNDING_LEVEL(double X);
-
-// What evaluating the function at X lost on the way to its value V, where that made V so
-// small: V is 0 or subnormal, or the loss leaves open whether |V| is beyond TOLERANCE.
-// Otherwise none.
-runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS, double TOLERANCE);
-
-// Newton's method and the secant method test the step CORRECTION = FX/s, s the slope the
-// step used, not FX: the tolerance that LOSS_BEHIND weighs FX against for them, so that a
-// part of f hidden by a loss counts where it could lengthen the step beyond TOLERANCE, that
-// is exceeds TOLERANCE |s|. Infinite where the step tells no slope.
-double STEP_TOLERANCE(double FX, double CORRECTION, double TOLERANCE);
-
 // Why a result where the function NAME has the value V, infinite or NaN, is no root.
 std::string NOT_FINITE_THERE(std::string_view NAME, double V);
-
-// The decision of CONVERGED_UNLESS_SLOW, with the same arguments: whether X is no root found
-// because the steps do not shrink or the ones still to come add up to more than ten
-// tolerances. STEPS_LEFT is what they add up to from X where they shrink.
-bool STEPS_TOO_SLOW(double X, double EARLIER, double LATER, double AHEAD, double TOLERANCE);
-double STEPS_LEFT(double EARLIER, double LATER, double AHEAD);
 
 // Newton's method or the secant method met its test at X, after steps of EARLIER and then
 // LATER, and AHEAD is the distance a step from X would go (0 where LATER starts at X).
@@ -67,39 +46,11 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                              double LATER, double AHEAD, double TOLERANCE,
                              bool FIXED_POINT = false);
 
-// Two steps and the one still ahead, as CONVERGED_UNLESS_SLOW weighs them.
-struct STEP_PAIR {
-    double EARLIER, LATER, AHEAD;
-};
-struct STEP_PAIRS {
-    std::array<STEP_PAIR, 2> ITEMS{};
-    std::size_t COUNT = 0;
-    const STEP_PAIR* begin() const { return ITEMS.data(); }
-    const STEP_PAIR* end() const { return ITEMS.data() + COUNT; }
-};
-
-// The pairs that weigh a secant run that met its test after STEPS steps, BEFORE and LAST
-// the last two, NEXT the step from the result; in their order, the first too slow decides.
-// quarlen's ending and konvergenz's replay of it both take them from here.
-STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
-                             double TOLERANCE);
-// The same for Steffensen's method, AHEAD being the step from the result.
-STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD);
-
 // The last step was too short to move X, which ended the loop; the step AHEAD from X
 // shows whether that was the root or only a steep chord: more than ten tolerances and
 // the rounding level of X are reported.
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE);
-bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
-
-// How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
-// of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
-// from X1 to a point the tolerance or the rounding level away takes its place. Otherwise a
-// correction too small for the last bit would pass for convergence wherever the chord
-// before it was steep, far from any root.
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE);
-
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. That is convergence unless UNDERFLOWS finds that only underflow, or
 // an overflow on the way, made V so small: V is 0 or subnormal, or the test is |V| <=
@@ -107,13 +58,6 @@ double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F
 ENDING CONVERGED_UNLESS_UNDERFLOW(std::string_view METHOD, std::int32_t STEPS, double X, double V,
                                   UnderflowTest UNDERFLOWS, double TOLERANCE,
                                   bool FIXED_POINT = false);
-
-// Whether V = g(x) - x = 0 at X is rounding only: a sum in G lost an addend beyond
-// TOLERANCE whole (DROPPED says how large), and g(y) - y keeps its sign a few units in the
-// last place either side of X. Where it changes sign there, X is as near a fixed point as
-// doubles get. DROPPED_OUT is set to the addend lost.
-bool ZERO_BY_ROUNDING(double X, double V, RealFunction G, DropTest DROPPED, double TOLERANCE,
-                      double& DROPPED_OUT);
 
 // The fixed point or Steffensen met its test at X with V = g(x) - x, G being g. As above,
 // and a V of 0 is no fixed point where an addend beyond the tolerance was lost in g's sums

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "rootfinding/functions.hpp"
+#include "rootfinding/end_tests.hpp"
 #include "rootfinding/stop_report.hpp"
 #include "rootfinding/stopping_tests.hpp"
 #include "runtime/console.hpp"
