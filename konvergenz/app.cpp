@@ -39,28 +39,48 @@ bool older(const timespec& a, const timespec& b)
     return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
 
+bool same_time(const timespec& a, const timespec& b) { return !older(a, b) && !older(b, a); }
+
 // quarlen writes its logs one after the other, in the order of all_methods, and names its
 // equation in each. A log older than one written before it is left over from an earlier
 // run: this one ended before it reached that stage. So is a log of other functions or
 // another tolerance than the newest log; one of the same functions and tolerance is taken
-// for part of the newest run, whatever its time. A stale log's data is still sound in
-// itself, so it is named and marked. logs[i] is the file of summaries[i].
+// for part of the newest run, whatever its time. Where logs of different equations were
+// written at the same newest time (a file system's clock is coarse), which came last cannot
+// be told, and every log whose equation differs from one of them is marked. A stale log's
+// data is still sound in itself, so it is named and marked. logs[i] is the file of
+// summaries[i].
 void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary>& summaries,
                      std::ostream& err)
 {
-    std::size_t newest = 0;  // the last in the table of those written last
+    std::size_t last = 0;  // the last in the table of those written last
     for (std::size_t i = 1; i < logs.size(); ++i) {
-        if (!older(logs[i].modified, logs[newest].modified)) newest = i;
+        if (!older(logs[i].modified, logs[last].modified)) last = i;
     }
+    std::vector<std::size_t> newest;
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        if (same_time(logs[i].modified, logs[last].modified)) newest.push_back(i);
+    }
+    // A newest log of other functions or another tolerance than summaries[i]'s, if any.
+    const auto newest_differing = [&](std::size_t i) -> std::optional<std::size_t> {
+        for (const std::size_t n : newest) {
+            if (!same_equation(summaries[i], summaries[n])) return n;
+        }
+        return std::nullopt;
+    };
+    const bool undecided =
+        std::ranges::any_of(newest, [&](std::size_t n) { return newest_differing(n).has_value(); });
+    const auto of_the_newest_run = [&](std::size_t i) {
+        return summaries[i].header_read() && !newest_differing(i) &&
+               std::ranges::all_of(newest,
+                                   [&](std::size_t n) { return summaries[n].header_read(); });
+    };
     const LogFile* earlier = nullptr;
     for (std::size_t i = 0; i < logs.size(); ++i) {
         const LogFile& log = logs[i];
         // Logs of the newest log's functions and tolerance come from its run whatever
         // their order: --verfahren may have put the stages in another.
-        const bool newest_equation = summaries[i].header_read() &&
-                                     summaries[newest].header_read() &&
-                                     same_equation(summaries[i], summaries[newest]);
-        if (earlier && !newest_equation && older(log.modified, earlier->modified)) {
+        if (earlier && !of_the_newest_run(i) && older(log.modified, earlier->modified)) {
             err << prefix << quoted_path(log.path) << " ist älter als "
                 << quoted_path(earlier->path)
                 << " und stammt wohl aus einem früheren Lauf von quarlen\n";
@@ -68,11 +88,14 @@ void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary
             continue;
         }
         earlier = &log;
-        if (!same_equation(summaries[i], summaries[newest])) {
+        if (const auto other = newest_differing(i)) {
             err << prefix << quoted_path(log.path)
-                << " hat andere Funktionen oder eine andere Toleranz als das neueste Protokoll "
-                << quoted_path(logs[newest].path)
-                << " und stammt wohl aus einem früheren Lauf von quarlen\n";
+                << " hat andere Funktionen oder eine andere Toleranz als "
+                << (undecided ? "" : "das neueste Protokoll ") << quoted_path(logs[*other].path)
+                << (undecided ? ", eines der zuletzt und gleichzeitig geschriebenen Protokolle; "
+                                "welches davon aus dem letzten Lauf von quarlen stammt, lässt "
+                                "sich an der Zeit nicht ablesen\n"
+                              : " und stammt wohl aus einem früheren Lauf von quarlen\n");
             summaries[i].stale = true;
         }
     }
@@ -172,7 +195,8 @@ void check_chart_path(const Options& options, std::ostream& err)
 {
     const auto refuse_a_log = [&](const std::filesystem::path& path) {
         if (const auto log = log_at_chart_path(resolve_output_file(path), options.folder)) {
-            throw WriteError(quoted_path(path) + " lässt sich nicht schreiben: das ist das Protokoll " +
+            throw WriteError(quoted_path(path) +
+                             " lässt sich nicht schreiben: das ist das Protokoll " +
                              quoted_path(*log) + ", das Diagramm braucht einen anderen Namen");
         }
     };

@@ -60,6 +60,23 @@ OutputPath open_waiting_for_reader(const std::string& path)
     }
 }
 
+// File systems stamp a write with a coarse clock, so logs written a few milliseconds
+// apart, by two runs one after the other, can carry the same time, and a reader that
+// orders them by it cannot tell which run came last. A regular file's time of last change
+// is set from the fine clock instead, once its last line is written.
+void stamp_with_the_fine_clock(int fd)
+{
+#ifndef __EMSCRIPTEN__
+    struct stat file;
+    timespec times[2]{{.tv_sec = 0, .tv_nsec = UTIME_OMIT}, {}};
+    if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode) &&
+        ::clock_gettime(CLOCK_REALTIME, &times[1]) == 0)
+        ::futimens(fd, times);
+#else
+    (void)fd;  // there the clock counts milliseconds, as the file system does
+#endif
+}
+
 }  // namespace
 
 LogFile::LogFile(std::string_view name)
@@ -115,6 +132,7 @@ void LogFile::close()
 std::string LogFile::finish()
 {
     const int write_error = channel_->flush_quietly();
+    if (write_error == 0) stamp_with_the_fine_clock(channel_->fd());
     // A failed close can be the first news of a failed write (NFS, quotas). On Linux the
     // descriptor is gone either way, so EINTR is not retried.
     const int close_error = ::close(channel_->fd()) != 0 && errno != EINTR ? errno : 0;

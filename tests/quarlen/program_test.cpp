@@ -232,6 +232,27 @@ TEST(Quarlen, BreakdownAtMinusOne)
     EXPECT_EQ(r.out.substr(r.out.size() - record.size()), record);
 }
 
+// A run's logs carry the time their last line was written, though the file system's own
+// clock is coarse (it may stamp a log with a time before the run began): runs one after
+// the other are told apart by their logs' times.
+TEST(Quarlen, ALogsTimeIsWhenItsLastLineWasWritten)
+{
+    TempDir dir;
+    const auto modified = [&dir](const char* log) {
+        struct stat file {};
+        EXPECT_EQ(stat((dir / log).c_str(), &file), 0) << log;
+        return std::pair(file.st_mtim.tv_sec, file.st_mtim.tv_nsec);
+    };
+    quarlen(dir, "0\n10\n0\n4\n");
+    for (int run = 0; run < 5; ++run) {
+        timespec before{};
+        clock_gettime(CLOCK_REALTIME, &before);
+        EXPECT_EQ(quarlen(dir, "1\n", with_args({"-m", "newton", "-f", "x^2 - 2"})).exit_status, 0);
+        EXPECT_GE(modified("newto_f1.dat"), std::pair(before.tv_sec, before.tv_nsec));
+    }
+    EXPECT_GT(modified("newto_f1.dat"), modified("fixpk_f1.dat"));
+}
+
 TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
 {
     // Each case in a folder holding the logs of an earlier run ("X"), and a file of the
