@@ -112,6 +112,14 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     if (summary.unfinished) summary.estimate.limit.reset();
     if (replay && (replay->value_lost || replay->too_slow || replay->step_not_finite))
         summary.estimate.error.reset();
+    // A result that a step replayed from it finds far from the root, where the last
+    // records' own estimate finds it near: that estimate is the last step, as short as its
+    // chord was steep, and neither it nor the limit from it is shown.
+    if (summary.tolerance && far_beyond_tolerance(summary.result_error, *summary.tolerance) &&
+        !far_beyond_tolerance(summary.estimate.error, *summary.tolerance)) {
+        summary.estimate.error.reset();
+        summary.estimate.limit.reset();
+    }
     return summary;
 }
 

@@ -795,6 +795,16 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^4 - 3"}, "0.5\n0\n"}}),
          .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
          .sentence = HELD, .error = ""},
+        // A steep chord's short step far from the root (0.018 away), which quarlen takes for
+        // convergence: the step replayed from the result is long, and the last step, as
+        // short as the chord was steep, is no estimate of the error.
+        {.name = "the secant method's steep chord taken for convergence",
+         .kind = MethodKind::secant,
+         .write_logs = quarlen_runs(
+             {{{"-m", "sekante", "-f", "x - 0.999999*sin(x) - 1e-6"}, "0\n0.5\n"}}),
+         .codes = "weit_von_nullstelle", .words = "",
+         .sentence = "Das Abbruchkriterium prüft gegen die Toleranz 1e-04, doch das Ergebnis",
+         .error = ""},
         // A short step after a jump, with a long one from the result: x^4 + 1 has no root.
         {.name = "the secant method's short step after a jump", .kind = MethodKind::secant,
          .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^4 + 1"}, "0.1\n0.2\n"}}),
