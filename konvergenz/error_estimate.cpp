@@ -31,7 +31,7 @@ std::optional<double> bisection_bound(double a, double b, long long n, double x_
 ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
                              const ConvergenceStats& stats, const RecordBracket& bracket,
-                             const std::optional<Sample>& after)
+                             const std::optional<Sample>& after, bool at_root)
 {
     ErrorEstimate result;
     const auto& last = stats.last();
@@ -42,7 +42,8 @@ ErrorEstimate estimate_error(const Method& method,
     } else if (stats.previous()) {
         secant = secant_estimate(*stats.previous(), *last);
     }
-    const bool diverging = stats.diverging() || (after && std::fabs(after->f) > std::fabs(last->f));
+    const bool diverging =
+        !at_root && (stats.diverging() || (after && std::fabs(after->f) > std::fabs(last->f)));
     const bool interval = start_values && start_values->size() == 2;
 
     std::optional<double> bound;
@@ -70,7 +71,11 @@ ErrorEstimate estimate_error(const Method& method,
     case ErrorRule::secant:
         result.diverging = diverging;
         if (diverging) return result;
-        if (secant) {
+        if (at_root) {
+            // No secant runs through the root and the point beside it at the same place.
+            result.error = 0.0;
+            result.limit = last->x;
+        } else if (secant) {
             result.error = secant->error;
             result.limit = secant->limit;
         }

@@ -65,11 +65,14 @@ struct ErrorEstimate {
 // By the method's rule. `bracket` holds the signs of the same records as `stats`. Where
 // `after` is a point one step beyond the last, replayed, the secant is laid through the last
 // point and it, near together, rather than through the last two; and where |f| is larger
-// there, the iteration does not converge at its last point.
+// there, the iteration does not converge at its last point. `at_root`: the run ended where
+// its value is exactly 0 and that is a root (quarlen's test, replayed, holds there), so
+// ratios of the last values, flat at the rounding level before it, show no divergence.
 ErrorEstimate estimate_error(const Method& method,
                              const std::optional<std::vector<NamedValue>>& start_values,
                              const ConvergenceStats& stats, const RecordBracket& bracket,
-                             const std::optional<Sample>& after = std::nullopt);
+                             const std::optional<Sample>& after = std::nullopt,
+                             bool at_root = false);
 
 // True when an estimated error exceeds the stopping tolerance more than tenfold:
 // the iteration stopped, but its result is still that far from the root.

@@ -107,7 +107,8 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
     summary.chart_points = downsampler.points();
     if (end.last) {
         summary.estimate =
-            estimate_error(method, summary.start_values, summary.stats, bracket, after_result);
+            estimate_error(method, summary.start_values, summary.stats, bracket, after_result,
+                           replay && replay->met && summary.stats.last()->f == 0.0);
     }
     if (summary.unfinished) summary.estimate.limit.reset();
     if (replay && (replay->value_lost || replay->too_slow || replay->step_not_finite))

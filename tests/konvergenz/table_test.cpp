@@ -805,6 +805,13 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          .codes = "weit_von_nullstelle", .words = "",
          .sentence = "Das Abbruchkriterium prüft gegen die Toleranz 1e-04, doch das Ergebnis",
          .error = ""},
+        // Steps flat at the rounding level, then g(x) = x exactly: a fixed point, not a run
+        // whose last ratios, 1, show divergence.
+        {.name = "the fixed point reached to the last bit", .kind = MethodKind::fixed_point,
+         .write_logs = quarlen_runs({{{"-m", "fixpunkt", "-f", "x^x - 0.7", "-t", "1e-300",
+                                       "-n", "5000"},
+                                      "0.3678794411714423\n"}}),
+         .codes = "", .words = "", .sentence = "", .error = "0"},
         // A short step after a jump, with a long one from the result: x^4 + 1 has no root.
         {.name = "the secant method's short step after a jump", .kind = MethodKind::secant,
          .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^4 + 1"}, "0.1\n0.2\n"}}),
