@@ -141,8 +141,12 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
                                fx, correction, next);
         if (!replay.met) return replay;
         // The step after the last, from the result, shows what is left.
-        const double ahead = METHODS::NEWTON_AHEAD(run.f(next), run.df(next));
-        return unless_slow(replay, run, next, std::fabs(next - x), ahead, ahead);
+        const double f_next = run.f(next);
+        for (const auto& pair :
+             METHODS::NEWTON_STEP_PAIRS(last->step + 1, next, f_next, fx, std::fabs(next - x),
+                                        METHODS::NEWTON_AHEAD(f_next, run.df(next)), run.f, run.df))
+            replay = unless_slow(replay, run, next, pair.EARLIER, pair.LATER, pair.AHEAD);
+        return replay;
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
@@ -186,14 +190,17 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
         if (!replay.met) return replay;
         const long long steps = last->step + 1;
         const double last_step = std::fabs(x2 - x1);
-        const double ahead = METHODS::SECANT_AHEAD(x1, f1, x2, f2, run.f, run.tolerance);
+        const double correction =
+            METHODS::SECANT_AHEAD_CORRECTION(x1, f1, x2, f2, run.f, run.tolerance);
+        const double ahead = std::fabs(correction);
         // A last step too short to move x leaves no chord; one at x shows whether x is the
         // root. Where it is not, that step far from the root sizes nothing.
-        if (last_step == 0)
-            return METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance) ? too_slow(replay)
-                                                                          : replay;
+        if (last_step == 0 && METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance))
+            return too_slow(replay);
         for (const auto& pair :
-             METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step, ahead, run.tolerance))
+             last_step == 0 ? METHODS::SECANT_UNMOVED_PAIRS(x2, correction, run.f, run.tolerance)
+                            : METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step,
+                                                         ahead, run.tolerance))
             replay = unless_slow(replay, run, x2, pair.EARLIER, pair.LATER, pair.AHEAD);
         return replay;
     }

@@ -76,6 +76,34 @@ STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST,
     return {{{{BEFORE, LAST, 0}}}, 1};
 }
 
+STEP_PAIRS SECANT_UNMOVED_PAIRS(double X1, double CORRECTION, RealFunction F, double TOLERANCE)
+{
+    const double AHEAD = std::abs(CORRECTION);
+    if (!(AHEAD > TOLERANCE) || std::isinf(AHEAD)) return {};
+    // The step after it by a chord of the same kind, at the point it leads to: where both
+    // are the size of f/f', as on a steep exponential, they do not shrink.
+    const double X2 = X1 - CORRECTION;
+    const double FX2 = F(X2);
+    const double AFTER = SECANT_AHEAD(X2, FX2, X2, FX2, F, TOLERANCE);
+    return {{{{AHEAD, AFTER, AFTER}}}, 1};
+}
+
+STEP_PAIRS NEWTON_STEP_PAIRS(std::int64_t STEPS, double X, double FX, double FBEFORE, double LAST,
+                             double NEXT, RealFunction F, RealFunction DF)
+{
+    STEP_PAIRS PAIRS{{{{LAST, NEXT, NEXT}}}, 1};
+    // A first step from the typed start that went uphill, to a larger |f|, has shown no
+    // convergence, and its length tells nothing of how fast the steps shrink: near a pole
+    // f is steep, and the steps there are short however far the root is.
+    if (STEPS == 1 && std::abs(FX) > std::abs(FBEFORE) && NEXT > 0 && std::isfinite(NEXT)) {
+        const double X2 = NEWTON_STEP(X, FX, DF(X));
+        const double AFTER = NEWTON_AHEAD(F(X2), DF(X2));
+        PAIRS.ITEMS[1] = {NEXT, AFTER, AFTER};
+        PAIRS.COUNT = 2;
+    }
+    return PAIRS;
+}
+
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
 {
     return !(AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE);
@@ -83,15 +111,21 @@ bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
 
 double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE)
 {
+    return std::abs(SECANT_AHEAD_CORRECTION(X0, FX0, X1, FX1, F, TOLERANCE));
+}
+
+double SECANT_AHEAD_CORRECTION(double X0, double FX0, double X1, double FX1, RealFunction F,
+                               double TOLERANCE)
+{
     if (FX1 == 0) return 0;
-    if (X1 != X0) return std::abs(SECANT_CORRECTION(X0, FX0, X1, FX1));
+    if (X1 != X0) return SECANT_CORRECTION(X0, FX0, X1, FX1);
     // Widened until F differs from F(X1) at one side: at the rounding level a slope can
     // round away, and at the edge of F's domain one side may have no value.
     double H = std::max(TOLERANCE, ROUNDING_LEVEL(X1));
     for (int WIDENINGS = 0; WIDENINGS < 8; ++WIDENINGS, H *= 16) {
         for (const double XH : {X1 + H, X1 - H}) {
             const double FH = F(XH);
-            if (std::isfinite(FH) && FH != FX1) return std::abs(SECANT_CORRECTION(XH, FH, X1, FX1));
+            if (std::isfinite(FH) && FH != FX1) return SECANT_CORRECTION(XH, FH, X1, FX1);
         }
     }
     return std::numeric_limits<double>::infinity();

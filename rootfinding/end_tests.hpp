@@ -50,6 +50,15 @@ struct STEP_PAIRS {
 // quarlen's ending and konvergenz's replay of it both take them from here.
 STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
                              double TOLERANCE);
+// The same for Newton's method, ending at X where F(X) = FX after a last step of LAST
+// from a point where f was FBEFORE, NEXT being the step from X.
+STEP_PAIRS NEWTON_STEP_PAIRS(std::int64_t STEPS, double X, double FX, double FBEFORE, double LAST,
+                             double NEXT, RealFunction F, RealFunction DF);
+// The secant method's last step left X1 unchanged, and the chord at X1
+// gives CORRECTION (SECANT_AHEAD_CORRECTION): where that step is longer than the
+// tolerance, the run would not have stopped after it, and it alone shows nothing of how
+// fast the steps shrink; the pair of it and the step after it does.
+STEP_PAIRS SECANT_UNMOVED_PAIRS(double X1, double CORRECTION, RealFunction F, double TOLERANCE);
 // The same for Steffensen's method, AHEAD being the step from the result.
 STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD);
 
@@ -63,6 +72,9 @@ bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
 // correction too small for the last bit would pass for convergence wherever the chord
 // before it was steep, far from any root.
 double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE);
+// That step with its sign: X1 less it is where it leads.
+double SECANT_AHEAD_CORRECTION(double X0, double FX0, double X1, double FX1, RealFunction F,
+                               double TOLERANCE);
 
 // Whether V = g(x) - x = 0 at X is rounding only: a sum in G lost an addend beyond
 // TOLERANCE whole (DROPPED says how large), and g(y) - y keeps its sign a few units in the

@@ -86,11 +86,17 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
         // A short step onto a pole, or out of F's domain, ends by the test all the same.
         if (!std::isfinite(FX1))
             return REPORT_NOT_CONVERGED(SECANT_NAME, STEPS, X1, NOT_FINITE_THERE("F", FX1));
-        const double NEXT = SECANT_AHEAD(X0, FX0, X1, FX1, F, RUN.TOLERANCE);
-        if (LAST == 0)
-            return CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
+        const double CORRECTION = SECANT_AHEAD_CORRECTION(X0, FX0, X1, FX1, F, RUN.TOLERANCE);
+        const double NEXT = std::abs(CORRECTION);
+        if (LAST == 0) {
+            if (const ENDING E =
+                    CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
+                E != ENDING::CONVERGED)
+                return E;
+        }
         for (const STEP_PAIR& P :
-             SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
+             LAST == 0 ? SECANT_UNMOVED_PAIRS(X1, CORRECTION, F, RUN.TOLERANCE)
+                       : SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
             if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, P.EARLIER, P.LATER,
                                                        P.AHEAD, RUN.TOLERANCE);
                 E != ENDING::CONVERGED)

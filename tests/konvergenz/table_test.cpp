@@ -812,6 +812,20 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
                                        "-n", "5000"},
                                       "0.3678794411714423\n"}}),
          .codes = "", .words = "", .sentence = "", .error = "0"},
+        // The two steps ahead that quarlen weighs where one step says little: after a first
+        // step uphill beside a pole, and after a last step that left x unchanged.
+        {.name = "Newton's first step uphill beside a pole", .kind = MethodKind::newton,
+         .write_logs = quarlen_runs(
+             {{{"-m", "newton", "-f", "(101325 + 0.3640/x^2)*(x - 4.267e-5) - 8.314*300"},
+               "1e-4\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = HELD, .error = ""},
+        {.name = "the secant method unmoved on a steep exponential", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs(
+             {{{"-m", "sekante", "-f", "x/10*cosh(500/x) - x/10 - 15", "-t", "1e-3"}, "1\n2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Abbruchkriterium (Toleranz 0.001) hielt",
+         .error = ""},
         // A short step after a jump, with a long one from the result: x^4 + 1 has no root.
         {.name = "the secant method's short step after a jump", .kind = MethodKind::secant,
          .write_logs = quarlen_runs({{{"-m", "sekante", "-f", "x^4 + 1"}, "0.1\n0.2\n"}}),

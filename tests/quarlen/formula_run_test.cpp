@@ -225,6 +225,18 @@ TEST(TypedEquation, HowARunEnds)
         {"secant_first_step_too_short_to_move", "sekante", "exp(x) - 2", "", "700\n1\n", 1,
          "der nächste führte noch etwa 0.26 weiter; der kurze Schritt kam von einer steilen "
          "Sehne\n"},
+        // On a steep exponential a chord at x steps f/f', as short as x^2/500 far from the
+        // root 857: the step after it, as long, shows that the steps do not shrink.
+        {"secant_unmoved_on_a_steep_exponential", "sekante", "x/10*cosh(500/x) - x/10 - 15",
+         "-t 1e-3", "1\n2\n", 1,
+         "die Schritte werden nicht kürzer (0.0085, dann 0.0086); das Verfahren nähert sich "
+         "keiner Nullstelle\n"},
+        // A first step uphill, next to the pole at 0: the steps there are short and grow
+        // (van der Waals in SI units, whose only real root is 0.0245).
+        {"newton_first_step_uphill_beside_a_pole", "newton",
+         "(101325 + 0.3640/x^2)*(x - 4.267e-5) - 8.314*300", "", "1e-4\n", 1,
+         "die Schritte werden nicht kürzer (8.7e-06, dann 1.1e-05); das Verfahren nähert sich "
+         "keiner Nullstelle\n"},
         // There a chord at the rounding level is level: it is widened until F changes.
         {"secant_too_short_to_move_below_any_tolerance", "sekante", "exp(x) - 2", "-t 1e-300",
          "1\n-10\n", 1, "der nächste führte noch etwa 7.4 weiter; der kurze Schritt kam von "
