@@ -142,10 +142,12 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
         if (!replay.met) return replay;
         // The step after the last, from the result, shows what is left.
         const double f_next = run.f(next);
-        for (const auto& pair :
-             METHODS::NEWTON_STEP_PAIRS(last->step + 1, next, f_next, fx, std::fabs(next - x),
-                                        METHODS::NEWTON_AHEAD(f_next, run.df(next)), run.f, run.df))
-            replay = unless_slow(replay, run, next, pair.EARLIER, pair.LATER, pair.AHEAD);
+        const double ahead = METHODS::NEWTON_AHEAD(f_next, run.df(next));
+        replay = unless_slow(replay, run, next, std::fabs(next - x), ahead, ahead);
+        if (replay.met &&
+            METHODS::NEWTON_FOLLOWED(last->step + 1, next, f_next, fx, run.tolerance, run.f, run.df)
+                    .STEPS > 0)
+            return too_slow(replay);
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;
@@ -194,13 +196,16 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
             METHODS::SECANT_AHEAD_CORRECTION(x1, f1, x2, f2, run.f, run.tolerance);
         const double ahead = std::fabs(correction);
         // A last step too short to move x leaves no chord; one at x shows whether x is the
-        // root. Where it is not, that step far from the root sizes nothing.
-        if (last_step == 0 && METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance))
-            return too_slow(replay);
+        // root, or the method followed on from there. Where it is not, that step far from the
+        // root sizes nothing.
+        if (last_step == 0) {
+            const bool far =
+                METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance) ||
+                METHODS::SECANT_FOLLOWED(x2, correction, run.tolerance, run.f).STEPS > 0;
+            return far ? too_slow(replay) : replay;
+        }
         for (const auto& pair :
-             last_step == 0 ? METHODS::SECANT_UNMOVED_PAIRS(x2, correction, run.f, run.tolerance)
-                            : METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step,
-                                                         ahead, run.tolerance))
+             METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step, ahead, run.tolerance))
             replay = unless_slow(replay, run, x2, pair.EARLIER, pair.LATER, pair.AHEAD);
         return replay;
     }

@@ -76,32 +76,47 @@ STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST,
     return {{{{BEFORE, LAST, 0}}}, 1};
 }
 
-STEP_PAIRS SECANT_UNMOVED_PAIRS(double X1, double CORRECTION, RealFunction F, double TOLERANCE)
+namespace {
+
+// Follows an iteration on from X, each point from the two before it (the first two X and
+// NEXT), until a point lies more than ten tolerances from X, or a step moves no further
+// than the rounding level or is no number: the greatest distance from X is what matters,
+// so that steps bouncing about a root, as in the noise of a multiple one, count nothing.
+template <class STEP_FROM> FOLLOWED FOLLOW(double X, double NEXT, double TOLERANCE, STEP_FROM STEP)
 {
-    const double AHEAD = std::abs(CORRECTION);
-    if (!(AHEAD > TOLERANCE) || std::isinf(AHEAD)) return {};
-    // The step after it by a chord of the same kind, at the point it leads to: where both
-    // are the size of f/f', as on a steep exponential, they do not shrink.
-    const double X2 = X1 - CORRECTION;
-    const double FX2 = F(X2);
-    const double AFTER = SECANT_AHEAD(X2, FX2, X2, FX2, F, TOLERANCE);
-    return {{{{AHEAD, AFTER, AFTER}}}, 1};
+    // Below the rounding level of X a distance is rounding, whatever the tolerance.
+    const double FAR = std::max(10 * TOLERANCE, ROUNDING_LEVEL(X));
+    double A = X, B = NEXT;
+    for (std::int32_t K = 1; K <= FOLLOW_STEPS; ++K) {
+        if (const double D = std::abs(B - X); D > FAR) return {K, D};
+        if (!(std::abs(B - A) > ROUNDING_LEVEL(B))) return {};
+        const double C = STEP(A, B);
+        if (!std::isfinite(C)) return {};
+        A = B;
+        B = C;
+    }
+    return {};
 }
 
-STEP_PAIRS NEWTON_STEP_PAIRS(std::int64_t STEPS, double X, double FX, double FBEFORE, double LAST,
-                             double NEXT, RealFunction F, RealFunction DF)
+}  // namespace
+
+FOLLOWED NEWTON_FOLLOWED(std::int64_t STEPS, double X, double FX, double FBEFORE, double TOLERANCE,
+                         RealFunction F, RealFunction DF)
 {
-    STEP_PAIRS PAIRS{{{{LAST, NEXT, NEXT}}}, 1};
-    // A first step from the typed start that went uphill, to a larger |f|, has shown no
-    // convergence, and its length tells nothing of how fast the steps shrink: near a pole
-    // f is steep, and the steps there are short however far the root is.
-    if (STEPS == 1 && std::abs(FX) > std::abs(FBEFORE) && NEXT > 0 && std::isfinite(NEXT)) {
-        const double X2 = NEWTON_STEP(X, FX, DF(X));
-        const double AFTER = NEWTON_AHEAD(F(X2), DF(X2));
-        PAIRS.ITEMS[1] = {NEXT, AFTER, AFTER};
-        PAIRS.COUNT = 2;
-    }
-    return PAIRS;
+    if (STEPS != 1 || !(std::abs(FX) > std::abs(FBEFORE)) || FX == 0) return {};
+    return FOLLOW(X, NEWTON_STEP(X, FX, DF(X)), TOLERANCE, [&](double, double B) {
+        const double FB = F(B);
+        return FB == 0 ? B : NEWTON_STEP(B, FB, DF(B));
+    });
+}
+
+FOLLOWED SECANT_FOLLOWED(double X1, double CORRECTION, double TOLERANCE, RealFunction F)
+{
+    if (!(std::abs(CORRECTION) > std::max(TOLERANCE, ROUNDING_LEVEL(X1)))) return {};
+    return FOLLOW(X1, X1 - CORRECTION, TOLERANCE, [&](double A, double B) {
+        const double FB = F(B);
+        return FB == 0 ? B : SECANT_STEP(A, F(A), B, FB);
+    });
 }
 
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)

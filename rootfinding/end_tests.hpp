@@ -50,17 +50,30 @@ struct STEP_PAIRS {
 // quarlen's ending and konvergenz's replay of it both take them from here.
 STEP_PAIRS SECANT_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double NEXT,
                              double TOLERANCE);
-// The same for Newton's method, ending at X where F(X) = FX after a last step of LAST
-// from a point where f was FBEFORE, NEXT being the step from X.
-STEP_PAIRS NEWTON_STEP_PAIRS(std::int64_t STEPS, double X, double FX, double FBEFORE, double LAST,
-                             double NEXT, RealFunction F, RealFunction DF);
-// The secant method's last step left X1 unchanged, and the chord at X1
-// gives CORRECTION (SECANT_AHEAD_CORRECTION): where that step is longer than the
-// tolerance, the run would not have stopped after it, and it alone shows nothing of how
-// fast the steps shrink; the pair of it and the step after it does.
-STEP_PAIRS SECANT_UNMOVED_PAIRS(double X1, double CORRECTION, RealFunction F, double TOLERANCE);
 // The same for Steffensen's method, AHEAD being the step from the result.
 STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST, double AHEAD);
+
+// Where one step ahead tells little, the method is followed on from its result X, up to
+// FOLLOW_STEPS steps: whether it goes on more than ten tolerances beyond X before its steps
+// die down. STEPS is the step after which that first held (0 where it never did), DISTANCE
+// how far from X the iterate then lay.
+struct FOLLOWED {
+    std::int32_t STEPS = 0;
+    double DISTANCE = 0;
+};
+inline constexpr std::int32_t FOLLOW_STEPS = 1000;
+
+// Newton's method that met its test after STEPS steps at X, where F(X) = FX, f having been
+// FBEFORE where the last step began. After one step that went uphill, to a larger |f|,
+// that step's length tells nothing of how fast the steps shrink, and neither do one or two
+// more: beside a pole they are short however far the root is. Followed there only.
+FOLLOWED NEWTON_FOLLOWED(std::int64_t STEPS, double X, double FX, double FBEFORE, double TOLERANCE,
+                         RealFunction F, RealFunction DF);
+// The secant method whose last step left X1 unchanged, the chord at X1 giving CORRECTION
+// (SECANT_AHEAD_CORRECTION). Where that step is longer than the tolerance, the run would
+// not have stopped after it, and one step says nothing of how fast the steps shrink: on a
+// steep exponential each is about f/f', however far the root is. Followed there only.
+FOLLOWED SECANT_FOLLOWED(double X1, double CORRECTION, double TOLERANCE, RealFunction F);
 
 // Whether the step AHEAD from X, where the last step left X unchanged, is more than ten
 // tolerances and the rounding level of X: then the short step was a steep chord's doing.

@@ -109,13 +109,13 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
         if (!std::isfinite(FNEXT))
             return REPORT_NOT_CONVERGED(NEWTON_NAME, STEPS, XSTART, NOT_FINITE_THERE("f", FNEXT));
         const double NEXT = NEWTON_AHEAD(FNEXT, DF(XSTART));
-        for (const STEP_PAIR& P :
-             NEWTON_STEP_PAIRS(STEPS, XSTART, FNEXT, FX, std::abs(XSTART - ALT), NEXT, F, DF))
-            if (const ENDING E = CONVERGED_UNLESS_SLOW(NEWTON_NAME, STEPS, XSTART, P.EARLIER,
-                                                       P.LATER, P.AHEAD, RUN.TOLERANCE);
-                E != ENDING::CONVERGED)
-                return E;
-        return ENDING::CONVERGED;
+        if (const ENDING E = CONVERGED_UNLESS_SLOW(
+                NEWTON_NAME, STEPS, XSTART, std::abs(XSTART - ALT), NEXT, NEXT, RUN.TOLERANCE);
+            E != ENDING::CONVERGED)
+            return E;
+        return CONVERGED_UNLESS_FOLLOWED_FAR(
+            NEWTON_NAME, STEPS, XSTART,
+            NEWTON_FOLLOWED(STEPS, XSTART, FNEXT, FX, RUN.TOLERANCE, F, DF));
     }
     // A correction of exactly 0 where f is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(

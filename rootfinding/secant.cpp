@@ -93,10 +93,11 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
                     CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
                 E != ENDING::CONVERGED)
                 return E;
+            return CONVERGED_UNLESS_FOLLOWED_FAR(SECANT_NAME, STEPS, X1,
+                                                 SECANT_FOLLOWED(X1, CORRECTION, RUN.TOLERANCE, F));
         }
         for (const STEP_PAIR& P :
-             LAST == 0 ? SECANT_UNMOVED_PAIRS(X1, CORRECTION, F, RUN.TOLERANCE)
-                       : SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
+             SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
             if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, P.EARLIER, P.LATER,
                                                        P.AHEAD, RUN.TOLERANCE);
                 E != ENDING::CONVERGED)

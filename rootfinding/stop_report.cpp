@@ -185,6 +185,17 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                       (FIXED_POINT ? "keinem Fixpunkt" : "keiner Nullstelle"));
 }
 
+ENDING CONVERGED_UNLESS_FOLLOWED_FAR(std::string_view METHOD, std::int32_t STEPS, double X,
+                                     const FOLLOWED& ON)
+{
+    if (ON.STEPS == 0) return ENDING::CONVERGED;
+    return REPORT_NOT_CONVERGED(
+        METHOD, STEPS, X,
+        "die Schritte werden nicht rasch genug kürzer: " + std::to_string(ON.STEPS) +
+            (ON.STEPS == 1 ? " weiterer führte" : " weitere führten") + " schon " +
+            ABOUT(ON.DISTANCE) + " weiter, mehr als zehn Toleranzen");
+}
+
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE)
 {

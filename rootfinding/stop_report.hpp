@@ -46,6 +46,11 @@ ENDING CONVERGED_UNLESS_SLOW(std::string_view METHOD, std::int32_t STEPS, double
                              double LATER, double AHEAD, double TOLERANCE,
                              bool FIXED_POINT = false);
 
+// The method, followed on from X (NEWTON_FOLLOWED, SECANT_FOLLOWED), went more than ten
+// tolerances beyond it: that is reported.
+ENDING CONVERGED_UNLESS_FOLLOWED_FAR(std::string_view METHOD, std::int32_t STEPS, double X,
+                                     const FOLLOWED& ON);
+
 // The last step was too short to move X, which ended the loop; the step AHEAD from X
 // shows whether that was the root or only a steep chord: more than ten tolerances and
 // the rounding level of X are reported.

@@ -226,17 +226,24 @@ TEST(TypedEquation, HowARunEnds)
          "der nächste führte noch etwa 0.26 weiter; der kurze Schritt kam von einer steilen "
          "Sehne\n"},
         // On a steep exponential a chord at x steps f/f', as short as x^2/500 far from the
-        // root 857: the step after it, as long, shows that the steps do not shrink.
+        // root 857: followed on, the method goes on in steps as long.
         {"secant_unmoved_on_a_steep_exponential", "sekante", "x/10*cosh(500/x) - x/10 - 15",
          "-t 1e-3", "1\n2\n", 1,
-         "die Schritte werden nicht kürzer (0.0085, dann 0.0086); das Verfahren nähert sich "
-         "keiner Nullstelle\n"},
+         "die Schritte werden nicht rasch genug kürzer: 2 weitere führten schon 0.013 weiter, "
+         "mehr als zehn Toleranzen\n"},
+        // Near a root of several fold the chord at x is as wide as the distance, and steps
+        // from it shrink slowly; followed on, the method stays near (2.3 tolerances off).
+        {"secant_unmoved_beside_a_root_of_five_fold", "sekante", "(x-1)^5", "-t 1e-12",
+         "0.9999999999977244\n1.1168570677847272\n", 0, ""},
         // A first step uphill, next to the pole at 0: the steps there are short and grow
-        // (van der Waals in SI units, whose only real root is 0.0245).
+        // (van der Waals in SI units, whose only real root is 0.0245). Along an exponential
+        // the steps keep their length too, but reach the root within the tolerance.
         {"newton_first_step_uphill_beside_a_pole", "newton",
          "(101325 + 0.3640/x^2)*(x - 4.267e-5) - 8.314*300", "", "1e-4\n", 1,
-         "die Schritte werden nicht kürzer (8.7e-06, dann 1.1e-05); das Verfahren nähert sich "
-         "keiner Nullstelle\n"},
+         "die Schritte werden nicht rasch genug kürzer: 19 weitere führten schon 0.0016 weiter, "
+         "mehr als zehn Toleranzen\n"},
+        {"newton_first_step_uphill_along_an_exponential", "newton", "exp(-100*x)-1e-12",
+         "-t 0.5", "0.303941232275214\n", 0, ""},
         // There a chord at the rounding level is level: it is widened until F changes.
         {"secant_too_short_to_move_below_any_tolerance", "sekante", "exp(x) - 2", "-t 1e-300",
          "1\n-10\n", 1, "der nächste führte noch etwa 7.4 weiter; der kurze Schritt kam von "
