@@ -68,12 +68,13 @@ void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary
         }
         return std::nullopt;
     };
-    const bool undecided =
-        std::ranges::any_of(newest, [&](std::size_t n) { return newest_differing(n).has_value(); });
+    const bool undecided = std::any_of(newest.begin(), newest.end(), [&](std::size_t n) {
+        return newest_differing(n).has_value();
+    });
     const auto of_the_newest_run = [&](std::size_t i) {
         return summaries[i].header_read() && !newest_differing(i) &&
-               std::ranges::all_of(newest,
-                                   [&](std::size_t n) { return summaries[n].header_read(); });
+               std::all_of(newest.begin(), newest.end(),
+                           [&](std::size_t n) { return summaries[n].header_read(); });
     };
     const LogFile* earlier = nullptr;
     for (std::size_t i = 0; i < logs.size(); ++i) {
