@@ -79,19 +79,23 @@ STEP_PAIRS STEFFENSEN_STEP_PAIRS(std::int64_t STEPS, double BEFORE, double LAST,
 namespace {
 
 // Follows an iteration on from X, each point from the two before it (the first two X and
-// NEXT), until a point lies more than ten tolerances from X, or a step moves no further
-// than the rounding level or is no number: the greatest distance from X is what matters,
-// so that steps bouncing about a root, as in the noise of a multiple one, count nothing.
+// NEXT): until a point lies more than ten tolerances from X, or a step moves no further
+// than the rounding level, is no number, or turns back shorter than the step before it.
+// Steps that turn back shorter close in on a point, a root or the noise about one (where
+// f' is noise too, a later step can jump anywhere); a long jump back, as beside a pole,
+// closes in on nothing.
 template <class STEP_FROM> FOLLOWED FOLLOW(double X, double NEXT, double TOLERANCE, STEP_FROM STEP)
 {
     // Below the rounding level of X a distance is rounding, whatever the tolerance.
     const double FAR = std::max(10 * TOLERANCE, ROUNDING_LEVEL(X));
+    const bool UP = NEXT > X;
     double A = X, B = NEXT;
     for (std::int32_t K = 1; K <= FOLLOW_STEPS; ++K) {
         if (const double D = std::abs(B - X); D > FAR) return {K, D};
         if (!(std::abs(B - A) > ROUNDING_LEVEL(B))) return {};
         const double C = STEP(A, B);
-        if (!std::isfinite(C)) return {};
+        if (!std::isfinite(C) || C == B) return {};
+        if ((C > B) != UP && std::abs(C - B) < std::abs(B - A)) return {};
         A = B;
         B = C;
     }
