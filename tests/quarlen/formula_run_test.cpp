@@ -244,6 +244,10 @@ TEST(TypedEquation, HowARunEnds)
          "mehr als zehn Toleranzen\n"},
         {"newton_first_step_uphill_along_an_exponential", "newton", "exp(-100*x)-1e-12",
          "-t 0.5", "0.303941232275214\n", 0, ""},
+        // Into the noise about a triple root, 1.3e-5 from it: there the steps bounce, and one
+        // where f' is noise too may jump far, but the bounce shows a point closed in on.
+        {"newton_first_step_uphill_into_the_noise_of_a_triple_root", "newton",
+         "x^3-0.9*x^2+0.27*x-0.027", "", "0.2999997\n", 0, ""},
         // There a chord at the rounding level is level: it is widened until F changes.
         {"secant_too_short_to_move_below_any_tolerance", "sekante", "exp(x) - 2", "-t 1e-300",
          "1\n-10\n", 1, "der nächste führte noch etwa 7.4 weiter; der kurze Schritt kam von "
