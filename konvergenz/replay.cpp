@@ -243,39 +243,39 @@ std::optional<Replay> replay_fixed_point(const RunSetting& run, const LogEnd& en
 std::optional<Replay> replay_steffensen(const RunSetting& run, const LogEnd& end,
                                         std::span<const double> inputs)
 {
-    // From an exact fixed point the step would be 0/0; the iteration stays there, as
-    // Newton's does at an exact root. Where the step is no finite number (g linear there
-    // divides by 0), the result is judged by g(x), what the test compared x with.
-    const auto finite_step = [&run](double x, double y) {
-        return y == x || std::isfinite(METHODS::STEFFENSEN_STEP(x, y, run.g(y)));
-    };
-    const auto step = [&run, &finite_step](double x, double y) {
-        if (!finite_step(x, y)) return y;
+    // The step from x, where g(x) = y. From an exact fixed point it would be 0/0; the
+    // iteration stays there, as Newton's does at an exact root. Where the step is no finite
+    // number (g linear there divides by 0), the result is judged by g(x), what the test
+    // compared x with.
+    const auto step = [&run](double x, double y) {
         return y == x ? x : METHODS::STEFFENSEN_STEP(x, y, run.g(y));
     };
+    const auto result_of = [](double next, double y) { return std::isfinite(next) ? next : y; };
     // The record's second item is the iterate the next test is made at, and the result.
     if (const auto& last = end.last) {
         const double x = last->third_item;
         const double y = run.g(x);
         Replay replay =
             earned_fixed_point(Replay{METHODS::FIX_MEASURE(y, x) <= run.tolerance}, run, x, y - x);
-        replay.result = LogRecord{last->step + 1, x, step(x, y)};
-        replay.step_not_finite = !finite_step(x, y);
+        const double next = step(x, y);
+        replay.result = LogRecord{last->step + 1, x, result_of(next, y)};
+        replay.step_not_finite = !std::isfinite(next);
         // As quarlen weighs the steps; a log cut to one record has no step before the last.
         const auto& before = end.before_last;
         for (const auto& pair : METHODS::STEFFENSEN_STEP_PAIRS(
                  before ? last->step + 1 : 1, before ? std::fabs(last->x - before->x) : 0.0,
-                 std::fabs(x - last->x), METHODS::STEFFENSEN_AHEAD(x, y, run.g(y))))
+                 std::fabs(x - last->x), std::fabs(next - x)))
             replay = unless_slow(replay, run, x, pair.EARLIER, pair.LATER, pair.AHEAD);
         return replay;
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
     const double y0 = run.g(x0);
+    const double next = step(x0, y0);
     Replay replay = without_a_step(earned_fixed_point(
-        Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, step(x0, y0)}}}, run, x0,
-        y0 - x0));
-    replay.step_not_finite = !finite_step(x0, y0);
+        Replay{METHODS::FIX_MEASURE(y0, x0) <= run.tolerance, {{0, x0, result_of(next, y0)}}}, run,
+        x0, y0 - x0));
+    replay.step_not_finite = !std::isfinite(next);
     return replay;
 }
 

@@ -124,8 +124,7 @@ std::string STILL_FAR(float X, float FX, float FDX, float LAST, float TOLERANCE)
 {
     const double STEP = FX == 0 ? 0.0 : -double(FX) / FDX;
     const double NEXT = std::abs(STEP);
-    const double ROUNDING =
-        4.0 * (std::nextafter(std::abs(X), std::numeric_limits<float>::infinity()) - std::abs(X));
+    const double ROUNDING = runtime::rounding_level(X);
     if (!(NEXT > ROUNDING) || !(LAST != 0)) return "";
     if ((STEP < 0) != (LAST < 0)) return "";
     const double Q = NEXT / std::abs(LAST);

@@ -8,11 +8,7 @@
 
 namespace METHODS {
 
-double ROUNDING_LEVEL(double X)
-{
-    const double AT = std::abs(X);
-    return 4 * (std::nextafter(AT, std::numeric_limits<double>::infinity()) - AT);
-}
+double ROUNDING_LEVEL(double X) { return runtime::rounding_level(X); }
 
 runtime::Loss LOSS_BEHIND(double X, double V, UnderflowTest UNDERFLOWS, double TOLERANCE)
 {
@@ -126,11 +122,6 @@ FOLLOWED SECANT_FOLLOWED(double X1, double CORRECTION, double TOLERANCE, RealFun
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
 {
     return !(AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE);
-}
-
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE)
-{
-    return std::abs(SECANT_AHEAD_CORRECTION(X0, FX0, X1, FX1, F, TOLERANCE));
 }
 
 double SECANT_AHEAD_CORRECTION(double X0, double FX0, double X1, double FX1, RealFunction F,

@@ -79,13 +79,11 @@ FOLLOWED SECANT_FOLLOWED(double X1, double CORRECTION, double TOLERANCE, RealFun
 // tolerances and the rounding level of X: then the short step was a steep chord's doing.
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
 
-// How long the secant step from X1 would be, with X0 the point before and FX0, FX1 the values
-// of F there. Where the last step did not move (X1 = X0) that chord has no slope; a chord
-// from X1 to a point the tolerance or the rounding level away takes its place. Otherwise a
-// correction too small for the last bit would pass for convergence wherever the chord
-// before it was steep, far from any root.
-double SECANT_AHEAD(double X0, double FX0, double X1, double FX1, RealFunction F, double TOLERANCE);
-// That step with its sign: X1 less it is where it leads.
+// The secant step from X1, as the correction X1 less the point it leads to, with X0 the point
+// before and FX0, FX1 the values of F there. Where the last step did not move (X1 = X0) that chord
+// has no slope; a chord from X1 to a point the tolerance or the rounding level away takes its
+// place. Otherwise a correction too small for the last bit would pass for convergence wherever the
+// chord before it was steep, far from any root.
 double SECANT_AHEAD_CORRECTION(double X0, double FX0, double X1, double FX1, RealFunction F,
                                double TOLERANCE);
 

@@ -56,6 +56,13 @@ template <class Real> bool tiny(Real value)
     return std::abs(value) < std::numeric_limits<Real>::min();
 }
 
+// Four units in the last place of X: steps that short are rounding, not a method's.
+template <class Real> Real rounding_level(Real x)
+{
+    const Real at = std::abs(x);
+    return 4 * (std::nextafter(at, std::numeric_limits<Real>::infinity()) - at);
+}
+
 // What an evaluation lost, and how far that can have moved its value (see above).
 struct RangeLoss {
     Loss loss = Loss::none;
