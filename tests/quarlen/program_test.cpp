@@ -251,6 +251,17 @@ TEST(Quarlen, ALogsTimeIsWhenItsLastLineWasWritten)
         EXPECT_GE(modified("newto_f1.dat"), std::pair(before.tv_sec, before.tv_nsec));
     }
     EXPECT_GT(modified("newto_f1.dat"), modified("fixpk_f1.dat"));
+    // Only a regular file's time is set: a log linked to /dev/null leaves the device's.
+    const auto device_time = [] {
+        struct stat device {};
+        EXPECT_EQ(stat("/dev/null", &device), 0);
+        return std::pair(device.st_mtim.tv_sec, device.st_mtim.tv_nsec);
+    };
+    std::filesystem::remove(dir / "newto_f1.dat");
+    std::filesystem::create_symlink("/dev/null", dir / "newto_f1.dat");
+    const auto device_before = device_time();
+    EXPECT_EQ(quarlen(dir, "1\n", with_args({"-m", "newton", "-f", "x^2 - 2"})).exit_status, 0);
+    EXPECT_EQ(device_time(), device_before);
 }
 
 TEST(Quarlen, WhatIsAtALogNameOrStandardOutput)
