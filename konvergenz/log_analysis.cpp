@@ -32,10 +32,11 @@ std::optional<Replay> judge_the_end(MethodSummary& summary, const RunSetting& se
     if (!replay) return replay;
     summary.unfinished = !replay->met;
     using enum MethodSummary::NoRoot;
-    summary.no_root = replay->value_lost   ? value_lost
-                      : replay->too_slow   ? too_slow
-                      : replay->start_only ? start_only
-                                           : test_failed;
+    summary.no_root = replay->value_lost                ? value_lost
+                      : replay->too_slow                ? too_slow
+                      : replay->start_only              ? start_only
+                      : replay->no_root_within_rounding ? unresolved
+                                                        : test_failed;
     summary.result_error = replay->result_error;
     if (end.last || replay->first_steps.empty()) return replay;
     ConvergenceStats replayed;
@@ -111,7 +112,8 @@ MethodSummary analyse_log(const std::filesystem::path& log_path, const Method& m
                            replay && replay->met && summary.stats.last()->f == 0.0);
     }
     if (summary.unfinished) summary.estimate.limit.reset();
-    if (replay && (replay->value_lost || replay->too_slow || replay->step_not_finite))
+    if (replay && (replay->value_lost || replay->too_slow || replay->step_not_finite ||
+                   replay->no_root_within_rounding))
         summary.estimate.error.reset();
     // A result that a step replayed from it finds far from the root, where the last
     // records' own estimate finds it near: that estimate is the last step, as short as its

@@ -47,7 +47,7 @@ struct MethodSummary {
     // estimated.
     bool unfinished = false;
     // Where the test held all the same, why quarlen finds no root there.
-    enum class NoRoot { test_failed, value_lost, too_slow, start_only };
+    enum class NoRoot { test_failed, value_lost, too_slow, start_only, unresolved };
     NoRoot no_root = NoRoot::test_failed;
     bool cut = false;  // a cut last line was left out
     // The log comes from an earlier run: it is older than an earlier stage's log, or its

@@ -61,6 +61,18 @@ Replay unless_slow(Replay replay, const RunSetting& run, double x, double earlie
     return too_slow(replay);
 }
 
+// Nor where the rounding level of X exceeds the tolerance and F, whose value at X is FX,
+// shows no root within that level.
+Replay unless_no_root_within_rounding(Replay replay, const RunSetting& run, double x, double fx)
+{
+    if (!replay.met || !METHODS::NO_ROOT_WITHIN_ROUNDING(x, fx, run.tolerance, run.f))
+        return replay;
+    replay.met = false;
+    replay.no_root_within_rounding = true;
+    replay.result_error.reset();
+    return replay;
+}
+
 // Nor where g(x) - x = V at X is so small only by underflow, or 0 only by rounding.
 Replay earned_fixed_point(Replay replay, const RunSetting& run, double x, double v)
 {
@@ -148,7 +160,7 @@ std::optional<Replay> replay_newton(const RunSetting& run, const LogEnd& end,
             METHODS::NEWTON_FOLLOWED(last->step + 1, next, f_next, fx, run.tolerance, run.f, run.df)
                     .STEPS > 0)
             return too_slow(replay);
-        return replay;
+        return unless_no_root_within_rounding(replay, run, next, f_next);
     }
     if (inputs.size() != 1) return std::nullopt;
     const double x0 = inputs[0];
@@ -202,12 +214,13 @@ std::optional<Replay> replay_secant(const RunSetting& run, const LogEnd& end,
             const bool far =
                 METHODS::STILL_AHEAD_TOO_FAR(x2, ahead, run.tolerance) ||
                 METHODS::SECANT_FOLLOWED(x2, correction, run.tolerance, run.f).STEPS > 0;
-            return far ? too_slow(replay) : replay;
+            if (far) return too_slow(replay);
+        } else {
+            for (const auto& pair : METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step,
+                                                               ahead, run.tolerance))
+                replay = unless_slow(replay, run, x2, pair.EARLIER, pair.LATER, pair.AHEAD);
         }
-        for (const auto& pair :
-             METHODS::SECANT_STEP_PAIRS(steps, std::fabs(x1 - x0), last_step, ahead, run.tolerance))
-            replay = unless_slow(replay, run, x2, pair.EARLIER, pair.LATER, pair.AHEAD);
-        return replay;
+        return unless_no_root_within_rounding(replay, run, x2, f2);
     }
     if (inputs.size() != 2) return std::nullopt;
     const double x0 = inputs[0], x1 = inputs[1];

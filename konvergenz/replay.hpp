@@ -52,6 +52,10 @@ struct Replay {
     // iterate's error is not what the last steps size. result_error is then what the steps
     // still to come add up to, or none where they do not shrink.
     bool too_slow = false;
+    // Newton's or the secant method's test held where the rounding level of x exceeds the
+    // tolerance, and f shows no root within that level: the doubles about x lie too far
+    // apart to show one. No error is sized there.
+    bool no_root_within_rounding = false;
     // Newton's or the secant method's log without a step where the test held before the
     // first: it compared only the starts, and quarlen ends without a root.
     bool start_only = false;

@@ -266,6 +266,12 @@ std::string sentence(const MethodSummary& summary, const std::vector<RunNote>& n
                   " hielt, doch die noch kommenden Schritte führen zusammen weiter als zehn "
                   "Toleranzen; eine Nullstelle ist damit nicht gefunden";
             break;
+        case unresolved:
+            why = criterion +
+                  " hielt, doch die Rundungsstufe von x übersteigt die Toleranz, und f wechselt in "
+                  "diesem Abstand das Vorzeichen nicht und ist nicht nahe 0; eine Nullstelle ist "
+                  "damit nicht gefunden";
+            break;
         case start_only:
             why = "das Protokoll enthält keinen Schritt; " + criterion +
                   " hielt schon vor dem ersten, verglich dort aber nur die Startwerte, und das "

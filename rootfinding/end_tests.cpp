@@ -124,6 +124,24 @@ bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE)
     return !(AHEAD <= ROUNDING_LEVEL(X) || AHEAD <= 10 * TOLERANCE);
 }
 
+bool NO_ROOT_WITHIN_ROUNDING(double X, double FX, double TOLERANCE, RealFunction F)
+{
+    if (FX == 0 || !(ROUNDING_LEVEL(X) > TOLERANCE)) return false;
+    const double NEAR = 2 * ROUNDING_LEVEL(X);
+    for (const double XN : {X - NEAR, X + NEAR}) {
+        const double FN = F(XN);
+        if ((FX > 0 && FN <= 0) || (FX < 0 && FN >= 0)) return false;
+    }
+    // At a root of even order, |F| grows at least as the square of the distance: 2^20 times
+    // as far off it is 2^40 times as large, where doubles resolve F there at all.
+    const double FAR_OFF = 0x1p20 * NEAR;
+    for (const double XN : {X - FAR_OFF, X + FAR_OFF}) {
+        const double FN = std::abs(F(XN));
+        if (std::isfinite(FN) && std::abs(FX) <= 0x1p-20 * FN) return false;
+    }
+    return true;
+}
+
 double SECANT_AHEAD_CORRECTION(double X0, double FX0, double X1, double FX1, RealFunction F,
                                double TOLERANCE)
 {

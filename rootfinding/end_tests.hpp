@@ -79,6 +79,14 @@ FOLLOWED SECANT_FOLLOWED(double X1, double CORRECTION, double TOLERANCE, RealFun
 // tolerances and the rounding level of X: then the short step was a steep chord's doing.
 bool STILL_AHEAD_TOO_FAR(double X, double AHEAD, double TOLERANCE);
 
+// Whether X, a result of Newton's or the secant method where f is FX, shows no root though
+// the rounding level of X exceeds the tolerance, so that steps within the tolerance cannot
+// be told from rounding there: F keeps its sign twice the rounding level either side, and
+// |FX| is not tiny against |F| a million times as far off, as it is beside a root where F
+// touches 0 without crossing. Where doubles lie as far apart as F's own features, or
+// farther (sin(x) at 1e16), a step below their spacing says nothing of a root.
+bool NO_ROOT_WITHIN_ROUNDING(double X, double FX, double TOLERANCE, RealFunction F);
+
 // The secant step from X1, as the correction X1 less the point it leads to, with X0 the point
 // before and FX0, FX1 the values of F there. Where the last step did not move (X1 = X0) that chord
 // has no slope; a chord from X1 to a point the tolerance or the rounding level away takes its

@@ -113,9 +113,13 @@ ENDING NEWTON(double& XSTART, std::int32_t& STEPS, RealFunction F, RealFunction 
                 NEWTON_NAME, STEPS, XSTART, std::abs(XSTART - ALT), NEXT, NEXT, RUN.TOLERANCE);
             E != ENDING::CONVERGED)
             return E;
-        return CONVERGED_UNLESS_FOLLOWED_FAR(
-            NEWTON_NAME, STEPS, XSTART,
-            NEWTON_FOLLOWED(STEPS, XSTART, FNEXT, FX, RUN.TOLERANCE, F, DF));
+        if (const ENDING E = CONVERGED_UNLESS_FOLLOWED_FAR(
+                NEWTON_NAME, STEPS, XSTART,
+                NEWTON_FOLLOWED(STEPS, XSTART, FNEXT, FX, RUN.TOLERANCE, F, DF));
+            E != ENDING::CONVERGED)
+            return E;
+        return CONVERGED_UNLESS_NO_ROOT_WITHIN_ROUNDING(NEWTON_NAME, STEPS, XSTART, FNEXT,
+                                                        RUN.TOLERANCE, F, "f");
     }
     // A correction of exactly 0 where f is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(

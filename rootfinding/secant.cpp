@@ -93,16 +93,20 @@ ENDING SECANT(double& X0, double& X1, std::int32_t& STEPS, RealFunction F, std::
                     CONVERGED_UNLESS_STILL_AHEAD(SECANT_NAME, STEPS, X1, NEXT, RUN.TOLERANCE);
                 E != ENDING::CONVERGED)
                 return E;
-            return CONVERGED_UNLESS_FOLLOWED_FAR(SECANT_NAME, STEPS, X1,
-                                                 SECANT_FOLLOWED(X1, CORRECTION, RUN.TOLERANCE, F));
-        }
-        for (const STEP_PAIR& P :
-             SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
-            if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, P.EARLIER, P.LATER,
-                                                       P.AHEAD, RUN.TOLERANCE);
+            if (const ENDING E = CONVERGED_UNLESS_FOLLOWED_FAR(
+                    SECANT_NAME, STEPS, X1, SECANT_FOLLOWED(X1, CORRECTION, RUN.TOLERANCE, F));
                 E != ENDING::CONVERGED)
                 return E;
-        return ENDING::CONVERGED;
+        } else {
+            for (const STEP_PAIR& P :
+                 SECANT_STEP_PAIRS(STEPS, std::abs(X0 - ALT), LAST, NEXT, RUN.TOLERANCE))
+                if (const ENDING E = CONVERGED_UNLESS_SLOW(SECANT_NAME, STEPS, X1, P.EARLIER,
+                                                           P.LATER, P.AHEAD, RUN.TOLERANCE);
+                    E != ENDING::CONVERGED)
+                    return E;
+        }
+        return CONVERGED_UNLESS_NO_ROOT_WITHIN_ROUNDING(SECANT_NAME, STEPS, X1, FX1, RUN.TOLERANCE,
+                                                        F, "F");
     }
     // A correction of exactly 0 where F is not 0: not a root, the step could not move.
     return REPORT_NOT_CONVERGED(

@@ -196,6 +196,20 @@ ENDING CONVERGED_UNLESS_FOLLOWED_FAR(std::string_view METHOD, std::int32_t STEPS
             ABOUT(ON.DISTANCE) + " weiter, mehr als zehn Toleranzen");
 }
 
+ENDING CONVERGED_UNLESS_NO_ROOT_WITHIN_ROUNDING(std::string_view METHOD, std::int32_t STEPS,
+                                                double X, double FX, double TOLERANCE,
+                                                RealFunction F, std::string_view NAME)
+{
+    if (!NO_ROOT_WITHIN_ROUNDING(X, FX, TOLERANCE, F)) return ENDING::CONVERGED;
+    const std::string F_NAME(NAME);
+    return REPORT_NOT_CONVERGED(
+        METHOD, STEPS, X,
+        "die Gleitkommazahlen liegen dort so weit auseinander, dass ihre Rundungsstufe (" +
+            ABOUT(ROUNDING_LEVEL(X)) + ") die Toleranz übersteigt, und " + F_NAME +
+            " wechselt in diesem Abstand das Vorzeichen nicht und ist mit " + F_NAME + "(x) = " +
+            runtime::shortest(FX) + " auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht");
+}
+
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE)
 {

@@ -56,6 +56,13 @@ ENDING CONVERGED_UNLESS_FOLLOWED_FAR(std::string_view METHOD, std::int32_t STEPS
 // the rounding level of X are reported.
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,
                                     double AHEAD, double TOLERANCE);
+// Newton's method or the secant method met its test at X, where F, called NAME, is FX: where
+// the rounding level of X exceeds the tolerance and F shows no root within that level
+// (NO_ROOT_WITHIN_ROUNDING), that is reported.
+ENDING CONVERGED_UNLESS_NO_ROOT_WITHIN_ROUNDING(std::string_view METHOD, std::int32_t STEPS,
+                                                double X, double FX, double TOLERANCE,
+                                                RealFunction F, std::string_view NAME);
+
 // The method met its test at X with V, the value it measures there: f(x), or g(x) - x
 // where FIXED_POINT. That is convergence unless UNDERFLOWS finds that only underflow, or
 // an overflow on the way, made V so small: V is 0 or subnormal, or the test is |V| <=

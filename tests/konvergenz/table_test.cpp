@@ -677,6 +677,17 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
                      "nachgerechnet, erfüllt das Abbruchkriterium (Toleranz 1e-04) nicht; der "
                      "Lauf wurde unterbrochen, angehalten oder brach ab, und das Ergebnis liegt "
                      "noch etwa 6.5e-01 von der Nullstelle entfernt"},
+        // sin(x)^2 + 0.001 has no root; the secant ends at 4.3e14, where doubles lie 1/16
+        // apart and a next step below that passes only for the rounding level.
+        {.name = "the secant method where doubles are too coarse", .kind = MethodKind::secant,
+         .write_logs = quarlen_runs(
+             {{{"-m", "sekante", "-f", "sin(x)^2 + 0.001", "-t", "1e-8"}, "0.1\n0.2\n"}}),
+         .codes = "toleranz_nicht_erreicht", .words = "Toleranz nicht erreicht",
+         .sentence = "Toleranz nicht erreicht: das Abbruchkriterium (Toleranz 1e-08) hielt, doch "
+                     "die Rundungsstufe von x übersteigt die Toleranz, und f wechselt in diesem "
+                     "Abstand das Vorzeichen nicht und ist nicht nahe 0; eine Nullstelle ist damit "
+                     "nicht gefunden.",
+         .error = ""},
         // F(x) = |x| + 1 is 2 at 1 and at the secant's next point -1: the step after it
         // divides by 0, and an infinite error sizes nothing.
         {.name = "the secant method's step after the result infinite", .kind = MethodKind::secant,

@@ -271,6 +271,32 @@ TEST(TypedEquation, HowARunEnds)
          "abs(x-1)/(x-1)*1e-6 + (x-1)*1e-3", "", "3\n", 1,
          "die Schritte werden kürzer, doch die noch kommenden ergeben zusammen etwa 0.002, mehr "
          "als zehn Toleranzen\n"},
+        // Where doubles lie farther apart than f's features, a step below their spacing shows
+        // no root: a jump from the flat top of sin lands at -4.1e16, spacing 8, where
+        // sin(x) + 1.5 > 0.5 and the next step is 2.6; the secant on sin(x)^2 + 0.001 > 0
+        // wanders off to 4.3e14.
+        {"newton_where_doubles_are_too_coarse", "newton", "sin(x) + 1.5", "-t 0.3",
+         "1.5707963267948966\n", 1,
+         "quarlen: Newton-Verfahren nach 2 Schritten bei x = -40828098382988424 nicht "
+         "konvergiert: die Gleitkommazahlen liegen dort so weit auseinander, dass ihre "
+         "Rundungsstufe (32) die Toleranz übersteigt, und f wechselt in diesem Abstand das "
+         "Vorzeichen nicht und ist mit f(x) = 2.093309958877961 auch nicht nahe 0; eine "
+         "Nullstelle zeigt sich dort nicht\n"},
+        // There even a next step within the tolerance shows nothing: cos(3x) + sin(x) + 2.5
+        // is 0.62 at least.
+        {"newton_within_the_tolerance_where_doubles_are_too_coarse", "newton",
+         "cos(3*x) + sin(x) + 2.5", "-t 0.5", "5307977062400080\n", 1,
+         "ist mit f(x) = 1.0573395905245846 auch nicht nahe 0; eine Nullstelle zeigt sich dort "
+         "nicht\n"},
+        {"secant_where_doubles_are_too_coarse", "sekante", "sin(x)^2 + 0.001", "-t 1e-8",
+         "0.1\n0.2\n", 1,
+         "und F wechselt in diesem Abstand das Vorzeichen nicht und ist mit F(x) = "
+         "0.016094453291489615 auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht\n"},
+        // Within the rounding level a root shows by a sign change, or, where f touches 0, by f
+        // far smaller there than a way off.
+        {"secant_at_a_root_of_a_fast_oscillation", "sekante", "sin(1e12*x)", "-t 1e-300",
+         "1\n1.0000000000001\n", 0, ""},
+        {"secant_at_a_root_of_four_fold", "sekante", "(x-3)^4", "-t 1e-300", "4\n5\n", 0, ""},
         // A correction too small to change the last bit is convergence.
         {"secant_below_the_last_bit", "sekante", "x^2 - 2", "-t 1e-20", "1\n2\n", 0, ""},
         {"newton_below_the_last_bit", "newton", "x - 1 + 1e-17", "-t 1e-20", "1\n", 0, ""},
