@@ -204,10 +204,10 @@ ENDING CONVERGED_UNLESS_NO_ROOT_WITHIN_ROUNDING(std::string_view METHOD, std::in
     const std::string F_NAME(NAME);
     return REPORT_NOT_CONVERGED(
         METHOD, STEPS, X,
-        "die Gleitkommazahlen liegen dort so weit auseinander, dass ihre Rundungsstufe (" +
-            ABOUT(ROUNDING_LEVEL(X)) + ") die Toleranz übersteigt, und " + F_NAME +
-            " wechselt in diesem Abstand das Vorzeichen nicht und ist mit " + F_NAME + "(x) = " +
-            runtime::shortest(FX) + " auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht");
+        "die Rundungsstufe von x (" + ABOUT(ROUNDING_LEVEL(X)) + ") übersteigt die Toleranz, und " +
+            F_NAME + " wechselt in diesem Abstand das Vorzeichen nicht und ist mit " + F_NAME +
+            "(x) = " + runtime::shortest(FX) +
+            " auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht");
 }
 
 ENDING CONVERGED_UNLESS_STILL_AHEAD(std::string_view METHOD, std::int32_t STEPS, double X,

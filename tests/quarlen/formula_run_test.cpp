@@ -278,10 +278,9 @@ TEST(TypedEquation, HowARunEnds)
         {"newton_where_doubles_are_too_coarse", "newton", "sin(x) + 1.5", "-t 0.3",
          "1.5707963267948966\n", 1,
          "quarlen: Newton-Verfahren nach 2 Schritten bei x = -40828098382988424 nicht "
-         "konvergiert: die Gleitkommazahlen liegen dort so weit auseinander, dass ihre "
-         "Rundungsstufe (32) die Toleranz übersteigt, und f wechselt in diesem Abstand das "
-         "Vorzeichen nicht und ist mit f(x) = 2.093309958877961 auch nicht nahe 0; eine "
-         "Nullstelle zeigt sich dort nicht\n"},
+         "konvergiert: die Rundungsstufe von x (32) übersteigt die Toleranz, und f wechselt in "
+         "diesem Abstand das Vorzeichen nicht und ist mit f(x) = 2.093309958877961 auch nicht "
+         "nahe 0; eine Nullstelle zeigt sich dort nicht\n"},
         // There even a next step within the tolerance shows nothing: cos(3x) + sin(x) + 2.5
         // is 0.62 at least.
         {"newton_within_the_tolerance_where_doubles_are_too_coarse", "newton",
