@@ -668,6 +668,17 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
                      "Lauf wurde unterbrochen, angehalten oder brach ab, und die Quotienten von "
                      "|f| zeigen am Ende keine Konvergenz.",
          .error = ""},
+        // From 1 they run off to the right, to an infinity in the fourth step.
+        {.name = "a fixed point running off to an infinity", .kind = MethodKind::fixed_point,
+         .write_logs =
+             quarlen_runs({{{"-m", "fixpunkt", "-f", "x*exp(x) - 1", "-n", "60"}, "1\n"}}),
+         .codes = "toleranz_nicht_erreicht;divergiert",
+         .words = "Toleranz nicht erreicht, divergiert",
+         .sentence = "Toleranz nicht erreicht: der letzte Schritt, aus der letzten Zeile "
+                     "nachgerechnet, erfüllt das Abbruchkriterium (Toleranz 1e-04) nicht; der "
+                     "Lauf wurde unterbrochen, angehalten oder brach ab, und die Quotienten von "
+                     "|f| zeigen am Ende keine Konvergenz.",
+         .error = ""},
         // x0 = 10 is the record before the last, x1 = 2.667 the last; their step leads to
         // the result 3.546, 0.60 from the root, and the step after it to 4.195.
         {.name = "the secant method's result", .kind = MethodKind::secant,
@@ -1011,6 +1022,16 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          .in_table = "Toleranz   unbekannt (Kopfzeile nicht verstanden)",
          .warning = "Zeile 1: Kopfzeile nicht verstanden; Funktion und Toleranz des Laufs sind "
                     "unbekannt, er wird nicht nachgerechnet"},
+        {.name = "a tolerance given twice", .kind = MethodKind::fixed_point,
+         .write_logs =
+             [](const fs::path& d) {
+                 test::write_log(d / "fixpk_f1.dat",
+                                 "Startwert= 4, Toleranz= 1e-04, Toleranz= 1e-04\n",
+                                 test::fixed_point_run(GF2, 4));
+             },
+         .codes = "", .words = "", .sentence = "",
+         .in_table = "Toleranz   unbekannt (Kopfzeile nicht verstanden)",
+         .warning = "Zeile 1: Kopfzeile nicht verstanden"},
         {.name = "a start with a plus sign", .kind = MethodKind::secant,
          .write_logs =
              [](const fs::path& d) {
