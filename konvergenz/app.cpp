@@ -71,10 +71,10 @@ void mark_stale_logs(const std::vector<LogFile>& logs, std::vector<MethodSummary
     const bool undecided = std::any_of(newest.begin(), newest.end(), [&](std::size_t n) {
         return newest_differing(n).has_value();
     });
+    const bool newest_read = std::all_of(newest.begin(), newest.end(),
+                                         [&](std::size_t n) { return summaries[n].header_read(); });
     const auto of_the_newest_run = [&](std::size_t i) {
-        return summaries[i].header_read() && !newest_differing(i) &&
-               std::all_of(newest.begin(), newest.end(),
-                           [&](std::size_t n) { return summaries[n].header_read(); });
+        return newest_read && summaries[i].header_read() && !newest_differing(i);
     };
     const LogFile* earlier = nullptr;
     for (std::size_t i = 0; i < logs.size(); ++i) {

@@ -568,6 +568,13 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
 {
     // The test met, and more than ten tolerances still to go.
     const char* const HELD = "Toleranz nicht erreicht: das Abbruchkriterium (Toleranz 1e-04) hielt";
+    // A run stopped before its test held, whose ratios show no convergence.
+    const char* const RAN_OFF =
+        "Toleranz nicht erreicht: der letzte Schritt, aus der letzten Zeile nachgerechnet, erfüllt "
+        "das Abbruchkriterium (Toleranz 1e-04) nicht; der Lauf wurde unterbrochen, angehalten oder "
+        "brach ab, und die Quotienten von |f| zeigen am Ende keine Konvergenz.";
+    const char* const RAN_OFF_CODES = "toleranz_nicht_erreicht;divergiert";
+    const char* const RAN_OFF_WORDS = "Toleranz nicht erreicht, divergiert";
     const DoubtCase cases[] = {
         {"interrupted", MethodKind::fixed_point,
          [](const fs::path& d) {
@@ -657,28 +664,16 @@ TEST(Notes, ADoubtfulRunLooksDoubtfulInTheTableTheCsvAndTheChart)
          .write_logs =
              quarlen_runs({{{"-m", "steffensen", "-g", "cos(x)", "-t", "1e-10"}, "1\n"}}),
          .codes = "", .words = "", .sentence = "", .near = {{dottie, 1e-10}}},
-        // x e^x - 1 from 0: the iterates run off to the left one by one, |g(x) - x| = 1.
+        // x e^x - 1 from 0: the iterates run off to the left one by one, |g(x) - x| = 1;
+        // from 1, to the right, to an infinity in the fourth step.
         {.name = "a fixed point running off", .kind = MethodKind::fixed_point,
          .write_logs =
              quarlen_runs({{{"-m", "fixpunkt", "-f", "x*exp(x) - 1", "-n", "60"}, "0\n"}}),
-         .codes = "toleranz_nicht_erreicht;divergiert",
-         .words = "Toleranz nicht erreicht, divergiert",
-         .sentence = "Toleranz nicht erreicht: der letzte Schritt, aus der letzten Zeile "
-                     "nachgerechnet, erfüllt das Abbruchkriterium (Toleranz 1e-04) nicht; der "
-                     "Lauf wurde unterbrochen, angehalten oder brach ab, und die Quotienten von "
-                     "|f| zeigen am Ende keine Konvergenz.",
-         .error = ""},
-        // From 1 they run off to the right, to an infinity in the fourth step.
+         .codes = RAN_OFF_CODES, .words = RAN_OFF_WORDS, .sentence = RAN_OFF, .error = ""},
         {.name = "a fixed point running off to an infinity", .kind = MethodKind::fixed_point,
          .write_logs =
              quarlen_runs({{{"-m", "fixpunkt", "-f", "x*exp(x) - 1", "-n", "60"}, "1\n"}}),
-         .codes = "toleranz_nicht_erreicht;divergiert",
-         .words = "Toleranz nicht erreicht, divergiert",
-         .sentence = "Toleranz nicht erreicht: der letzte Schritt, aus der letzten Zeile "
-                     "nachgerechnet, erfüllt das Abbruchkriterium (Toleranz 1e-04) nicht; der "
-                     "Lauf wurde unterbrochen, angehalten oder brach ab, und die Quotienten von "
-                     "|f| zeigen am Ende keine Konvergenz.",
-         .error = ""},
+         .codes = RAN_OFF_CODES, .words = RAN_OFF_WORDS, .sentence = RAN_OFF, .error = ""},
         // x0 = 10 is the record before the last, x1 = 2.667 the last; their step leads to
         // the result 3.546, 0.60 from the root, and the step after it to 4.195.
         {.name = "the secant method's result", .kind = MethodKind::secant,

@@ -168,6 +168,7 @@ TEST(TypedEquation, HowARunEnds)
         "quarlen: Newton-Verfahren nach 1 Schritt bei x = 0 nicht konvergiert: die Ableitung ist "
         "dort unendlich, der Newton-Schritt daher 0, obwohl f(x) = -2 ist\n";
     const std::string BY_UNDERFLOW = "; ob x nahe einer Nullstelle liegt, zeigt das nicht\n";
+    const std::string NO_ROOT_SHOWN = " auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht\n";
     const std::string BY_OVERFLOW =
         "nicht konvergiert: f(x) ist nur durch Über- oder Unterlauf 0" + BY_UNDERFLOW;
     const std::string AT_2 = "   2.0000000000000000e+00          0\n";
@@ -279,18 +280,17 @@ TEST(TypedEquation, HowARunEnds)
          "1.5707963267948966\n", 1,
          "quarlen: Newton-Verfahren nach 2 Schritten bei x = -40828098382988424 nicht "
          "konvergiert: die Rundungsstufe von x (32) übersteigt die Toleranz, und f wechselt in "
-         "diesem Abstand das Vorzeichen nicht und ist mit f(x) = 2.093309958877961 auch nicht "
-         "nahe 0; eine Nullstelle zeigt sich dort nicht\n"},
+         "diesem Abstand das Vorzeichen nicht und ist mit f(x) = 2.093309958877961" +
+             NO_ROOT_SHOWN},
         // There even a next step within the tolerance shows nothing: cos(3x) + sin(x) + 2.5
         // is 0.62 at least.
         {"newton_within_the_tolerance_where_doubles_are_too_coarse", "newton",
          "cos(3*x) + sin(x) + 2.5", "-t 0.5", "5307977062400080\n", 1,
-         "ist mit f(x) = 1.0573395905245846 auch nicht nahe 0; eine Nullstelle zeigt sich dort "
-         "nicht\n"},
+         "ist mit f(x) = 1.0573395905245846" + NO_ROOT_SHOWN},
         {"secant_where_doubles_are_too_coarse", "sekante", "sin(x)^2 + 0.001", "-t 1e-8",
          "0.1\n0.2\n", 1,
          "und F wechselt in diesem Abstand das Vorzeichen nicht und ist mit F(x) = "
-         "0.016094453291489615 auch nicht nahe 0; eine Nullstelle zeigt sich dort nicht\n"},
+         "0.016094453291489615" + NO_ROOT_SHOWN},
         // Within the rounding level a root shows by a sign change, or, where f touches 0, by f
         // far smaller there than a way off.
         {"secant_at_a_root_of_a_fast_oscillation", "sekante", "sin(1e12*x)", "-t 1e-300",
